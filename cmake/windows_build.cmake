@@ -1,0 +1,59 @@
+# Cross build: the Windows program and the Win32 tests (run under Wine by ctest).
+
+# Boost headers only, without the rest of /usr/include (Linux headers must not shadow MinGW's).
+set(RAVO_BOOST_INCLUDE ${CMAKE_BINARY_DIR}/boost-include)
+file(MAKE_DIRECTORY ${RAVO_BOOST_INCLUDE})
+file(CREATE_LINK /usr/include/boost ${RAVO_BOOST_INCLUDE}/boost SYMBOLIC)
+
+set(RAVO_WIN_LIBS comctl32 gdi32 wininet shell32 ole32 oleaut32 uuid comdlg32 user32 kernel32)
+set(RAVO_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+ravo_core_library(ravo_core -O2)
+target_include_directories(ravo_core SYSTEM PUBLIC ${RAVO_BOOST_INCLUDE})
+
+# Everything of the program except its entry point, so that the tests can link it.
+file(GLOB RAVO_WIN_SOURCES CONFIGURE_DEPENDS
+  src/app/*.cpp src/text/*_win.cpp src/lyrics/*_win.cpp src/delivery/*.cpp
+  src/billboard/*_win.cpp src/online/*_win.cpp)
+list(REMOVE_ITEM RAVO_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+add_library(ravo_win STATIC ${RAVO_WIN_SOURCES})
+target_compile_definitions(ravo_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600 _WIN32_IE=0x0600)
+target_link_libraries(ravo_win PUBLIC ravo_core ${RAVO_WIN_LIBS})
+
+add_executable(ravo_subtitler WIN32 src/app/main.cpp)
+target_link_libraries(ravo_subtitler PRIVATE ravo_win)
+target_link_options(ravo_subtitler PRIVATE ${RAVO_STATIC_LINK} -mwindows)
+set_target_properties(ravo_subtitler PROPERTIES OUTPUT_NAME "RavoSubtitler")
+
+# Stand-in programs for the tests and demos.
+file(GLOB RAVO_TOOL_PROGRAMS CONFIGURE_DEPENDS tools/*.cpp)
+foreach(src ${RAVO_TOOL_PROGRAMS})
+  get_filename_component(tool ${src} NAME_WE)
+  add_executable(${tool} WIN32 ${src})
+  target_compile_options(${tool} PRIVATE -Wall -Wextra)
+  target_link_libraries(${tool} PRIVATE ${RAVO_WIN_LIBS})
+  target_link_options(${tool} PRIVATE ${RAVO_STATIC_LINK})
+endforeach()
+
+# Win32 tests under Wine.
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+include(GoogleTest)
+file(GLOB RAVO_WIN_TESTS CONFIGURE_DEPENDS tests/*/*_win_test.cpp)
+file(GLOB RAVO_WIN_TEST_SUPPORT CONFIGURE_DEPENDS tests/support/*_win.cpp)
+if(RAVO_WIN_TESTS)
+  add_executable(win_tests ${RAVO_WIN_TESTS} ${RAVO_WIN_TEST_SUPPORT})
+  target_include_directories(win_tests PRIVATE tests)
+  target_compile_definitions(win_tests PRIVATE RAVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_link_libraries(win_tests PRIVATE ravo_win GTest::gtest_main)
+  target_link_options(win_tests PRIVATE ${RAVO_STATIC_LINK})
+  gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "wine." DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT 120)
+endif()
+
+# Whole flows: real processes under Xvfb, driven by scripts in tests/e2e.
+file(GLOB RAVO_E2E CONFIGURE_DEPENDS tests/e2e/*.sh)
+foreach(script ${RAVO_E2E})
+  get_filename_component(name ${script} NAME_WE)
+  add_test(NAME e2e.${name} COMMAND bash ${script} $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
+  set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+endforeach()

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tool and the tests need on a Debian 12 machine.
+# Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 wine64 xvfb xauth xdotool
+      imagemagick fonts-wqy-microhei locales libboost1.81-dev googletest libgtest-dev
+      libbenchmark-dev clang-14 libclang-rt-14-dev cmake make g++ python3 file nginx-light curl)
+
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO="sudo"
+
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# Wine needs a zh_CN locale to run with code page 936.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+  $SUDO sed -i 's/^# *zh_CN.UTF-8/zh_CN.UTF-8/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  $SUDO locale-gen
+fi

@@ -1,0 +1,39 @@
+# Sourced by the scripts that run Windows programs: a Wine of our own, headless and quiet,
+# with the Chinese ANSI code page (936) that the program's GBK texts need.
+_ravo_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEARCH=win32
+export WINEPREFIX="${RAVO_WINEPREFIX:-$_ravo_root/build/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=C.UTF-8
+export LC_CTYPE=zh_CN.UTF-8
+unset LC_ALL
+
+# ravo_ensure_prefix: creates the Wine prefix once (about 10 s).
+ravo_ensure_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+}
+
+# ravo_start_xvfb: starts an Xvfb on a free display and exports DISPLAY; RAVO_XVFB_PID names it.
+ravo_start_xvfb() {
+  local n=91
+  while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  RAVO_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 1 100); do
+    [ -e "/tmp/.X11-unix/X${n}" ] && return 0
+    sleep 0.05
+  done
+  echo "Xvfb did not start on :$n" >&2
+  return 1
+}
+
+ravo_stop_xvfb() {
+  [ -n "${RAVO_XVFB_PID:-}" ] && kill "$RAVO_XVFB_PID" 2>/dev/null && wait "$RAVO_XVFB_PID" 2>/dev/null
+  RAVO_XVFB_PID=""
+}

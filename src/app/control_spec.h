@@ -1,0 +1,55 @@
+// The vocabulary of the window layouts: one ControlSpec row per control.
+#pragma once
+
+#include <cstdint>
+
+enum class ControlKind : uint8_t {
+  GroupBox,
+  DrawingBoard,
+  Label,
+  TransparentLabel,
+  CheckBox,
+  Edit,
+  Button,
+  ImageButton,
+  TabControl,
+  FileList,
+  ListView,
+  ProgressBar,
+  Hyperlink,
+  PictureBox,
+  WebBrowser,
+  Timer,         // no window: a window timer of the form
+  CommonDialog,  // no window until used
+  Menu,          // a drop-down menu of the menu bar
+  MenuItem,      // an item of the Menu named as its parent
+};
+
+struct ColumnSpec {
+  const char* caption;
+  int width;
+};
+
+constexpr int kNoParent = -1;  // a control placed directly on the window
+
+struct ControlSpec {
+  int id;             // index of the row; equals the control's enum value
+  const char* name;   // the control's name, as handlers call it
+  ControlKind kind;
+  int parent;         // row of the containing group box, tab control or menu; kNoParent
+  int page;           // 1-based tab page for children of a tab control; 0 otherwise
+  int x, y, w, h;     // relative to the parent's client area
+  const char* text;   // caption, default content, file pattern, URL or start page
+  const ColumnSpec* columns;  // list views: their columns
+  int columnCount;
+  int timerMs;        // timers: the period they start with (0 = stopped)
+  const char* target = nullptr;  // hyperlinks: the address they open
+};
+
+struct WindowSpec {
+  const char* name;
+  int x, y, w, h;     // outer size
+  const char* title;
+  const ControlSpec* controls;
+  int controlCount;
+};

@@ -1,0 +1,64 @@
+#include "app/event_table.h"
+
+#include <iterator>
+
+#include "app/handlers.h"
+#include "app/main_window_layout.h"
+#include "app/picker_window_layout.h"
+#include "app/update_window_layout.h"
+
+namespace {
+
+constexpr int C(MainCtl c) { return static_cast<int>(c); }
+constexpr int C(UpdateCtl c) { return static_cast<int>(c); }
+constexpr int C(PickerCtl c) { return static_cast<int>(c); }
+
+constexpr WindowKind Main = WindowKind::Main;
+constexpr WindowKind Update = WindowKind::Update;
+constexpr WindowKind Picker = WindowKind::Picker;
+
+}  // namespace
+
+const EventBinding kEventTable[] = {
+    {Main, kWindowItself, UiEvent::Created, OnMainWindowCreated},
+    {Main, kWindowItself, UiEvent::Activated, OnMainWindowActivated},
+    {Main, C(MainCtl::画板_捕获器), UiEvent::LeftButtonDown, OnCaptureBoardMouseDown},
+    {Main, C(MainCtl::文件框1), UiEvent::SelectionChanged, OnLyricFileChosen},
+    {Main, C(MainCtl::文件框1), UiEvent::DoubleClicked, OnLyricFileChosen},
+    {Main, C(MainCtl::超级按钮4), UiEvent::Clicked, OnPlayButton},
+    {Main, C(MainCtl::超级列表框_歌词), UiEvent::DoubleClicked, OnLyricRowDoubleClick},
+    {Main, C(MainCtl::时钟_歌词播放), UiEvent::TimerTick, PlaybackTick},
+    {Main, C(MainCtl::按钮2), UiEvent::Clicked, ChooseLyricsFolder},
+    {Main, C(MainCtl::添加指定目录), UiEvent::Chosen, ChooseLyricsFolder},
+    {Main, C(MainCtl::更新本地歌词), UiEvent::Chosen, RefreshLyricFileList},
+    {Main, C(MainCtl::搜索歌词), UiEvent::Clicked, OnSearchButton},
+    {Main, C(MainCtl::欲下载列表), UiEvent::FocusedRowChanged, PreviewSelectedLyric},
+    {Main, C(MainCtl::欲下载列表), UiEvent::DoubleClicked, DownloadSelectedLyric},
+    {Main, C(MainCtl::按钮1), UiEvent::Clicked, OnScrollerButton},
+    {Main, C(MainCtl::按钮3), UiEvent::Clicked, OnAddBillboardLine},
+    {Main, C(MainCtl::按钮4), UiEvent::Clicked, OnDeleteBillboardLine},
+    {Main, C(MainCtl::按钮5), UiEvent::Clicked, OnBillboardButton},
+    {Main, C(MainCtl::按钮15), UiEvent::Clicked, OpenHomePage},
+    {Main, C(MainCtl::置顶选择1), UiEvent::PageChanged, DoNothing},
+    {Main, C(MainCtl::分组框2), UiEvent::LeftButtonDown, DoNothing},
+    {Main, C(MainCtl::欲下载列表), UiEvent::OtherListEvent, DoNothing},
+
+    {Update, kWindowItself, UiEvent::Created, OnUpdateWindowCreated},
+    {Update, C(UpdateCtl::时钟), UiEvent::TimerTick, OnProgressTick},
+    {Update, C(UpdateCtl::按钮1), UiEvent::Clicked, StartUpdateDownload},
+
+    {Picker, kWindowItself, UiEvent::Created, OnPickerWindowCreated},
+    {Picker, C(PickerCtl::时钟1), UiEvent::TimerTick, FollowCursorTick},
+    {Picker, C(PickerCtl::时钟2), UiEvent::TimerTick, DetectTick},
+};
+
+const size_t kEventTableSize = std::size(kEventTable);
+
+Handler FindHandler(WindowKind window, int control, UiEvent event) {
+  for (const EventBinding& b : kEventTable) {
+    if (b.window == window && b.control == control && b.event == event) return b.handler;
+  }
+  return nullptr;
+}
+
+void DoNothing() {}

@@ -1,0 +1,82 @@
+#include "app/file_list.h"
+
+#include <algorithm>
+
+#include "app/win_owners.h"
+#include "text/gbk_text.h"
+
+namespace {
+
+bool EndsWithBackslash(const std::string& path) {
+  const int32_t last = gbk::FindBackwards(path, "\\");
+  return last > 0 && last == gbk::Len(path);
+}
+
+}  // namespace
+
+std::vector<std::string> ListMatchingFiles(std::string_view folder, std::string_view patterns) {
+  std::string dir(folder);
+  if (!EndsWithBackslash(dir)) dir += '\\';
+  std::vector<std::string> pieces = gbk::Split(patterns, ";");
+  if (pieces.empty()) pieces.push_back("*.*");
+  std::vector<std::string> names;
+  for (const std::string& pattern : pieces) {
+    if (pattern.empty()) continue;
+    WIN32_FIND_DATAA fd;
+    UniqueFind find(FindFirstFileA((dir + pattern).c_str(), &fd));
+    if (!find.Valid()) continue;
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(fd.cFileName);
+    } while (FindNextFileA(find.Get(), &fd));
+  }
+  auto lessNoCase = [](const std::string& a, const std::string& b) {
+    return gbk::ToLowerAscii(a) < gbk::ToLowerAscii(b);
+  };
+  std::sort(names.begin(), names.end(), lessNoCase);
+  names.erase(std::unique(names.begin(), names.end()), names.end());
+  return names;
+}
+
+FileList::FileList(HWND listBox, std::string_view pattern) : box_(listBox), pattern_(pattern) {}
+
+void FileList::SetFolder(std::string_view folder) {
+  folder_ = std::string(folder);
+  if (folder_.empty()) {
+    const DWORD n = GetCurrentDirectoryA(0, nullptr);
+    std::string cwd(n, '\0');
+    const DWORD got = GetCurrentDirectoryA(n, cwd.data());
+    cwd.resize(got < n ? got : 0);
+    folder_ = cwd;
+  }
+  SendMessageA(box_, WM_SETREDRAW, FALSE, 0);
+  SendMessageA(box_, LB_RESETCONTENT, 0, 0);
+  for (const std::string& name : ListMatchingFiles(folder_, pattern_))
+    SendMessageA(box_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  SendMessageA(box_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(box_, nullptr, TRUE);
+}
+
+std::vector<std::string> FileList::Entries() const {
+  std::vector<std::string> out;
+  const int n = static_cast<int>(SendMessageA(box_, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    const int len = static_cast<int>(SendMessageA(box_, LB_GETTEXTLEN, i, 0));
+    if (len < 0) continue;
+    std::string s(static_cast<size_t>(len) + 1, '\0');
+    SendMessageA(box_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data()));
+    s.resize(static_cast<size_t>(len));
+    out.push_back(std::move(s));
+  }
+  return out;
+}
+
+std::string FileList::SelectedEntry() const {
+  const int sel = static_cast<int>(SendMessageA(box_, LB_GETCURSEL, 0, 0));
+  if (sel < 0) return {};
+  const int len = static_cast<int>(SendMessageA(box_, LB_GETTEXTLEN, sel, 0));
+  if (len < 0) return {};
+  std::string s(static_cast<size_t>(len) + 1, '\0');
+  SendMessageA(box_, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(s.data()));
+  s.resize(static_cast<size_t>(len));
+  return s;
+}

@@ -1,0 +1,10 @@
+#include "app/handlers.h"
+#include "app/window_layer.h"
+#include "online/update_check.h"
+
+void OnMainWindowCreated() {
+  CheckForUpdate();
+  // The list keeps showing the current folder until the user refreshes or chooses one.
+  M(MainCtl::编辑框1).SetText(ui::ProgramFolder());
+  M(MainCtl::置顶选择1).SetCurrentPage(4);
+}

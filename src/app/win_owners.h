@@ -1,0 +1,174 @@
+// Small RAII owners for the Win32 objects the tool acquires: each object is released
+// by the operation that acquired it, however that operation ends.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+// A kernel handle closed with CloseHandle (INVALID_HANDLE_VALUE and null both mean none).
+class UniqueHandle {
+ public:
+  UniqueHandle() = default;
+  explicit UniqueHandle(HANDLE h) : h_(h) {}
+  ~UniqueHandle() { Close(); }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  UniqueHandle(UniqueHandle&& o) noexcept : h_(o.Detach()) {}
+  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+    if (this != &o) Attach(o.Detach());
+    return *this;
+  }
+  HANDLE Get() const { return h_; }
+  bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+  explicit operator bool() const { return Valid(); }
+  void Attach(HANDLE h) {
+    Close();
+    h_ = h;
+  }
+  HANDLE Detach() { return std::exchange(h_, nullptr); }
+  void Close() {
+    if (Valid()) CloseHandle(h_);
+    h_ = nullptr;
+  }
+
+ private:
+  HANDLE h_ = nullptr;
+};
+
+// A find handle of FindFirstFileA.
+class UniqueFind {
+ public:
+  explicit UniqueFind(HANDLE h) : h_(h) {}
+  ~UniqueFind() {
+    if (Valid()) FindClose(h_);
+  }
+  UniqueFind(const UniqueFind&) = delete;
+  UniqueFind& operator=(const UniqueFind&) = delete;
+  HANDLE Get() const { return h_; }
+  bool Valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+
+ private:
+  HANDLE h_;
+};
+
+// A GDI object (pen, brush, font, bitmap) deleted with DeleteObject.
+template <typename T>
+class ScopedGdiObj {
+ public:
+  explicit ScopedGdiObj(T obj = nullptr) : obj_(obj) {}
+  ~ScopedGdiObj() { Reset(); }
+  ScopedGdiObj(const ScopedGdiObj&) = delete;
+  ScopedGdiObj& operator=(const ScopedGdiObj&) = delete;
+  ScopedGdiObj(ScopedGdiObj&& o) noexcept : obj_(std::exchange(o.obj_, nullptr)) {}
+  ScopedGdiObj& operator=(ScopedGdiObj&& o) noexcept {
+    if (this != &o) {
+      Reset();
+      obj_ = std::exchange(o.obj_, nullptr);
+    }
+    return *this;
+  }
+  T Get() const { return obj_; }
+  void Reset(T obj = nullptr) {
+    if (obj_) DeleteObject(obj_);
+    obj_ = obj;
+  }
+
+ private:
+  T obj_;
+};
+
+// A window DC (GetDC/GetWindowDC) given back with ReleaseDC.
+class ScopedWindowDC {
+ public:
+  enum Area { Client, Whole };
+  ScopedWindowDC(HWND hwnd, Area area)
+      : hwnd_(hwnd), dc_(area == Whole ? GetWindowDC(hwnd) : GetDC(hwnd)) {}
+  ~ScopedWindowDC() {
+    if (dc_) ReleaseDC(hwnd_, dc_);
+  }
+  ScopedWindowDC(const ScopedWindowDC&) = delete;
+  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+// A memory DC deleted with DeleteDC.
+class ScopedMemoryDC {
+ public:
+  explicit ScopedMemoryDC(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
+  ~ScopedMemoryDC() {
+    if (dc_) DeleteDC(dc_);
+  }
+  ScopedMemoryDC(const ScopedMemoryDC&) = delete;
+  ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// Selects an object into a DC and selects the previous one back.
+class ScopedSelectObject {
+ public:
+  ScopedSelectObject(HDC dc, HGDIOBJ obj) : dc_(dc), prev_(SelectObject(dc, obj)) {}
+  ~ScopedSelectObject() {
+    if (prev_ && prev_ != HGDI_ERROR) SelectObject(dc_, prev_);
+  }
+  ScopedSelectObject(const ScopedSelectObject&) = delete;
+  ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ prev_;
+};
+
+// Sets a DC's drawing mode and puts the previous one back.
+class ScopedRop2 {
+ public:
+  ScopedRop2(HDC dc, int mode) : dc_(dc), prev_(SetROP2(dc, mode)) {}
+  ~ScopedRop2() {
+    if (prev_) SetROP2(dc_, prev_);
+  }
+  ScopedRop2(const ScopedRop2&) = delete;
+  ScopedRop2& operator=(const ScopedRop2&) = delete;
+
+ private:
+  HDC dc_;
+  int prev_;
+};
+
+// A windows hook removed with UnhookWindowsHookEx.
+class UniqueHook {
+ public:
+  UniqueHook() = default;
+  ~UniqueHook() { Reset(); }
+  UniqueHook(const UniqueHook&) = delete;
+  UniqueHook& operator=(const UniqueHook&) = delete;
+  HHOOK Get() const { return hook_; }
+  void Reset(HHOOK hook = nullptr) {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    hook_ = hook;
+  }
+
+ private:
+  HHOOK hook_ = nullptr;
+};
+
+// A module loaded with LoadLibraryA.
+class UniqueModule {
+ public:
+  explicit UniqueModule(HMODULE m = nullptr) : m_(m) {}
+  ~UniqueModule() {
+    if (m_) FreeLibrary(m_);
+  }
+  UniqueModule(const UniqueModule&) = delete;
+  UniqueModule& operator=(const UniqueModule&) = delete;
+  HMODULE Get() const { return m_; }
+
+ private:
+  HMODULE m_;
+};

@@ -1,0 +1,783 @@
+#include "app/window_layer.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "app/drawing_board.h"
+#include "app/file_list.h"
+#include "app/window_layer_internal.h"
+#include "text/gbk_text.h"
+
+namespace {
+
+constexpr UINT kControlIdBase = 1000;
+constexpr UINT WM_RAVO_DESTROY = WM_APP + 1;
+const char kFormClass[] = "RavoForm";
+const char kFormProp[] = "RavoForm";
+
+const WindowSpec& SpecOf(WindowKind kind) {
+  switch (kind) {
+    case WindowKind::Main: return kMainWindowSpec;
+    case WindowKind::Update: return kUpdateWindowSpec;
+    case WindowKind::Picker: break;
+  }
+  return kPickerWindowSpec;
+}
+
+}  // namespace
+
+// A loaded window: its handle and the state of its controls.
+class Form {
+ public:
+  Form(WindowKind kind) : kind(kind), spec(SpecOf(kind)) {
+    const size_t n = static_cast<size_t>(spec.controlCount);
+    controls.assign(n, nullptr);
+    timerPeriods.assign(n, 0);
+    fileLists.resize(n);
+  }
+
+  WindowKind kind;
+  const WindowSpec& spec;
+  HWND hwnd = nullptr;
+  HMENU menuBar = nullptr;
+  std::vector<HWND> controls;
+  std::vector<HMENU> menus;  // by control index, for Menu rows
+  std::vector<int> timerPeriods;
+  std::vector<std::unique_ptr<FileList>> fileLists;
+  bool quietListChanges = false;  // programmatic selection raises no list events
+
+  void Raise(int control, UiEvent event) {
+    if (Handler h = FindHandler(kind, control, event)) h();
+  }
+  int IndexOf(HWND child) const {
+    for (size_t i = 0; i < controls.size(); ++i)
+      if (controls[i] == child) return static_cast<int>(i);
+    return -1;
+  }
+  void ShowPage(int tabIndex, int page0) {
+    for (int i = 0; i < spec.controlCount; ++i) {
+      const ControlSpec& c = spec.controls[i];
+      if (c.parent == tabIndex && c.page > 0 && controls[i])
+        ShowWindow(controls[i], c.page - 1 == page0 ? SW_SHOW : SW_HIDE);
+    }
+  }
+};
+
+namespace {
+
+std::array<Form*, kWindowKinds> g_forms{};
+int g_topLevelWindows = 0;  // main and update windows alive; the loop ends at 0
+
+Form* FormOf(WindowKind kind) { return g_forms[static_cast<int>(kind)]; }
+
+Form* FormOfWindow(HWND hwnd) {
+  // Controls carry the form's pointer as a property of their top-level window.
+  HWND top = hwnd;
+  while (top && (GetWindowLongA(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
+  return top ? static_cast<Form*>(GetPropA(top, kFormProp)) : nullptr;
+}
+
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+void EnsureClasses() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
+                                               ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  DrawingBoard::Register(Instance());
+}
+
+// Group boxes and the tab control hold controls of their own: their notifications
+// are passed on to the form window, where the event table is consulted.
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  auto old = reinterpret_cast<WNDPROC>(GetPropA(hwnd, "RavoOldProc"));
+  switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+      if (lp) {
+        HWND top = GetAncestor(hwnd, GA_ROOT);
+        if (top) return SendMessageA(top, msg, wp, lp);
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      ui_internal::RaiseControlEvent(hwnd, UiEvent::LeftButtonDown);
+      break;
+    case WM_NCDESTROY:
+      RemovePropA(hwnd, "RavoOldProc");
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(old));
+      break;
+  }
+  return CallWindowProcA(old, hwnd, msg, wp, lp);
+}
+
+void MakeContainer(HWND hwnd) {
+  SetPropA(hwnd, "RavoOldProc", reinterpret_cast<HANDLE>(GetWindowLongPtrA(hwnd, GWLP_WNDPROC)));
+  SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ContainerProc));
+}
+
+// The embedded browser: the system's web browser control, hosted through ATL. Where
+// the machine has no browser engine the control stays blank or is not created.
+HWND CreateBrowser(HWND parent, const ControlSpec& c, UINT id) {
+  static UniqueModule atl(LoadLibraryA("atl.dll"));
+  static bool ready = [] {
+    if (!atl.Get()) return false;
+    using InitFn = BOOL(WINAPI*)();
+    auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(atl.Get(), "AtlAxWinInit")));
+    return init && init();
+  }();
+  if (!ready) return nullptr;
+  return CreateWindowExA(0, "AtlAxWin", c.text, WS_CHILD | WS_VISIBLE, c.x, c.y, c.w, c.h, parent,
+                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Instance(), nullptr);
+}
+
+void AddListColumns(HWND lv, const ControlSpec& c) {
+  for (int i = 0; i < c.columnCount; ++i) {
+    LVCOLUMNA col = {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    col.pszText = const_cast<char*>(c.columns[i].caption);
+    col.cx = c.columns[i].width;
+    col.iSubItem = i;
+    SendMessageA(lv, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+}
+
+void AddTabPages(HWND tab, const char* captions) {
+  std::string all(captions);
+  size_t start = 0;
+  for (int page = 0; start <= all.size(); ++page) {
+    size_t end = all.find('\n', start);
+    if (end == std::string::npos) end = all.size();
+    std::string caption = all.substr(start, end - start);
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    SendMessageA(tab, TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&item));
+    start = end + 1;
+  }
+}
+
+void CreateControl(Form& f, int index) {
+  const ControlSpec& c = f.spec.controls[index];
+  const UINT id = kControlIdBase + index;
+  HWND parent = c.parent == kNoParent ? f.hwnd : f.controls[c.parent];
+  const char* cls = nullptr;
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+  DWORD exStyle = 0;
+  const char* text = c.text;
+  switch (c.kind) {
+    case ControlKind::Timer:
+      f.timerPeriods[index] = 0;
+      Control(f.kind, index).SetTimerPeriod(c.timerMs);
+      return;
+    case ControlKind::CommonDialog:
+      return;
+    case ControlKind::Menu: {
+      if (!f.menuBar) {
+        f.menuBar = CreateMenu();
+        SetMenu(f.hwnd, f.menuBar);
+      }
+      if (f.menus.empty()) f.menus.assign(f.controls.size(), nullptr);
+      f.menus[index] = CreatePopupMenu();
+      AppendMenuA(f.menuBar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(f.menus[index]), c.text);
+      DrawMenuBar(f.hwnd);
+      return;
+    }
+    case ControlKind::MenuItem:
+      AppendMenuA(f.menus[c.parent], MF_STRING, id, c.text);
+      return;
+    case ControlKind::WebBrowser:
+      f.controls[index] = CreateBrowser(parent, c, id);
+      return;
+    case ControlKind::GroupBox:
+      cls = "BUTTON";
+      style |= BS_GROUPBOX;
+      break;
+    case ControlKind::DrawingBoard:
+      cls = DrawingBoard::ClassName();
+      break;
+    case ControlKind::Label:
+      cls = "STATIC";
+      style |= SS_LEFT | SS_NOTIFY;
+      break;
+    case ControlKind::TransparentLabel:
+      cls = "STATIC";
+      style |= SS_LEFT | SS_NOTIFY;
+      exStyle |= WS_EX_TRANSPARENT;
+      break;
+    case ControlKind::Hyperlink:
+      cls = "STATIC";
+      style |= SS_LEFT | SS_NOTIFY;
+      break;
+    case ControlKind::PictureBox:
+      cls = "STATIC";
+      style |= SS_ETCHEDFRAME;
+      break;
+    case ControlKind::CheckBox:
+      cls = "BUTTON";
+      style |= BS_AUTOCHECKBOX | WS_TABSTOP;
+      break;
+    case ControlKind::Edit:
+      cls = "EDIT";
+      style |= ES_AUTOHSCROLL | WS_TABSTOP;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::Button:
+    case ControlKind::ImageButton:
+      cls = "BUTTON";
+      style |= BS_PUSHBUTTON | WS_TABSTOP;
+      break;
+    case ControlKind::TabControl:
+      cls = WC_TABCONTROLA;
+      text = "";
+      break;
+    case ControlKind::FileList:
+      cls = "LISTBOX";
+      style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+      exStyle |= WS_EX_CLIENTEDGE;
+      text = "";
+      break;
+    case ControlKind::ListView:
+      cls = WC_LISTVIEWA;
+      style |= LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP;
+      exStyle |= WS_EX_CLIENTEDGE;
+      break;
+    case ControlKind::ProgressBar:
+      cls = PROGRESS_CLASSA;
+      break;
+  }
+  HWND h = CreateWindowExA(exStyle, cls, text, style, c.x, c.y, c.w, c.h, parent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Instance(), nullptr);
+  f.controls[index] = h;
+  if (!h) return;
+  SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(ui_internal::UiFont()), FALSE);
+  switch (c.kind) {
+    case ControlKind::GroupBox:
+      MakeContainer(h);
+      break;
+    case ControlKind::TabControl:
+      SendMessageA(h, TCM_SETPADDING, 0, MAKELPARAM(3, 3));
+      AddTabPages(h, c.text);
+      MakeContainer(h);
+      break;
+    case ControlKind::ListView:
+      SendMessageA(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+      AddListColumns(h, c);
+      break;
+    case ControlKind::FileList:
+      f.fileLists[index] = std::make_unique<FileList>(h, c.text);
+      f.fileLists[index]->SetFolder("");
+      break;
+    case ControlKind::ProgressBar:
+      SendMessageA(h, PBM_SETRANGE32, 0, 100);
+      break;
+    default:
+      break;
+  }
+}
+
+void OnCommand(Form& f, WPARAM wp, LPARAM lp) {
+  const UINT code = HIWORD(wp);
+  const int index = static_cast<int>(LOWORD(wp)) - static_cast<int>(kControlIdBase);
+  if (index < 0 || index >= f.spec.controlCount) return;
+  const ControlSpec& c = f.spec.controls[index];
+  if (lp == 0) {
+    if (c.kind == ControlKind::MenuItem) f.Raise(index, UiEvent::Chosen);
+    return;
+  }
+  switch (c.kind) {
+    case ControlKind::Button:
+    case ControlKind::ImageButton:
+    case ControlKind::CheckBox:
+      if (code == BN_CLICKED) f.Raise(index, UiEvent::Clicked);
+      break;
+    case ControlKind::FileList:
+      if (f.quietListChanges) break;
+      if (code == LBN_SELCHANGE) f.Raise(index, UiEvent::SelectionChanged);
+      if (code == LBN_DBLCLK) f.Raise(index, UiEvent::DoubleClicked);
+      break;
+    case ControlKind::Hyperlink:
+      if (code == STN_CLICKED && c.target) ui::OpenWebAddress(c.target);
+      break;
+    default:
+      break;
+  }
+}
+
+LRESULT OnNotify(Form& f, const NMHDR* nm) {
+  const int index = f.IndexOf(nm->hwndFrom);
+  if (index < 0) return 0;
+  const ControlSpec& c = f.spec.controls[index];
+  if (c.kind == ControlKind::TabControl && nm->code == TCN_SELCHANGE) {
+    f.ShowPage(index, static_cast<int>(SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0)));
+    f.Raise(index, UiEvent::PageChanged);
+  } else if (c.kind == ControlKind::ListView && !f.quietListChanges) {
+    if (nm->code == NM_DBLCLK) {
+      f.Raise(index, UiEvent::DoubleClicked);
+    } else if (nm->code == LVN_ITEMCHANGED) {
+      auto* lv = reinterpret_cast<const NMLISTVIEW*>(nm);
+      if ((lv->uChanged & LVIF_STATE) && (lv->uNewState & LVIS_FOCUSED) && !(lv->uOldState & LVIS_FOCUSED))
+        f.Raise(index, UiEvent::FocusedRowChanged);
+    } else if (nm->code == NM_CLICK || nm->code == NM_RCLICK) {
+      f.Raise(index, UiEvent::OtherListEvent);
+    }
+  }
+  return 0;
+}
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Form* f = static_cast<Form*>(GetPropA(hwnd, kFormProp));
+  if (!f) return DefWindowProcA(hwnd, msg, wp, lp);
+  switch (msg) {
+    case WM_COMMAND:
+      OnCommand(*f, wp, lp);
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(*f, reinterpret_cast<const NMHDR*>(lp));
+    case WM_TIMER: {
+      const int index = static_cast<int>(wp) - static_cast<int>(kControlIdBase);
+      if (index >= 0 && index < f->spec.controlCount) f->Raise(index, UiEvent::TimerTick);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wp) != WA_INACTIVE) f->Raise(kWindowItself, UiEvent::Activated);
+      break;
+    case WM_CTLCOLORSTATIC: {
+      const int index = f->IndexOf(reinterpret_cast<HWND>(lp));
+      if (index >= 0) {
+        const ControlKind kind = f->spec.controls[index].kind;
+        HDC dc = reinterpret_cast<HDC>(wp);
+        if (kind == ControlKind::Hyperlink) SetTextColor(dc, RGB(0, 0, 238));
+        if (kind == ControlKind::TransparentLabel || kind == ControlKind::Hyperlink ||
+            kind == ControlKind::Label || kind == ControlKind::CheckBox) {
+          SetBkMode(dc, TRANSPARENT);
+          // On the tab pages the page shows through; elsewhere the window's colour is
+          // painted, so that a changed caption leaves nothing of the old one behind.
+          HWND parent = GetParent(reinterpret_cast<HWND>(lp));
+          if (parent != hwnd) return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+          return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+      }
+      break;
+    }
+    case WM_RAVO_DESTROY:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY: {
+      for (size_t i = 0; i < f->timerPeriods.size(); ++i)
+        if (f->timerPeriods[i] > 0) KillTimer(hwnd, kControlIdBase + i);
+      break;
+    }
+    case WM_NCDESTROY: {
+      RemovePropA(hwnd, kFormProp);
+      const WindowKind kind = f->kind;
+      if (g_forms[static_cast<int>(kind)] == f) g_forms[static_cast<int>(kind)] = nullptr;
+      f->hwnd = nullptr;
+      if (kind != WindowKind::Picker && --g_topLevelWindows == 0) PostQuitMessage(0);
+      delete f;  // a modal loader only compares its pointer with the live form
+      return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+void EnsureFormClass() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  EnsureClasses();
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = FormProc;
+  wc.hInstance = Instance();
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFormClass;
+  RegisterClassA(&wc);
+}
+
+}  // namespace
+
+namespace ui_internal {
+
+void RaiseControlEvent(HWND control, UiEvent event) {
+  Form* f = FormOfWindow(control);
+  if (!f) return;
+  const int index = f->IndexOf(control);
+  if (index >= 0) f->Raise(index, event);
+}
+
+HFONT UiFont() {
+  // A font with GBK glyphs: the face where it is installed, else the system's GB2312 font.
+  static ScopedGdiObj<HFONT> font(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                              DEFAULT_PITCH | FF_DONTCARE, "WenQuanYi Micro Hei"));
+  return font.Get();
+}
+
+}  // namespace ui_internal
+
+// ---- Control ----
+
+Form* Control::LiveForm() const {
+  Form* f = FormOf(window_);
+  return f && f->hwnd ? f : nullptr;
+}
+
+const ControlSpec& Control::Spec() const { return SpecOf(window_).controls[index_]; }
+
+HWND Control::Handle() const {
+  Form* f = LiveForm();
+  return f ? f->controls[index_] : nullptr;
+}
+
+bool Control::Exists() const { return LiveForm() != nullptr; }
+
+std::string Control::Text() const {
+  HWND h = Handle();
+  if (!h) return {};
+  if (Spec().kind == ControlKind::FileList) return SelectedEntry();
+  const int n = GetWindowTextLengthA(h);
+  std::string s(static_cast<size_t>(n) + 1, '\0');
+  const int got = GetWindowTextA(h, s.data(), n + 1);
+  s.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return s;
+}
+
+void Control::SetText(std::string_view text) const {
+  if (HWND h = Handle()) SetWindowTextA(h, std::string(text).c_str());
+}
+
+bool Control::Checked() const {
+  HWND h = Handle();
+  return h && SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Control::SetChecked(bool checked) const {
+  if (HWND h = Handle()) SendMessageA(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool Control::Visible() const {
+  HWND h = Handle();
+  return h && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE);
+}
+
+void Control::SetVisible(bool visible) const {
+  if (HWND h = Handle()) ShowWindow(h, visible ? SW_SHOW : SW_HIDE);
+}
+
+int Control::TimerPeriod() const {
+  Form* f = LiveForm();
+  return f ? f->timerPeriods[index_] : 0;
+}
+
+void Control::SetTimerPeriod(int ms) const {
+  Form* f = LiveForm();
+  if (!f) return;
+  if (ms < 0) ms = 0;
+  int& current = f->timerPeriods[index_];
+  if (ms == current) return;
+  const UINT_PTR id = kControlIdBase + index_;
+  if (ms == 0) {
+    KillTimer(f->hwnd, id);
+  } else {
+    SetTimer(f->hwnd, id, static_cast<UINT>(ms), nullptr);  // replaces a running one
+  }
+  current = ms;
+}
+
+int Control::RowCount() const {
+  HWND h = Handle();
+  return h ? static_cast<int>(SendMessageA(h, LVM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+void Control::DeleteAllRows() const {
+  if (HWND h = Handle()) SendMessageA(h, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int Control::InsertRow(std::string_view firstColumn, intptr_t itemData) const {
+  HWND h = Handle();
+  if (!h) return -1;
+  std::string text(firstColumn);
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT | LVIF_PARAM;
+  item.iItem = RowCount();
+  item.pszText = text.data();
+  item.lParam = itemData;
+  return static_cast<int>(SendMessageA(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void Control::SetCell(int row, int column, std::string_view text) const {
+  HWND h = Handle();
+  if (!h) return;
+  std::string s(text);
+  LVITEMA item = {};
+  item.iSubItem = column;
+  item.pszText = s.data();
+  SendMessageA(h, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+}
+
+std::string Control::Cell(int row, int column) const {
+  HWND h = Handle();
+  if (!h || row < 0 || row >= RowCount()) return {};
+  // The list view copies at most the buffer's size: grow until the text fits.
+  for (size_t size = 256;; size *= 4) {
+    std::string buf(size, '\0');
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = buf.data();
+    item.cchTextMax = static_cast<int>(size);
+    const int got = static_cast<int>(SendMessageA(h, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
+    if (got < 0) return {};
+    if (static_cast<size_t>(got) < size - 2 || size >= (1u << 24)) {
+      buf.resize(strnlen(buf.data(), size));
+      return buf;
+    }
+  }
+}
+
+intptr_t Control::RowData(int row) const {
+  HWND h = Handle();
+  if (!h || row < 0) return 0;
+  LVITEMA item = {};
+  item.mask = LVIF_PARAM;
+  item.iItem = row;
+  if (!SendMessageA(h, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) return 0;
+  return item.lParam;
+}
+
+void Control::DeleteRow(int row) const {
+  if (HWND h = Handle()) SendMessageA(h, LVM_DELETEITEM, row, 0);
+}
+
+int Control::SelectedRow() const {
+  HWND h = Handle();
+  return h ? static_cast<int>(SendMessageA(h, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) : -1;
+}
+
+void Control::SetSelectedRow(int row) const {
+  Form* f = LiveForm();
+  HWND h = Handle();
+  if (!h) return;
+  f->quietListChanges = true;
+  LVITEMA clear = {};
+  clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(h, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+  if (row >= 0) {
+    LVITEMA set = {};
+    set.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    set.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(h, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&set));
+  }
+  f->quietListChanges = false;
+}
+
+void Control::EnsureVisible(int row) const {
+  if (HWND h = Handle()) SendMessageA(h, LVM_ENSUREVISIBLE, row, FALSE);
+}
+
+int Control::ColumnCount() const {
+  HWND h = Handle();
+  if (!h) return 0;
+  HWND header = reinterpret_cast<HWND>(SendMessageA(h, LVM_GETHEADER, 0, 0));
+  return header ? static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+std::string Control::ColumnCaption(int column) const {
+  HWND h = Handle();
+  if (!h) return {};
+  char buf[256] = {};
+  LVCOLUMNA col = {};
+  col.mask = LVCF_TEXT;
+  col.pszText = buf;
+  col.cchTextMax = sizeof(buf);
+  if (!SendMessageA(h, LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&col))) return {};
+  return buf;
+}
+
+int Control::ColumnWidth(int column) const {
+  HWND h = Handle();
+  return h ? static_cast<int>(SendMessageA(h, LVM_GETCOLUMNWIDTH, column, 0)) : 0;
+}
+
+std::string Control::Folder() const {
+  Form* f = LiveForm();
+  return f && f->fileLists[index_] ? f->fileLists[index_]->Folder() : std::string();
+}
+
+void Control::SetFolder(std::string_view folder) const {
+  Form* f = LiveForm();
+  if (f && f->fileLists[index_]) f->fileLists[index_]->SetFolder(folder);
+}
+
+std::vector<std::string> Control::Entries() const {
+  Form* f = LiveForm();
+  return f && f->fileLists[index_] ? f->fileLists[index_]->Entries() : std::vector<std::string>();
+}
+
+std::string Control::SelectedEntry() const {
+  Form* f = LiveForm();
+  return f && f->fileLists[index_] ? f->fileLists[index_]->SelectedEntry() : std::string();
+}
+
+void Control::SetSelectedEntry(int index) const {
+  if (HWND h = Handle()) SendMessageA(h, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int Control::CurrentPage() const {
+  HWND h = Handle();
+  return h ? static_cast<int>(SendMessageA(h, TCM_GETCURSEL, 0, 0)) : -1;
+}
+
+void Control::SetCurrentPage(int page) const {
+  Form* f = LiveForm();
+  HWND h = Handle();
+  if (!h) return;
+  const int pages = static_cast<int>(SendMessageA(h, TCM_GETITEMCOUNT, 0, 0));
+  page = std::clamp(page, 0, std::max(0, pages - 1));
+  SendMessageA(h, TCM_SETCURSEL, page, 0);
+  f->ShowPage(index_, page);
+}
+
+DrawingBoard* Control::Board() const {
+  HWND h = Handle();
+  if (!h || Spec().kind != ControlKind::DrawingBoard) return nullptr;
+  return reinterpret_cast<DrawingBoard*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+}
+
+// ---- windows ----
+
+namespace ui {
+
+HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
+  if (FormOf(kind)) return FormOf(kind)->hwnd;
+  EnsureFormClass();
+  const WindowSpec& spec = SpecOf(kind);
+  HWND owner = options.owner ? WindowHandle(*options.owner) : nullptr;
+  DWORD style, exStyle = 0;
+  if (kind == WindowKind::Picker) {
+    style = WS_POPUP;
+    exStyle = WS_EX_TOOLWINDOW;
+  } else {
+    style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  }
+  auto* f = new Form(kind);
+  HWND hwnd = CreateWindowExA(exStyle, kFormClass, spec.title, style, spec.x, spec.y, spec.w, spec.h, owner,
+                              nullptr, Instance(), nullptr);
+  if (!hwnd) {
+    delete f;
+    return nullptr;
+  }
+  f->hwnd = hwnd;
+  SetPropA(hwnd, kFormProp, f);
+  g_forms[static_cast<int>(kind)] = f;
+  if (kind != WindowKind::Picker) ++g_topLevelWindows;
+  for (int i = 0; i < spec.controlCount; ++i) CreateControl(*f, i);
+  for (int i = 0; i < spec.controlCount; ++i)
+    if (spec.controls[i].kind == ControlKind::TabControl) Control(kind, i).SetCurrentPage(0);
+
+  f->Raise(kWindowItself, UiEvent::Created);
+  if (FormOf(kind) != f) return nullptr;  // the creation handler closed it
+  if (options.show) ShowWindow(hwnd, SW_SHOW);
+  if (options.modal) {
+    if (owner) EnableWindow(owner, FALSE);
+    MSG msg;
+    while (FormOf(kind) == f) {
+      const BOOL r = GetMessageA(&msg, nullptr, 0, 0);
+      if (r <= 0) {
+        if (r == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+        break;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (owner && IsWindow(owner)) EnableWindow(owner, TRUE);
+    return nullptr;
+  }
+  return hwnd;
+}
+
+HWND WindowHandle(WindowKind kind) {
+  Form* f = FormOf(kind);
+  return f ? f->hwnd : nullptr;
+}
+
+bool WindowExists(WindowKind kind) { return WindowHandle(kind) != nullptr; }
+
+void DestroyWindowNow(WindowKind kind) {
+  if (HWND h = WindowHandle(kind)) DestroyWindow(h);
+}
+
+void DestroyWindowDeferred(WindowKind kind) {
+  if (HWND h = WindowHandle(kind)) PostMessageA(h, WM_RAVO_DESTROY, 0, 0);
+}
+
+void SetAlwaysOnTop(WindowKind kind, bool onTop) {
+  if (HWND h = WindowHandle(kind))
+    SetWindowPos(h, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void SetWindowVisible(WindowKind kind, bool visible) {
+  if (HWND h = WindowHandle(kind)) ShowWindow(h, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void ProcessPendingMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+int RunMessageLoop() {
+  if (g_topLevelWindows == 0) return 0;
+  MSG msg;
+  BOOL r;
+  while ((r = GetMessageA(&msg, nullptr, 0, 0)) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return r == 0 ? static_cast<int>(msg.wParam) : 1;
+}
+
+int ShowMessageBox(std::string_view text, std::string_view caption, UINT flags) {
+  return MessageBoxA(nullptr, std::string(text).c_str(), std::string(caption).c_str(), flags | MB_TASKMODAL);
+}
+
+void OpenWebAddress(std::string_view url) {
+  ShellExecuteA(nullptr, "open", std::string(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+std::string ProgramFolder() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const int32_t slash = gbk::FindBackwards(path, "\\");
+  return slash < 1 ? std::string() : gbk::Left(path, slash - 1);
+}
+
+}  // namespace ui

@@ -1,0 +1,15 @@
+// What the window layer's own parts (control window procedures) share.
+#pragma once
+
+#include <windows.h>
+
+#include "app/event_table.h"
+
+namespace ui_internal {
+
+// Raises an event of the control whose window is hwnd, through the event table.
+void RaiseControlEvent(HWND control, UiEvent event);
+// The font of every control (a GBK-capable UI font).
+HFONT UiFont();
+
+}  // namespace ui_internal

@@ -1,0 +1,3 @@
+#include "delivery/playback.h"
+
+int32_t lyricCursor = 0;

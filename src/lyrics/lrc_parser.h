@@ -1,0 +1,24 @@
+// LRC parsing: the whole file text (GBK, already cut at its first zero byte) into a
+// LyricTimeline.
+//
+// Time tags are every stretch matching \[[0-9]*:[0-9]*.[0-9]*\] (the dot stands for any
+// byte). Each tag takes its text from the first line (lines split at CR LF, blank runs
+// turned into "*****" markers, marker and header lines dropped) that contains the tag
+// text, with all tags cut out of that line; a tag that stands on no such line gets an
+// empty text. Entries are ordered by a bisection insertion in tag order.
+// Runs in time near-linear in the size of the text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "lyrics/lyric_timeline.h"
+
+// Fills every field of timeline; false only when a tag's time cannot be read.
+bool parseLrc(std::string_view lrcText, LyricTimeline& timeline);
+
+// Milliseconds of a time tag such as "[01:02.50]": minutes, seconds, and the digits
+// after the seconds' separator read as a decimal fraction of a second (truncated to
+// whole ms). -1 when the text has no minutes or seconds part. Saturates at INT32_MAX.
+int32_t tagToMs(std::string_view tagText);

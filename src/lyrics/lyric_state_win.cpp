@@ -1,0 +1,4 @@
+#include "lyrics/lyric_state.h"
+
+LyricTimeline currentTimeline;
+std::string loadedLrcText;

@@ -1,0 +1,30 @@
+#include "text/file_bytes.h"
+
+#include <windows.h>
+
+#include "app/win_owners.h"
+
+std::string ReadFileBytes(const std::string& path) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return {};
+  std::string bytes;
+  char buf[64 * 1024];
+  DWORD got = 0;
+  while (ReadFile(file.Get(), buf, sizeof(buf), &got, nullptr) && got > 0) bytes.append(buf, got);
+  return bytes;
+}
+
+bool WriteFileBytes(const std::string& path, std::string_view bytes) {
+  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+  if (!file) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 20));
+    DWORD wrote = 0;
+    if (!WriteFile(file.Get(), bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) return false;
+    done += wrote;
+  }
+  return true;
+}

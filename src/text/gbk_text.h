@@ -1,0 +1,65 @@
+// Text helpers for GBK byte strings (code page 936).
+//
+// A text is a std::string of GBK bytes: a byte of 0x80 or above starts a two-byte
+// character. Positions are 1-based byte positions. Searches and splits step over
+// two-byte characters so that a match never starts on a trail byte. Nothing here
+// throws or reports errors: out-of-range arguments give empty texts, -1 or 0.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gbk {
+
+// True when b starts a two-byte character.
+inline bool IsLeadByte(unsigned char b) { return b >= 0x80; }
+
+// Length in bytes.
+int32_t Len(std::string_view s);
+
+// First n bytes (n <= 0 gives empty, n beyond the end gives the whole text).
+std::string Left(std::string_view s, int32_t n);
+// Last n bytes.
+std::string Right(std::string_view s, int32_t n);
+// n bytes from the 1-based position start; empty when start lies outside the text,
+// cut at the end of the text.
+std::string Mid(std::string_view s, int32_t start, int32_t n);
+
+// 1-based position of the first occurrence of needle at or after start, or -1.
+// Candidate positions are character starts counted from the beginning of the text.
+// An empty needle, or a start outside the text, gives -1.
+int32_t Find(std::string_view hay, std::string_view needle, int32_t start = 1,
+             bool ignoreAsciiCase = false);
+// 1-based position of the last occurrence of needle that starts at or before start
+// (start < 1 or beyond the text means: from the end), or -1. Same stepping as Find.
+int32_t FindBackwards(std::string_view hay, std::string_view needle, int32_t start = -1,
+                      bool ignoreAsciiCase = false);
+
+// Case folding of the ASCII letters only; bytes of two-byte characters are untouched,
+// also when a trail byte falls in the ASCII letter range.
+std::string ToUpperAscii(std::string_view s);
+std::string ToLowerAscii(std::string_view s);
+
+// Pieces between delimiters, empty pieces included; no empty piece after a delimiter
+// at the very end; an empty text gives no pieces; an empty delimiter gives the whole
+// text as one piece. Delimiters are only found at character starts.
+std::vector<std::string> Split(std::string_view s, std::string_view delim);
+
+// A leading decimal number (blanks skipped, optional sign, digits, optional fraction
+// and exponent) as a double; 0 when there is none.
+double ToNumber(std::string_view s);
+// Leading blanks skipped, optional sign, decimal digits up to the first other byte;
+// 0 when there are none. Values beyond 32 bits saturate at INT32_MIN/INT32_MAX.
+int32_t ToInt32(std::string_view s);
+
+// Decimal text of an integer.
+std::string IntToText(int64_t v);
+// At most 13 significant digits, no trailing zeros ("%.13g").
+std::string DoubleToText(double v);
+
+// Bytes read from a file or the network as text: cut at the first zero byte.
+std::string BytesToText(std::string_view bytes);
+
+}  // namespace gbk
