@@ -8,7 +8,7 @@ jobs="$(nproc)"
 
 if [ "$what" = all ] || [ "$what" = native ]; then
   cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+        -DCMAKE_C_COMPILER=gcc -DCMAKE_CXX_COMPILER=g++ >/dev/null
   cmake --build "$root/build/native" -j"$jobs"
 fi
 if [ "$what" = all ] || [ "$what" = win ]; then

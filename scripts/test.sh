@@ -11,7 +11,7 @@ bash scripts/build.sh all || exit 1
 source scripts/wine-env.sh
 ravo_ensure_prefix
 ravo_start_xvfb || exit 1
-wineserver -p  # a persistent server: test programs then start in a fraction of a second
+wineserver -p &  # a persistent server: test programs then start in a fraction of a second
 trap 'wineserver -k 2>/dev/null; ravo_stop_xvfb' EXIT
 
 status=0

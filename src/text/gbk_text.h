@@ -47,11 +47,15 @@ std::string ToLowerAscii(std::string_view s);
 // text as one piece. Delimiters are only found at character starts.
 std::vector<std::string> Split(std::string_view s, std::string_view delim);
 
-// A leading decimal number (blanks skipped, optional sign, digits, optional fraction
-// and exponent) as a double; 0 when there is none.
+// A leading decimal number as a double; 0 when there is none. Grammar: ASCII white
+// space skipped, optional sign, digits with an optional "." and fraction digits (at
+// least one digit in all, ".5" and "5." count), then an exponent only when "e"/"E",
+// an optional sign and digits follow. No hex, "inf" or "nan". Beyond the range of a
+// double: +-HUGE_VAL, or 0 when too small.
 double ToNumber(std::string_view s);
-// Leading blanks skipped, optional sign, decimal digits up to the first other byte;
-// 0 when there are none. Values beyond 32 bits saturate at INT32_MIN/INT32_MAX.
+// Leading ASCII white space skipped, optional sign, decimal digits up to the first
+// other byte; 0 when there are none. Values beyond 32 bits saturate at
+// INT32_MIN/INT32_MAX.
 int32_t ToInt32(std::string_view s);
 
 // Decimal text of an integer.

@@ -1,11 +1,19 @@
 // Regular expressions on GBK byte strings (Boost.Regex, Perl syntax, case-sensitive).
 //
-// "^" matches at the start of the text, after a line feed, and after a carriage return
-// that is not followed by a line feed; "." matches every byte, CR and LF included.
+// Lines break at LF, CR LF and a lone CR (not at form feed or any other byte): "^"
+// matches at the start of the text and after each line break, "$" before each line
+// break and at the end of the text. "." matches every byte, CR, LF and NUL included.
+// Character classes are those of the "C" locale: \s is space, \t, \n, \v, \f, \r, and
+// no byte of 0x80 or above is in any class.
+//
 // Matching works on bytes, so a match may start on the trail byte of a two-byte
-// character. Positions are 1-based. Nothing throws: a pattern that does not compile
-// matches nothing, and a search that exceeds the engine's complexity bounds counts as
-// no match.
+// character. In the pattern, a two-byte character outside [...] is one literal
+// character (a trail byte such as "\" or "|" is no syntax, a quantifier after it repeats
+// the whole character); inside [...] every byte is a member on its own.
+//
+// Positions are 1-based. Nothing throws: a pattern that does not compile matches nothing,
+// and a search that exceeds the engine's complexity or memory bounds counts as no match
+// (FindAll and ReplaceAll keep the matches found before it).
 #pragma once
 
 #include <cstdint>
@@ -36,11 +44,13 @@ class Regex {
   bool Valid() const;
 
   // First match at or after the 1-based position start; the text before start is
-  // still seen by "^" and look-behinds.
+  // still seen by "^", "\b" and look-behinds. start may be Len(text) + 1 (an empty
+  // match at the end); a start outside 1 .. Len(text) + 1 gives no match.
   std::optional<RegexMatch> FindFirst(std::string_view text, int32_t start = 1) const;
-  // All successive non-overlapping matches from the start of the text, in text order.
+  // All successive non-overlapping matches from the start of the text, in text order;
+  // after an empty match the next match may not be empty at the same place (Perl's //g).
   std::vector<RegexMatch> FindAll(std::string_view text) const;
-  // Every match replaced by the fixed text replacement (no format escapes).
+  // Every match of FindAll replaced by the fixed text replacement (no format escapes).
   std::string ReplaceAll(std::string_view text, std::string_view replacement) const;
 
  private:

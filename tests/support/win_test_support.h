@@ -1,0 +1,56 @@
+// Shared pieces of the Win32 tests: the real main window, message boxes answered from
+// a watcher thread, temporary folders.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+// Loads the real main window (hidden) for the duration of a test.
+class MainWindowFixture {
+ public:
+  MainWindowFixture();
+  ~MainWindowFixture();
+  HWND Handle() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+// Closes every message box of this process that appears while it lives, and records
+// the text and caption of each.
+class MessageBoxWatcher {
+ public:
+  MessageBoxWatcher();
+  ~MessageBoxWatcher();
+  struct Seen {
+    std::string caption;
+    std::string text;
+  };
+  std::vector<Seen> All() const;
+
+ private:
+  void Run();
+  std::atomic<bool> stop_{false};
+  mutable CRITICAL_SECTION lock_;
+  std::vector<Seen> seen_;
+  std::thread thread_;
+};
+
+// A fresh folder under the temporary folder, removed with its files at the end.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  const std::string& Path() const { return path_; }
+  std::string Write(const std::string& name, const std::string& bytes) const;  // returns the full path
+
+ private:
+  std::string path_;
+};
+
+// Dispatches messages for about ms milliseconds.
+void PumpFor(int ms);

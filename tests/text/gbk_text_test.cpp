@@ -1,0 +1,277 @@
+#include "text/gbk_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using std::string;
+
+constexpr int32_t kMaxI32 = std::numeric_limits<int32_t>::max();
+constexpr int32_t kMinI32 = std::numeric_limits<int32_t>::min();
+
+// Two-byte characters whose trail byte is an ASCII character the helpers look for.
+const string kTrailBackslash = "\x81\x5C";  // trail '\'
+const string kTrailBar = "\x81\x7C";        // trail '|'
+const string kTrailUpperA = "\x81\x41";     // trail 'A'
+const string kTrailLowerA = "\x81\x61";     // trail 'a'
+
+TEST(GbkTextTest, ChineseLiteralsAreGbk) {
+  EXPECT_EQ(string("中文"), "\xD6\xD0\xCE\xC4");
+  EXPECT_EQ(gbk::Len("中文"), 4);
+}
+
+struct SliceCase {
+  string s;
+  int32_t a;
+  int32_t b;
+  string left, right, mid;  // Left(s, a), Right(s, a), Mid(s, a, b)
+};
+
+TEST(GbkTextTest, LeftRightMid) {
+  const std::vector<SliceCase> cases = {
+      {"abcdef", 2, 3, "ab", "ef", "bcd"},
+      {"abcdef", 6, 1, "abcdef", "abcdef", "f"},
+      {"abcdef", 7, 1, "abcdef", "abcdef", ""},  // start just past the end
+      {"abcdef", 0, 2, "", "", ""},
+      {"abcdef", -3, 2, "", "", ""},
+      {"abcdef", 1, -1, "a", "f", ""},
+      {"abcdef", 5, kMaxI32, "abcde", "bcdef", "ef"},
+      {"abcdef", kMaxI32, kMaxI32, "abcdef", "abcdef", ""},
+      {"abcdef", kMinI32, kMaxI32, "", "", ""},
+      {"", 1, 1, "", "", ""},
+      {"中文", 3, 2, "中\xCE", "\xD0文", "文"},  // byte positions, not characters
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.s + " a=" + std::to_string(c.a) + " b=" + std::to_string(c.b));
+    EXPECT_EQ(gbk::Left(c.s, c.a), c.left);
+    EXPECT_EQ(gbk::Right(c.s, c.a), c.right);
+    EXPECT_EQ(gbk::Mid(c.s, c.a, c.b), c.mid);
+  }
+}
+
+struct FindCase {
+  string hay, needle;
+  int32_t start;
+  bool ignoreCase;
+  int32_t expected;
+};
+
+TEST(GbkTextTest, FindStepsOverTwoByteCharacters) {
+  const std::vector<FindCase> cases = {
+      {"abcabc", "bc", 1, false, 2},
+      {"abcabc", "bc", 3, false, 5},
+      {"abcabc", "bc", 6, false, -1},
+      {"abcabc", "abcabcd", 1, false, -1},
+      {"abc", "", 1, false, -1},
+      {"abc", "a", 0, false, -1},
+      {"abc", "a", -7, false, -1},
+      {"abc", "c", 4, false, -1},
+      {"abc", "c", kMaxI32, false, -1},
+      {"", "a", 1, false, -1},
+      // "形" is D0 CE: the bytes exist across the boundary of "中文" but never as a character.
+      {"中文", "形", 1, false, -1},
+      {"a中文形", "形", 1, false, 6},
+      {kTrailBackslash + "\\", "\\", 1, false, 3},
+      {kTrailBar + "|", "|", 1, false, 3},
+      {"中中", "中", 2, false, 3},  // start on a trail byte: next character start
+      {"ab\xD6", "\xD6", 1, false, 3},  // a lone lead byte at the end
+      {"ab\xD6", "b\xD6", 1, false, 2},
+      {"xABC", "abc", 1, true, 2},
+      {"xABC", "abc", 1, false, -1},
+      {kTrailUpperA, kTrailLowerA, 1, true, -1},  // trail bytes are never folded
+      {kTrailUpperA, "a", 1, true, -1},
+      {kTrailUpperA + "a", "A", 1, true, 3},
+      {"[TI:x]", "[ti", 1, true, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("hay=" + c.hay + " needle=" + c.needle + " start=" + std::to_string(c.start));
+    EXPECT_EQ(gbk::Find(c.hay, c.needle, c.start, c.ignoreCase), c.expected);
+  }
+}
+
+TEST(GbkTextTest, FindBackwards) {
+  const std::vector<FindCase> cases = {
+      {"abab", "ab", -1, false, 3},
+      {"abab", "ab", 0, false, 3},
+      {"abab", "ab", 100, false, 3},
+      {"abab", "ab", 3, false, 3},
+      {"abab", "ab", 2, false, 1},
+      {"abab", "ab", 1, false, 1},  // a match may run past start
+      {"abab", "ba", 1, false, -1},
+      {"abab", "", -1, false, -1},
+      {"", "a", -1, false, -1},
+      {"\\" + kTrailBackslash, "\\", -1, false, 1},
+      {"中文形", "形", -1, false, 5},
+      {"形中文", "形", -1, false, 1},
+      {"aXbx", "X", -1, true, 4},
+      {kTrailUpperA + "x", "A", -1, true, -1},
+      {"ab\xD6", "\xD6", -1, false, 3},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("hay=" + c.hay + " needle=" + c.needle + " start=" + std::to_string(c.start));
+    EXPECT_EQ(gbk::FindBackwards(c.hay, c.needle, c.start, c.ignoreCase), c.expected);
+  }
+}
+
+TEST(GbkTextTest, CaseFoldingTouchesOnlyAsciiCharacters) {
+  const string mixed = "aZ" + kTrailUpperA + kTrailLowerA + "中b[OFFSET" + "\xD6";
+  EXPECT_EQ(gbk::ToLowerAscii(mixed), "az" + kTrailUpperA + kTrailLowerA + "中b[offset" + "\xD6");
+  EXPECT_EQ(gbk::ToUpperAscii(mixed), "AZ" + kTrailUpperA + kTrailLowerA + "中B[OFFSET" + "\xD6");
+  EXPECT_EQ(gbk::ToLowerAscii("\xD6" "A"), "\xD6" "A");  // 'A' is the trail byte here
+  EXPECT_EQ(gbk::ToUpperAscii(""), "");
+}
+
+struct SplitCase {
+  string s, delim;
+  std::vector<string> pieces;
+};
+
+TEST(GbkTextTest, Split) {
+  const std::vector<SplitCase> cases = {
+      {"a,b,,c", ",", {"a", "b", "", "c"}},
+      {"a,b,", ",", {"a", "b"}},
+      {"a,b,,", ",", {"a", "b", ""}},
+      {",a", ",", {"", "a"}},
+      {",", ",", {""}},
+      {"", ",", {}},
+      {"abc", "", {"abc"}},
+      {"abc", ",", {"abc"}},
+      {"a\r\nb\r\n\r\n", "\r\n", {"a", "b", ""}},
+      {"a\r\n\r\nb", "\r\n", {"a", "", "b"}},
+      {kTrailBar + "x|y", "|", {kTrailBar + "x", "y"}},
+      {"中,文", ",", {"中", "文"}},
+      {"中文形", "形", {"中文"}},
+      {"中文", "形", {"中文"}},
+      {"ab\xD6", "\xD6", {"ab"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE("s=" + c.s + " delim=" + c.delim);
+    EXPECT_EQ(gbk::Split(c.s, c.delim), c.pieces);
+  }
+}
+
+TEST(GbkTextTest, ToNumber) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::vector<std::pair<string, double>> cases = {
+      {"", 0},        {"abc", 0},      {"12.5", 12.5},   {"  -3.25xyz", -3.25},
+      {"+7", 7},      {".5", 0.5},     {"5.", 5},        {"-500]", -500},
+      {"1e3", 1000},  {"1E-2", 0.01},  {"2e", 2},        {"2e+", 2},
+      {"3ex", 3},     {"-", 0},        {".", 0},         {"-.e5", 0},
+      {"0x10", 0},    {"inf", 0},      {"nan", 0},       {"00012", 12},
+      {"12,5", 12},   {"\t\r\n 8", 8}, {"１２", 0},      {"- 5", 0},
+      {"1e400", inf}, {"-1e400", -inf}, {"1e-400", 0},   {"0.0001e310", 1e306},
+      {"1e99999999999999999999", inf},  {"123456789e-99999999999999999999", 0},
+  };
+  for (const auto& [text, expected] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_DOUBLE_EQ(gbk::ToNumber(text), expected);
+  }
+  EXPECT_DOUBLE_EQ(gbk::ToNumber(string(400, '9')), inf);
+  EXPECT_DOUBLE_EQ(gbk::ToNumber("0." + string(400, '0') + "1"), 0);
+}
+
+TEST(GbkTextTest, ToInt32Saturates) {
+  const std::vector<std::pair<string, int32_t>> cases = {
+      {"", 0},
+      {"abc", 0},
+      {"  -42abc", -42},
+      {"+17", 17},
+      {"\t7", 7},
+      {"12.9", 12},
+      {"- 5", 0},
+      {"2147483647", kMaxI32},
+      {"2147483648", kMaxI32},
+      {"-2147483648", kMinI32},
+      {"-2147483649", kMinI32},
+      {"99999999999999999999999999", kMaxI32},
+      {"-99999999999999999999999999", kMinI32},
+      {"000000000000000000000000042", 42},
+  };
+  for (const auto& [text, expected] : cases) {
+    SCOPED_TRACE(text);
+    EXPECT_EQ(gbk::ToInt32(text), expected);
+  }
+}
+
+TEST(GbkTextTest, NumbersToText) {
+  EXPECT_EQ(gbk::IntToText(0), "0");
+  EXPECT_EQ(gbk::IntToText(-5), "-5");
+  EXPECT_EQ(gbk::IntToText(std::numeric_limits<int64_t>::min()), "-9223372036854775808");
+  EXPECT_EQ(gbk::IntToText(std::numeric_limits<int64_t>::max()), "9223372036854775807");
+
+  const std::vector<std::pair<double, string>> cases = {
+      {0.0, "0"},          {12.0, "12"},           {1.5, "1.5"},
+      {-2.25, "-2.25"},    {0.1, "0.1"},           {1.0 / 3, "0.3333333333333"},
+      {1e20, "1e+20"},     {1e-5, "1e-05"},        {123456789012345.0, "1.234567890123e+14"},
+      {1234567890123.0, "1234567890123"},          {2.0 / 3 * 1000, "666.6666666667"},
+  };
+  for (const auto& [value, expected] : cases) {
+    EXPECT_EQ(gbk::DoubleToText(value), expected);
+  }
+}
+
+TEST(GbkTextTest, BytesToTextCutsAtFirstZero) {
+  EXPECT_EQ(gbk::BytesToText(string("ab\0cd", 5)), "ab");
+  EXPECT_EQ(gbk::BytesToText(string("\0x", 2)), "");
+  EXPECT_EQ(gbk::BytesToText("中文"), "中文");
+  EXPECT_EQ(gbk::BytesToText(""), "");
+}
+
+// Random texts over a small alphabet rich in lead bytes and in trail bytes that equal
+// the ASCII characters searched for; the sanitizers check that nothing reads outside
+// the texts, and the results are checked against what they promise.
+TEST(GbkTextTest, RandomInputsKeepTheirPromises) {
+  const string alphabet = string("aA,|\\\r\n ") + "\x81\xD6\xD0\xFE";
+  std::mt19937 rng(12345);
+  auto randomText = [&](size_t maxLen) {
+    string s(rng() % (maxLen + 1), ' ');
+    for (char& c : s) c = alphabet[rng() % alphabet.size()];
+    return s;
+  };
+  auto charStarts = [](const string& s) {
+    std::vector<bool> starts(s.size(), false);
+    for (size_t i = 0; i < s.size(); i += (gbk::IsLeadByte(s[i]) && i + 1 < s.size()) ? 2 : 1) {
+      starts[i] = true;
+    }
+    return starts;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const string hay = randomText(12);
+    const string needle = randomText(3);
+    const int32_t start = static_cast<int32_t>(rng() % 17) - 2;
+    const bool ignoreCase = rng() % 2 == 0;
+    SCOPED_TRACE("round " + std::to_string(round));
+    const auto starts = charStarts(hay);
+    for (int32_t found : {gbk::Find(hay, needle, start, ignoreCase),
+                          gbk::FindBackwards(hay, needle, start, ignoreCase)}) {
+      if (found == -1) continue;
+      ASSERT_GE(found, 1);
+      ASSERT_LE(static_cast<size_t>(found) - 1 + needle.size(), hay.size());
+      EXPECT_TRUE(starts[found - 1]);
+      if (!ignoreCase) {
+        EXPECT_EQ(hay.substr(found - 1, needle.size()), needle);
+      }
+    }
+    const auto pieces = gbk::Split(hay, needle);
+    if (!needle.empty() && !hay.empty()) {
+      string joined;
+      for (size_t k = 0; k < pieces.size(); ++k) joined += (k ? needle : "") + pieces[k];
+      EXPECT_TRUE(joined == hay || joined + needle == hay);
+    }
+    EXPECT_EQ(gbk::ToLowerAscii(gbk::ToUpperAscii(hay)), gbk::ToLowerAscii(hay));
+    const int32_t n = start * 3 - 5;
+    const bool inside = start >= 1 && static_cast<size_t>(start) <= hay.size() && n > 0;
+    EXPECT_EQ(gbk::Mid(hay, start, n), inside ? hay.substr(start - 1, n) : "");
+    gbk::ToNumber(hay);
+    gbk::ToInt32(hay);
+  }
+}
+
+}  // namespace

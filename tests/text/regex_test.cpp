@@ -1,0 +1,262 @@
+#include "text/regex.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/regex.hpp>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using std::string;
+
+std::vector<int32_t> Positions(const std::vector<gbk::RegexMatch>& matches) {
+  std::vector<int32_t> positions;
+  for (const auto& m : matches) positions.push_back(m.position);
+  return positions;
+}
+
+std::vector<string> Texts(const std::vector<gbk::RegexMatch>& matches) {
+  std::vector<string> texts;
+  for (const auto& m : matches) texts.push_back(m.text);
+  return texts;
+}
+
+// The blank-line marker of the lyric parser: which lines a "^" may start decides which
+// blank runs become "*****".
+TEST(RegexTest, BlankRunMarkerFollowsLineBreakRules) {
+  const gbk::Regex blankRun("^[\\s| ]*\r");
+  ASSERT_TRUE(blankRun.Valid());
+  const std::vector<std::pair<string, string>> cases = {
+      {"a\r\n\r\nb", "a\r\n*****\r\n\nb"},
+      {"a\r\n  \r\n\r\nb", "a\r\n*****\r\n\nb"},  // a run of blank lines is one marker
+      {"\r\nx", "*****\r\n\nx"},                 // start of the text
+      {"a\rb", "a\rb"},                          // no blank line at all
+      {"a\r\rb", "a\r*****\r\nb"},               // after a lone CR
+      {"a\n\r\nb", "a\n*****\r\n\nb"},           // after a lone LF
+      {"a\r\n | \r\nb", "a\r\n*****\r\n\nb"},    // "|" counts as blank
+      {"a\r\n\r", "a\r\n*****\r\n"},
+      {"a\f\r\nb", "a\f\r\nb"},                  // \f is blank but no line break
+      {"a\n\f\r\nb", "a\n*****\r\n\nb"},
+      {"x\x85\r\nb", "x\x85\r\nb"},              // 0x85 is a GBK lead byte, no line break
+      {"a\n\x85\r\nb", "a\n\x85\r\nb"},          // and no blank either
+      {"a\n\xA1\xA1\r\nb", "a\n\xA1\xA1\r\nb"},  // nor is the full-width space
+      {"", ""},
+  };
+  for (const auto& [text, expected] : cases) {
+    SCOPED_TRACE(testing::PrintToString(text));
+    EXPECT_EQ(blankRun.ReplaceAll(text, "*****\r\n"), expected);
+  }
+}
+
+TEST(RegexTest, LineStartsAndEnds) {
+  const string text = "a\nb\r\nc\rd\fe";  // LF, CR LF, lone CR, form feed
+  EXPECT_EQ(Positions(gbk::Regex("^").FindAll(text)), (std::vector<int32_t>{1, 3, 6, 8}));
+  // Line ends: before the LF, before the CR of CR LF (not inside it), before a lone CR,
+  // at the end of the text.
+  EXPECT_EQ(Positions(gbk::Regex("$").FindAll(text)), (std::vector<int32_t>{2, 4, 7, 11}));
+  EXPECT_EQ(Texts(gbk::Regex("^.$").FindAll(text)), (std::vector<string>{"a", "b", "c"}));
+  EXPECT_EQ(Texts(gbk::Regex("(?m)^\\w").FindAll("x\fy\nz")), (std::vector<string>{"x", "z"}));
+}
+
+TEST(RegexTest, FindFirstFromAStartSeesTheTextBefore) {
+  struct Case {
+    string pattern;
+    string text;
+    int32_t start;
+    int32_t position;  // 0: no match
+    string matched;
+  };
+  const std::vector<Case> cases = {
+      {"^c", "ab\ncd", 4, 4, "c"},
+      {"^c", "ab\ncd", 5, 0, ""},
+      {"^b", "ab", 2, 0, ""},  // start is not the beginning of a line
+      {"\\Ab", "ab", 2, 0, ""},
+      {"(?<=a)b", "ab", 2, 2, "b"},
+      {"\\bb", "ab b", 2, 4, "b"},  // no word boundary between a and b
+      // At the first byte nothing before the text may be read (a heap text, so that the
+      // address sanitizer would see such a read).
+      {"\\bab|(?<=x)ab", "ab, a text long enough to live on the heap", 1, 1, "ab"},
+      {"b", "abab", 3, 4, "b"},
+      {"$", "ab", 3, 3, ""},
+      {"^", "", 1, 1, ""},
+      {"a", "ab", 0, 0, ""},
+      {"a", "ab", -1, 0, ""},
+      {"$", "ab", 4, 0, ""},
+      {".", "ab", 2147483647, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pattern + " in " + testing::PrintToString(c.text) + " from " +
+                 std::to_string(c.start));
+    const auto m = gbk::Regex(c.pattern).FindFirst(c.text, c.start);
+    if (c.position == 0) {
+      EXPECT_FALSE(m.has_value());
+    } else {
+      ASSERT_TRUE(m.has_value());
+      EXPECT_EQ(m->position, c.position);
+      EXPECT_EQ(m->text, c.matched);
+    }
+  }
+}
+
+TEST(RegexTest, Groups) {
+  const auto m = gbk::Regex("(\\d+):(\\d+)(x)?").FindFirst("at 12:34.");
+  ASSERT_TRUE(m.has_value());
+  EXPECT_EQ(m->position, 4);
+  EXPECT_EQ(m->text, "12:34");
+  EXPECT_EQ(m->groups, (std::vector<string>{"12", "34", ""}));
+  EXPECT_EQ(m->Group(0), "12:34");
+  EXPECT_EQ(m->Group(2), "34");
+  EXPECT_EQ(m->Group(3), "");
+  EXPECT_EQ(m->Group(4), "");
+  EXPECT_EQ(m->Group(-1), "");
+}
+
+TEST(RegexTest, FindAllInTextOrderWithoutOverlaps) {
+  const gbk::Regex tag("\\[[0-9]*:[0-9]*.[0-9]*\\]");
+  const string lrc = "[ti:歌]\r\n[00:12.34]一[01:02]二\r\n[00:01.00][:]三";
+  const auto tags = tag.FindAll(lrc);
+  EXPECT_EQ(Texts(tags), (std::vector<string>{"[00:12.34]", "[01:02]", "[00:01.00]"}));
+  EXPECT_EQ(Positions(tags), (std::vector<int32_t>{10, 22, 33}));
+  EXPECT_EQ(Texts(gbk::Regex("aa").FindAll("aaaaa")), (std::vector<string>{"aa", "aa"}));
+  // Empty matches: each place once, and a non-empty match may follow at the same place.
+  EXPECT_EQ(Texts(gbk::Regex("a*").FindAll("baac")), (std::vector<string>{"", "aa", "", ""}));
+  EXPECT_EQ(Positions(gbk::Regex("a*").FindAll("baac")), (std::vector<int32_t>{1, 2, 4, 5}));
+  EXPECT_EQ(Positions(gbk::Regex("x*").FindAll("")), (std::vector<int32_t>{1}));
+  EXPECT_EQ(gbk::Regex("a*").ReplaceAll("baac", "-"), "-b--c-");
+}
+
+TEST(RegexTest, DotMatchesEveryByte) {
+  const string bytes("a\r\n\0\xD6\xD0\x85\f", 8);
+  EXPECT_EQ(gbk::Regex(".").ReplaceAll(bytes, "x"), "xxxxxxxx");
+  const auto m = gbk::Regex("a.*\f").FindFirst(bytes);
+  ASSERT_TRUE(m.has_value());
+  EXPECT_EQ(m->text, bytes);
+}
+
+TEST(RegexTest, ClassesAreTheCLocaleOnes) {
+  const gbk::Regex space("\\s"), nonSpace("\\S"), posixSpace("[[:space:]]"), word("\\w");
+  for (int b = 0; b < 256; ++b) {
+    SCOPED_TRACE(b);
+    const string one(1, static_cast<char>(b));
+    const bool isSpace = b == ' ' || (b >= '\t' && b <= '\r');
+    EXPECT_EQ(space.FindFirst(one).has_value(), isSpace);
+    EXPECT_EQ(nonSpace.FindFirst(one).has_value(), !isSpace);
+    EXPECT_EQ(posixSpace.FindFirst(one).has_value(), isSpace);
+    if (b >= 0x80) {
+      EXPECT_FALSE(word.FindFirst(one).has_value());
+    }
+  }
+  // \S* stops at a blank and runs over GBK bytes.
+  const auto title = gbk::Regex("\\[ti:\\S*\\]").FindFirst("[ti:中文\x85\xA0]\r\n");
+  ASSERT_TRUE(title.has_value());
+  EXPECT_EQ(title->text, "[ti:中文\x85\xA0]");
+  EXPECT_FALSE(gbk::Regex("\\[ti:\\S*\\]").FindFirst("[ti:My Song]").has_value());
+}
+
+// GBK characters inside patterns: bytes match bytes, a match may start on a trail byte,
+// and a two-byte character whose trail byte is pattern syntax stays one literal.
+TEST(RegexTest, TwoByteCharactersInPatterns) {
+  const auto across = gbk::Regex("形").FindFirst("中文");  // D0 CE across a boundary
+  ASSERT_TRUE(across.has_value());
+  EXPECT_EQ(across->position, 2);
+
+  struct Case {
+    string pattern;
+    string text;
+    string matched;  // "" = no match
+  };
+  const std::vector<Case> cases = {
+      {"\x81\x5C" "d", "5\x81\x5C" "d", "\x81\x5C" "d"},  // trail '\' does not escape 'd'
+      {"\x81\x5C" "d", "\x81" "5", ""},
+      {"\x81\x7C" "x", "x\x81\x7Cx", "\x81\x7Cx"},        // trail '|' is no alternative
+      {"\x81\x5B" "a]", "\x81\x5B" "a]", "\x81\x5B" "a]"},  // trail '[' opens no set
+      {"a\x81\x5E", "a\x81\x5E", "a\x81\x5E"},              // trail '^' is no anchor
+      {"\\Q\x81\x5C" "E.\\E", "\x81\x5C" "E.", "\x81\x5C" "E."},  // trail '\' ends no quote
+      {"中+", "x中中中y", "中中中"},  // a quantifier repeats the whole character
+      {"中{2}", "中中中", "中中"},
+      {"\\中", "a中", "中"},
+      {"[\x81-\xFE]+", "ab中文c", "中文"},  // raw bytes in a set stay single bytes
+      {"LRC歌词下载</a>", "<a>x LRC歌词下载</a>", "LRC歌词下载</a>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.pattern) + " in " + testing::PrintToString(c.text));
+    const gbk::Regex re(c.pattern);
+    ASSERT_TRUE(re.Valid());
+    const auto m = re.FindFirst(c.text);
+    EXPECT_EQ(m.has_value() ? m->text : string(), c.matched);
+  }
+}
+
+// "^" and "$" are anchors only where Perl reads them as anchors.
+TEST(RegexTest, AnchorsInsideOtherSyntaxStayLiteral) {
+  const std::vector<std::pair<string, string>> cases = {
+      // pattern, the whole match expected in "x^]$\\[ab\r"
+      {"[^x]+", "^]$\\[ab\r"},
+      {"[]^]+", "^]"},
+      {"[\\]^]+", "^]"},
+      {"[[:alpha:]^]+", "x^"},
+      {"\\^\\]\\$", "^]$"},
+      {"\\Q^]$\\E", "^]$"},
+      {"\\x{5E}]\\x24", "^]$"},
+      {"(?#^)x", "x"},
+      {"[$]", "$"},
+      {"(?<=^x)\\^", "^"},
+  };
+  const string text = "x^]$\\[ab\r";
+  for (const auto& [pattern, expected] : cases) {
+    SCOPED_TRACE(pattern);
+    const gbk::Regex re(pattern);
+    ASSERT_TRUE(re.Valid());
+    const auto m = re.FindFirst(text);
+    ASSERT_TRUE(m.has_value());
+    EXPECT_EQ(m->text, expected);
+  }
+}
+
+TEST(RegexTest, ReplacementIsLiteral) {
+  EXPECT_EQ(gbk::Regex("(b)").ReplaceAll("abcb", "$1\\&$&"), "a$1\\&$&c$1\\&$&");
+  EXPECT_EQ(gbk::Regex("b").ReplaceAll("abc", ""), "ac");
+  EXPECT_EQ(gbk::Regex("z").ReplaceAll("abc", "y"), "abc");
+}
+
+TEST(RegexTest, InvalidPatternMatchesNothing) {
+  for (const string pattern : {"(", "[a", "a{2,1}", "\\", "(?<=a+)b", "*a", "\\Q(\\E)"}) {
+    SCOPED_TRACE(pattern);
+    const gbk::Regex re(pattern);
+    EXPECT_FALSE(re.Valid());
+    EXPECT_FALSE(re.FindFirst("a(b)*a").has_value());
+    EXPECT_TRUE(re.FindAll("a(b)*a").empty());
+    EXPECT_EQ(re.ReplaceAll("a(b)*a", "x"), "a(b)*a");
+  }
+}
+
+TEST(RegexTest, EngineLimitsCountAsNoFurtherMatch) {
+  const string pattern = "(a+)+b";
+  const string hopeless(1000, 'a');
+  {
+    // The case really drives the engine into its complexity bound.
+    const boost::regex raw(pattern);
+    boost::smatch m;
+    EXPECT_ANY_THROW(boost::regex_search(hopeless, m, raw));
+  }
+  const gbk::Regex re(pattern);
+  EXPECT_FALSE(re.FindFirst(hopeless).has_value());
+  EXPECT_TRUE(re.FindAll(hopeless).empty());
+  const string text = "aab-" + hopeless;
+  EXPECT_EQ(Texts(re.FindAll(text)), (std::vector<string>{"aab"}));
+  EXPECT_EQ(re.ReplaceAll(text, "X"), "X-" + hopeless);
+}
+
+TEST(RegexTest, MovedRegexKeepsItsPattern) {
+  gbk::Regex a("b+");
+  gbk::Regex b(std::move(a));
+  ASSERT_TRUE(b.Valid());
+  EXPECT_EQ(b.FindFirst("abbc").value().text, "bb");
+  a = gbk::Regex("c");
+  EXPECT_EQ(a.FindFirst("abbc").value().position, 4);
+}
+
+}  // namespace
