@@ -686,6 +686,11 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   g_forms[static_cast<int>(kind)] = f;
   if (kind != WindowKind::Picker) ++g_topLevelWindows;
   for (int i = 0; i < spec.controlCount; ++i) CreateControl(*f, i);
+  // Group boxes go under their siblings, so that a control lying inside a group box's
+  // rectangle without being its child is not hidden by it.
+  for (int i = 0; i < spec.controlCount; ++i)
+    if (spec.controls[i].kind == ControlKind::GroupBox && f->controls[i])
+      SetWindowPos(f->controls[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   for (int i = 0; i < spec.controlCount; ++i)
     if (spec.controls[i].kind == ControlKind::TabControl) Control(kind, i).SetCurrentPage(0);
 

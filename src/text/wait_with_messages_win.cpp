@@ -1,0 +1,29 @@
+#include "text/wait_with_messages.h"
+
+#include <windows.h>
+
+void DispatchPendingMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+void WaitWithMessages(int ms) {
+  if (ms <= 0) return;
+  const DWORD start = GetTickCount();
+  // A busy loop on purpose: the waits are a few ticks long and must not depend on any
+  // message arriving to wake the thread.
+  for (;;) {
+    DispatchPendingMessages();
+    DispatchPendingMessages();
+    if (TicksHavePassed(start, GetTickCount(), static_cast<uint32_t>(ms))) return;
+    DispatchPendingMessages();
+    DispatchPendingMessages();
+  }
+}

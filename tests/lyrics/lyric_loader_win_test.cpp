@@ -1,0 +1,166 @@
+// Choosing a file in the lyric file list fills the lyric table from the real file.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/handlers.h"
+#include "app/window_layer.h"
+#include "delivery/playback.h"
+#include "lyrics/lyric_state.h"
+#include "support/win_test_support.h"
+
+namespace {
+
+struct Row {
+  std::string time;
+  std::string text;
+  intptr_t data;
+  bool operator==(const Row& o) const { return time == o.time && text == o.text && data == o.data; }
+};
+
+std::ostream& operator<<(std::ostream& os, const Row& r) {
+  return os << "{" << r.time << ", " << r.text << ", " << r.data << "}";
+}
+
+std::vector<Row> TableRows() {
+  const Control table = M(MainCtl::超级列表框_歌词);
+  std::vector<Row> rows;
+  for (int i = 0; i < table.RowCount(); ++i) rows.push_back({table.Cell(i, 0), table.Cell(i, 1), table.RowData(i)});
+  return rows;
+}
+
+void Choose(const TempFolder& dir, const std::string& name) {
+  const Control files = M(MainCtl::文件框1);
+  files.SetFolder(dir.Path());
+  const std::vector<std::string> entries = files.Entries();
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (entries[i] == name) files.SetSelectedEntry(static_cast<int>(i));
+  ASSERT_EQ(files.SelectedEntry(), name);
+  OnLyricFileChosen();
+}
+
+class LyricLoader : public ::testing::Test {
+ protected:
+  MainWindowFixture window;
+  MessageBoxWatcher boxes;
+  TempFolder dir;
+};
+
+TEST_F(LyricLoader, FillsTheTableInTimeOrderWithHiddenTimesAndCreditText) {
+  dir.Write("song.lrc",
+            "[ti:Song]\r\n"
+            "[00:20.00]second line\r\n"
+            "[00:12.34]first line\r\n"
+            "[00:30.5]\r\n"
+            "[01:02]中文行\r\n");
+  lyricCursor = 7;
+  Choose(dir, "song.lrc");
+
+  const std::vector<Row> want = {
+      {"12340", "first line", 1},
+      {"20000", "second line", 2},
+      {"30500", kCreditText, 3},
+      {"62000", "中文行", 4},
+  };
+  EXPECT_EQ(TableRows(), want);
+  EXPECT_EQ(currentTimeline.count, 4);
+  EXPECT_EQ(currentTimeline.texts[2], kCreditText);  // the timeline carries the credit too
+  EXPECT_EQ(currentTimeline.title, "Song");
+  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(M(MainCtl::透明标签1).Text(), "song.lrc");
+  EXPECT_EQ(M(MainCtl::超级列表框_歌词).SelectedRow(), -1);
+  EXPECT_TRUE(boxes.All().empty());
+}
+
+TEST_F(LyricLoader, ChoosingAgainRebuildsFromTheFileOnDisk) {
+  dir.Write("a.lrc", "[00:01.00]one\r\n[00:02.00]two\r\n");
+  Choose(dir, "a.lrc");
+  EXPECT_EQ(TableRows().size(), 2u);
+  dir.Write("a.lrc", "[00:05.00]changed\r\n");
+  Choose(dir, "a.lrc");
+  const std::vector<Row> want = {{"5000", "changed", 1}};
+  EXPECT_EQ(TableRows(), want);
+}
+
+TEST_F(LyricLoader, ByteOrderMarkedFilesAreConvertedToGbk) {
+  // "[00:01.00]中文\r\n" in UTF-16 LE and BE, and in UTF-8 with a byte-order mark.
+  const std::wstring line = L"[00:01.00]\x4E2D\x6587\r\n[00:02.00]\x00E9\x263A\r\n";
+  std::string le = "\xFF\xFE", be = "\xFE\xFF";
+  for (wchar_t c : line) {
+    le += static_cast<char>(c & 0xFF);
+    le += static_cast<char>(c >> 8);
+    be += static_cast<char>(c >> 8);
+    be += static_cast<char>(c & 0xFF);
+  }
+  dir.Write("le.lrc", le);
+  dir.Write("be.lrc", be);
+  dir.Write("u8.lrc", "\xEF\xBB\xBF[00:01.00]\xE4\xB8\xAD\xE6\x96\x87\r\n[00:02.00]\xC3\xA9\xE2\x98\xBA\r\n");
+  for (const char* name : {"le.lrc", "be.lrc", "u8.lrc"}) {
+    SCOPED_TRACE(name);
+    Choose(dir, name);
+    const std::vector<Row> rows = TableRows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].text, "中文");
+    EXPECT_EQ(rows[0].time, "1000");
+    // é has a GBK form (A8 A6); the smiley has none and becomes '?'.
+    EXPECT_EQ(rows[1].text, "\xA8\xA6?");
+  }
+}
+
+TEST_F(LyricLoader, PlainFilesAreTakenAsTheyAreAndCutAtTheirFirstZeroByte) {
+  static const char kBytes[] = "[00:01.00]kept\r\n[00:02.00]also\0[00:03.00]cut\r\n";
+  dir.Write("zero.lrc", std::string(kBytes, sizeof(kBytes) - 1));
+  Choose(dir, "zero.lrc");
+  const std::vector<Row> want = {{"1000", "kept", 1}, {"2000", "also", 2}};
+  EXPECT_EQ(TableRows(), want);
+}
+
+TEST_F(LyricLoader, MissingOrTaglessFileGivesAnEmptyTableAndNoMessage) {
+  dir.Write("a.lrc", "[00:01.00]one\r\n");
+  dir.Write("notags.lrc", "just words\r\nno tags\r\n");
+  Choose(dir, "a.lrc");
+  ASSERT_EQ(TableRows().size(), 1u);
+
+  Choose(dir, "notags.lrc");
+  EXPECT_TRUE(TableRows().empty());
+  EXPECT_EQ(M(MainCtl::透明标签1).Text(), "notags.lrc");
+
+  Choose(dir, "a.lrc");
+  ASSERT_EQ(TableRows().size(), 1u);
+  DeleteFileA((dir.Path() + "\\a.lrc").c_str());  // gone between listing and choosing
+  OnLyricFileChosen();
+  EXPECT_TRUE(TableRows().empty());
+  EXPECT_EQ(currentTimeline.count, 0);
+  EXPECT_EQ(M(MainCtl::透明标签1).Text(), "a.lrc");
+  EXPECT_TRUE(boxes.All().empty());
+}
+
+TEST_F(LyricLoader, WhilePlayingAChoiceHaltsInsteadOfLoading) {
+  dir.Write("a.lrc", "[00:01.00]one\r\n");
+  dir.Write("b.lrc", "[00:01.00]b1\r\n[00:02.00]b2\r\n");
+  Choose(dir, "a.lrc");
+  M(MainCtl::超级按钮4).SetText("停 止");
+  lyricCursor = 1;
+  Choose(dir, "b.lrc");
+  EXPECT_EQ(TableRows().size(), 1u);  // b.lrc was not loaded
+  EXPECT_EQ(TableRows()[0].text, "one");
+  EXPECT_EQ(lyricCursor, 1);
+}
+
+TEST_F(LyricLoader, BothListEventsLoadTheChosenFile) {
+  dir.Write("x.lrc", "[00:03.00]three\r\n");
+  const Control files = M(MainCtl::文件框1);
+  files.SetFolder(dir.Path());
+  files.SetSelectedEntry(0);
+  HWND list = files.Handle();
+  HWND parent = GetParent(list);
+  SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  ASSERT_EQ(TableRows().size(), 1u);
+  M(MainCtl::超级列表框_歌词).DeleteAllRows();
+  SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+  EXPECT_EQ(TableRows().size(), 1u);
+}
+
+}  // namespace
