@@ -11,6 +11,7 @@
 #include "app/file_list.h"
 #include "app/window_layer_internal.h"
 #include "text/gbk_text.h"
+#include "text/wait_with_messages.h"
 
 namespace {
 
@@ -739,17 +740,7 @@ void SetWindowVisible(WindowKind kind, bool visible) {
   if (HWND h = WindowHandle(kind)) ShowWindow(h, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void ProcessPendingMessages() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+void ProcessPendingMessages() { DispatchPendingMessages(); }
 
 int RunMessageLoop() {
   if (g_topLevelWindows == 0) return 0;

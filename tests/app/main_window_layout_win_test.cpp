@@ -131,7 +131,9 @@ TEST_F(MainWindowLayout, EveryControlHasItsClassRectangleAndCaption) {
     EXPECT_EQ(rc.top, e.y);
     EXPECT_EQ(rc.right - rc.left, e.w);
     EXPECT_EQ(rc.bottom - rc.top, e.h);
-    if (e.text) EXPECT_EQ(TextOf(h), e.text);
+    if (e.text) {
+      EXPECT_EQ(TextOf(h), e.text);
+    }
   }
 }
 

@@ -1,0 +1,443 @@
+// Text delivery seen from the receiving side: a recording window on a thread of its own
+// plays the foreign program. Its loop has no TranslateMessage, so it sees exactly what
+// was posted, byte by byte, in the order the target's queue holds it.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/win_owners.h"
+#include "app/window_layer.h"
+#include "delivery/text_delivery.h"
+#include "support/win_test_support.h"
+#include "text/wait_with_messages.h"
+
+namespace {
+
+struct Msg {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  bool operator==(const Msg& o) const {
+    return message == o.message && wParam == o.wParam && lParam == o.lParam;
+  }
+};
+
+std::ostream& operator<<(std::ostream& os, const Msg& m) {
+  return os << std::hex << "{0x" << m.message << ", 0x" << m.wParam << ", 0x" << m.lParam << "}"
+            << std::dec;
+}
+
+bool IsInput(UINT m) {
+  return (m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST);
+}
+
+std::vector<Msg> InputOnly(const std::vector<Msg>& log) {
+  std::vector<Msg> input;
+  for (const Msg& m : log)
+    if (IsInput(m.message)) input.push_back(m);
+  return input;
+}
+
+// What the target must receive, written out from the contract with the chat client.
+std::vector<Msg> Click(int x, int y) {
+  const LPARAM at = x + 65536 * y;
+  return {{WM_MOUSEMOVE, 2, at}, {WM_LBUTTONDOWN, 1, at}, {WM_LBUTTONUP, 0, at}};
+}
+
+std::vector<Msg> Backspaces() { return std::vector<Msg>(30, Msg{WM_KEYDOWN, VK_BACK, 1}); }
+
+std::vector<Msg> Chars(const std::string& bytes, LPARAM lParam) {
+  std::vector<Msg> chars;
+  for (unsigned char b : bytes) chars.push_back({WM_CHAR, b, lParam});
+  return chars;
+}
+
+std::vector<Msg> Join(std::initializer_list<std::vector<Msg>> parts) {
+  std::vector<Msg> all;
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+  return all;
+}
+
+std::vector<Msg> WholeDelivery(const std::string& text, LPARAM charLParam) {
+  return Join({Click(298, 124), Backspaces(), Chars(text, charLParam), Click(301, 164), Click(301, 164)});
+}
+
+void PumpOwnQueue() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// The stand-in foreign window. It lives on its own thread, as the chat client's window
+// lives in its own process, so that the focus step has to cross threads.
+class Recorder {
+ public:
+  Recorder() : marker_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+    UniqueHandle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    thread_ = std::thread([this, &ready] { Run(ready.Get()); });
+    WaitForSingleObject(ready.Get(), INFINITE);
+  }
+  ~Recorder() {
+    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    thread_.join();
+  }
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+
+  // Everything received since the last call. A marker posted now queues behind all that
+  // was posted before; this thread's own messages are pumped while waiting for it.
+  std::vector<Msg> Take() {
+    PostMessageA(hwnd_, kMarker, 0, 0);
+    const HANDLE marker = marker_.Get();
+    const DWORD start = GetTickCount();
+    for (;;) {
+      PumpOwnQueue();
+      if (MsgWaitForMultipleObjects(1, &marker, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+      if (GetTickCount() - start > 30000) {
+        ADD_FAILURE() << "the recorder never reached its marker";
+        break;
+      }
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    return std::exchange(log_, {});
+  }
+
+ private:
+  static constexpr UINT kMarker = WM_APP + 17;
+
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == kMarker) {
+      SetEvent(self->marker_.Get());
+      return 0;
+    }
+    {
+      std::lock_guard<std::mutex> guard(self->lock_);
+      self->log_.push_back({message, wParam, lParam});
+    }
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    if (IsInput(message)) return 0;
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+
+  void Run(HANDLE ready) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "DeliveryRecorder";
+    RegisterClassA(&wc);  // a second recorder finds the class already there
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "recorder", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                            nullptr, nullptr, wc.hInstance, this);
+    SetEvent(ready);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  }
+
+  UniqueHandle marker_;
+  std::mutex lock_;
+  std::vector<Msg> log_;
+  HWND hwnd_ = nullptr;
+  std::thread thread_;
+};
+
+// A message-only window of the calling thread that runs a callback for each WM_APP.
+class ThreadWindow {
+ public:
+  explicit ThreadWindow(std::function<void()> onApp) : onApp_(std::move(onApp)) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "DeliveryThreadWindow";
+    RegisterClassA(&wc);
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
+  }
+  ~ThreadWindow() { DestroyWindow(hwnd_); }
+  ThreadWindow(const ThreadWindow&) = delete;
+  ThreadWindow& operator=(const ThreadWindow&) = delete;
+
+  void Post() const { PostMessageA(hwnd_, WM_APP, 0, 0); }
+  int handled = 0;
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<ThreadWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self && message == WM_APP) {
+      ++self->handled;
+      if (self->onApp_) self->onApp_();
+      return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+
+  std::function<void()> onApp_;
+  HWND hwnd_ = nullptr;
+};
+
+std::string HandleText(HWND hwnd) { return std::to_string(reinterpret_cast<uintptr_t>(hwnd)); }
+
+void SetTarget(const std::string& text) { M(MainCtl::编辑框_窗口句柄).SetText(text); }
+
+// Index of the first message m in log, or -1.
+int IndexOf(const std::vector<Msg>& log, UINT m) {
+  for (size_t i = 0; i < log.size(); ++i)
+    if (log[i].message == m) return static_cast<int>(i);
+  return -1;
+}
+
+int IndexOfFirstInput(const std::vector<Msg>& log) {
+  for (size_t i = 0; i < log.size(); ++i)
+    if (IsInput(log[i].message)) return static_cast<int>(i);
+  return -1;
+}
+
+class TextDelivery : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetTarget(HandleText(target.Handle()));
+    target.Take();  // creation messages are no part of any delivery
+  }
+
+  MainWindowFixture window;
+  Recorder target;
+};
+
+TEST_F(TextDelivery, FocusesThenClicksErasesTypesAndCommitsTwice) {
+  // Lead and trail bytes in order, trail bytes 0x5C and 0x7C, control characters.
+  const std::string text = "中文 a\x95\x5C\x81\x7C\x01\t\r\nZ";
+  DeliverText(text, 1);
+  const std::vector<Msg> log = target.Take();
+
+  const std::vector<Msg> input = InputOnly(log);
+  EXPECT_EQ(input, WholeDelivery(text, 1));
+  ASSERT_EQ(input.size(), 39u + text.size());
+  const std::vector<Msg> chinese = {
+      {WM_CHAR, 0xD6, 1}, {WM_CHAR, 0xD0, 1}, {WM_CHAR, 0xCE, 1}, {WM_CHAR, 0xC4, 1}};
+  EXPECT_EQ(std::vector<Msg>(input.begin() + 33, input.begin() + 37), chinese);
+  const int focus = IndexOf(log, WM_SETFOCUS);
+  ASSERT_NE(focus, -1) << "the target never got the keyboard focus";
+  EXPECT_LT(focus, IndexOfFirstInput(log));
+}
+
+TEST_F(TextDelivery, EmptyTextStillClicksErasesAndCommits) {
+  DeliverText("", 1);
+  const std::vector<Msg> log = target.Take();
+  EXPECT_EQ(InputOnly(log), Join({Click(298, 124), Backspaces(), Click(301, 164), Click(301, 164)}));
+  EXPECT_NE(IndexOf(log, WM_SETFOCUS), -1);
+}
+
+TEST_F(TextDelivery, ReadsTheTargetAfreshSoAPickDuringTheCommitWaitMovesTheLastClick) {
+  Recorder second;
+  second.Take();
+  // Runs when the delivery dispatches this thread's messages between the commit clicks.
+  ThreadWindow picker([&] { SetTarget(HandleText(second.Handle())); });
+  picker.Post();
+
+  DeliverText("ab", 1);
+
+  EXPECT_EQ(picker.handled, 1);
+  EXPECT_EQ(InputOnly(target.Take()),
+            Join({Click(298, 124), Backspaces(), Chars("ab", 1), Click(301, 164)}));
+  const std::vector<Msg> secondLog = second.Take();
+  EXPECT_EQ(InputOnly(secondLog), Click(301, 164));
+  EXPECT_EQ(IndexOf(secondLog, WM_SETFOCUS), -1);
+}
+
+TEST_F(TextDelivery, RestoreNicknamePostsNothingWhenNotAsked) {
+  M(MainCtl::选择框1).SetChecked(false);
+  M(MainCtl::编辑框6).SetText("马甲");
+  RestoreNickname();
+  EXPECT_EQ(target.Take(), std::vector<Msg>{});
+}
+
+TEST_F(TextDelivery, RestoreNicknameWritesTheNicknameWithLParamZero) {
+  M(MainCtl::选择框1).SetChecked(true);
+  M(MainCtl::编辑框6).SetText("马甲x");
+  RestoreNickname();
+  const std::vector<Msg> log = target.Take();
+  EXPECT_EQ(InputOnly(log), WholeDelivery("马甲x", 0));
+  EXPECT_NE(IndexOf(log, WM_SETFOCUS), -1);
+
+  M(MainCtl::编辑框6).SetText("");
+  RestoreNickname();
+  EXPECT_EQ(InputOnly(target.Take()), WholeDelivery("", 0));
+}
+
+// Messages posted with a null handle are thread messages of the poster: they land in
+// this thread's own queue, where a hook sees them being taken out.
+std::vector<Msg>* g_ownQueue = nullptr;
+
+LRESULT CALLBACK WatchOwnQueue(int code, WPARAM removal, LPARAM lParam) {
+  const auto* msg = reinterpret_cast<const MSG*>(lParam);
+  if (code == HC_ACTION && removal == PM_REMOVE && g_ownQueue && !msg->hwnd && IsInput(msg->message))
+    g_ownQueue->push_back({msg->message, msg->wParam, msg->lParam});
+  return CallNextHookEx(nullptr, code, removal, lParam);
+}
+
+TEST_F(TextDelivery, HandleTextThatIsNoNumberSendsToHandleZeroAndTheDesktop) {
+  // Without a desktop shell there is no icon list, and the clicks go to handle 0 too.
+  const bool noShell = !FindWindowA("Progman", "Program Manager");
+  for (const std::string handleText : {"abc", "", "0", "-0", "x123"}) {
+    SCOPED_TRACE("handle text \"" + handleText + "\"");
+    SetTarget(handleText);
+    std::vector<Msg> ownQueue;
+    g_ownQueue = &ownQueue;
+    UniqueHook hook;
+    hook.Reset(SetWindowsHookExA(WH_GETMESSAGE, WatchOwnQueue, nullptr, GetCurrentThreadId()));
+    ASSERT_NE(hook.Get(), nullptr);
+
+    // ASCII only: thread messages carry no window whose character set would keep a
+    // lead byte apart from its trail byte, and Wine joins the two into one character.
+    DeliverText("ab", 1);
+    const std::vector<Msg> recorded = target.Take();  // also pumps what is left here
+    hook.Reset();
+    g_ownQueue = nullptr;
+
+    EXPECT_EQ(InputOnly(recorded), std::vector<Msg>{});
+    // This thread translates the Backspace key-downs into Backspace characters of its
+    // own; they are no part of what the delivery posted.
+    std::vector<Msg> posted;
+    for (const Msg& m : ownQueue)
+      if (!(m.message == WM_CHAR && m.wParam == VK_BACK)) posted.push_back(m);
+    if (noShell) {
+      EXPECT_EQ(posted, WholeDelivery("ab", 1));
+    } else {
+      std::vector<Msg> keysAndChars;
+      for (const Msg& m : posted)
+        if (m.message == WM_KEYDOWN || m.message == WM_CHAR) keysAndChars.push_back(m);
+      EXPECT_EQ(keysAndChars, Join({Backspaces(), Chars("ab", 1)}));
+    }
+  }
+}
+
+struct HandleCase {
+  const char* text;
+  uintptr_t handle;
+};
+
+TEST(ParseTargetHandle, ReadsLeadingDigitsAsAnUnsigned32BitHandle) {
+  const HandleCase cases[] = {
+      {"123", 123},
+      {"", 0},
+      {"0", 0},
+      {"abc", 0},
+      {"x123", 0},
+      {"0x1F", 0},
+      {"42abc", 42},
+      {"12 34", 12},
+      {"  \t42", 42},
+      {"+42", 42},
+      {"-", 0},
+      {"- 5", 0},
+      {"-0", 0},
+      {"0000000000000000000000123", 123},
+      {"\xA3\xB1\xA3\xB2", 0},  // full-width digits are no number here
+      {"中12", 0},
+      // Handles with the top bit set, in either spelling.
+      {"3000000000", 3000000000u},
+      {"-1294967296", 3000000000u},
+      {"4294967295", 0xFFFFFFFFu},
+      {"-1", 0xFFFFFFFFu},
+      {"-2147483648", 0x80000000u},
+      // Numbers that cannot be a 32-bit handle name no window.
+      {"4294967296", 0},
+      {"4294967297", 0},
+      {"-2147483649", 0},
+      {"99999999999999999999999999999999", 0},
+      // HWND_BROADCAST would reach every top-level window.
+      {"65535", 0},
+      {"65534", 65534},
+      {"65536", 65536},
+  };
+  for (const HandleCase& c : cases) {
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(ParseTargetHandle(c.text)), c.handle) << "text \"" << c.text << "\"";
+  }
+}
+
+TEST(WaitWithMessages, ReturnsAtOnceWithoutDispatchingForZeroOrLess) {
+  ThreadWindow window(nullptr);
+  window.Post();
+  WaitWithMessages(0);
+  WaitWithMessages(-5);
+  EXPECT_EQ(window.handled, 0);
+  PumpOwnQueue();
+  EXPECT_EQ(window.handled, 1);  // the message was there all along
+}
+
+TEST(WaitWithMessages, DispatchesWhatArrivesAndWaitsTillTheTickCountHasPassed) {
+  // Each message posts the next, so only a wait that dispatches throughout sees all five.
+  ThreadWindow* self = nullptr;
+  ThreadWindow window([&] {
+    if (self->handled < 5) self->Post();
+  });
+  self = &window;
+  window.Post();
+  const DWORD start = GetTickCount();
+  WaitWithMessages(50);
+  const DWORD elapsed = GetTickCount() - start;
+  EXPECT_EQ(window.handled, 5);
+  EXPECT_GT(elapsed, 50u);
+}
+
+TEST(WaitWithMessages, PutsAQuitRequestBackForTheMessageLoop) {
+  ThreadWindow window(nullptr);
+  window.Post();
+  PostQuitMessage(7);
+  WaitWithMessages(20);
+  EXPECT_EQ(window.handled, 1);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+
+  window.Post();
+  window.Post();
+  PostQuitMessage(8);
+  DispatchPendingMessages();
+  EXPECT_EQ(window.handled, 3);
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 8u);
+}
+
+TEST(WaitWithMessages, TicksCountAsPassedOnlyBeyondTheWaitAlsoAcrossTheWrap) {
+  struct TickCase {
+    uint32_t start, now, ms;
+    bool passed;
+  };
+  const TickCase cases[] = {
+      {1000, 1000, 10, false},
+      {1000, 1010, 10, false},  // reached is not passed
+      {1000, 1011, 10, true},
+      {1000, 1016, 10, true},
+      {0xFFFFFFF0u, 0xFFFFFFFAu, 10, false},
+      {0xFFFFFFF0u, 0xFFFFFFFBu, 10, true},
+      {0xFFFFFFF0u, 0x00000005u, 10, true},  // the count wrapped during the wait
+      {0xFFFFFFFCu, 0x00000002u, 10, false},
+      {0xFFFFFFFCu, 0x0000000Fu, 10, true},
+  };
+  for (const TickCase& c : cases) {
+    EXPECT_EQ(TicksHavePassed(c.start, c.now, c.ms), c.passed)
+        << std::hex << "start 0x" << c.start << ", now 0x" << c.now << std::dec << ", ms " << c.ms;
+  }
+}
+
+}  // namespace
