@@ -1,11 +1,9 @@
 // Handlers bound in the event table whose features are not in the program yet.
 #include "app/handlers.h"
+#include "online/update_check.h"
 
 void OnMainWindowActivated() {}     // not built yet: the target picker
 void OnCaptureBoardMouseDown() {}   // not built yet: the target picker
-void OnPlayButton() {}              // not built yet: subtitle playback
-void OnLyricRowDoubleClick() {}     // not built yet: subtitle playback
-void PlaybackTick() {}              // not built yet: subtitle playback
 void ChooseLyricsFolder() {}        // not built yet: the lyrics folder
 void RefreshLyricFileList() {}      // not built yet: the lyrics folder
 void OnSearchButton() {}            // not built yet: online lyric search
@@ -22,9 +20,4 @@ void StartUpdateDownload() {}       // not built yet: self-update
 void OnPickerWindowCreated() {}     // not built yet: the target picker
 void FollowCursorTick() {}          // not built yet: the target picker
 void DetectTick() {}                // not built yet: the target picker
-
-#include "delivery/playback.h"
-#include "online/update_check.h"
-
-void HaltPlayback() {}              // not built yet: subtitle playback
 void CheckForUpdate() {}            // not built yet: the update check

@@ -1,4 +1,9 @@
 // Timed lyric playback into the target window.
+//
+// The play button's caption is the run state ("播 放" idle, "停 止" playing); the
+// timer 时钟_歌词播放 is set, line after line, to the wait before the next line.
+// Each wait is measured from the moment the run started, resumed or jumped, so the
+// time spent writing a line never pushes the following lines later.
 #pragma once
 
 #include <cstdint>
@@ -6,5 +11,18 @@
 // The playback position: 0 = not started; k >= 1 = line k is the next to write.
 extern int32_t lyricCursor;
 
+// How the waits between lines are computed. Anchored is the tool's way; Chained, each
+// wait the plain gap between two time stamps, exists to measure what it costs.
+enum class PlaybackSchedule { Anchored, Chained };
+extern PlaybackSchedule playbackSchedule;
+
+void OnPlayButton();
+void PlaybackTick();
+void OnLyricRowDoubleClick();
 // Stops playback without forgetting the position, and writes the nickname back.
 void HaltPlayback();
+
+// The wait before the line with time stamp dueStampMs, for a run anchored at
+// (anchorTick, anchorStampMs) when the clock reads nowTick: never negative, and at
+// least 1 ms so that a due or overdue line keeps the timer running.
+int32_t AnchoredWaitMs(int64_t anchorTick, int32_t anchorStampMs, int32_t dueStampMs, int64_t nowTick);

@@ -16,28 +16,11 @@
 #include "app/win_owners.h"
 #include "app/window_layer.h"
 #include "delivery/text_delivery.h"
+#include "support/recording_window.h"
 #include "support/win_test_support.h"
 #include "text/wait_with_messages.h"
 
 namespace {
-
-struct Msg {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-  bool operator==(const Msg& o) const {
-    return message == o.message && wParam == o.wParam && lParam == o.lParam;
-  }
-};
-
-std::ostream& operator<<(std::ostream& os, const Msg& m) {
-  return os << std::hex << "{0x" << m.message << ", 0x" << m.wParam << ", 0x" << m.lParam << "}"
-            << std::dec;
-}
-
-bool IsInput(UINT m) {
-  return (m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST);
-}
 
 std::vector<Msg> InputOnly(const std::vector<Msg>& log) {
   std::vector<Msg> input;
@@ -69,93 +52,6 @@ std::vector<Msg> Join(std::initializer_list<std::vector<Msg>> parts) {
 std::vector<Msg> WholeDelivery(const std::string& text, LPARAM charLParam) {
   return Join({Click(298, 124), Backspaces(), Chars(text, charLParam), Click(301, 164), Click(301, 164)});
 }
-
-void PumpOwnQueue() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-// The stand-in foreign window. It lives on its own thread, as the chat client's window
-// lives in its own process, so that the focus step has to cross threads.
-class Recorder {
- public:
-  Recorder() : marker_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
-    UniqueHandle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    thread_ = std::thread([this, &ready] { Run(ready.Get()); });
-    WaitForSingleObject(ready.Get(), INFINITE);
-  }
-  ~Recorder() {
-    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
-    thread_.join();
-  }
-  Recorder(const Recorder&) = delete;
-  Recorder& operator=(const Recorder&) = delete;
-
-  HWND Handle() const { return hwnd_; }
-
-  // Everything received since the last call. A marker posted now queues behind all that
-  // was posted before; this thread's own messages are pumped while waiting for it.
-  std::vector<Msg> Take() {
-    PostMessageA(hwnd_, kMarker, 0, 0);
-    const HANDLE marker = marker_.Get();
-    const DWORD start = GetTickCount();
-    for (;;) {
-      PumpOwnQueue();
-      if (MsgWaitForMultipleObjects(1, &marker, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) break;
-      if (GetTickCount() - start > 30000) {
-        ADD_FAILURE() << "the recorder never reached its marker";
-        break;
-      }
-    }
-    std::lock_guard<std::mutex> guard(lock_);
-    return std::exchange(log_, {});
-  }
-
- private:
-  static constexpr UINT kMarker = WM_APP + 17;
-
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (message == kMarker) {
-      SetEvent(self->marker_.Get());
-      return 0;
-    }
-    {
-      std::lock_guard<std::mutex> guard(self->lock_);
-      self->log_.push_back({message, wParam, lParam});
-    }
-    if (message == WM_DESTROY) PostQuitMessage(0);
-    if (IsInput(message)) return 0;
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-
-  void Run(HANDLE ready) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "DeliveryRecorder";
-    RegisterClassA(&wc);  // a second recorder finds the class already there
-    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "recorder", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                            nullptr, nullptr, wc.hInstance, this);
-    SetEvent(ready);
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
-  }
-
-  UniqueHandle marker_;
-  std::mutex lock_;
-  std::vector<Msg> log_;
-  HWND hwnd_ = nullptr;
-  std::thread thread_;
-};
 
 // A message-only window of the calling thread that runs a callback for each WM_APP.
 class ThreadWindow {

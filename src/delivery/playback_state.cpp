@@ -1,3 +1,0 @@
-#include "delivery/playback.h"
-
-int32_t lyricCursor = 0;

@@ -1,0 +1,286 @@
+// Playback on real timers: the lines reach a recording target window in order, and the
+// play button, the lyric file list and the lyric table drive the state as designed.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/handlers.h"
+#include "app/window_layer.h"
+#include "delivery/playback.h"
+#include "lyrics/lyric_state.h"
+#include "support/recording_window.h"
+#include "support/win_test_support.h"
+
+namespace {
+
+const char kIdle[] = "播 放";
+const char kPlaying[] = "停 止";
+
+// Runs a callback when the message it posts is dispatched: how a click arrives in the
+// middle of a handler that dispatches messages.
+class LaterOnThisThread {
+ public:
+  explicit LaterOnThisThread(std::function<void()> action) : action_(std::move(action)) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "PlaybackLater";
+    RegisterClassA(&wc);
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
+  }
+  ~LaterOnThisThread() { DestroyWindow(hwnd_); }
+  void Post() const { PostMessageA(hwnd_, WM_APP, 0, 0); }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE)
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
+    auto* self = reinterpret_cast<LaterOnThisThread*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self && message == WM_APP) {
+      self->action_();
+      return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+  std::function<void()> action_;
+  HWND hwnd_ = nullptr;
+};
+
+class Playback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    M(MainCtl::编辑框_窗口句柄).SetText(std::to_string(reinterpret_cast<uintptr_t>(target.Handle())));
+    M(MainCtl::编辑框6).SetText("nick");
+  }
+
+  void Load(const std::string& lrc) {
+    dir.Write("song.lrc", lrc);
+    const Control files = M(MainCtl::文件框1);
+    files.SetFolder(dir.Path());
+    files.SetSelectedEntry(0);
+    OnLyricFileChosen();
+  }
+
+  std::vector<std::string> Texts() {
+    for (const ReceivedText& t : ReceivedTexts(target.Take())) {
+      received.push_back(t.text);
+      lParams.push_back(t.charLParam);
+    }
+    return received;
+  }
+
+  // Dispatches messages until the button reads idle again (or 10 s have passed).
+  void PlayToEnd() {
+    for (int i = 0; i < 1000 && Caption() != kIdle; ++i) PumpFor(10);
+    ASSERT_EQ(Caption(), kIdle);
+  }
+
+  static std::string Caption() { return M(MainCtl::超级按钮4).Text(); }
+  static int Period() { return M(MainCtl::时钟_歌词播放).TimerPeriod(); }
+  static int Selected() { return M(MainCtl::超级列表框_歌词).SelectedRow(); }
+
+  MainWindowFixture window;
+  MessageBoxWatcher boxes;
+  Recorder target;
+  TempFolder dir;
+  std::vector<std::string> received;
+  std::vector<LPARAM> lParams;
+};
+
+using Strings = std::vector<std::string>;
+
+TEST_F(Playback, WritesEveryLineInOrderThenRestoresTheNickname) {
+  M(MainCtl::选择框1).SetChecked(true);
+  Load("[00:00.30]one\r\n[00:00.60]two\r\n[00:00.90]三\r\n");
+  OnPlayButton();
+  EXPECT_EQ(Caption(), kPlaying);
+  EXPECT_EQ(lyricCursor, 1);
+  EXPECT_GT(Period(), 0);
+  EXPECT_LE(Period(), 300);
+  EXPECT_TRUE(Texts().empty());  // nothing is written before the first time stamp
+
+  PlayToEnd();
+  EXPECT_EQ(Texts(), (Strings{"one", "two", "三", "nick"}));
+  EXPECT_EQ(lParams, (std::vector<LPARAM>{1, 1, 1, 0}));
+  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Period(), 0);
+  EXPECT_EQ(Selected(), 2);
+}
+
+TEST_F(Playback, AFirstLineAtZeroIsShownButNeverWritten) {
+  Load("[00:00.00]title line\r\n[00:00.20]one\r\n[00:00.40]two\r\n");
+  OnPlayButton();
+  EXPECT_EQ(Selected(), 0);
+  EXPECT_EQ(lyricCursor, 2);
+  EXPECT_GT(Period(), 0);
+  PlayToEnd();
+  EXPECT_EQ(Texts(), (Strings{"one", "two"}));  // no restore: 选择框1 is off
+}
+
+TEST_F(Playback, ASingleLineAtZeroIsWrittenAtOnceAndEndsTheSong) {
+  M(MainCtl::选择框1).SetChecked(true);
+  Load("[00:00.00]only\r\n");
+  OnPlayButton();
+  EXPECT_EQ(Texts(), (Strings{"only", "nick"}));
+  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Period(), 0);
+}
+
+TEST_F(Playback, EqualTimeStampsAreWrittenOneAfterTheOther) {
+  // Three spellings of 200 ms (one spelling twice would give both lines the first text).
+  Load("[00:00.20]a\r\n[00:00.2]b\r\n[0:00.200]c\r\n[00:00.30]d\r\n");
+  OnPlayButton();
+  PlayToEnd();
+  EXPECT_EQ(Texts(), (Strings{"a", "b", "c", "d"}));
+}
+
+TEST_F(Playback, StopThenPlayStartsAgainFromTheFirstLine) {
+  M(MainCtl::选择框1).SetChecked(true);
+  Load("[00:00.10]one\r\n[00:05.00]two\r\n");
+  OnPlayButton();
+  for (int i = 0; i < 300 && Texts().empty(); ++i) PumpFor(10);
+  ASSERT_EQ(received, (Strings{"one"}));
+
+  OnPlayButton();  // stop: no restore
+  EXPECT_EQ(Caption(), kIdle);
+  EXPECT_EQ(Period(), 0);
+  EXPECT_EQ(lyricCursor, 0);
+  PumpFor(100);
+  EXPECT_EQ(Texts(), (Strings{"one"}));
+
+  OnPlayButton();
+  EXPECT_EQ(lyricCursor, 1);
+  for (int i = 0; i < 300 && Texts().size() < 2; ++i) PumpFor(10);
+  EXPECT_EQ(received, (Strings{"one", "one"}));
+}
+
+TEST_F(Playback, HaltByAFileChoiceThenPlayResumesWithThePendingLine) {
+  M(MainCtl::选择框1).SetChecked(true);
+  Load("[00:00.10]one\r\n[00:09.00]two\r\n[00:20.00]three\r\n");
+  OnPlayButton();
+  for (int i = 0; i < 300 && Texts().empty(); ++i) PumpFor(10);
+  ASSERT_EQ(lyricCursor, 2);
+
+  OnLyricFileChosen();  // while playing: halts, loads nothing
+  EXPECT_EQ(Caption(), kIdle);
+  EXPECT_EQ(Period(), 0);
+  EXPECT_EQ(lyricCursor, 2);
+  EXPECT_EQ(Texts(), (Strings{"one", "nick"}));
+
+  OnPlayButton();  // the pending line at once, not after 9 s
+  EXPECT_EQ(Texts(), (Strings{"one", "nick", "two"}));
+  EXPECT_EQ(Caption(), kPlaying);
+  EXPECT_EQ(lyricCursor, 3);
+  EXPECT_GT(Period(), 0);
+}
+
+TEST_F(Playback, ResumingWithTheLastLinePendingWritesItAndEnds) {
+  Load("[00:00.10]one\r\n[00:00.20]two\r\n");
+  M(MainCtl::超级按钮4).SetText(kIdle);
+  lyricCursor = 2;  // halted before the last line
+  OnPlayButton();
+  EXPECT_EQ(Texts(), (Strings{"two"}));
+  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Period(), 0);
+  EXPECT_EQ(Caption(), kPlaying);  // set after the tick, as the button always does
+  OnPlayButton();
+  EXPECT_EQ(Caption(), kIdle);
+  EXPECT_EQ(Texts(), (Strings{"two"}));
+}
+
+TEST_F(Playback, DoubleClickJumpsWhilePlayingAndDoesNothingWhileIdle) {
+  Load("[00:00.10]one\r\n[00:08.00]two\r\n[00:16.00]three\r\n[00:24.00]four\r\n");
+  const Control table = M(MainCtl::超级列表框_歌词);
+  table.SetSelectedRow(2);
+  OnLyricRowDoubleClick();  // idle
+  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_TRUE(Texts().empty());
+
+  OnPlayButton();
+  table.SetSelectedRow(2);
+  OnLyricRowDoubleClick();
+  EXPECT_EQ(Texts(), (Strings{"three"}));
+  EXPECT_EQ(lyricCursor, 4);
+  const int gap = Period();
+  EXPECT_GT(gap, 7000);  // three's stamp is 16 s, four's 24 s: the wait is from now
+  EXPECT_LE(gap, 8000);
+
+  table.SetSelectedRow(3);
+  OnLyricRowDoubleClick();  // the last row: written, and the song ends
+  EXPECT_EQ(Texts(), (Strings{"three", "four"}));
+  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Caption(), kIdle);
+}
+
+TEST_F(Playback, DoubleClickWithNoSelectedRowStartsOver) {
+  Load("[00:05.00]one\r\n[00:10.00]two\r\n");
+  OnPlayButton();
+  lyricCursor = 2;
+  M(MainCtl::超级列表框_歌词).SetSelectedRow(-1);
+  OnLyricRowDoubleClick();
+  EXPECT_EQ(lyricCursor, 1);  // item data of no row reads 0: back to the start
+  EXPECT_TRUE(Texts().empty());
+  EXPECT_GT(Period(), 4000);
+}
+
+TEST_F(Playback, AStopDuringALinesDeliveryEndsTheTickQuietly) {
+  Load("[00:00.10]one\r\n[00:00.20]two\r\n[00:00.30]three\r\n");
+  OnPlayButton();
+  LaterOnThisThread stop([] { OnPlayButton(); });
+  stop.Post();  // dispatched inside the tick's wait between the commit clicks
+  lyricCursor = 2;
+  PlaybackTick();
+  EXPECT_EQ(Caption(), kIdle);
+  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Period(), 0);
+  PumpFor(200);
+  EXPECT_EQ(Texts(), (Strings{"two"}));
+}
+
+TEST_F(Playback, AJumpDuringALinesDeliveryLeavesTheJumpInCharge) {
+  Load("[00:00.10]one\r\n[00:05.00]two\r\n[00:10.00]three\r\n[00:15.00]four\r\n");
+  OnPlayButton();
+  LaterOnThisThread jump([] {
+    M(MainCtl::超级列表框_歌词).SetSelectedRow(3);
+    OnLyricRowDoubleClick();
+  });
+  jump.Post();
+  lyricCursor = 2;
+  PlaybackTick();
+  EXPECT_EQ(Texts(), (Strings{"two", "four"}));
+  EXPECT_EQ(lyricCursor, 0);  // four was the last line
+  EXPECT_EQ(Period(), 0);
+}
+
+TEST_F(Playback, RefusesWithoutTargetOrLyric) {
+  M(MainCtl::编辑框_窗口句柄).SetText("");
+  Load("[00:01.00]one\r\n");
+  OnPlayButton();
+  M(MainCtl::编辑框_窗口句柄).SetText("123");
+  Load("no tags at all\r\n");
+  OnPlayButton();
+  for (int i = 0; i < 100 && boxes.All().size() < 2; ++i) PumpFor(10);
+  const auto seen = boxes.All();
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0].caption, "没有目标");
+  EXPECT_EQ(seen[0].text, "请选取要发送的程序位置！");
+  EXPECT_EQ(seen[1].caption, "没有歌词");
+  EXPECT_EQ(seen[1].text, "请先选择歌词LRC！");
+  EXPECT_EQ(Caption(), kIdle);
+  EXPECT_EQ(Period(), 0);
+}
+
+TEST(PlaybackSchedule, WaitsAreMeasuredFromTheAnchorAndNeverNegative) {
+  // Anchored at tick 1000 on stamp 0: the line at 5000 is due at tick 6000.
+  EXPECT_EQ(AnchoredWaitMs(1000, 0, 5000, 1000), 5000);
+  EXPECT_EQ(AnchoredWaitMs(1000, 0, 5000, 1037), 4963);  // time spent writing is taken off
+  EXPECT_EQ(AnchoredWaitMs(1000, 0, 5000, 6000), 1);     // due now: next tick at once
+  EXPECT_EQ(AnchoredWaitMs(1000, 0, 5000, 9000), 1);     // overdue
+  EXPECT_EQ(AnchoredWaitMs(1000, 16000, 24000, 1000), 8000);  // resumed or jumped at 16 s
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// A window that plays the foreign program in tests: it lives on a thread of its own,
+// as the chat client's window lives in its own process, and records every message it
+// receives. Its loop has no TranslateMessage, so it sees exactly what was posted, byte
+// by byte, in the order the target's queue holds it.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/win_owners.h"
+
+struct Msg {
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time = 0;  // GetTickCount when the recording thread received it
+  bool operator==(const Msg& o) const {
+    return message == o.message && wParam == o.wParam && lParam == o.lParam;
+  }
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Msg& m) {
+  return os << std::hex << "{0x" << m.message << ", 0x" << m.wParam << ", 0x" << m.lParam << "}"
+            << std::dec;
+}
+
+inline bool IsInput(UINT m) {
+  return (m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST);
+}
+
+inline void PumpOwnQueue() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+// The stand-in foreign window. It lives on its own thread, as the chat client's window
+// lives in its own process, so that the focus step has to cross threads.
+class Recorder {
+ public:
+  Recorder() : marker_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+    UniqueHandle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    thread_ = std::thread([this, &ready] { Run(ready.Get()); });
+    WaitForSingleObject(ready.Get(), INFINITE);
+  }
+  ~Recorder() {
+    PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    thread_.join();
+  }
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+
+  HWND Handle() const { return hwnd_; }
+
+  // Everything received since the last call. A marker posted now queues behind all that
+  // was posted before; this thread's own messages are pumped while waiting for it.
+  std::vector<Msg> Take() {
+    PostMessageA(hwnd_, kMarker, 0, 0);
+    const HANDLE marker = marker_.Get();
+    const DWORD start = GetTickCount();
+    for (;;) {
+      PumpOwnQueue();
+      if (MsgWaitForMultipleObjects(1, &marker, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+      if (GetTickCount() - start > 30000) {
+        ADD_FAILURE() << "the recorder never reached its marker";
+        break;
+      }
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    return std::exchange(log_, {});
+  }
+
+ private:
+  static constexpr UINT kMarker = WM_APP + 17;
+
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (message == kMarker) {
+      SetEvent(self->marker_.Get());
+      return 0;
+    }
+    {
+      std::lock_guard<std::mutex> guard(self->lock_);
+      self->log_.push_back({message, wParam, lParam, GetTickCount()});
+    }
+    if (message == WM_DESTROY) PostQuitMessage(0);
+    if (IsInput(message)) return 0;
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+  }
+
+  void Run(HANDLE ready) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "DeliveryRecorder";
+    RegisterClassA(&wc);  // a second recorder finds the class already there
+    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "recorder", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+                            nullptr, nullptr, wc.hInstance, this);
+    SetEvent(ready);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  }
+
+  UniqueHandle marker_;
+  std::mutex lock_;
+  std::vector<Msg> log_;
+  HWND hwnd_ = nullptr;
+  std::thread thread_;
+};
+
+
+// One text as the target saw it arrive: the bytes typed between the click into the
+// field and the first commit click, with the lParam of its character messages and when
+// the commit click was received (GetTickCount of the recording thread).
+struct ReceivedText {
+  std::string text;
+  LPARAM charLParam = -1;
+  DWORD committedAt = 0;
+};
+
+// Decodes a recording into the texts delivered: a click at the edit point opens a text,
+// the next click at the commit point closes it.
+inline std::vector<ReceivedText> ReceivedTexts(const std::vector<Msg>& log) {
+  const LPARAM edit = 298 + 65536 * 124, commit = 301 + 65536 * 164;
+  std::vector<ReceivedText> texts;
+  bool open = false;
+  ReceivedText current;
+  for (const Msg& m : log) {
+    if (m.message == WM_LBUTTONDOWN && m.lParam == edit) {
+      open = true;
+      current = ReceivedText{};
+    } else if (open && m.message == WM_CHAR) {
+      current.text += static_cast<char>(m.wParam);
+      current.charLParam = m.lParam;
+    } else if (open && m.message == WM_LBUTTONDOWN && m.lParam == commit) {
+      current.committedAt = m.time;
+      texts.push_back(current);
+      open = false;
+    }
+  }
+  return texts;
+}
