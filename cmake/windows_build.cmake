@@ -67,3 +67,13 @@ foreach(script ${RAVO_E2E})
                    bash ${script} $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 endforeach()
+
+# Benchmarks that need Windows (run by bench/run-win-benchmarks.sh under Wine).
+file(GLOB RAVO_WIN_BENCHES CONFIGURE_DEPENDS bench/*_win.cpp)
+foreach(src ${RAVO_WIN_BENCHES})
+  get_filename_component(name ${src} NAME_WE)
+  string(REGEX REPLACE "_win$" "_bench" name ${name})
+  add_executable(${name} ${src})
+  target_link_libraries(${name} PRIVATE ravo_win)
+  target_link_options(${name} PRIVATE ${RAVO_STATIC_LINK})
+endforeach()

@@ -2,8 +2,6 @@
 #include "app/handlers.h"
 #include "online/update_check.h"
 
-void OnMainWindowActivated() {}     // not built yet: the target picker
-void OnCaptureBoardMouseDown() {}   // not built yet: the target picker
 void ChooseLyricsFolder() {}        // not built yet: the lyrics folder
 void RefreshLyricFileList() {}      // not built yet: the lyrics folder
 void OnSearchButton() {}            // not built yet: online lyric search
@@ -17,7 +15,4 @@ void OpenHomePage() {}              // not built yet: self-update
 void OnUpdateWindowCreated() {}     // not built yet: self-update
 void OnProgressTick() {}            // not built yet: self-update
 void StartUpdateDownload() {}       // not built yet: self-update
-void OnPickerWindowCreated() {}     // not built yet: the target picker
-void FollowCursorTick() {}          // not built yet: the target picker
-void DetectTick() {}                // not built yet: the target picker
 void CheckForUpdate() {}            // not built yet: the update check

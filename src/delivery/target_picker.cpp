@@ -1,0 +1,202 @@
+#include "delivery/target_picker.h"
+
+#include <string>
+
+#include "app/drawing_board.h"
+#include "app/handlers.h"
+#include "app/win_owners.h"
+#include "app/window_layer.h"
+#include "delivery/release_hook.h"
+#include "text/gbk_text.h"
+
+HWND framedWindow = nullptr;
+int32_t pickOffset = 0;
+bool detectBusy = false;
+
+namespace {
+
+struct Segment {
+  int x1, y1, x2, y2;
+};
+
+// The icon's lines, drawn over its circle, each from the first point up to the second.
+constexpr Segment kIconLines[] = {
+    {4, 14, 25, 14},  {14, 4, 14, 25},                                     // crosshair
+    {9, 12, 9, 17},   {11, 13, 11, 16}, {13, 13, 13, 16},                  // left bracket
+    {19, 12, 19, 17}, {17, 13, 17, 16}, {15, 13, 15, 16},                  // right bracket
+    {12, 9, 17, 9},   {13, 11, 16, 11}, {13, 13, 16, 13},                  // upper bracket
+    {12, 19, 17, 19}, {13, 17, 16, 17}, {13, 15, 16, 15},                  // lower bracket
+};
+constexpr int kIconCircle[] = {4, 4, 25, 25};
+constexpr int kIconCentre = 14;  // also the cursor's place on the picker window
+
+const COLORREF kCaptureBoardBack = RGB(240, 255, 240);
+const int kCrosshairEnd = 31;
+
+const int32_t kSuperModeOffset = 15;
+const char kSuperModeNotice[] =
+    "(*^-^*) 无法获取窗口句柄,超级模式被激活,松开鼠标后获取当前窗口句柄!";
+const char kTitlePrefix[] = "窗口标题：";
+
+// A wide pen, so that the frame stands out around windows of any size; R2_NOT ignores
+// its colour.
+const int kFramePenWidth = 5;
+const COLORREF kFramePenColor = 500;
+
+const COLORREF kSeeThroughKey = RGB(255, 255, 255);
+const BYTE kPickerAlpha = 250;
+
+// Handles are 32-bit values; written unsigned, the way delivery reads them back.
+std::string HandleText(HWND window) {
+  return gbk::IntToText(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
+}
+
+std::string WindowTitle(HWND window) {
+  const int length = GetWindowTextLengthA(window);
+  std::string title(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+  const int got = GetWindowTextA(window, title.data(), length + 1);
+  title.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return title;
+}
+
+void DrawCrosshair(DrawingBoard& board) {
+  board.Line(0, kIconCentre, kCrosshairEnd, kIconCentre);
+  board.Line(kIconCentre, 0, kIconCentre, kCrosshairEnd);
+}
+
+void WriteReleasedWindow(HWND window, UINT, UINT) { M(MainCtl::编辑框_窗口句柄).SetText(HandleText(window)); }
+
+bool LeftButtonDown() { return (GetKeyState(VK_LBUTTON) & 0xFF) >= 0x80; }
+
+void EndPick() {
+  while (ShowCursor(TRUE) < 0) {
+  }
+  ui::SetAlwaysOnTop(WindowKind::Main, false);
+  releaseHook.Release();
+  ToggleWindowFrame(framedWindow);
+  framedWindow = nullptr;
+  // Safe from inside the picker's own timer: the window layer touches neither the form
+  // nor the window once the handler has returned.
+  ui::DestroyWindowNow(WindowKind::Picker);
+}
+
+}  // namespace
+
+void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy) {
+  const COLORREF fill = board.BackColor();  // the board fills ellipses with it
+  board.SetPenColor(color);
+  board.Ellipse(dx + kIconCircle[0], dy + kIconCircle[1], dx + kIconCircle[2], dy + kIconCircle[3]);
+  for (const Segment& s : kIconLines) board.Line(dx + s.x1, dy + s.y1, dx + s.x2, dy + s.y2);
+  board.Pixel(dx + kIconCentre, dy + kIconCentre, fill);
+}
+
+void ToggleWindowFrame(HWND window) {
+  if (!IsWindow(window)) return;
+  RECT rc;
+  GetWindowRect(window, &rc);
+  ScopedWindowDC dc(window, ScopedWindowDC::Whole);
+  if (!dc.Get()) return;
+  ScopedGdiObj<HPEN> pen(CreatePen(PS_SOLID, kFramePenWidth, kFramePenColor));
+  ScopedSelectObject selectPen(dc.Get(), pen.Get());
+  ScopedSelectObject selectBrush(dc.Get(), GetStockObject(NULL_BRUSH));
+  ScopedRop2 invert(dc.Get(), R2_NOT);
+  Rectangle(dc.Get(), 0, 0, rc.right - rc.left, rc.bottom - rc.top);
+}
+
+void MakeClickThrough(HWND window) {
+  SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_TRANSPARENT | WS_EX_LAYERED);
+  SetLayeredWindowAttributes(window, kSeeThroughKey, kPickerAlpha, LWA_COLORKEY | LWA_ALPHA);
+}
+
+void OnMainWindowActivated() {
+  DrawingBoard* board = M(MainCtl::画板_捕获器).Board();
+  if (!board) return;
+  board->Clear();
+  board->SetBackColor(kCaptureBoardBack);
+  board->SetPenColor(PICKER_COLOR);
+  DrawCrosshair(*board);
+  DrawPickerIcon(*board, PICKER_COLOR, 0, 0);
+}
+
+void OnCaptureBoardMouseDown() {
+  if (DrawingBoard* board = M(MainCtl::画板_捕获器).Board()) {
+    board->SetPenColor(PICKER_COLOR);
+    board->Clear();
+    DrawCrosshair(*board);
+  }
+  if (ui::WindowExists(WindowKind::Picker)) return;
+  ui::LoadOptions options;
+  options.show = false;
+  options.owner = WindowKind::Main;
+  ui::LoadWindow(WindowKind::Picker, options);
+}
+
+void OnPickerWindowCreated() {
+  FollowCursorTick();
+  ui::SetWindowVisible(WindowKind::Picker, true);
+  DetectTick();
+  // A click without a drag ends the pick in that first tick; the main window must not
+  // then stay above every other window.
+  if (ui::WindowExists(WindowKind::Picker)) ui::SetAlwaysOnTop(WindowKind::Main, true);
+}
+
+void FollowCursorTick() {
+  HWND picker = ui::WindowHandle(WindowKind::Picker);
+  if (!picker) return;
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  SetWindowPos(picker, nullptr, cursor.x - kIconCentre + pickOffset, cursor.y - kIconCentre + pickOffset, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void DetectTick() {
+  if (detectBusy) return;
+  detectBusy = true;
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  DetectWindowUnderCursor(WindowFromPoint(cursor));
+  detectBusy = false;
+}
+
+void DetectWindowUnderCursor(HWND under) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(under, &process);
+  const bool own = process != 0 && process == GetCurrentProcessId();
+  if (own) M(MainCtl::编辑框_窗口句柄).SetText("");
+
+  DrawingBoard* board = P(PickerCtl::画板1).Board();
+  if (board) board->Clear();
+  if (!under) {
+    releaseHook.Register(WriteReleasedWindow);
+    pickOffset = kSuperModeOffset;
+    if (board) board->Text(0, 0, kSuperModeNotice);
+  } else {
+    releaseHook.Release();
+    pickOffset = 0;
+    if (board) DrawPickerIcon(*board, PICKER_COLOR, 0, 0);
+    ShowCursor(FALSE);  // the icon's crosshair stands in for the cursor
+  }
+  // Every tick: the first one ran before the window could be made see-through.
+  MakeClickThrough(ui::WindowHandle(WindowKind::Picker));
+
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  M(MainCtl::编辑框_鼠标位置_X).SetText(gbk::IntToText(cursor.x));
+  M(MainCtl::编辑框_鼠标位置_Y).SetText(gbk::IntToText(cursor.y));
+  if (!own) {
+    POINT origin = {0, 0};
+    ClientToScreen(under ? under : GetForegroundWindow(), &origin);
+    M(MainCtl::编辑框_窗口鼠标位置_X).SetText(gbk::IntToText(cursor.x - origin.x));
+    M(MainCtl::编辑框_窗口鼠标位置_Y).SetText(gbk::IntToText(cursor.y - origin.y));
+  }
+
+  if (under != framedWindow && !own) {
+    ToggleWindowFrame(framedWindow);
+    ToggleWindowFrame(under);
+    framedWindow = under;
+    M(MainCtl::编辑框_窗口句柄).SetText(HandleText(under));
+    M(MainCtl::透明标签1).SetText(kTitlePrefix + WindowTitle(under));
+  }
+
+  if (!LeftButtonDown()) EndPick();
+}

@@ -1,0 +1,59 @@
+// The window picker: the user presses the left button on the capture board
+// `画板_捕获器`, drags the crosshair onto the field of another program and releases the
+// button there. The handle the picker last recorded is the target of every delivery.
+//
+// Entry points (all bound in the event table, all on the GUI thread):
+//   OnMainWindowActivated    redraws the icon on its crosshair on the capture board.
+//   OnCaptureBoardMouseDown  takes the icon off the board and opens the picker window
+//                            (unless one is open); the pick has begun.
+//   OnPickerWindowCreated    places and shows the picker window and runs the first
+//                            DetectTick; the main window stays on top while picking.
+//   FollowCursorTick         (`时钟1`, 2 ms) keeps the picker window on the cursor.
+//   DetectTick               (`时钟2`, 100 ms) looks at the window under the cursor.
+//
+// What a pick leaves in the main window (all decimal text):
+//   `编辑框_窗口句柄`     the handle of the foreign window last met, unsigned; empty
+//                        when the cursor is on one of the tool's own windows; "0" in
+//                        super mode until the release hook reports a window.
+//   `编辑框_鼠标位置_X/Y`  the cursor on the screen;
+//   `编辑框_窗口鼠标位置_X/Y` the cursor relative to the client origin of that window;
+//   `透明标签1`           "窗口标题：" and the window's title.
+// A foreign window is written down only when it differs from the one last framed, so
+// passing over an own window and back onto the same foreign one leaves the handle empty.
+//
+// Super mode: when the system names no window under the cursor, the picker says so on
+// its own board, moves aside (pickOffset) and leaves the choice to the release hook.
+//
+// The pick ends on the first DetectTick that finds the left button up: the cursor is
+// shown again however many ticks hid it, the main window leaves the top, the hook and
+// the frame go, and the picker window is destroyed there and then.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+class DrawingBoard;
+
+// The crosshair and icon colour, RGB(0, 136, 255).
+constexpr COLORREF PICKER_COLOR = RGB(0, 136, 255);
+static_assert(PICKER_COLOR == 0xFF8800, "COLORREF keeps blue in its high byte");
+
+extern HWND framedWindow;    // carries the inverted frame and was last written down
+extern int32_t pickOffset;   // 15 in super mode: the picker window leaves the cursor free
+extern bool detectBusy;      // a DetectTick is running
+
+// The icon with its top-left corner at (dx, dy): a circle filled with the board's
+// background colour, a crosshair and two bracket shapes, in color.
+void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy);
+// Inverts a frame around the whole window, title bar and border included; a second call
+// on an unchanged window takes it away again. A handle that is no window is ignored.
+void ToggleWindowFrame(HWND window);
+// The picker window turns almost opaque, its white vanishes and the mouse passes
+// through it to the window below, so that WindowFromPoint looks past it.
+void MakeClickThrough(HWND window);
+
+// One DetectTick after the busy check, for the window the system reported under the
+// cursor (null: none). DetectTick feeds it WindowFromPoint's answer; it stands apart
+// because some systems never answer null, and super mode must still be reachable.
+void DetectWindowUnderCursor(HWND under);

@@ -1,0 +1,413 @@
+// The window picker against real windows: the main window, blank windows of our own, and
+// chat_standin.exe as the foreign program. The cursor is moved with SetCursorPos and the
+// left button pressed with SendInput, so GetKeyState and WindowFromPoint answer as they
+// would for a user's drag.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/drawing_board.h"
+#include "app/handlers.h"
+#include "app/window_layer.h"
+#include "delivery/release_hook.h"
+#include "delivery/target_picker.h"
+#include "support/win_test_support.h"
+
+namespace {
+
+const char kStandinTitle[] = "Ravo Chat Stand-in";
+const COLORREF kRed = RGB(200, 0, 0);
+const COLORREF kGreen = RGB(0, 200, 0);
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kCaptureBack = RGB(240, 255, 240);
+
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > limitMs) return false;
+    PumpFor(10);
+  }
+  return true;
+}
+
+std::string Decimal(HWND h) { return std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h))); }
+
+// The display count, read without leaving it changed.
+int CursorCount() {
+  const int shown = ShowCursor(TRUE);
+  ShowCursor(FALSE);
+  return shown - 1;
+}
+
+bool ButtonDown() { return GetKeyState(VK_LBUTTON) < 0; }
+
+// The button as the system sees it; GetKeyState follows once this thread has read the input.
+bool SetLeftButton(bool down) {
+  INPUT in = {};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  SendInput(1, &in, sizeof(in));
+  return PumpUntil([down] { return ButtonDown() == down; });
+}
+
+LRESULT CALLBACK PaintGreen(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    ScopedGdiObj<HBRUSH> brush(CreateSolidBrush(kGreen));
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    FillRect(dc, &rc, brush.Get());
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+// A borderless green window of this process: its whole window DC is on the screen.
+class OwnWindow {
+ public:
+  OwnWindow(int x, int y, int w, int h, DWORD exStyle = 0) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = PaintGreen;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = "PickerTestOwnWindow";
+    RegisterClassA(&wc);
+    hwnd_ = CreateWindowExA(exStyle, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr,
+                            wc.hInstance, nullptr);
+    PumpFor(100);
+  }
+  ~OwnWindow() { DestroyWindow(hwnd_); }
+  HWND Handle() const { return hwnd_; }
+  void PointAt() const { SetCursorPos(x() + 20, y() + 20); }
+
+ private:
+  int x() const { RECT r; GetWindowRect(hwnd_, &r); return r.left; }
+  int y() const { RECT r; GetWindowRect(hwnd_, &r); return r.top; }
+  HWND hwnd_;
+};
+
+BOOL CALLBACK MatchStandin(HWND hwnd, LPARAM lp) {
+  auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  char title[64] = {};
+  GetWindowTextA(hwnd, title, sizeof(title));
+  if (pid != found->first || std::string(title) != kStandinTitle) return TRUE;
+  found->second = hwnd;
+  return FALSE;
+}
+
+// chat_standin.exe in its own process: a real foreign window.
+class Standin {
+ public:
+  Standin() {
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string exe(self);
+    exe = exe.substr(0, exe.find_last_of("\\/") + 1) + "chat_standin.exe";
+    std::string command = "\"" + exe + "\" \"" + folder_.Path() + "\\chat.log\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
+    std::pair<DWORD, HWND> found(pi_.dwProcessId, nullptr);
+    PumpUntil([&] { return !EnumWindows(MatchStandin, reinterpret_cast<LPARAM>(&found)) && found.second; });
+    hwnd_ = found.second;
+    PumpFor(200);
+  }
+  ~Standin() {
+    if (!pi_.hProcess) return;
+    TerminateProcess(pi_.hProcess, 0);
+    WaitForSingleObject(pi_.hProcess, 5000);
+    CloseHandle(pi_.hThread);
+    CloseHandle(pi_.hProcess);
+  }
+  HWND Handle() const { return hwnd_; }
+  // A client point away from the nickname field and the commit dot.
+  POINT PointAt() const {
+    POINT p = {40, 200};
+    ClientToScreen(hwnd_, &p);
+    SetCursorPos(p.x, p.y);
+    return p;
+  }
+
+ private:
+  TempFolder folder_;
+  PROCESS_INFORMATION pi_ = {};
+  HWND hwnd_ = nullptr;
+};
+
+bool MainIsTopmost() { return GetWindowLongA(ui::WindowHandle(WindowKind::Main), GWL_EXSTYLE) & WS_EX_TOPMOST; }
+std::string HandleBox() { return M(MainCtl::编辑框_窗口句柄).Text(); }
+
+class TargetPicker : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    framedWindow = nullptr;
+    pickOffset = 0;
+    detectBusy = false;
+    ASSERT_TRUE(main_.Handle());
+    ui::SetWindowVisible(WindowKind::Main, true);
+  }
+  void TearDown() override {
+    if (ButtonDown()) SetLeftButton(false);
+    releaseHook.Release();
+    ui::DestroyWindowNow(WindowKind::Picker);
+    while (ShowCursor(TRUE) < 0) {
+    }
+  }
+  // Opens the picker with the button held over our own window, its timers stopped so
+  // that only the test's ticks run.
+  void StartPickOver(const OwnWindow& own) {
+    own.PointAt();
+    ASSERT_TRUE(SetLeftButton(true));
+    OnCaptureBoardMouseDown();
+    ASSERT_TRUE(ui::WindowExists(WindowKind::Picker));
+    P(PickerCtl::时钟1).SetTimerPeriod(0);
+    P(PickerCtl::时钟2).SetTimerPeriod(0);
+  }
+  MainWindowFixture main_;
+};
+
+TEST(TargetPickerIcon, DrawsCircleLinesAndCentreAndMovesWithItsOffset) {
+  MainWindowFixture main;
+  DrawingBoard* board = M(MainCtl::画板_捕获器).Board();
+  ASSERT_TRUE(board);
+  auto render = [&](int dx, int dy) {
+    board->SetBackColor(kRed);
+    board->Clear();
+    board->SetBackColor(kGreen);
+    DrawPickerIcon(*board, PICKER_COLOR, dx, dy);
+  };
+  render(0, 0);
+  EXPECT_EQ(board->PixelAt(14, 14), kGreen);  // the centre pixel, in the fill colour
+  for (POINT on : {POINT{4, 14}, {24, 14}, {14, 4}, {14, 24}, {9, 12}, {9, 16}, {19, 12}, {11, 13},
+                   {12, 9}, {16, 9}, {13, 11}, {13, 19}, {15, 17}, {15, 15}})
+    EXPECT_EQ(board->PixelAt(on.x, on.y), PICKER_COLOR) << on.x << "," << on.y;
+  // Lines stop short of their second point.
+  for (POINT off : {POINT{17, 9}, {9, 17}, {19, 17}, {16, 13}, {17, 19}, {16, 11}})
+    EXPECT_EQ(board->PixelAt(off.x, off.y), kGreen) << off.x << "," << off.y;
+  EXPECT_EQ(board->PixelAt(0, 0), kRed);
+  EXPECT_EQ(board->PixelAt(30, 30), kRed);
+  // Row 7 meets no line left of the centre: background, then the outline, then the fill.
+  std::vector<COLORREF> row;
+  for (int x = 0; x < 14; ++x)
+    if (row.empty() || row.back() != board->PixelAt(x, 7)) row.push_back(board->PixelAt(x, 7));
+  EXPECT_EQ(row, (std::vector<COLORREF>{kRed, PICKER_COLOR, kGreen}));
+
+  std::vector<COLORREF> atOrigin;
+  for (int y = 0; y < 26; ++y)
+    for (int x = 0; x < 26; ++x) atOrigin.push_back(board->PixelAt(x, y));
+  render(3, 2);
+  for (int y = 0; y < 26; ++y)
+    for (int x = 0; x < 26; ++x) ASSERT_EQ(board->PixelAt(x + 3, y + 2), atOrigin[y * 26 + x]) << x << "," << y;
+  EXPECT_EQ(board->PixelAt(0, 0), kRed);
+}
+
+TEST_F(TargetPicker, ActivationShowsTheIconOnTheCrosshairAndAClickWithoutDragEndsAtOnce) {
+  OnMainWindowActivated();
+  OnMainWindowActivated();  // the second time on the board's own background colour
+  DrawingBoard* board = M(MainCtl::画板_捕获器).Board();
+  EXPECT_EQ(board->PixelAt(0, 14), PICKER_COLOR);
+  EXPECT_EQ(board->PixelAt(14, 0), PICKER_COLOR);
+  EXPECT_EQ(board->PixelAt(31, 14), kCaptureBack);
+  EXPECT_EQ(board->PixelAt(0, 0), kCaptureBack);
+  EXPECT_EQ(board->PixelAt(14, 14), kCaptureBack);
+  EXPECT_EQ(board->PixelAt(9, 12), PICKER_COLOR);
+
+  SetCursorPos(900, 700);
+  M(MainCtl::编辑框_窗口句柄).SetText("123");
+  OnCaptureBoardMouseDown();  // the button is already up when the first tick looks
+  EXPECT_EQ(board->PixelAt(9, 12), kCaptureBack) << "the icon has left the board";
+  EXPECT_EQ(board->PixelAt(14, 14), PICKER_COLOR);
+  EXPECT_EQ(board->PixelAt(30, 14), PICKER_COLOR);
+  EXPECT_FALSE(ui::WindowExists(WindowKind::Picker));
+  EXPECT_EQ(HandleBox(), "") << "the first tick found the picker window itself";
+  EXPECT_FALSE(MainIsTopmost());
+  EXPECT_EQ(CursorCount(), 0);
+}
+
+TEST_F(TargetPicker, FrameInvertsTheWindowEdgeAndASecondCallRestoresIt) {
+  OwnWindow own(100, 620, 200, 120);
+  auto pixels = [&] {
+    ScopedWindowDC dc(own.Handle(), ScopedWindowDC::Whole);
+    return std::vector<COLORREF>{GetPixel(dc.Get(), 0, 0), GetPixel(dc.Get(), 1, 60), GetPixel(dc.Get(), 199, 119),
+                                 GetPixel(dc.Get(), 100, 60)};
+  };
+  const std::vector<COLORREF> before = pixels();
+  ASSERT_EQ(before, std::vector<COLORREF>(4, kGreen));
+  ToggleWindowFrame(own.Handle());
+  const COLORREF inverted = ~kGreen & 0xFFFFFF;
+  EXPECT_EQ(pixels(), (std::vector<COLORREF>{inverted, inverted, inverted, kGreen}));
+  ToggleWindowFrame(own.Handle());
+  EXPECT_EQ(pixels(), before);
+}
+
+TEST_F(TargetPicker, ClickThroughLetsWindowFromPointSeeTheWindowBelow) {
+  OwnWindow below(100, 620, 200, 120);
+  OwnWindow above(120, 640, 31, 31, WS_EX_TOOLWINDOW);
+  const POINT p = {130, 650};
+  ASSERT_EQ(WindowFromPoint(p), above.Handle());
+  MakeClickThrough(above.Handle());
+  const LONG ex = GetWindowLongA(above.Handle(), GWL_EXSTYLE);
+  EXPECT_EQ(ex & (WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_LAYERED),
+            WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT | WS_EX_LAYERED);
+  COLORREF key = 0;
+  BYTE alpha = 0;
+  DWORD flags = 0;
+  ASSERT_TRUE(GetLayeredWindowAttributes(above.Handle(), &key, &alpha, &flags));
+  EXPECT_EQ(key, kWhite);
+  EXPECT_EQ(alpha, 250);
+  EXPECT_EQ(flags, static_cast<DWORD>(LWA_COLORKEY | LWA_ALPHA));
+  EXPECT_EQ(WindowFromPoint(p), below.Handle());
+}
+
+TEST_F(TargetPicker, ForeignWindowIsWrittenDownOnceSoOwnAndBackLeavesTheHandleEmpty) {
+  Standin standin;
+  ASSERT_TRUE(standin.Handle());
+  OwnWindow own(100, 620, 200, 120);
+  StartPickOver(own);
+  EXPECT_EQ(HandleBox(), "");
+  const HWND picker = ui::WindowHandle(WindowKind::Picker);
+  OnCaptureBoardMouseDown();
+  EXPECT_EQ(ui::WindowHandle(WindowKind::Picker), picker) << "a second press opens no second picker";
+  EXPECT_TRUE(MainIsTopmost());
+
+  const POINT at = standin.PointAt();
+  const int hidden = CursorCount();
+  DetectTick();
+  EXPECT_EQ(HandleBox(), Decimal(standin.Handle()));
+  EXPECT_EQ(M(MainCtl::透明标签1).Text(), std::string("窗口标题：") + kStandinTitle);
+  EXPECT_EQ(M(MainCtl::编辑框_鼠标位置_X).Text(), std::to_string(at.x));
+  EXPECT_EQ(M(MainCtl::编辑框_鼠标位置_Y).Text(), std::to_string(at.y));
+  EXPECT_EQ(M(MainCtl::编辑框_窗口鼠标位置_X).Text(), "40");
+  EXPECT_EQ(M(MainCtl::编辑框_窗口鼠标位置_Y).Text(), "200");
+  EXPECT_EQ(framedWindow, standin.Handle());
+  EXPECT_EQ(CursorCount(), hidden - 1);
+  EXPECT_EQ(P(PickerCtl::画板1).Board()->PixelAt(9, 12), PICKER_COLOR);
+  EXPECT_EQ(GetWindowLongA(picker, GWL_EXSTYLE) & (WS_EX_TRANSPARENT | WS_EX_LAYERED), WS_EX_TRANSPARENT | WS_EX_LAYERED);
+
+  own.PointAt();
+  DetectTick();
+  EXPECT_EQ(HandleBox(), "");
+  EXPECT_EQ(M(MainCtl::编辑框_窗口鼠标位置_X).Text(), "40") << "own windows leave the window position alone";
+  standin.PointAt();
+  DetectTick();
+  EXPECT_EQ(HandleBox(), "");
+  EXPECT_EQ(framedWindow, standin.Handle());
+  EXPECT_TRUE(ui::WindowExists(WindowKind::Picker));
+}
+
+TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
+  Standin standin;
+  ASSERT_TRUE(standin.Handle());
+  OwnWindow own(100, 620, 200, 120);
+  own.PointAt();
+  for (int i = 0; i < 3; ++i) ShowCursor(FALSE);
+  ASSERT_TRUE(SetLeftButton(true));
+  OnCaptureBoardMouseDown();  // the picker's own timers drive the rest
+  ASSERT_TRUE(ui::WindowExists(WindowKind::Picker));
+  const POINT at = standin.PointAt();
+  ASSERT_TRUE(PumpUntil([&] { return framedWindow == standin.Handle(); }));
+  RECT rc;
+  ASSERT_TRUE(PumpUntil([&] {
+    GetWindowRect(ui::WindowHandle(WindowKind::Picker), &rc);
+    return rc.left == at.x - 14 && rc.top == at.y - 14;
+  })) << "the icon's centre follows the cursor";
+  EXPECT_TRUE(MainIsTopmost());
+
+  ASSERT_TRUE(SetLeftButton(false));
+  ASSERT_TRUE(PumpUntil([] { return !ui::WindowExists(WindowKind::Picker); }));
+  EXPECT_EQ(HandleBox(), Decimal(standin.Handle()));
+  EXPECT_EQ(framedWindow, nullptr);
+  EXPECT_FALSE(MainIsTopmost());
+  EXPECT_FALSE(releaseHook.Installed());
+  EXPECT_EQ(CursorCount(), 0) << "shown again, however many ticks and others hid it";
+}
+
+TEST_F(TargetPicker, BusyTickReturnsAtOnce) {
+  const POINT desktop = {900, 700};
+  SetCursorPos(desktop.x, desktop.y);
+  DWORD process = 0;
+  GetWindowThreadProcessId(WindowFromPoint(desktop), &process);
+  ASSERT_NE(process, GetCurrentProcessId());
+  M(MainCtl::编辑框_窗口句柄).SetText("keep");
+  detectBusy = true;
+  DetectTick();
+  EXPECT_EQ(HandleBox(), "keep");
+  EXPECT_EQ(M(MainCtl::编辑框_鼠标位置_X).Text(), "");
+  EXPECT_TRUE(detectBusy);
+  detectBusy = false;
+  DetectTick();
+  EXPECT_EQ(HandleBox(), Decimal(WindowFromPoint(desktop)));
+  EXPECT_FALSE(detectBusy);
+}
+
+TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheHandleFromTheReleaseHook) {
+  OwnWindow own(100, 620, 200, 120);
+  StartPickOver(own);
+  DrawingBoard* board = P(PickerCtl::画板1).Board();
+  DetectWindowUnderCursor(GetDesktopWindow());  // a foreign window before the fallback
+  ASSERT_EQ(framedWindow, GetDesktopWindow());
+  const int hidden = CursorCount();
+  DetectWindowUnderCursor(nullptr);
+  EXPECT_EQ(pickOffset, 15);
+  EXPECT_TRUE(releaseHook.Installed());
+  EXPECT_EQ(HandleBox(), "0");
+  EXPECT_EQ(M(MainCtl::透明标签1).Text(), "窗口标题：");
+  EXPECT_EQ(framedWindow, nullptr);
+  EXPECT_EQ(CursorCount(), hidden) << "the cursor stays visible in super mode";
+  EXPECT_EQ(board->PixelAt(14, 24), kWhite) << "no icon";
+  int inked = 0;
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 31; ++x) inked += board->PixelAt(x, y) != kWhite;
+  EXPECT_GT(inked, 10) << "the notice is written at the top";
+  FollowCursorTick();
+  RECT rc;
+  GetWindowRect(ui::WindowHandle(WindowKind::Picker), &rc);
+  POINT cursor;
+  GetCursorPos(&cursor);
+  EXPECT_EQ(rc.left, cursor.x + 1);
+
+  // The release over our own window reaches the journal hook (Wine shows it no other).
+  ASSERT_TRUE(SetLeftButton(false));
+  EXPECT_EQ(HandleBox(), Decimal(own.Handle()));
+  DetectWindowUnderCursor(nullptr);
+  EXPECT_FALSE(ui::WindowExists(WindowKind::Picker));
+  EXPECT_FALSE(releaseHook.Installed());
+  EXPECT_EQ(HandleBox(), Decimal(own.Handle()));
+
+  DetectWindowUnderCursor(own.Handle());  // leaving super mode releases the hook too
+  EXPECT_EQ(pickOffset, 0);
+}
+
+std::vector<std::vector<UINT>> hookCalls;
+void RecordRelease(HWND window, UINT x, UINT y) {
+  hookCalls.push_back({static_cast<UINT>(reinterpret_cast<uintptr_t>(window)), x, y});
+}
+void IgnoreRelease(HWND, UINT, UINT) {}
+
+TEST(TargetPickerReleaseHook, CallsBackForLeftButtonReleasesOnlyWhileRegistered) {
+  auto feed = [](int code, UINT message) {
+    EVENTMSG record = {message, 5, 6, 0, reinterpret_cast<HWND>(0x1234)};
+    ReleaseHook::Procedure(code, 0, reinterpret_cast<LPARAM>(&record));
+  };
+  releaseHook.Register(IgnoreRelease);
+  ASSERT_TRUE(releaseHook.Installed());
+  releaseHook.Register(RecordRelease);  // the one slot takes the later callback
+  feed(HC_ACTION, WM_LBUTTONDOWN);
+  feed(HC_SYSMODALON, WM_LBUTTONUP);
+  feed(HC_ACTION, WM_LBUTTONUP);
+  EXPECT_EQ(hookCalls, (std::vector<std::vector<UINT>>{{0x1234, 5, 6}}));
+  releaseHook.Release();
+  EXPECT_FALSE(releaseHook.Installed());
+  feed(HC_ACTION, WM_LBUTTONUP);
+  EXPECT_EQ(hookCalls.size(), 1u);
+}
+
+}  // namespace
