@@ -34,15 +34,15 @@ const WindowSpec& SpecOf(WindowKind kind) {
 // A loaded window: its handle and the state of its controls.
 class Form {
  public:
-  Form(WindowKind kind) : kind(kind), spec(SpecOf(kind)) {
-    const size_t n = static_cast<size_t>(spec.controlCount);
+  Form(WindowKind kind) : kind(kind), layout(SpecOf(kind)) {
+    const size_t n = static_cast<size_t>(layout.controlCount);
     controls.assign(n, nullptr);
     timerPeriods.assign(n, 0);
     fileLists.resize(n);
   }
 
   WindowKind kind;
-  const WindowSpec& spec;
+  const WindowSpec& layout;
   HWND hwnd = nullptr;
   HMENU menuBar = nullptr;
   std::vector<HWND> controls;
@@ -60,8 +60,8 @@ class Form {
     return -1;
   }
   void ShowPage(int tabIndex, int page0) {
-    for (int i = 0; i < spec.controlCount; ++i) {
-      const ControlSpec& c = spec.controls[i];
+    for (int i = 0; i < layout.controlCount; ++i) {
+      const ControlSpec& c = layout.controls[i];
       if (c.parent == tabIndex && c.page > 0 && controls[i])
         ShowWindow(controls[i], c.page - 1 == page0 ? SW_SHOW : SW_HIDE);
     }
@@ -169,7 +169,7 @@ void AddTabPages(HWND tab, const char* captions) {
 }
 
 void CreateControl(Form& f, int index) {
-  const ControlSpec& c = f.spec.controls[index];
+  const ControlSpec& c = f.layout.controls[index];
   const UINT id = kControlIdBase + index;
   HWND parent = c.parent == kNoParent ? f.hwnd : f.controls[c.parent];
   const char* cls = nullptr;
@@ -290,8 +290,8 @@ void CreateControl(Form& f, int index) {
 void OnCommand(Form& f, WPARAM wp, LPARAM lp) {
   const UINT code = HIWORD(wp);
   const int index = static_cast<int>(LOWORD(wp)) - static_cast<int>(kControlIdBase);
-  if (index < 0 || index >= f.spec.controlCount) return;
-  const ControlSpec& c = f.spec.controls[index];
+  if (index < 0 || index >= f.layout.controlCount) return;
+  const ControlSpec& c = f.layout.controls[index];
   if (lp == 0) {
     if (c.kind == ControlKind::MenuItem) f.Raise(index, UiEvent::Chosen);
     return;
@@ -318,7 +318,7 @@ void OnCommand(Form& f, WPARAM wp, LPARAM lp) {
 LRESULT OnNotify(Form& f, const NMHDR* nm) {
   const int index = f.IndexOf(nm->hwndFrom);
   if (index < 0) return 0;
-  const ControlSpec& c = f.spec.controls[index];
+  const ControlSpec& c = f.layout.controls[index];
   if (c.kind == ControlKind::TabControl && nm->code == TCN_SELCHANGE) {
     f.ShowPage(index, static_cast<int>(SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0)));
     f.Raise(index, UiEvent::PageChanged);
@@ -347,7 +347,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return OnNotify(*f, reinterpret_cast<const NMHDR*>(lp));
     case WM_TIMER: {
       const int index = static_cast<int>(wp) - static_cast<int>(kControlIdBase);
-      if (index >= 0 && index < f->spec.controlCount) f->Raise(index, UiEvent::TimerTick);
+      if (index >= 0 && index < f->layout.controlCount) f->Raise(index, UiEvent::TimerTick);
       return 0;
     }
     case WM_ACTIVATE:
@@ -356,7 +356,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORSTATIC: {
       const int index = f->IndexOf(reinterpret_cast<HWND>(lp));
       if (index >= 0) {
-        const ControlKind kind = f->spec.controls[index].kind;
+        const ControlKind kind = f->layout.controls[index].kind;
         HDC dc = reinterpret_cast<HDC>(wp);
         if (kind == ControlKind::Hyperlink) SetTextColor(dc, RGB(0, 0, 238));
         if (kind == ControlKind::TransparentLabel || kind == ControlKind::Hyperlink ||
@@ -438,7 +438,7 @@ Form* Control::LiveForm() const {
   return f && f->hwnd ? f : nullptr;
 }
 
-const ControlSpec& Control::Spec() const { return SpecOf(window_).controls[index_]; }
+const ControlSpec& Control::Row() const { return SpecOf(window_).controls[index_]; }
 
 HWND Control::Handle() const {
   Form* f = LiveForm();
@@ -450,7 +450,7 @@ bool Control::Exists() const { return LiveForm() != nullptr; }
 std::string Control::Text() const {
   HWND h = Handle();
   if (!h) return {};
-  if (Spec().kind == ControlKind::FileList) return SelectedEntry();
+  if (Row().kind == ControlKind::FileList) return SelectedEntry();
   const int n = GetWindowTextLengthA(h);
   std::string s(static_cast<size_t>(n) + 1, '\0');
   const int got = GetWindowTextA(h, s.data(), n + 1);
@@ -655,7 +655,7 @@ void Control::SetCurrentPage(int page) const {
 
 DrawingBoard* Control::Board() const {
   HWND h = Handle();
-  if (!h || Spec().kind != ControlKind::DrawingBoard) return nullptr;
+  if (!h || Row().kind != ControlKind::DrawingBoard) return nullptr;
   return reinterpret_cast<DrawingBoard*>(GetWindowLongPtrA(h, GWLP_USERDATA));
 }
 
@@ -666,7 +666,7 @@ namespace ui {
 HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   if (FormOf(kind)) return FormOf(kind)->hwnd;
   EnsureFormClass();
-  const WindowSpec& spec = SpecOf(kind);
+  const WindowSpec& layout = SpecOf(kind);
   HWND owner = options.owner ? WindowHandle(*options.owner) : nullptr;
   DWORD style, exStyle = 0;
   if (kind == WindowKind::Picker) {
@@ -676,7 +676,7 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
     style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   }
   auto* f = new Form(kind);
-  HWND hwnd = CreateWindowExA(exStyle, kFormClass, spec.title, style, spec.x, spec.y, spec.w, spec.h, owner,
+  HWND hwnd = CreateWindowExA(exStyle, kFormClass, layout.title, style, layout.x, layout.y, layout.w, layout.h, owner,
                               nullptr, Instance(), nullptr);
   if (!hwnd) {
     delete f;
@@ -686,14 +686,14 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   SetPropA(hwnd, kFormProp, f);
   g_forms[static_cast<int>(kind)] = f;
   if (kind != WindowKind::Picker) ++g_topLevelWindows;
-  for (int i = 0; i < spec.controlCount; ++i) CreateControl(*f, i);
+  for (int i = 0; i < layout.controlCount; ++i) CreateControl(*f, i);
   // Group boxes go under their siblings, so that a control lying inside a group box's
   // rectangle without being its child is not hidden by it.
-  for (int i = 0; i < spec.controlCount; ++i)
-    if (spec.controls[i].kind == ControlKind::GroupBox && f->controls[i])
+  for (int i = 0; i < layout.controlCount; ++i)
+    if (layout.controls[i].kind == ControlKind::GroupBox && f->controls[i])
       SetWindowPos(f->controls[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  for (int i = 0; i < spec.controlCount; ++i)
-    if (spec.controls[i].kind == ControlKind::TabControl) Control(kind, i).SetCurrentPage(0);
+  for (int i = 0; i < layout.controlCount; ++i)
+    if (layout.controls[i].kind == ControlKind::TabControl) Control(kind, i).SetCurrentPage(0);
 
   f->Raise(kWindowItself, UiEvent::Created);
   if (FormOf(kind) != f) return nullptr;  // the creation handler closed it

@@ -33,7 +33,7 @@ class Control {
 
   HWND Handle() const;        // null for controls without a window, or when not loaded
   bool Exists() const;
-  const ControlSpec& Spec() const;
+  const ControlSpec& Row() const;  // the control's row in its window's layout
 
   // Caption of buttons, labels and group boxes; content of edit boxes.
   std::string Text() const;
