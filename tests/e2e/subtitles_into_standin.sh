@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Whole flow with two real processes: the user drags the crosshair onto the stand-in chat
+# client, chooses a lyric, ticks the restore box and presses play; the stand-in's log
+# must then hold every written line in order (not the first, whose time stamp is 0),
+# then the nickname. A screenshot of the stand-in mid-song is kept in the build folder.
+source "$(dirname "$0")/support/lib.sh"
+exe="$1"
+build="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"; ravo_stop_xvfb' EXIT
+log="$work/standin.log"
+
+printf '[ti:e2e]\r\n[00:00.00]E2E song\r\n[00:01.00]第一行\r\n[00:01.80]second line\r\n[00:02.60]第三行 three\r\n' |
+  iconv -f UTF-8 -t GBK > "$work/e2e.lrc"
+
+wine "$build/chat_standin.exe" "$(winepath -w "$log")" Guest &
+standin=$!
+sid=$(wait_for_window "Ravo Chat Stand-in" 30) || fail "the stand-in did not start"
+(cd "$work" && exec wine "$exe") &
+tool=$!
+wid=$(wait_for_window "Ravo字幕器v3.5" 30) || fail "the tool did not start"
+sleep 1
+
+at() { xdotool mousemove --window "$1" "$2" "$3"; }
+click() { at "$1" "$2" "$3"; xdotool click 1; sleep 0.5; }
+
+# Positions in the tool's window (menu bar included) and in the stand-in's client area.
+click "$wid" 80 77          # tab page 1
+click "$wid" 230 48         # 选择框1: restore the nickname at the end
+click "$wid" 384 46         # 编辑框6
+xdotool type --delay 30 "MyNick"
+
+# Drag the crosshair from the capture board onto the stand-in's nickname field.
+at "$wid" 24 44
+xdotool mousedown 1
+sleep 0.3
+for step in 1 2 3 4 5; do at "$sid" $((298 - 40 * (5 - step))) 124; sleep 0.1; done
+sleep 0.5
+xdotool mouseup 1
+sleep 0.5
+
+click "$wid" 40 122         # the lyric file
+click "$wid" 76 453         # 播 放
+
+logged() { if [ -f "$log" ]; then wc -l < "$log"; else echo 0; fi; }
+for _ in $(seq 1 100); do
+  [ "$(logged)" -ge 2 ] && break
+  sleep 0.1
+done
+import -window root "$build/e2e-subtitles-midsong.png"
+for _ in $(seq 1 100); do
+  [ "$(logged)" -ge 4 ] && break
+  sleep 0.1
+done
+sleep 0.5
+
+texts=$(cut -d' ' -f3- "$log")
+expected=$'第一行\nsecond line\n第三行 three\nMyNick'
+echo "stand-in log:"; cat "$log"
+[ "$texts" = "$expected" ] || fail "the stand-in's log does not hold the song's lines then the nickname"
+
+wine taskkill /im "$(basename "$exe")" >/dev/null 2>&1 || true
+wine taskkill /im chat_standin.exe >/dev/null 2>&1 || true
+wait_for_exit "$tool" 20
+[ "$EXIT_CODE" = 0 ] || fail "the tool ended with '$EXIT_CODE'"
+wait_for_exit "$standin" 20
+echo "PASS: lines written into the stand-in in order, then the nickname"
