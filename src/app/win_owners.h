@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
+#include <wininet.h>
 
 #include <utility>
 
@@ -171,4 +173,33 @@ class UniqueModule {
 
  private:
   HMODULE m_;
+};
+
+// A WinInet handle (session, connection or request) closed with InternetCloseHandle.
+class UniqueInternet {
+ public:
+  explicit UniqueInternet(HINTERNET h = nullptr) : h_(h) {}
+  ~UniqueInternet() {
+    if (h_) InternetCloseHandle(h_);
+  }
+  UniqueInternet(const UniqueInternet&) = delete;
+  UniqueInternet& operator=(const UniqueInternet&) = delete;
+  HINTERNET Get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+
+ private:
+  HINTERNET h_;
+};
+
+// Memory the shell hands over (an item ID list), freed with CoTaskMemFree.
+class UniqueCoTaskMem {
+ public:
+  explicit UniqueCoTaskMem(void* p = nullptr) : p_(p) {}
+  ~UniqueCoTaskMem() { CoTaskMemFree(p_); }
+  UniqueCoTaskMem(const UniqueCoTaskMem&) = delete;
+  UniqueCoTaskMem& operator=(const UniqueCoTaskMem&) = delete;
+  void* Get() const { return p_; }
+
+ private:
+  void* p_;
 };

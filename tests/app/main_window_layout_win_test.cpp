@@ -286,7 +286,6 @@ TEST(UpdateAndPickerWindows, LayoutsAsDesigned) {
     EXPECT_EQ(r.left, 6);
     EXPECT_EQ(r.top, ys[i]);
   }
-  EXPECT_EQ(U(UpdateCtl::时钟).TimerPeriod(), 0);
   ui::DestroyWindowNow(WindowKind::Update);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
   EXPECT_EQ(U(UpdateCtl::下载进度).Text(), "");  // a closed window reads as empty

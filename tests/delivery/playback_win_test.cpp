@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "app/window_layer.h"
 #include "delivery/playback.h"
 #include "lyrics/lyric_state.h"
+#include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
 
@@ -18,37 +18,6 @@ namespace {
 
 const char kIdle[] = "播 放";
 const char kPlaying[] = "停 止";
-
-// Runs a callback when the message it posts is dispatched: how a click arrives in the
-// middle of a handler that dispatches messages.
-class LaterOnThisThread {
- public:
-  explicit LaterOnThisThread(std::function<void()> action) : action_(std::move(action)) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "PlaybackLater";
-    RegisterClassA(&wc);
-    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
-  }
-  ~LaterOnThisThread() { DestroyWindow(hwnd_); }
-  void Post() const { PostMessageA(hwnd_, WM_APP, 0, 0); }
-
- private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    auto* self = reinterpret_cast<LaterOnThisThread*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self && message == WM_APP) {
-      self->action_();
-      return 0;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-  std::function<void()> action_;
-  HWND hwnd_ = nullptr;
-};
 
 class Playback : public ::testing::Test {
  protected:

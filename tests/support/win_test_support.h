@@ -21,10 +21,11 @@ class MainWindowFixture {
 };
 
 // Closes every message box of this process that appears while it lives, and records
-// the text and caption of each.
+// the text and caption of each. Each box is answered with the button `answer` (IDOK,
+// or for a Yes/No box IDYES or IDNO).
 class MessageBoxWatcher {
  public:
-  MessageBoxWatcher();
+  explicit MessageBoxWatcher(int answer = IDOK);
   ~MessageBoxWatcher();
   struct Seen {
     std::string caption;
@@ -34,6 +35,7 @@ class MessageBoxWatcher {
 
  private:
   void Run();
+  const int answer_;
   std::atomic<bool> stop_{false};
   mutable CRITICAL_SECTION lock_;
   std::vector<Seen> seen_;

@@ -17,7 +17,7 @@ MainWindowFixture::~MainWindowFixture() {
   }
 }
 
-MessageBoxWatcher::MessageBoxWatcher() {
+MessageBoxWatcher::MessageBoxWatcher(int answer) : answer_(answer) {
   InitializeCriticalSection(&lock_);
   thread_ = std::thread([this] { Run(); });
 }
@@ -81,7 +81,7 @@ void MessageBoxWatcher::Run() {
       EnterCriticalSection(&lock_);
       seen_.push_back(seen);
       LeaveCriticalSection(&lock_);
-      PostMessageA(s.found, WM_COMMAND, IDOK, 0);
+      PostMessageA(s.found, WM_COMMAND, static_cast<WPARAM>(answer_), 0);
       for (int i = 0; i < 100 && IsWindow(s.found); ++i) Sleep(10);
     }
     Sleep(20);

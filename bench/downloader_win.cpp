@@ -1,0 +1,70 @@
+// Fetches one file with the update's downloader and prints how long it took, for
+// bench/downloader_vs_curl.sh and tests/e2e/downloader_nginx.sh.
+//
+//   downloader_bench.exe <url> <save path> [connections=5] [bufferBytes=10240]
+//
+// Prints "bytes=<n> total=<announced> seconds=<s> MBps=<MiB/s> path=<final path>"; the time
+// runs from the start of the task to its end event. Exit code 0 when the file arrived
+// whole, 1 when the task failed, 2 on a wrong command line.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "online/downloader.h"
+
+namespace {
+
+HANDLE g_ended = nullptr;
+int32_t g_total = -1;
+int32_t g_done = 0;
+std::string g_path;
+
+int32_t OnEvent(int32_t event, DownloadTask* task, int32_t value, int32_t, DownloadTask*) {
+  if (event == kEventTotalSize) g_total = value;
+  if (event == kEventEnded) {
+    g_done = value;
+    g_path = task->savePath;
+    SetEvent(g_ended);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s <url> <save path> [connections] [bufferBytes]\n", argv[0]);
+    return 2;
+  }
+  g_ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  DownloadTask task;
+  task.kind = kDownloadToFile;
+  task.url = argv[1];
+  task.savePath = argv[2];
+  task.connections = argc > 3 ? std::atoi(argv[3]) : 5;
+  task.bufferBytes = argc > 4 ? std::atoi(argv[4]) : 10240;
+  task.connectTimeoutMs = 5000;
+  task.sendTimeoutMs = 5000;
+  task.receiveTimeoutMs = 10000;
+  task.eventHandler = OnEvent;
+
+  Downloader downloader;
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  if (!downloader.Start(task)) {
+    std::fprintf(stderr, "the task was refused\n");
+    return 1;
+  }
+  WaitForSingleObject(g_ended, INFINITE);
+  QueryPerformanceCounter(&end);
+  const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  std::printf("bytes=%ld total=%ld seconds=%.3f MBps=%.1f path=%s\n", static_cast<long>(g_done),
+              static_cast<long>(g_total), seconds, g_done / seconds / 1048576.0, g_path.c_str());
+  std::fflush(stdout);
+  const bool whole = g_total >= 0 && g_done == g_total &&
+                     GetFileAttributesA(g_path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return whole ? 0 : 1;
+}

@@ -1,0 +1,14 @@
+// The lyrics folder: the folder whose .lrc files 文件框1 lists. It lives only in the
+// window, as the path in 编辑框1 and the folder of 文件框1; the handlers
+// ChooseLyricsFolder and RefreshLyricFileList are bound in the event table.
+#pragma once
+
+#include <string>
+
+// The shell's folder dialog, titled "选择歌词目录", with a path field and files shown
+// too. Returns the chosen item's file-system path, or empty when the dialog was
+// cancelled or the item has no such path.
+std::string AskForLyricsFolder();
+
+// Points 文件框1 at folder and shows it in 编辑框1; an empty folder changes nothing.
+void UseLyricsFolder(const std::string& folder);

@@ -1,0 +1,91 @@
+// The background file downloader of the self-update.
+//
+// A Downloader carries out one task at a time. Start() checks the task and hands it to
+// worker threads of its own; it returns at once. The file is fetched over plain HTTP:
+// when the server honours Range requests it is split over up to `connections` requests
+// that run side by side, otherwise it comes over one connection. A connection that
+// breaks is resumed from its last byte (ranges only) a few times before the task fails.
+//
+// The task's eventHandler is called on a worker thread as
+//     eventHandler(event, task, value, 0, task)
+// where task points at the downloader's own copy of the task:
+//
+//   kEventTotalSize (3)   value: the file's total size in bytes. Raised once, as soon
+//                         as the server has announced it (never when it does not).
+//   kEventEnded     (4)   value: bytes done. Raised exactly once per started task when
+//                         it has ended, complete or not, after every connection has
+//                         ended and the file is closed. task->savePath then names the
+//                         file the bytes went to.
+//   kEventFileExists (18) savePath already exists, raised before anything is fetched.
+//                         Answer 0: the downloader saves under a free name of its own,
+//                         "name(1).ext", "name(2).ext", ...; any other answer: the
+//                         existing file is replaced once the download is complete.
+//
+// The handler's answer is ignored for the other events.
+//
+// A file gets its final name only when every byte has arrived: until then the bytes
+// go to a temporary file beside it, which is deleted when the task fails or is stopped.
+// A task stopped by Stop() or by the destructor raises no further event.
+//
+// Values handed to events and returned by the queries are 32-bit: sizes beyond 2 GB
+// read as INT32_MAX. The progress queries may be called from any thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+struct DownloadTask;
+using DownloadEventHandler = int32_t (*)(int32_t event, DownloadTask* task, int32_t value, int32_t reserved,
+                                         DownloadTask* reservedTask);
+
+constexpr int32_t kDownloadToFile = 4096;
+constexpr int32_t kEventTotalSize = 3;
+constexpr int32_t kEventEnded = 4;
+constexpr int32_t kEventFileExists = 18;
+
+// The settings of one download.
+struct DownloadTask {
+  int32_t kind = 1;                  // kDownloadToFile is the only kind carried out
+  std::string url;                   // "http://host[:port]/path"
+  std::string savePath;              // full path of the file to write
+  int32_t connections = 1;           // parallel Range requests, 1..16
+  int32_t connectTimeoutMs = 20000;
+  int32_t sendTimeoutMs = 20000;
+  int32_t receiveTimeoutMs = 20000;  // longest wait for the next bytes of an answer
+  int32_t stopWaitMs = 1000;         // longest wait for the connections when stopped
+  int32_t bufferBytes = 20480;       // most bytes read from a connection at a time
+  DownloadEventHandler eventHandler = nullptr;
+};
+
+class Downloader {
+ public:
+  Downloader();
+  // Stops a running task, waiting at most its stopWaitMs.
+  ~Downloader();
+  Downloader(const Downloader&) = delete;
+  Downloader& operator=(const Downloader&) = delete;
+
+  // False, and no event ever follows, when the task is refused: another task still
+  // runs, the kind is not kDownloadToFile, the address is not a plain-HTTP address
+  // with a host, or savePath is empty.
+  bool Start(const DownloadTask& task);
+  // Ends the running task without event 4. Waits at most the task's stopWaitMs for its
+  // connections; a connection still blocked after that ends on its own time-out.
+  void Stop();
+  bool Running() const;
+
+  // Bytes of the running task written so far; 0 when no task is running.
+  int32_t DoneBytes() const;
+  // Bytes the running task received since the previous call; 0 when no task runs.
+  int32_t TakeTaskBytes();
+  // Bytes received by every transfer of this downloader since the previous call.
+  int32_t TakeAllBytes();
+
+  struct Task;  // the state the worker threads share
+
+ private:
+  std::shared_ptr<Task> task_;
+  struct Totals;
+  std::shared_ptr<Totals> totals_;
+};

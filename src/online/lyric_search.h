@@ -1,0 +1,49 @@
+// The parts of the online lyric search that need no window system: the keyword's
+// escaping for the search address, reading the site's result page, splitting a fetched
+// lyric into preview rows, and the file name a downloaded lyric is saved under.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The site's page for a title it does not know carries this text.
+constexpr const char kNoResultMarker[] = "没有找到相关";
+
+// "http://" host "/?keyword=" keyword "&field=all"; the keyword is already escaped.
+std::string SearchUrl(std::string_view host, std::string_view escapedKeyword);
+
+// Each byte of a UTF-8 keyword as the query takes it: the letters, digits and "*,-./@_"
+// as they are, every other byte as "%" and two upper-case hexadecimal digits.
+std::string EscapeKeywordBytes(std::string_view utf8);
+
+bool IsNoResultPage(std::string_view page);
+
+struct LyricHit {
+  std::string song;
+  std::string singer;
+  std::string link;  // the address of the lyric file; empty when the hit carries none
+
+  bool operator==(const LyricHit& o) const { return song == o.song && singer == o.singer && link == o.link; }
+};
+
+// The hits of a result page (GBK text), in page order. A hit's name reads "singer song";
+// a name without a second piece gives the whole name as the song and no singer.
+std::vector<LyricHit> ScrapeResultPage(std::string_view page);
+
+struct PreviewRow {
+  std::string time;  // the text before the line's first "]"
+  std::string text;  // the text between the first and the second "]"
+
+  bool operator==(const PreviewRow& o) const { return time == o.time && text == o.text; }
+};
+
+// The preview rows of a lyric: one per CR LF line that holds a "]" with text after it.
+std::vector<PreviewRow> SplitPreviewRows(std::string_view lyric);
+
+// The name a lyric titled song is saved under in the program's folder ("song.lrc"), or
+// empty when the title gives no name that can be saved. The title comes from a web page,
+// so the name is made harmless: characters Windows forbids in file names and both path
+// separators become "_", a title that names a device (CON, NUL, COM1, ...) gets a
+// leading "_", and a title of nothing but dots and spaces is refused.
+std::string LyricFileName(std::string_view song);

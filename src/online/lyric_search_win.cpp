@@ -1,0 +1,112 @@
+#include "online/lyric_search_win.h"
+
+#include <windows.h>
+
+#include <climits>
+
+#include "app/handlers.h"
+#include "app/window_layer.h"
+#include "build_settings.h"
+#include "online/lyric_search.h"
+#include "text/file_bytes.h"
+#include "text/gbk_text.h"
+#include "text/http_get.h"
+
+std::string lyricsSiteHost = RAVO_LYRICS_HOST;
+std::vector<std::string> resultLinks;
+
+namespace {
+
+// The last fetched lyric. 预备下载内容 shows it too, but an edit box keeps text in
+// UTF-16 and gives back '?' for bytes that are no GBK (a UTF-8 lyric's, say), so the
+// bytes that are previewed and saved are kept here.
+std::string fetchedLyric;
+// Whether that fetch brought a whole successful answer: only such a lyric may replace
+// a file, or an error page or half a file would overwrite a good lyric.
+bool fetchedLyricWhole = false;
+
+std::wstring ToUtf16(std::string_view bytes, UINT codePage) {
+  if (bytes.empty() || bytes.size() > INT_MAX) return {};
+  const int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
+  return wide;
+}
+
+std::string FromUtf16(const std::wstring& wide, UINT codePage, DWORD flags) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string bytes(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr,
+                      nullptr);
+  return bytes;
+}
+
+}  // namespace
+
+std::string EncodeKeyword(std::string_view keyword) {
+  // The keyword stops at a zero byte, as the text it came from does.
+  const std::string text = gbk::BytesToText(keyword);
+  return EscapeKeywordBytes(FromUtf16(ToUtf16(text, CP_ACP), CP_UTF8, 0));
+}
+
+std::string DecodePage(std::string_view body) {
+  return gbk::BytesToText(FromUtf16(ToUtf16(body, CP_UTF8), 936, WC_COMPOSITECHECK));
+}
+
+void SearchLyrics(std::string_view url) {
+  const std::string page = DecodePage(HttpGetBytes(url));
+  if (IsNoResultPage(page)) {
+    ui::ShowMessageBox("搜索失败！没有相关歌词,查看歌名是否正确！", "信息：", MB_ICONINFORMATION | MB_OK);
+    return;
+  }
+  const std::vector<LyricHit> hits = ScrapeResultPage(page);
+  const Control list = M(MainCtl::欲下载列表);
+  list.DeleteAllRows();
+  resultLinks.clear();
+  for (const LyricHit& hit : hits) {
+    resultLinks.push_back(hit.link);
+    const int row = list.InsertRow(hit.song, 0);
+    list.SetCell(row, 1, hit.singer);
+  }
+}
+
+int FetchSelectedLyric() {
+  const int row = M(MainCtl::欲下载列表).SelectedRow();
+  if (row < 0 || static_cast<size_t>(row) >= resultLinks.size()) return -1;
+  const HttpResult fetched = HttpGet(resultLinks[static_cast<size_t>(row)]);
+  fetchedLyric = gbk::BytesToText(fetched.body);
+  fetchedLyricWhole = fetched.complete && fetched.status >= 200 && fetched.status < 300;
+  M(MainCtl::预备下载内容).SetText(fetchedLyric);
+  FillPreviewList();
+  return row;
+}
+
+void FillPreviewList() {
+  const Control preview = M(MainCtl::歌词预览);
+  preview.DeleteAllRows();
+  for (const PreviewRow& line : SplitPreviewRows(fetchedLyric)) {
+    const int row = preview.InsertRow(line.time, 0);
+    preview.SetCell(row, 1, line.text);
+  }
+}
+
+void OnSearchButton() { SearchLyrics(SearchUrl(lyricsSiteHost, EncodeKeyword(M(MainCtl::欲搜索内容).Text()))); }
+
+void PreviewSelectedLyric() {
+  if (FetchSelectedLyric() < 0) return;
+  RefreshLyricFileList();
+}
+
+void DownloadSelectedLyric() {
+  const int row = FetchSelectedLyric();
+  if (row < 0) return;
+  const std::string name = LyricFileName(M(MainCtl::欲下载列表).Cell(row, 0));
+  const std::string folder = ui::ProgramFolder();
+  if (!name.empty() && !folder.empty() && !fetchedLyric.empty() && fetchedLyricWhole)
+    WriteFileBytes(folder + "\\" + name, fetchedLyric);
+  RefreshLyricFileList();
+}

@@ -1,0 +1,49 @@
+// Reading the update page: the section between its markers, the values of its keys,
+// what the start-up check does with them, and whether the page's program name may be
+// used as a file name at all. No windows here, so that all of it runs natively.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// The bytes after the first startMarker up to the first endMarker after it. Empty when
+// either marker is missing or nothing stands between them. Searches step over two-byte
+// characters, so a marker never matches from the middle of a character.
+std::string TextBetween(std::string_view text, std::string_view startMarker, std::string_view endMarker);
+
+namespace update_page {
+
+inline constexpr char kPath[] = "/vodovuzedova/ravocap1.html";
+inline constexpr char kSectionStart[] = "////开始";
+inline constexpr char kSectionEnd[] = "////结束";
+inline constexpr char kForceKey[] = "是否强制更新=";
+inline constexpr char kPromptKey[] = "是否提示更新=";
+inline constexpr char kAddressKey[] = "自动更新地址=";
+inline constexpr char kProgramNameKey[] = "程序名字=";
+inline constexpr char kValueEnd[] = "</p>";
+inline constexpr char kYes[] = "是";
+
+// The section of a fetched body: the body is cut at its first zero byte first.
+std::string SectionOf(std::string_view body);
+// The value of a key in a section: the exact bytes up to the next "</p>".
+std::string ValueOf(std::string_view section, std::string_view key);
+// Only the exact value "是" means yes.
+bool IsYes(std::string_view value);
+
+// What the start-up check does with a page: open the update window at once (forced),
+// and, independently, ask afterwards (offered). Both are off when the page's program
+// name could not safely be saved and started.
+struct UpdatePlan {
+  bool openAtOnce = false;
+  bool askAfterwards = false;
+};
+UpdatePlan PlanUpdate(std::string_view section);
+
+// True when name is a plain file name that Windows saves in the given folder and nowhere
+// else: not empty, no folder separator, drive or stream colon, none of the characters
+// Windows forbids in names (control characters and <>:"/\|?*), not "." or "..", not a
+// device name (CON, NUL, COM1, ...), at most 255 bytes. Two-byte characters are stepped
+// over, so a trail byte of 0x5C or 0x7C is part of its character, not a separator.
+bool IsPlainFileName(std::string_view name);
+
+}  // namespace update_page

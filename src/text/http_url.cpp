@@ -1,0 +1,53 @@
+#include "text/http_url.h"
+
+namespace {
+
+bool IsHostByte(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+         c == '_';
+}
+
+}  // namespace
+
+std::optional<HttpUrl> ParseHttpUrl(std::string_view url) {
+  constexpr std::string_view kScheme = "http://";
+  if (url.size() < kScheme.size()) return std::nullopt;
+  for (size_t i = 0; i < kScheme.size(); ++i) {
+    char c = url[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != kScheme[i]) return std::nullopt;
+  }
+  for (const char c : url) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) return std::nullopt;
+  }
+
+  std::string_view rest = url.substr(kScheme.size());
+  const size_t authorityEnd = rest.find_first_of("/?#");
+  const std::string_view authority = rest.substr(0, authorityEnd);
+  std::string_view object = authorityEnd == std::string_view::npos ? std::string_view() : rest.substr(authorityEnd);
+
+  HttpUrl out;
+  const size_t colon = authority.find(':');
+  const std::string_view host = authority.substr(0, colon);
+  if (host.empty()) return std::nullopt;
+  for (const char c : host)
+    if (!IsHostByte(c)) return std::nullopt;
+  out.host = std::string(host);
+  if (colon != std::string_view::npos) {
+    const std::string_view digits = authority.substr(colon + 1);
+    if (digits.empty() || digits.size() > 5) return std::nullopt;
+    uint32_t port = 0;
+    for (const char c : digits) {
+      if (c < '0' || c > '9') return std::nullopt;
+      port = port * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (port < 1 || port > 65535) return std::nullopt;
+    out.port = static_cast<uint16_t>(port);
+  }
+
+  object = object.substr(0, object.find('#'));
+  if (object.empty() || object[0] != '/') out.object = "/";
+  out.object += std::string(object);
+  return out;
+}

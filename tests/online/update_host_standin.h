@@ -1,0 +1,96 @@
+// The stand-in update host (tools/update_host.py) for the Win32 tests: Wine starts the
+// Linux program itself, on a free loopback port, with the options a test gives.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "support/win_test_support.h"
+#include "text/file_bytes.h"
+#include "text/http_get.h"
+
+// The Linux path of a Windows path, from Wine's own kernel32.
+inline std::string UnixPathOf(const std::string& windowsPath) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  static const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return {};
+  wchar_t wide[MAX_PATH] = {};
+  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+  char* unix = toUnix(wide);
+  if (!unix) return {};
+  std::string result(unix);
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
+}
+
+class StandInHost {
+ public:
+  // args: options of update_host.py; texts are GBK and reach Python as UTF-8.
+  explicit StandInHost(const std::vector<std::string>& args) {
+    const std::string readyFile = control_.Path() + "\\port";
+    logPath_ = control_.Path() + "\\requests.log";
+    std::string commandLine = "/usr/bin/python3 " RAVO_SOURCE_DIR "/tools/update_host.py --port 0 --lifetime 120";
+    commandLine += " --ready-file \"" + UnixPathOf(readyFile) + "\" --log \"" + UnixPathOf(logPath_) + "\"";
+    for (const std::string& a : args) commandLine += " \"" + a + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+      return;
+    // Wine hands back no handle for a Linux process.
+    if (started.hProcess) CloseHandle(started.hProcess);
+    if (started.hThread) CloseHandle(started.hThread);
+    for (int i = 0; i < 200 && port_ == 0; ++i) {
+      port_ = atoi(ReadFileBytes(readyFile).c_str());
+      if (port_ == 0) Sleep(50);
+    }
+  }
+  ~StandInHost() {
+    if (port_) HttpGetBytes(Url("/__quit"));
+  }
+  StandInHost(const StandInHost&) = delete;
+  StandInHost& operator=(const StandInHost&) = delete;
+
+  bool Running() const { return port_ != 0; }
+  int Port() const { return port_; }
+  std::string HostAndPort() const { return "127.0.0.1:" + std::to_string(port_); }
+  std::string Url(const std::string& path) const { return "http://" + HostAndPort() + path; }
+  // One line per answered request: JSON with path, range, status, sent, cut, ...
+  std::vector<std::string> Log() const {
+    std::vector<std::string> lines;
+    const std::string all = ReadFileBytes(logPath_);
+    size_t start = 0;
+    for (size_t nl; (nl = all.find('\n', start)) != std::string::npos; start = nl + 1)
+      lines.push_back(all.substr(start, nl - start));
+    return lines;
+  }
+  // Log lines that hold every one of the given fragments.
+  int CountLog(const std::vector<std::string>& fragments) const {
+    int n = 0;
+    for (const std::string& line : Log()) {
+      bool all = true;
+      for (const std::string& f : fragments) all = all && line.find(f) != std::string::npos;
+      n += all;
+    }
+    return n;
+  }
+  // The host logs an answer after its last byte has gone out, which can be a moment
+  // after the client has it all: waits up to 5 s for at least `atLeast` such lines.
+  int AwaitLog(const std::vector<std::string>& fragments, int atLeast) const {
+    int n = CountLog(fragments);
+    for (int i = 0; i < 100 && n < atLeast; ++i) {
+      Sleep(50);
+      n = CountLog(fragments);
+    }
+    return n;
+  }
+
+ private:
+  TempFolder control_;
+  std::string logPath_;
+  int port_ = 0;
+};

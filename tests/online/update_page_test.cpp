@@ -1,0 +1,129 @@
+#include "online/update_page.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using update_page::IsPlainFileName;
+using update_page::PlanUpdate;
+using update_page::SectionOf;
+using update_page::ValueOf;
+
+struct BetweenCase {
+  const char* name;
+  std::string text, start, end, expected;
+};
+
+class UpdateTextBetween : public testing::TestWithParam<BetweenCase> {};
+
+TEST_P(UpdateTextBetween, GivesTheBytesBetweenTheMarkers) {
+  const BetweenCase& c = GetParam();
+  EXPECT_EQ(TextBetween(c.text, c.start, c.end), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Update, UpdateTextBetween,
+    testing::Values(
+        BetweenCase{"plain", "a[xyz]b", "[", "]", "xyz"},
+        BetweenCase{"first_start_first_end_after_it", "]x[one]two]", "[", "]", "one"},
+        BetweenCase{"end_right_after_start_is_empty", "a[]b", "[", "]", ""},
+        BetweenCase{"no_end_marker", "a[xyz", "[", "]", ""},
+        BetweenCase{"no_start_marker", "a]xyz]", "[", "]", ""},
+        BetweenCase{"empty_text", "", "[", "]", ""},
+        BetweenCase{"empty_start_marker", "a[b]", "", "]", ""},
+        BetweenCase{"multi_byte_markers", "x////开始K=是</p>////结束y", "////开始", "////结束", "K=是</p>"},
+        // "形" (D0 CE) is found by plain bytes inside "中文" (D6 D0 CE C4); it must not
+        // match there because it would start on a trail byte.
+        BetweenCase{"no_match_on_trail_byte", "中文形x", "形", "x", ""},
+        BetweenCase{"end_not_matched_on_trail_byte", "[中文]形", "[", "形", "中文]"},
+        BetweenCase{"value_kept_untrimmed", "k= 是 </p>", "k=", "</p>", " 是 "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct PlanCase {
+  const char* name;
+  std::string page;  // the whole body as served
+  bool openAtOnce, askAfterwards;
+};
+
+std::string Page(const std::string& section) {
+  return "<html><body><p>更新说明</p>////开始" + section + "////结束<p>程序名字=evil.exe</p></body></html>";
+}
+const std::string kName = "程序名字=RavoNew.exe</p>";
+
+class UpdatePlanTable : public testing::TestWithParam<PlanCase> {};
+
+TEST_P(UpdatePlanTable, FollowsTheDecisionTable) {
+  const PlanCase& c = GetParam();
+  const update_page::UpdatePlan plan = PlanUpdate(SectionOf(c.page));
+  EXPECT_EQ(plan.openAtOnce, c.openAtOnce);
+  EXPECT_EQ(plan.askAfterwards, c.askAfterwards);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Update, UpdatePlanTable,
+    testing::Values(
+        // The four rows of the decision table.
+        PlanCase{"neither", Page("是否强制更新=否</p>是否提示更新=否</p>" + kName), false, false},
+        PlanCase{"forced_only", Page("是否强制更新=是</p>是否提示更新=否</p>" + kName), true, false},
+        PlanCase{"offered_only", Page("是否提示更新=是</p>是否强制更新=</p>" + kName), false, true},
+        PlanCase{"forced_and_offered", Page(kName + "是否强制更新=是</p><br>是否提示更新=是</p>"), true, true},
+        // The value must be exactly "是".
+        PlanCase{"space_before_yes", Page("是否强制更新= 是</p>" + kName), false, false},
+        PlanCase{"yes_with_more", Page("是否强制更新=是的</p>" + kName), false, false},
+        PlanCase{"no_value_end", Page(kName + "是否强制更新=是"), false, false},
+        // Keys count only inside the section, and the first occurrence wins.
+        PlanCase{"key_after_section_end",
+                 "////开始" + kName + "////结束是否强制更新=是</p>是否提示更新=是</p>", false, false},
+        PlanCase{"key_twice_first_wins", Page("是否强制更新=否</p>" + kName + "是否强制更新=是</p>"), false, false},
+        PlanCase{"key_twice_first_yes", Page("是否强制更新=是</p>" + kName + "是否强制更新=否</p>"), true, false},
+        PlanCase{"no_section", "是否强制更新=是</p>是否提示更新=是</p>" + kName, false, false},
+        PlanCase{"section_unterminated", "////开始是否强制更新=是</p>" + kName, false, false},
+        PlanCase{"empty_body", "", false, false},
+        PlanCase{"cut_at_zero_byte", std::string("////开始是否强制更新=是</p>") + '\0' + kName + "////结束", false,
+                 false},
+        // A name that cannot be saved and started safely means no update.
+        PlanCase{"name_with_folder", Page("是否强制更新=是</p>是否提示更新=是</p>程序名字=..\\x.exe</p>"), false,
+                 false},
+        PlanCase{"name_missing", Page("是否强制更新=是</p>是否提示更新=是</p>"), false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(UpdatePageValues, AddressAndNameAreReadAsWritten) {
+  const std::string section =
+      SectionOf(Page("自动更新地址= http://127.0.0.1:1/new.exe </p>程序名字=new version.exe</p>"));
+  EXPECT_EQ(ValueOf(section, update_page::kAddressKey), " http://127.0.0.1:1/new.exe ");
+  EXPECT_EQ(ValueOf(section, update_page::kProgramNameKey), "new version.exe");
+}
+
+struct NameCase {
+  std::string name;
+  bool plain;
+};
+
+class UpdateProgramName : public testing::TestWithParam<NameCase> {};
+
+TEST_P(UpdateProgramName, OnlyPlainFileNamesPass) {
+  EXPECT_EQ(IsPlainFileName(GetParam().name), GetParam().plain) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Update, UpdateProgramName,
+    testing::Values(NameCase{"RavoNew.exe", true}, NameCase{"new version.exe", true}, NameCase{" new.exe", true},
+                    NameCase{"字幕器v3.6.exe", true}, NameCase{"a..b.exe", true}, NameCase{"noextension", true},
+                    NameCase{"CONSOLE.exe", true}, NameCase{"COM0.exe", true},
+                    // 81 5C and 81 7C are whole GBK characters whose trail bytes are '\' and '|'.
+                    NameCase{"\x81\x5C.exe", true}, NameCase{"\x81\x7C.exe", true},
+                    NameCase{"", false}, NameCase{".", false}, NameCase{"..", false}, NameCase{" . ", false},
+                    NameCase{"..\\evil.exe", false}, NameCase{"sub/evil.exe", false},
+                    NameCase{"sub\\evil.exe", false}, NameCase{"C:evil.exe", false},
+                    NameCase{"C:\\Windows\\evil.exe", false}, NameCase{"\\\\host\\share\\x.exe", false},
+                    NameCase{"new.exe:stream", false}, NameCase{"a<b.exe", false}, NameCase{"a>b.exe", false},
+                    NameCase{"a\"b.exe", false}, NameCase{"a|b.exe", false}, NameCase{"a?.exe", false},
+                    NameCase{"*.exe", false}, NameCase{"new.exe\r\n", false}, NameCase{"tab\t.exe", false},
+                    NameCase{"NUL", false}, NameCase{"nul.exe", false}, NameCase{"Con.txt", false},
+                    NameCase{"COM1.exe", false}, NameCase{"lpt9", false}, NameCase{"AUX .exe", false},
+                    NameCase{"x\xB1", false}, NameCase{std::string(256, 'a'), false},
+                    NameCase{std::string(255, 'a'), true}));
+
+}  // namespace

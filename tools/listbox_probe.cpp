@@ -1,0 +1,87 @@
+// Prints the entries of the list boxes of another program's window, so that a test
+// script can read a file list it shows. See listbox_probe.md.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+  if (w.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+// LB_GETTEXT is one of the messages the system carries across processes.
+BOOL CALLBACK AddListBoxEntries(HWND child, LPARAM out) {
+  wchar_t cls[64] = {};
+  GetClassNameW(child, cls, 64);
+  if (lstrcmpiW(cls, L"ListBox") != 0) return TRUE;
+  const LRESULT count = SendMessageW(child, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT len = SendMessageW(child, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    if (len < 0) continue;
+    std::wstring text(static_cast<size_t>(len) + 1, L'\0');
+    SendMessageW(child, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(len));
+    *reinterpret_cast<std::string*>(out) += Utf8(text) + "\n";
+  }
+  return TRUE;
+}
+
+// The file name of the program that runs a window, without its folder.
+std::wstring ProgramOf(HWND hwnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return {};
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  const BOOL ok = QueryFullProcessImageNameW(process, 0, path, &size);
+  CloseHandle(process);
+  if (!ok) return {};
+  const std::wstring full(path, size);
+  const size_t slash = full.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? full : full.substr(slash + 1);
+}
+
+struct Wanted {
+  const wchar_t* title;
+  const wchar_t* program;  // null: any
+  HWND found = nullptr;
+};
+
+// Programs in one Wine prefix share one desktop whatever display they show on, so a
+// title alone may name another instance's window; the program name tells them apart.
+BOOL CALLBACK FindWanted(HWND hwnd, LPARAM lp) {
+  auto* w = reinterpret_cast<Wanted*>(lp);
+  wchar_t title[512] = {};
+  GetWindowTextW(hwnd, title, 512);
+  if (lstrcmpW(title, w->title) != 0) return TRUE;
+  if (w->program && lstrcmpiW(ProgramOf(hwnd).c_str(), w->program) != 0) return TRUE;
+  w->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!argv || argc < 3 || argc > 4) return 2;
+  Wanted wanted{argv[2], argc == 4 ? argv[3] : nullptr};
+  EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&wanted));
+  HWND window = wanted.found;
+  if (!window) return 1;
+  std::string out;
+  EnumChildWindows(window, AddListBoxEntries, reinterpret_cast<LPARAM>(&out));
+  HANDLE f = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return 3;
+  DWORD written = 0;
+  WriteFile(f, out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
+  CloseHandle(f);
+  return written == out.size() ? 0 : 3;
+}
