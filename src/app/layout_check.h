@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <iterator>
 
-#include "app/control_spec.h"
+#include "app/layout_row.h"
 
 template <size_t N>
 constexpr bool RowsAreInEnumOrder(const ControlSpec (&rows)[N]) {

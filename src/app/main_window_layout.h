@@ -2,7 +2,7 @@
 // MainCtl::<name>; the table row of a control is at the index of its enum value.
 #pragma once
 
-#include "app/control_spec.h"
+#include "app/layout_row.h"
 
 enum class MainCtl : int {
   // top strip

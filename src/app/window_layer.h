@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/control_spec.h"
+#include "app/layout_row.h"
 #include "app/event_table.h"
 #include "app/main_window_layout.h"
 #include "app/picker_window_layout.h"

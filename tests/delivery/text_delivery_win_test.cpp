@@ -16,6 +16,7 @@
 #include "app/win_owners.h"
 #include "app/window_layer.h"
 #include "delivery/text_delivery.h"
+#include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
 #include "text/wait_with_messages.h"
@@ -52,43 +53,6 @@ std::vector<Msg> Join(std::initializer_list<std::vector<Msg>> parts) {
 std::vector<Msg> WholeDelivery(const std::string& text, LPARAM charLParam) {
   return Join({Click(298, 124), Backspaces(), Chars(text, charLParam), Click(301, 164), Click(301, 164)});
 }
-
-// A message-only window of the calling thread that runs a callback for each WM_APP.
-class ThreadWindow {
- public:
-  explicit ThreadWindow(std::function<void()> onApp) : onApp_(std::move(onApp)) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "DeliveryThreadWindow";
-    RegisterClassA(&wc);
-    hwnd_ = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
-  }
-  ~ThreadWindow() { DestroyWindow(hwnd_); }
-  ThreadWindow(const ThreadWindow&) = delete;
-  ThreadWindow& operator=(const ThreadWindow&) = delete;
-
-  void Post() const { PostMessageA(hwnd_, WM_APP, 0, 0); }
-  int handled = 0;
-
- private:
-  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<ThreadWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self && message == WM_APP) {
-      ++self->handled;
-      if (self->onApp_) self->onApp_();
-      return 0;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-  }
-
-  std::function<void()> onApp_;
-  HWND hwnd_ = nullptr;
-};
 
 std::string HandleText(HWND hwnd) { return std::to_string(reinterpret_cast<uintptr_t>(hwnd)); }
 
@@ -146,12 +110,12 @@ TEST_F(TextDelivery, ReadsTheTargetAfreshSoAPickDuringTheCommitWaitMovesTheLastC
   Recorder second;
   second.Take();
   // Runs when the delivery dispatches this thread's messages between the commit clicks.
-  ThreadWindow picker([&] { SetTarget(HandleText(second.Handle())); });
+  LaterOnThisThread picker([&] { SetTarget(HandleText(second.Handle())); });
   picker.Post();
 
   DeliverText("ab", 1);
 
-  EXPECT_EQ(picker.handled, 1);
+  EXPECT_EQ(picker.runs, 1);
   EXPECT_EQ(InputOnly(target.Take()),
             Join({Click(298, 124), Backspaces(), Chars("ab", 1), Click(301, 164)}));
   const std::vector<Msg> secondLog = second.Take();
@@ -271,36 +235,36 @@ TEST(ParseTargetHandle, ReadsLeadingDigitsAsAnUnsigned32BitHandle) {
 }
 
 TEST(WaitWithMessages, ReturnsAtOnceWithoutDispatchingForZeroOrLess) {
-  ThreadWindow window(nullptr);
+  LaterOnThisThread window(nullptr);
   window.Post();
   WaitWithMessages(0);
   WaitWithMessages(-5);
-  EXPECT_EQ(window.handled, 0);
+  EXPECT_EQ(window.runs, 0);
   PumpOwnQueue();
-  EXPECT_EQ(window.handled, 1);  // the message was there all along
+  EXPECT_EQ(window.runs, 1);  // the message was there all along
 }
 
 TEST(WaitWithMessages, DispatchesWhatArrivesAndWaitsTillTheTickCountHasPassed) {
   // Each message posts the next, so only a wait that dispatches throughout sees all five.
-  ThreadWindow* self = nullptr;
-  ThreadWindow window([&] {
-    if (self->handled < 5) self->Post();
+  LaterOnThisThread* self = nullptr;
+  LaterOnThisThread window([&] {
+    if (self->runs < 5) self->Post();
   });
   self = &window;
   window.Post();
   const DWORD start = GetTickCount();
   WaitWithMessages(50);
   const DWORD elapsed = GetTickCount() - start;
-  EXPECT_EQ(window.handled, 5);
+  EXPECT_EQ(window.runs, 5);
   EXPECT_GT(elapsed, 50u);
 }
 
 TEST(WaitWithMessages, PutsAQuitRequestBackForTheMessageLoop) {
-  ThreadWindow window(nullptr);
+  LaterOnThisThread window(nullptr);
   window.Post();
   PostQuitMessage(7);
   WaitWithMessages(20);
-  EXPECT_EQ(window.handled, 1);
+  EXPECT_EQ(window.runs, 1);
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 7u);
@@ -309,7 +273,7 @@ TEST(WaitWithMessages, PutsAQuitRequestBackForTheMessageLoop) {
   window.Post();
   PostQuitMessage(8);
   DispatchPendingMessages();
-  EXPECT_EQ(window.handled, 3);
+  EXPECT_EQ(window.runs, 3);
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 8u);
 }

@@ -32,16 +32,7 @@ standin_exe="standin_bb_$$.exe"
 cp "$exe" "$work/$tool_exe"
 cp "$build/chat_standin.exe" "$work/$standin_exe"
 
-wine "$work/$standin_exe" "$(winepath -w "$log")" Guest &
-standin=$!
-sid=$(wait_for_window "Ravo Chat Stand-in" 30) || fail "the stand-in did not start"
-(cd "$work" && exec wine "$work/$tool_exe") &
-tool=$!
-wid=$(wait_for_window "Ravo字幕器v3.5" 30) || fail "the tool did not start"
-sleep 1
-
-at() { xdotool mousemove --window "$1" "$2" "$3"; }
-click() { at "$1" "$2" "$3"; xdotool click 1; sleep 0.5; }
+start_standin_and_tool "$work/$standin_exe" "$work/$tool_exe" "$log" "$work"
 # replace X Y TEXT: clicks into an edit box of the tool and replaces its content.
 replace() {
   click "$wid" "$1" "$2"

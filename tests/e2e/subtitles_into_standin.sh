@@ -13,16 +13,7 @@ log="$work/standin.log"
 printf '[ti:e2e]\r\n[00:00.00]E2E song\r\n[00:01.00]第一行\r\n[00:01.80]second line\r\n[00:02.60]第三行 three\r\n' |
   iconv -f UTF-8 -t GBK > "$work/e2e.lrc"
 
-wine "$build/chat_standin.exe" "$(winepath -w "$log")" Guest &
-standin=$!
-sid=$(wait_for_window "Ravo Chat Stand-in" 30) || fail "the stand-in did not start"
-(cd "$work" && exec wine "$exe") &
-tool=$!
-wid=$(wait_for_window "Ravo字幕器v3.5" 30) || fail "the tool did not start"
-sleep 1
-
-at() { xdotool mousemove --window "$1" "$2" "$3"; }
-click() { at "$1" "$2" "$3"; xdotool click 1; sleep 0.5; }
+start_standin_and_tool "$build/chat_standin.exe" "$exe" "$log" "$work"
 
 # Positions in the tool's window (menu bar included) and in the stand-in's client area.
 click "$wid" 80 77          # tab page 1

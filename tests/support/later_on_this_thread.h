@@ -1,4 +1,4 @@
-// Runs a callback when the message it posts is dispatched on the thread that created it:
+// Runs a callback (if any) and counts, when the message it posts is dispatched on the thread that created it:
 // how a click arrives in the middle of a handler that dispatches messages while it waits.
 #pragma once
 
@@ -25,6 +25,7 @@ class LaterOnThisThread {
   // Safe from any thread; the callback still runs on the creating thread.
   void Post() const { PostMessageA(hwnd_, WM_APP, 0, 0); }
   HWND Handle() const { return hwnd_; }
+  int runs = 0;  // how many posts have been dispatched
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -33,7 +34,8 @@ class LaterOnThisThread {
                         reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
     auto* self = reinterpret_cast<LaterOnThisThread*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (self && message == WM_APP) {
-      self->action_();
+      ++self->runs;
+      if (self->action_) self->action_();
       return 0;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -40,3 +40,20 @@ wait_for_exit() {
   done
   kill "$pid" 2>/dev/null || true
 }
+
+# start_standin_and_tool STANDIN_EXE TOOL_EXE LOG WORKDIR: starts the stand-in chat client
+# writing LOG, then the tool in WORKDIR, and waits for both windows. Sets standin and
+# tool (their PIDs) and sid and wid (their X windows).
+start_standin_and_tool() {
+  wine "$1" "$(winepath -w "$3")" Guest &
+  standin=$!
+  sid=$(wait_for_window "Ravo Chat Stand-in" 30) || fail "the stand-in did not start"
+  (cd "$4" && exec wine "$2") &
+  tool=$!
+  wid=$(wait_for_window "Ravo字幕器v3.5" 30) || fail "the tool did not start"
+  sleep 1
+}
+
+# at WINDOW X Y: moves the pointer to a point of an X window; click WINDOW X Y clicks there.
+at() { xdotool mousemove --window "$1" "$2" "$3"; }
+click() { at "$1" "$2" "$3"; xdotool click 1; sleep 0.5; }
