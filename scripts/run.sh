@@ -6,7 +6,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 
 bash scripts/install-deps.sh
-bash scripts/build.sh win
+bash scripts/build.sh win ravo_subtitler
 
 source scripts/wine-env.sh
 ravo_ensure_prefix
