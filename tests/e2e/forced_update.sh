@@ -50,7 +50,7 @@ wid=$(wait_for_window "在线更新中请稍后" 30) || fail "no update window a
 if xdotool search --name "Ravo字幕器v3.5" >/dev/null 2>&1; then fail "the main window exists beside the update window"; fi
 
 texts() { # texts FILE: the update window's controls, one "class<TAB>text" a line
-  wine "$build/window_texts.exe" "$1" "在线更新中请稍后" >/dev/null 2>&1 </dev/null
+  wine "$build/window_probe.exe" "$1" "在线更新中请稍后" >/dev/null 2>&1 </dev/null
 }
 label() { grep -o "$1[^	]*\$" "$2" | head -n 1 || true; }
 # The first tick comes a second after the download started.

@@ -104,9 +104,9 @@ close_message_box() {
   return 1
 }
 file_list() {
-  wine "$build/listbox_probe.exe" "$(winepath -w "$work/list.txt")" "$title" "$app" >/dev/null 2>&1 </dev/null ||
+  wine "$build/window_probe.exe" "$(winepath -w "$work/list.txt")" "$title" "$app" >/dev/null 2>&1 </dev/null ||
     fail "could not read the file list"
-  cat "$work/list.txt"
+  sed -n 's/^entry\t//p' "$work/list.txt"
 }
 
 click 220 77                                     # page 2

@@ -1,5 +1,6 @@
-// Prints the entries of the list boxes of another program's window, so that a test
-// script can read a file list it shows. See listbox_probe.md.
+// Writes what another program's window shows, so that a test script can read it: the
+// window's and each child control's class and text, a progress bar's position and a
+// list box's entries. See window_probe.md.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -15,20 +16,43 @@ std::string Utf8(const std::wstring& w) {
   return s;
 }
 
+std::wstring TextOf(HWND hwnd) {
+  // WM_GETTEXT, unlike GetWindowTextW, also reads controls of another process.
+  const LRESULT n = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  const LRESULT got = SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<size_t>(got));
+  return text;
+}
+
 // LB_GETTEXT is one of the messages the system carries across processes.
-BOOL CALLBACK AddListBoxEntries(HWND child, LPARAM out) {
-  wchar_t cls[64] = {};
-  GetClassNameW(child, cls, 64);
-  if (lstrcmpiW(cls, L"ListBox") != 0) return TRUE;
-  const LRESULT count = SendMessageW(child, LB_GETCOUNT, 0, 0);
+std::string ListBoxEntries(HWND box) {
+  std::string lines;
+  const LRESULT count = SendMessageW(box, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT len = SendMessageW(child, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    const LRESULT len = SendMessageW(box, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
     if (len < 0) continue;
     std::wstring text(static_cast<size_t>(len) + 1, L'\0');
-    SendMessageW(child, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    SendMessageW(box, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(len));
-    *reinterpret_cast<std::string*>(out) += Utf8(text) + "\n";
+    lines += "entry\t" + Utf8(text) + "\n";
   }
+  return lines;
+}
+
+std::string Lines(HWND hwnd) {
+  wchar_t cls[128] = {};
+  GetClassNameW(hwnd, cls, 128);
+  std::string line = Utf8(cls) + "\t" + Utf8(TextOf(hwnd));
+  if (lstrcmpiW(cls, L"msctls_progress32") == 0)
+    line += std::to_string(static_cast<int>(SendMessageW(hwnd, 0x0408 /* PBM_GETPOS */, 0, 0)));
+  line += "\n";
+  if (lstrcmpiW(cls, L"ListBox") == 0) line += ListBoxEntries(hwnd);
+  return line;
+}
+
+BOOL CALLBACK AddChild(HWND hwnd, LPARAM out) {
+  *reinterpret_cast<std::string*>(out) += Lines(hwnd);
   return TRUE;
 }
 
@@ -76,8 +100,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&wanted));
   HWND window = wanted.found;
   if (!window) return 1;
-  std::string out;
-  EnumChildWindows(window, AddListBoxEntries, reinterpret_cast<LPARAM>(&out));
+  std::string out = Lines(window);
+  EnumChildWindows(window, AddChild, reinterpret_cast<LPARAM>(&out));
   HANDLE f = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return 3;
   DWORD written = 0;
