@@ -67,13 +67,7 @@ texts() { cut -d' ' -f3- "$log"; }
 click "$wid" 230 48         # 选择框1: restore the nickname on stop
 replace 384 46 "MyNick"     # 编辑框6
 
-at "$wid" 24 44             # drag the crosshair onto the stand-in's nickname field
-xdotool mousedown 1
-sleep 0.3
-for step in 1 2 3 4 5; do at "$sid" $((298 - 40 * (5 - step))) 124; sleep 0.1; done
-sleep 0.5
-xdotool mouseup 1
-sleep 0.5
+drag_crosshair_onto_standin
 
 click "$wid" 327 77         # the billboard page
 

@@ -21,14 +21,7 @@ click "$wid" 230 48         # 选择框1: restore the nickname at the end
 click "$wid" 384 46         # 编辑框6
 xdotool type --delay 30 "MyNick"
 
-# Drag the crosshair from the capture board onto the stand-in's nickname field.
-at "$wid" 24 44
-xdotool mousedown 1
-sleep 0.3
-for step in 1 2 3 4 5; do at "$sid" $((298 - 40 * (5 - step))) 124; sleep 0.1; done
-sleep 0.5
-xdotool mouseup 1
-sleep 0.5
+drag_crosshair_onto_standin
 
 click "$wid" 40 122         # the lyric file
 click "$wid" 76 453         # 播 放

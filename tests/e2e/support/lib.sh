@@ -57,3 +57,15 @@ start_standin_and_tool() {
 # at WINDOW X Y: moves the pointer to a point of an X window; click WINDOW X Y clicks there.
 at() { xdotool mousemove --window "$1" "$2" "$3"; }
 click() { at "$1" "$2" "$3"; xdotool click 1; sleep 0.5; }
+
+# drag_crosshair_onto_standin: presses on the tool's capture board and drags the crosshair
+# onto the stand-in's nickname field (client point 298,124), then releases there.
+drag_crosshair_onto_standin() {
+  at "$wid" 24 44
+  xdotool mousedown 1
+  sleep 0.3
+  for step in 1 2 3 4 5; do at "$sid" $((298 - 40 * (5 - step))) 124; sleep 0.1; done
+  sleep 0.5
+  xdotool mouseup 1
+  sleep 0.5
+}
