@@ -38,7 +38,7 @@ if(RAVO_CLANGXX)
   add_test(NAME fuzz.lrc_parser
     COMMAND ${CMAKE_COMMAND} -E env UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
             ${CMAKE_BINARY_DIR}/fuzz-build/lrc_parser_fuzzer -max_total_time=${RAVO_FUZZ_SECONDS} -timeout=10
-            -rss_limit_mb=4096 -print_final_stats=1 -dict=${CMAKE_SOURCE_DIR}/fuzz/lrc.dict
+            -max_len=65536 -rss_limit_mb=2048 -malloc_limit_mb=64 -print_final_stats=1 -dict=${CMAKE_SOURCE_DIR}/fuzz/lrc.dict
             ${CMAKE_BINARY_DIR}/fuzz-work ${CMAKE_SOURCE_DIR}/fuzz/corpus/lrc)
 endif()
 

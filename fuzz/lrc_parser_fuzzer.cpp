@@ -1,7 +1,9 @@
-// libFuzzer target of the LRC parse. Besides the sanitizers it checks what every parse
-// must give: success, one entry per time tag, arrays of that length, and the times of
-// the tags, ascending. The tags are counted with the regex engine, not with the
-// parser's own scanner.
+// libFuzzer target of the whole lyric load: file bytes in (any encoding, any line ends),
+// timeline out. Besides the sanitizers it checks what every load must give: CR LF line
+// ends only, success, one entry per time tag, arrays of that length, the times of the
+// tags ascending, no line break at either end of a text, and texts held once per line
+// (their bytes never more than the text's). The tags are counted with the regex engine,
+// not with the parser's own scanner. The run's memory limits make a blow-up a finding.
 
 #include <algorithm>
 #include <cstddef>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "lyrics/lrc_parser.h"
+#include "lyrics/lyric_encoding.h"
 #include "text/regex.h"
 
 namespace {
@@ -20,11 +23,37 @@ void Require(bool ok) {
   if (!ok) abort();
 }
 
+// Stands in for the system's UTF-16 to GBK conversion: ASCII stays, anything else
+// becomes some two-byte character.
+std::string ToGbk(std::u16string_view text) {
+  std::string out;
+  for (char16_t c : text) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else {
+      out += static_cast<char>(0x81 + (c >> 8) % 0x7E);
+      out += static_cast<char>(0x40 + (c & 0xFF) % 0xBF);
+    }
+  }
+  return out;
+}
+
+bool HasBareLineBreak(std::string_view s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r' && (i + 1 == s.size() || s[i + 1] != '\n')) return true;
+    if (s[i] == '\n' && (i == 0 || s[i - 1] != '\r')) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  const std::string_view text = bytes.substr(0, bytes.find('\0'));  // as the loader does
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  const std::string loaded = NormalizeLineEnds(DecodeLyricBytes(bytes, ToGbk));  // as the loader does
+  const std::string_view text = loaded;
+  Require(text.find('\0') == std::string_view::npos);
+  Require(!HasBareLineBreak(text));
 
   LyricTimeline timeline;
   Require(parseLrc(text, timeline));
@@ -33,7 +62,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<gbk::RegexMatch> tags = kTimeTag.FindAll(text);
   Require(timeline.count == static_cast<int32_t>(tags.size()));
   Require(timeline.timesMs.size() == tags.size());
-  Require(timeline.texts.size() == tags.size());
+  Require(timeline.textOf.size() == tags.size());
+  size_t textBytes = 0;
+  for (const std::string& t : timeline.lineTexts) {
+    textBytes += t.size();
+    Require(t.empty() || (t.front() != '\r' && t.front() != '\n' && t.back() != '\r' && t.back() != '\n'));
+  }
+  Require(textBytes <= text.size());
+  for (uint32_t id : timeline.textOf) Require(id < timeline.lineTexts.size());
   Require(std::is_sorted(timeline.timesMs.begin(), timeline.timesMs.end()));
 
   std::vector<int32_t> tagTimes;

@@ -15,6 +15,7 @@ enum class ControlKind : uint8_t {
   TabControl,
   FileList,
   ListView,
+  VirtualListView,  // a report list view that stores no rows: a RowSource gives them
   ProgressBar,
   Hyperlink,
   PictureBox,

@@ -41,7 +41,7 @@ constexpr ControlSpec kMainControls[] = {
     // page 1
     {ROW(分组框4), ControlKind::GroupBox, IN(置顶选择1), 1, 0, 24, 160, 384, "歌词列表", nullptr, 0, 0},
     {ROW(文件框1), ControlKind::FileList, IN(分组框4), 0, 3, 18, 149, 318, "*.lrc", nullptr, 0, 0},
-    {ROW(超级列表框_歌词), ControlKind::ListView, IN(置顶选择1), 1, 160, 24, 312, 384, "", kLyricColumns, 2, 0},
+    {ROW(超级列表框_歌词), ControlKind::VirtualListView, IN(置顶选择1), 1, 160, 24, 312, 384, "", kLyricColumns, 2, 0},
     {ROW(超级按钮4), ControlKind::ImageButton, IN(置顶选择1), 1, 0, 368, 152, 35, "播 放", nullptr, 0, 0},
     {ROW(标签2), ControlKind::Label, IN(置顶选择1), 1, 0, 416, 48, 24, "歌词存放", nullptr, 0, 0},
     {ROW(编辑框1), ControlKind::Edit, IN(置顶选择1), 1, 50, 416, 356, 24, "", nullptr, 0, 0},

@@ -39,6 +39,7 @@ class Form {
     controls.assign(n, nullptr);
     timerPeriods.assign(n, 0);
     fileLists.resize(n);
+    rowSources.assign(n, nullptr);
   }
 
   WindowKind kind;
@@ -49,6 +50,7 @@ class Form {
   std::vector<HMENU> menus;  // by control index, for Menu rows
   std::vector<int> timerPeriods;
   std::vector<std::unique_ptr<FileList>> fileLists;
+  std::vector<const RowSource*> rowSources;  // virtual list views: what they show
   bool quietListChanges = false;  // programmatic selection raises no list events
 
   void Raise(int control, UiEvent event) {
@@ -249,8 +251,10 @@ void CreateControl(Form& f, int index) {
       text = "";
       break;
     case ControlKind::ListView:
+    case ControlKind::VirtualListView:
       cls = WC_LISTVIEWA;
       style |= LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP;
+      if (c.kind == ControlKind::VirtualListView) style |= LVS_OWNERDATA;
       exStyle |= WS_EX_CLIENTEDGE;
       break;
     case ControlKind::ProgressBar:
@@ -272,6 +276,7 @@ void CreateControl(Form& f, int index) {
       MakeContainer(h);
       break;
     case ControlKind::ListView:
+    case ControlKind::VirtualListView:
       SendMessageA(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
       AddListColumns(h, c);
       break;
@@ -315,6 +320,25 @@ void OnCommand(Form& f, WPARAM wp, LPARAM lp) {
   }
 }
 
+// A virtual list view asks for a cell's text (and item data): the ANSI or the Unicode
+// form of the request, depending on what its parent answered to WM_NOTIFYFORMAT.
+void GiveVirtualCell(const RowSource* source, const NMHDR* nm) {
+  auto* di = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(nm));
+  LVITEMA& item = di->item;  // LVITEMW has the same layout up to the text's type
+  if (!source || item.iItem < 0) return;
+  if (item.mask & LVIF_PARAM) item.lParam = source->data(item.iItem);
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  const std::string text = source->cell(item.iItem, item.iSubItem);
+  if (nm->code == LVN_GETDISPINFOA) {
+    lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+    return;
+  }
+  auto* wide = reinterpret_cast<wchar_t*>(item.pszText);
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide,
+                                    item.cchTextMax - 1);
+  wide[std::clamp(n, 0, item.cchTextMax - 1)] = L'\0';
+}
+
 LRESULT OnNotify(Form& f, const NMHDR* nm) {
   const int index = f.IndexOf(nm->hwndFrom);
   if (index < 0) return 0;
@@ -322,7 +346,10 @@ LRESULT OnNotify(Form& f, const NMHDR* nm) {
   if (c.kind == ControlKind::TabControl && nm->code == TCN_SELCHANGE) {
     f.ShowPage(index, static_cast<int>(SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0)));
     f.Raise(index, UiEvent::PageChanged);
-  } else if (c.kind == ControlKind::ListView && !f.quietListChanges) {
+  } else if (c.kind == ControlKind::VirtualListView &&
+             (nm->code == LVN_GETDISPINFOA || nm->code == LVN_GETDISPINFOW)) {
+    GiveVirtualCell(f.rowSources[index], nm);
+  } else if ((c.kind == ControlKind::ListView || c.kind == ControlKind::VirtualListView) && !f.quietListChanges) {
     if (nm->code == NM_DBLCLK) {
       f.Raise(index, UiEvent::DoubleClicked);
     } else if (nm->code == LVN_ITEMCHANGED) {
@@ -553,6 +580,7 @@ std::string Control::Cell(int row, int column) const {
 intptr_t Control::RowData(int row) const {
   HWND h = Handle();
   if (!h || row < 0) return 0;
+  if (const RowSource* source = LiveForm()->rowSources[index_]) return row < RowCount() ? source->data(row) : 0;
   LVITEMA item = {};
   item.mask = LVIF_PARAM;
   item.iItem = row;
@@ -584,6 +612,16 @@ void Control::SetSelectedRow(int row) const {
     SendMessageA(h, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&set));
   }
   f->quietListChanges = false;
+}
+
+void Control::ShowRows(const RowSource& source, int count) const {
+  Form* f = LiveForm();
+  HWND h = Handle();
+  if (!h || Row().kind != ControlKind::VirtualListView) return;
+  SetSelectedRow(-1);
+  f->rowSources[index_] = &source;
+  SendMessageA(h, LVM_SETITEMCOUNT, std::max(count, 0), 0);
+  InvalidateRect(h, nullptr, TRUE);
 }
 
 void Control::EnsureVisible(int row) const {

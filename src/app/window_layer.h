@@ -26,6 +26,13 @@
 class Form;
 class DrawingBoard;
 
+// Where a virtual list view gets its rows: the control stores none and asks for each
+// cell it shows, or that anyone (this program, a screen reader) asks it for.
+struct RowSource {
+  std::string (*cell)(int row, int column);
+  intptr_t (*data)(int row);  // the row's item data
+};
+
 // A non-owning handle on one control of a loaded window.
 class Control {
  public:
@@ -64,6 +71,9 @@ class Control {
   int ColumnCount() const;
   std::string ColumnCaption(int column) const;
   int ColumnWidth(int column) const;
+  // Virtual list views: shows rows 0 .. count - 1 of source, with no row selected. The
+  // source must outlive the rows shown.
+  void ShowRows(const RowSource& source, int count) const;
 
   // File lists: the folder they list (never empty once created), their entries and
   // the selected entry (file name without folder; empty when none).

@@ -43,7 +43,8 @@ int64_t NowMs() {
   return static_cast<int64_t>(c.QuadPart) * 1000 / frequency;
 }
 
-int32_t StampOf(int32_t line) { return currentTimeline.timesMs[static_cast<size_t>(line) - 1]; }
+// When line is due, on the song's clock: its time stamp shifted by the file's offset.
+int32_t StampOf(int32_t line) { return currentTimeline.DueMs(static_cast<size_t>(line) - 1); }
 
 void Anchor(int32_t stampMs) {
   anchorTick = NowMs();
@@ -127,7 +128,8 @@ void PlaybackTick() {
     if (count == 0) return;
     lyricCursor = 1;
     Anchor(0);
-    if (StampOf(1) != 0) {
+    // The first line's own time stamp decides whether it stands for the song's start.
+    if (currentTimeline.timesMs[0] != 0) {
       ScheduleLine(StampOf(1), 0);
     } else if (count == 1) {
       // The only line is due at once: write it and the song is over.

@@ -74,6 +74,16 @@ std::string WithoutTags(std::string_view line) {
   return out;
 }
 
+// A blank line before a lyric line leaves its line feed at the start of that line; a
+// text typed into a one-line field must carry no line break at either end.
+std::string WithoutLineBreaksAtEnds(std::string text) {
+  const size_t first = text.find_first_not_of("\r\n");
+  if (first == std::string::npos) return {};
+  text.erase(text.find_last_not_of("\r\n") + 1);
+  text.erase(0, first);
+  return text;
+}
+
 // "^" of the regex engine: text start, after LF, after a CR that no LF follows.
 bool IsLineStart(std::string_view s, size_t i) {
   if (i == 0) return true;
@@ -395,7 +405,8 @@ bool parseLrc(std::string_view lrcText, LyricTimeline& timeline) {
   const size_t n = tags.size();
   timeline.count = static_cast<int32_t>(n);
   timeline.timesMs.assign(n, 0);
-  timeline.texts.assign(n, std::string());
+  timeline.textOf.assign(n, 0);
+  timeline.lineTexts.assign(1, std::string());
 
   std::vector<int32_t> times(n);
   for (size_t k = 0; k < n; ++k) {
@@ -442,25 +453,25 @@ bool parseLrc(std::string_view lrcText, LyricTimeline& timeline) {
     }
   }
 
-  // The text of a line, computed once however many tags share it.
+  // The text of a line, computed once and shared by every tag on it; pool entry 0 is
+  // the empty text of tags that stand on no line.
   constexpr size_t kNotYet = kNone;
   std::vector<size_t> textOfLine(lines.size(), kNotYet);
-  std::vector<std::string> lineTexts;
-  std::vector<size_t> textOfTag(n, kNotYet);
+  std::vector<uint32_t> textOfTag(n, 0);
   for (size_t k = 0; k < n; ++k) {
     const size_t li = lineOfTag[tagId[k]];
     if (li == kNoLine) continue;
     if (textOfLine[li] == kNotYet) {
-      textOfLine[li] = lineTexts.size();
-      lineTexts.push_back(WithoutTags(lines[li]));
+      textOfLine[li] = timeline.lineTexts.size();
+      timeline.lineTexts.push_back(WithoutLineBreaksAtEnds(WithoutTags(lines[li])));
     }
-    textOfTag[k] = textOfLine[li];
+    textOfTag[k] = static_cast<uint32_t>(textOfLine[li]);
   }
 
   const std::vector<size_t> slot = InsertionOrder(times);
   for (size_t k = 0; k < n; ++k) {
     timeline.timesMs[slot[k]] = times[k];
-    if (textOfTag[k] != kNotYet) timeline.texts[slot[k]] = lineTexts[textOfTag[k]];
+    timeline.textOf[slot[k]] = textOfTag[k];
   }
   return true;
 }

@@ -4,8 +4,8 @@
 // Time tags are every stretch matching \[[0-9]*:[0-9]*.[0-9]*\] (the dot stands for any
 // byte). Each tag takes its text from the first line (lines split at CR LF, blank runs
 // turned into "*****" markers, marker and header lines dropped) that contains the tag
-// text, with all tags cut out of that line; a tag that stands on no such line gets an
-// empty text. Entries are ordered by a bisection insertion in tag order.
+// text, with all tags and the line breaks at its ends cut out of that line; a tag that
+// stands on no such line gets an empty text. Entries are ordered by a bisection insertion in tag order.
 // Runs in time near-linear in the size of the text.
 #pragma once
 

@@ -7,6 +7,7 @@
 #include "app/handlers.h"
 #include "app/window_layer.h"
 #include "build_settings.h"
+#include "lyrics/lyric_bytes.h"
 #include "online/lyric_search.h"
 #include "text/file_bytes.h"
 #include "text/gbk_text.h"
@@ -17,10 +18,13 @@ std::vector<std::string> resultLinks;
 
 namespace {
 
-// The last fetched lyric. 预备下载内容 shows it too, but an edit box keeps text in
-// UTF-16 and gives back '?' for bytes that are no GBK (a UTF-8 lyric's, say), so the
-// bytes that are previewed and saved are kept here.
+// The last fetched lyric, as received (cut at its first zero byte): what is saved. An
+// edit box keeps text in UTF-16 and gives back '?' for bytes that are no GBK (a UTF-8
+// lyric's, say), so the bytes are kept here rather than read back from 预备下载内容.
 std::string fetchedLyric;
+// The same lyric as the loader would read it (UTF-8 or UTF-16 made GBK, every line end
+// CR LF): what 预备下载内容 and the preview show.
+std::string fetchedLyricText;
 // Whether that fetch brought a whole successful answer: only such a lyric may replace
 // a file, or an error page or half a file would overwrite a good lyric.
 bool fetchedLyricWhole = false;
@@ -79,8 +83,9 @@ int FetchSelectedLyric() {
   if (row < 0 || static_cast<size_t>(row) >= resultLinks.size()) return -1;
   const HttpResult fetched = HttpGet(resultLinks[static_cast<size_t>(row)]);
   fetchedLyric = gbk::BytesToText(fetched.body);
+  fetchedLyricText = LyricFileText(fetched.body);
   fetchedLyricWhole = fetched.complete && fetched.status >= 200 && fetched.status < 300;
-  M(MainCtl::预备下载内容).SetText(fetchedLyric);
+  M(MainCtl::预备下载内容).SetText(fetchedLyricText);
   FillPreviewList();
   return row;
 }
@@ -88,7 +93,7 @@ int FetchSelectedLyric() {
 void FillPreviewList() {
   const Control preview = M(MainCtl::歌词预览);
   preview.DeleteAllRows();
-  for (const PreviewRow& line : SplitPreviewRows(fetchedLyric)) {
+  for (const PreviewRow& line : SplitPreviewRows(fetchedLyricText)) {
     const int row = preview.InsertRow(line.time, 0);
     preview.SetCell(row, 1, line.text);
   }

@@ -4,7 +4,10 @@
 #include <string>
 #include <string_view>
 
-// The whole file as bytes; a missing or unreadable file gives empty bytes.
-std::string ReadFileBytes(const std::string& path);
+#include <cstdint>
+
+// The whole file as bytes; a missing or unreadable file, or one larger than limit bytes,
+// gives empty bytes.
+std::string ReadFileBytes(const std::string& path, uint64_t limit = UINT64_MAX);
 // Replaces the file with bytes; false when it could not be written completely.
 bool WriteFileBytes(const std::string& path, std::string_view bytes);

@@ -4,14 +4,19 @@
 
 #include "app/win_owners.h"
 
-std::string ReadFileBytes(const std::string& path) {
+std::string ReadFileBytes(const std::string& path, uint64_t limit) {
   UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return {};
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(file.Get(), &size) || static_cast<uint64_t>(size.QuadPart) > limit) return {};
   std::string bytes;
   char buf[64 * 1024];
   DWORD got = 0;
-  while (ReadFile(file.Get(), buf, sizeof(buf), &got, nullptr) && got > 0) bytes.append(buf, got);
+  while (ReadFile(file.Get(), buf, sizeof(buf), &got, nullptr) && got > 0) {
+    if (bytes.size() + got > limit) return {};  // it grew while being read
+    bytes.append(buf, got);
+  }
   return bytes;
 }
 

@@ -107,6 +107,38 @@ TEST_F(Playback, EqualTimeStampsAreWrittenOneAfterTheOther) {
   EXPECT_EQ(Texts(), (Strings{"a", "b", "c", "d"}));
 }
 
+TEST_F(Playback, TheOffsetTagMovesEveryLine) {
+  // The wait before the first line, for the same first time stamp of 800 ms.
+  const struct {
+    const char* header;
+    int minMs, maxMs;
+  } kCases[] = {
+      {"", 700, 800},
+      {"[offset:+500]", 200, 300},  // lines 0.5 s late in the file: due 0.5 s earlier
+      {"[offset:-400]", 1100, 1200},
+      {"[offset:2000]", 1, 1},      // due before the start: at once
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.header);
+    Load(std::string(c.header) + "\r\n[00:00.80]one\r\n[00:01.20]two\r\n");
+    OnPlayButton();
+    EXPECT_GE(Period(), c.minMs);
+    EXPECT_LE(Period(), c.maxMs);
+    OnPlayButton();  // stop
+  }
+  // The table keeps the file's own stamps; a jump keeps the shifted schedule's gaps.
+  Load("[offset:+500]\r\n[00:00.80]one\r\n[00:03.00]two\r\n[00:03.30]three\r\n");
+  EXPECT_EQ(M(MainCtl::超级列表框_歌词).Cell(0, 0), "800");
+  OnPlayButton();
+  M(MainCtl::超级列表框_歌词).SetSelectedRow(1);
+  OnLyricRowDoubleClick();
+  EXPECT_EQ(Texts(), (Strings{"two"}));
+  EXPECT_GE(Period(), 200);
+  EXPECT_LE(Period(), 300);
+  PlayToEnd();
+  EXPECT_EQ(Texts(), (Strings{"two", "three"}));
+}
+
 TEST_F(Playback, StopThenPlayStartsAgainFromTheFirstLine) {
   M(MainCtl::选择框1).SetChecked(true);
   Load("[00:00.10]one\r\n[00:05.00]two\r\n");

@@ -45,14 +45,14 @@ std::string Compare(const std::string& text) {
   if (got.album != want.album) return "album";
   if (got.maker != want.maker) return "maker";
   if (got.offsetMs != want.offsetMs) return "offset";
-  if (got.timesMs.size() != want.timesMs.size() || got.texts.size() != want.texts.size()) return "sizes";
+  if (got.timesMs.size() != want.timesMs.size() || got.textOf.size() != want.textOf.size()) return "sizes";
   for (size_t i = 0; i < want.timesMs.size(); ++i) {
     if (got.timesMs[i] != want.timesMs[i]) {
       return "time " + std::to_string(i) + ": " + std::to_string(got.timesMs[i]) + " vs " +
              std::to_string(want.timesMs[i]);
     }
-    if (got.texts[i] != want.texts[i]) {
-      return "text " + std::to_string(i) + ": " + Escaped(got.texts[i]) + " vs " + Escaped(want.texts[i]);
+    if (got.Text(i) != want.Text(i)) {
+      return "text " + std::to_string(i) + ": " + Escaped(got.Text(i)) + " vs " + Escaped(want.Text(i));
     }
   }
   return {};

@@ -51,13 +51,13 @@ const EntriesCase kEntriesCases[] = {
      {"A", "C", "E", "F", "D", "B"}},
     {"only tags on the line", "[00:01.00]\r\n[00:02.00]x", {1000, 2000}, {"", "x"}},
     {"tag in the middle of a line", "Hello [00:05.00]world", {5000}, {"Hello world"}},
-    {"line after blank lines keeps a line feed", "[00:01.00]a\r\n\r\n\r\n[00:02.00]b", {1000, 2000},
-     {"a", "\nb"}},
+    {"line after blank lines starts without a line feed", "[00:01.00]a\r\n\r\n\r\n[00:02.00]b", {1000, 2000},
+     {"a", "b"}},
     {"blank line of spaces, tab and bars", "[00:01.00]a\r\n | \t\r\n[00:02.00]b", {1000, 2000},
-     {"a", "\nb"}},
-    {"blank run at the start", "\r\n \r\n[00:01.00]x", {1000}, {"\nx"}},
-    {"lone CR before CR LF", "[00:01.00]a\r\r\n[00:02.00]b", {1000, 2000}, {"a\r*****", "\nb"}},
-    {"bare line feeds make one line", "[00:01.00]a\n[00:02.00]b\n", {1000, 2000}, {"a\nb\n", "a\nb\n"}},
+     {"a", "b"}},
+    {"blank run at the start", "\r\n \r\n[00:01.00]x", {1000}, {"x"}},
+    {"lone CR before CR LF", "[00:01.00]a\r\r\n[00:02.00]b", {1000, 2000}, {"a\r*****", "b"}},
+    {"bare line feeds make one line", "[00:01.00]a\n[00:02.00]b\n", {1000, 2000}, {"a\nb", "a\nb"}},
     {"bare line feeds behind a header line", "[ti:t]\n[00:01.00]a", {1000}, {""}},
     {"same tag on two lines takes the first", "[00:30.00]A\r\n[00:30.00]B", {30000, 30000}, {"A", "A"}},
     {"tag on a header line", "[ti:x][00:01.00]y\r\n[00:02.00]z", {1000, 2000}, {"", "z"}},
@@ -87,7 +87,9 @@ TEST(LrcParse, Entries) {
       ASSERT_TRUE(impl.parse(c.text, t));
       EXPECT_EQ(t.count, static_cast<int32_t>(c.times.size()));
       EXPECT_EQ(t.timesMs, c.times);
-      EXPECT_EQ(t.texts, c.texts);
+      std::vector<std::string> texts;
+      for (size_t i = 0; i < t.textOf.size(); ++i) texts.push_back(t.Text(i));
+      EXPECT_EQ(texts, c.texts);
     }
   }
 }
@@ -145,7 +147,7 @@ TEST(LrcParse, OverwritesEveryFieldOfAReusedTimeline) {
     EXPECT_EQ(t.maker, "");
     EXPECT_EQ(t.offsetMs, 0);
     EXPECT_TRUE(t.timesMs.empty());
-    EXPECT_TRUE(t.texts.empty());
+    EXPECT_TRUE(t.textOf.empty());
   }
 }
 

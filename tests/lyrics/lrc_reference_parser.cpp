@@ -132,9 +132,11 @@ void orderTimeline(const std::vector<LyricPair>& pairs, LyricTimeline& timeline)
       list.insert(list.begin() + static_cast<std::ptrdiff_t>(lo), pair);
     }
   }
+  timeline.lineTexts.assign(1, std::string());
   for (size_t i = 0; i < list.size(); ++i) {
     timeline.timesMs[i] = list[i].timeMs;
-    timeline.texts[i] = list[i].text;
+    timeline.textOf[i] = static_cast<uint32_t>(timeline.lineTexts.size());
+    timeline.lineTexts.push_back(list[i].text);
   }
 }
 
@@ -146,10 +148,14 @@ bool parseLrc(std::string_view text, LyricTimeline& timeline) {
   const size_t n = tags.size();
   timeline.count = static_cast<int32_t>(n);
   timeline.timesMs.assign(n, 0);
-  timeline.texts.assign(n, std::string());
+  timeline.textOf.assign(n, 0);
+  timeline.lineTexts.assign(1, std::string());
   std::vector<LyricPair> pairs(n);
   for (size_t k = 0; k < n; ++k) {
-    pairs[k].text = lineTextForTag(lines, tags[k]);
+    // No line break at either end of an entry's text.
+    std::string text = lineTextForTag(lines, tags[k]);
+    const size_t first = text.find_first_not_of("\r\n");
+    pairs[k].text = first == std::string::npos ? "" : text.substr(first, text.find_last_not_of("\r\n") + 1 - first);
     const int32_t ms = tagToMs(tags[k]);
     if (ms == -1) return false;
     pairs[k].timeMs = ms;

@@ -66,7 +66,7 @@ TEST_F(LyricLoader, FillsTheTableInTimeOrderWithHiddenTimesAndCreditText) {
   };
   EXPECT_EQ(TableRows(), want);
   EXPECT_EQ(currentTimeline.count, 4);
-  EXPECT_EQ(currentTimeline.texts[2], kCreditText);  // the timeline carries the credit too
+  EXPECT_EQ(currentTimeline.Text(2), kCreditText);  // the timeline carries the credit too
   EXPECT_EQ(currentTimeline.title, "Song");
   EXPECT_EQ(lyricCursor, 0);
   EXPECT_EQ(M(MainCtl::透明标签1).Text(), "song.lrc");
@@ -107,6 +107,54 @@ TEST_F(LyricLoader, ByteOrderMarkedFilesAreConvertedToGbk) {
     // é has a GBK form (A8 A6); the smiley has none and becomes '?'.
     EXPECT_EQ(rows[1].text, "\xA8\xA6?");
   }
+}
+
+TEST_F(LyricLoader, AnyLineEndAndUtf8WithoutMarkGiveOneRowPerTag) {
+  // One song saved as Linux, old Mac and today's editors save it; a blank line between
+  // verses leaves no line break in the next row.
+  const std::string song = "[ti:x]|[00:01.00]月亮走|[00:02.00]我也走||[00:03.50][00:04.00]河水弯弯|";
+  auto withEnds = [&](const std::string& end) {
+    std::string s = song;
+    for (size_t at; (at = s.find('|')) != std::string::npos;) s.replace(at, 1, end);
+    return s;
+  };
+  dir.Write("lf.lrc", withEnds("\n"));
+  dir.Write("cr.lrc", withEnds("\r"));
+  dir.Write("crlf.lrc", withEnds("\r\n"));
+  // The same in UTF-8 without a byte-order mark, LF line ends.
+  dir.Write("u8.lrc",
+            "[ti:x]\n[00:01.00]\xE6\x9C\x88\xE4\xBA\xAE\xE8\xB5\xB0\n[00:02.00]\xE6\x88\x91\xE4\xB9\x9F\xE8\xB5\xB0"
+            "\n\n[00:03.50][00:04.00]\xE6\xB2\xB3\xE6\xB0\xB4\xE5\xBC\xAF\xE5\xBC\xAF\n");
+  const std::vector<Row> want = {
+      {"1000", "月亮走", 1}, {"2000", "我也走", 2}, {"3500", "河水弯弯", 3}, {"4000", "河水弯弯", 4}};
+  for (const char* name : {"lf.lrc", "cr.lrc", "crlf.lrc", "u8.lrc"}) {
+    SCOPED_TRACE(name);
+    Choose(dir, name);
+    EXPECT_EQ(TableRows(), want);
+  }
+}
+
+TEST_F(LyricLoader, LargeLyricShowsEveryRowAndOversizedFileNone) {
+  std::string big;
+  for (int i = 0; i < 50000; ++i) big += "[" + std::to_string(i / 600) + ":" + std::to_string(i / 10 % 60) + "." +
+                                         std::to_string(i % 10) + "0]line " + std::to_string(i) + "\n";
+  dir.Write("big.lrc", big);
+  Choose(dir, "big.lrc");
+  const Control table = M(MainCtl::超级列表框_歌词);
+  ASSERT_EQ(table.RowCount(), 50000);
+  EXPECT_EQ(table.Cell(49999, 1), "line 49999");
+  EXPECT_EQ(table.Cell(49999, 0), "4999900");
+  EXPECT_EQ(table.RowData(49999), 50000);
+  EXPECT_EQ(table.RowData(50000), 0);
+
+  // Over 16 MB is no lyric: loaded as an unreadable file would be.
+  std::string huge = "[00:01.00]x\r\n";
+  huge.resize((16u << 20) + 1, ' ');
+  dir.Write("huge.lrc", huge);
+  Choose(dir, "huge.lrc");
+  EXPECT_EQ(table.RowCount(), 0);
+  EXPECT_EQ(currentTimeline.count, 0);
+  EXPECT_TRUE(boxes.All().empty());
 }
 
 TEST_F(LyricLoader, PlainFilesAreTakenAsTheyAreAndCutAtTheirFirstZeroByte) {

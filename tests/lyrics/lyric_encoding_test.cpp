@@ -1,0 +1,214 @@
+// The bytes of a lyric file to the text the parser reads: which files are taken for
+// UTF-8, the conversion, and the line-end normalisation (which must leave CR LF files
+// untouched). Narrow literals here are GBK (the build's execution character set); u8
+// literals are UTF-8.
+#include "lyrics/lyric_encoding.h"
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "lyrics/lrc_parser.h"
+
+namespace {
+
+// The system's conversion on Windows is code page 936; glibc's GBK is the same table.
+std::string ToGbk(std::u16string_view text) {
+  iconv_t cd = iconv_open("GBK", "UTF-16LE");
+  std::string out(text.size() * 2 + 4, '\0');
+  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
+  size_t inLeft = text.size() * 2;
+  char* o = out.data();
+  size_t outLeft = out.size();
+  while (inLeft > 0 && iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<size_t>(-1)) {
+    *o++ = '?';  // no GBK form
+    --outLeft;
+    in += 2;
+    inLeft -= 2;
+  }
+  iconv_close(cd);
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+TEST(LyricLineEnds, BareBreaksBecomeCrLf) {
+  const struct {
+    const char* in;
+    const char* out;
+  } kCases[] = {
+      {"", ""},
+      {"abc", "abc"},
+      {"a\r\nb\r\n", "a\r\nb\r\n"},
+      {"a\nb\n", "a\r\nb\r\n"},
+      {"a\rb\r", "a\r\nb\r\n"},
+      {"a\r", "a\r\n"},              // a lone CR at the end
+      {"\r\r\n", "\r\n\r\n"},        // CR CR LF: a bare CR, then a pair
+      {"\n\r", "\r\n\r\n"},          // LF CR: two bare breaks
+      {"a\r\n\nb", "a\r\n\r\nb"},    // a pair, then a bare LF
+      {"\xD6\r\n", "\xD6\r\n"},      // a stray lead byte before CR LF stays a byte
+  };
+  for (const auto& c : kCases) EXPECT_EQ(NormalizeLineEnds(c.in), c.out) << c.in;
+}
+
+// Every CR LF file of ours (samples, the fuzzer's seeds) is left byte for byte, so its
+// parse is what it always was.
+TEST(LyricLineEnds, CrLfFilesUnchanged) {
+  int checked = 0;
+  for (const char* dir : {"samples", "fuzz/corpus/lrc", "tools/lyrics"}) {
+    const std::filesystem::path folder = std::filesystem::path(RAVO_SOURCE_DIR) / dir;
+    if (!std::filesystem::exists(folder)) continue;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      std::stringstream bytes;
+      bytes << in.rdbuf();
+      const std::string text = bytes.str();
+      std::string withoutPairs = text;
+      for (size_t at; (at = withoutPairs.find("\r\n")) != std::string::npos;) withoutPairs.erase(at, 2);
+      if (withoutPairs.find_first_of("\r\n") != std::string::npos) continue;  // has bare breaks
+      EXPECT_EQ(NormalizeLineEnds(text), text) << entry.path();
+      ++checked;
+    }
+  }
+  EXPECT_GE(checked, 5);
+}
+
+TEST(LyricEncoding, Detection) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    LyricEncoding want;
+  } kCases[] = {
+      {"empty", "", LyricEncoding::Gbk},
+      {"ASCII only", "[00:01.00]la la\r\n", LyricEncoding::Gbk},
+      {"UTF-8 lyric", u8"[00:01.00]月亮在天上\r\n", LyricEncoding::Utf8},
+      {"the same in GBK", "[00:01.00]月亮在天上\r\n", LyricEncoding::Gbk},
+      {"GBK that looks like UTF-8 at first: 联通", "联通", LyricEncoding::Gbk},
+      {"UTF-8 cut inside its last character", std::string(u8"月亮").substr(0, 5), LyricEncoding::Gbk},
+      {"overlong slash", "a\xC0\xAF", LyricEncoding::Gbk},
+      {"overlong three bytes", "a\xE0\x80\xAF", LyricEncoding::Gbk},
+      {"surrogate", "a\xED\xA0\x80", LyricEncoding::Gbk},
+      {"beyond U+10FFFF", "a\xF4\x90\x80\x80", LyricEncoding::Gbk},
+      {"stray continuation byte", u8"月" "\x80", LyricEncoding::Gbk},
+      {"four-byte character", "a\xF0\x9F\x8E\xB5", LyricEncoding::Utf8},
+      {"zero byte inside UTF-8", std::string(u8"月\0亮", 7), LyricEncoding::Utf8},
+      {"UTF-8 mark", "\xEF\xBB\xBF" "abc", LyricEncoding::Utf8WithMark},
+      {"UTF-16 LE mark", "\xFF\xFE" "a\0", LyricEncoding::Utf16Le},
+      {"UTF-16 BE mark", "\xFE\xFF" "\0a", LyricEncoding::Utf16Be},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(DetectLyricEncoding(c.bytes), c.want) << c.name;
+}
+
+TEST(LyricEncoding, Decoding) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string want;  // GBK
+  } kCases[] = {
+      {"GBK as it is", "[00:01.00]月亮\r\n", "[00:01.00]月亮\r\n"},
+      {"UTF-8 without mark", u8"[00:01.00]月亮走我也走", "[00:01.00]月亮走我也走"},
+      {"UTF-8 with mark", "\xEF\xBB\xBF" + std::string(u8"河水"), "河水"},
+      {"UTF-8 with mark, bad byte", "\xEF\xBB\xBF" "a\xFF" "b", "a?b"},
+      {"no GBK form", u8"a\u00E9\u0E01b", "a\xA8\xA6?b"},  // é has one, Thai ko kai none
+      {"UTF-16 LE", std::string("\xFF\xFE" "\x08\x67\xAE\x4E", 6), "月亮"},
+      {"UTF-16 BE, odd last byte", std::string("\xFE\xFF" "\x67\x08" "\x00", 5), "月"},
+      {"cut at the first zero after conversion", std::string("\xFF\xFE" "a\0\0\0b\0", 8), "a"},
+      {"GBK cut at zero", std::string("ab\0cd", 5), "ab"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(DecodeLyricBytes(c.bytes, ToGbk), c.want) << c.name;
+}
+
+// Lines of our own, in GBK as a Chinese lyric file holds them.
+const char* const kOwnLines[] = {
+    "月亮走我也走", "河水弯弯流过小村", "山上的风吹过小路", "灯火一盏盏亮起来", "慢慢走回家",
+    "你听那远方的歌声", "春天的花开满山坡", "我们一起唱到天亮", "雨落在屋檐上", "妈妈做的饭最香",
+    "门前一条小河", "天边飞过一群大雁", "星星眨着眼睛", "船儿摇啊摇", "秋风吹黄了稻田",
+    "冬天的雪花飘", "老树下说故事", "朋友请你别走", "路上的灯为你留", "明天还会再见",
+    "心里的话说给你听", "远方有一片海", "唱一首小小的歌", "太阳出来了", "花儿对我笑",
+    "小鸟在枝头唱", "风筝飞得高又高", "一起去看日出", "夜深了人静了", "梦里回到故乡",
+    "联通", "马甲变歌词", "（间奏）", "——", "作词：我们自己", "作曲：我们自己", "Ｒａｖｏ", "啦啦啦～",
+};
+
+TEST(LyricEncoding, GbkLyricsStayGbk) {
+  // Each line alone, each line as an LRC line, and whole generated songs.
+  std::vector<std::string> corpus;
+  for (const char* line : kOwnLines) {
+    corpus.push_back(line);
+    corpus.push_back(std::string("[00:12.34]") + line + "\r\n");
+  }
+  std::mt19937 rng(936);
+  for (int song = 0; song < 300; ++song) {
+    std::string lrc = "[ti:" + std::string(kOwnLines[song % 30]) + "]\r\n";
+    const int lines = 1 + static_cast<int>(rng() % 12);
+    for (int i = 0; i < lines; ++i) {
+      lrc += "[0" + std::to_string(i % 10) + ":1" + std::to_string(i % 6) + ".00]";
+      lrc += kOwnLines[rng() % std::size(kOwnLines)];
+      lrc += "\r\n";
+    }
+    corpus.push_back(lrc);
+  }
+  // And random lines of the common characters (GB2312 level 1, rows B0-D7), as long as
+  // a sung line (a run of two or three may well be valid UTF-8 by chance: only whole
+  // lines and files are judged).
+  for (int i = 0; i < 500; ++i) {
+    std::string s;
+    const int n = 8 + static_cast<int>(rng() % 12);
+    for (int k = 0; k < n; ++k) {
+      s += static_cast<char>(0xB0 + rng() % 0x28);
+      s += static_cast<char>(0xA1 + rng() % 0x5E);
+    }
+    corpus.push_back(s);
+  }
+  int utf8 = 0;
+  for (const std::string& text : corpus) {
+    if (DetectLyricEncoding(text) != LyricEncoding::Gbk) {
+      ++utf8;
+      ADD_FAILURE() << "taken for UTF-8: " << text;
+    }
+  }
+  EXPECT_EQ(utf8, 0) << "of " << corpus.size();
+  EXPECT_GE(corpus.size(), 800u);
+}
+
+// The whole load path on a song saved three ways: the same table every time.
+TEST(LyricEncoding, OneSongAnyForm) {
+  const std::string crlf = "[ti:x]\r\n[00:01.00]月亮走\r\n\r\n[00:02.50]我也走\r\n";
+  LyricTimeline want;
+  ASSERT_TRUE(parseLrc(crlf, want));
+  ASSERT_EQ(want.count, 2);
+  EXPECT_EQ(want.Text(1), "我也走");  // no line feed of the blank line before it
+  const std::string forms[] = {
+      u8"[ti:x]\n[00:01.00]月亮走\n\n[00:02.50]我也走\n",
+      "[ti:x]\r[00:01.00]月亮走\r\r[00:02.50]我也走\r",
+      "\xEF\xBB\xBF" + std::string(u8"[ti:x]\r\n[00:01.00]月亮走\r\n\r\n[00:02.50]我也走\r\n"),
+  };
+  for (const std::string& bytes : forms) {
+    LyricTimeline got;
+    ASSERT_TRUE(parseLrc(NormalizeLineEnds(DecodeLyricBytes(bytes, ToGbk)), got));
+    EXPECT_EQ(got.timesMs, want.timesMs);
+    ASSERT_EQ(got.count, want.count);
+    for (size_t i = 0; i < 2; ++i) EXPECT_EQ(got.Text(i), want.Text(i));
+  }
+}
+
+TEST(LyricTimelineDue, OffsetShiftsEveryLine) {
+  const struct {
+    int32_t stamp, offset, due;
+  } kCases[] = {
+      {1000, 0, 1000}, {1000, 500, 500}, {1000, -500, 1500}, {300, 500, 0},
+      {0, -250, 250},  {INT32_MAX, -1000, INT32_MAX},         {5, INT32_MIN, INT32_MAX},
+  };
+  for (const auto& c : kCases) {
+    LyricTimeline t;
+    t.timesMs = {c.stamp};
+    t.offsetMs = c.offset;
+    EXPECT_EQ(t.DueMs(0), c.due) << c.stamp << " " << c.offset;
+  }
+}
+
+}  // namespace
