@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Whole flow with two real processes: the user drags the crosshair onto the stand-in chat
 # client, chooses a lyric, ticks the restore box and presses play; the stand-in's log
-# must then hold every written line in order (not the first, whose time stamp is 0),
-# then the nickname. A screenshot of the stand-in mid-song is kept in the build folder.
+# must then hold every written line in order (not the first, whose time stamp is 0), each
+# at its own time, then the nickname. The lyric is saved as editors on Linux save it:
+# UTF-8 without a byte-order mark, bare line feeds, a blank line between verses.
+# A screenshot of the stand-in mid-song is kept in the build folder.
 source "$(dirname "$0")/support/lib.sh"
 exe="$1"
 build="$2"
@@ -10,8 +12,7 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"; ravo_stop_xvfb' EXIT
 log="$work/standin.log"
 
-printf '[ti:e2e]\r\n[00:00.00]E2E song\r\n[00:01.00]第一行\r\n[00:01.80]second line\r\n[00:02.60]第三行 three\r\n' |
-  iconv -f UTF-8 -t GBK > "$work/e2e.lrc"
+printf '[ti:e2e]\n[00:00.00]E2E song\n[00:01.00]第一行\n\n[00:01.80]second line\n[00:02.60]第三行 three\n' > "$work/e2e.lrc"
 
 start_standin_and_tool "$build/chat_standin.exe" "$exe" "$log" "$work"
 
@@ -42,6 +43,12 @@ texts=$(cut -d' ' -f3- "$log")
 expected=$'第一行\nsecond line\n第三行 three\nMyNick'
 echo "stand-in log:"; cat "$log"
 [ "$texts" = "$expected" ] || fail "the stand-in's log does not hold the song's lines then the nickname"
+# One by one: the three lines are 800 ms apart in the song.
+read -r -a at <<< "$(cut -d' ' -f1 "$log" | head -n 3 | tr '\n' ' ')"
+for i in 1 2; do
+  gap=$(( at[i] - at[i - 1] ))
+  [ "$gap" -ge 400 ] || fail "line $((i + 1)) came ${gap} ms after line $i, not at its own time"
+done
 
 wine taskkill /im "$(basename "$exe")" >/dev/null 2>&1 || true
 wine taskkill /im chat_standin.exe >/dev/null 2>&1 || true
