@@ -6,10 +6,12 @@ tool started beside it goes straight to its main window. See update_host.md.
 """
 
 import argparse
+import hashlib
 import json
 import os
 import re
 import socket
+import subprocess
 import sys
 import threading
 import time
@@ -31,6 +33,11 @@ def parse_args(argv):
     page.add_argument("--address", help='value of "自动更新地址=", "{port}" standing for the port '
                                         '(default: the first served file)')
     page.add_argument("--name", help='value of "程序名字=" (default: the first served file\'s name)')
+    page.add_argument("--version", help='value of "新版本号=": with it (or --sign-key) the page carries '
+                                        'the manifest of --signed-file (default 3.6.0)')
+    page.add_argument("--signed-file", help="the file the manifest describes (default: the first served file)")
+    page.add_argument("--sign-key", help="sign the manifest with this RSA private key (PEM); without it "
+                                         "the page has no signature")
     page.add_argument("--no-section", action="store_true", help="leave out the section markers")
     page.add_argument("--no-end-marker", action="store_true", help="leave out the end marker")
     page.add_argument("--empty-page", action="store_true", help="answer the page with an empty body")
@@ -72,6 +79,26 @@ class State:
         self.file_answers = 0
         self.port = None
         self.stop = threading.Event()
+        self.manifest = self.make_manifest(args) if args.version or args.sign_key else []
+
+    def make_manifest(self, a):
+        """The manifest lines: version, size, SHA-256 and, with a key, the signature over
+        the canonical text (GBK: product name and the four values, each ending in LF)."""
+        path = a.signed_file or (self.files.get(self.first_file) if self.first_file else None)
+        if not path:
+            sys.exit("the manifest needs --signed-file or a served file")
+        with open(path, "rb") as f:
+            data = f.read()
+        version = a.version or "3.6.0"
+        name = a.name if a.name is not None else (self.first_file or "")
+        size, sha256 = str(len(data)), hashlib.sha256(data).hexdigest()
+        lines = [f"<p>新版本号={version}</p>", f"<p>文件大小={size}</p>", f"<p>文件SHA256={sha256}</p>"]
+        if a.sign_key:
+            canonical = "\n".join(["Ravo字幕器", version, name, size, sha256, ""]).encode("gbk")
+            signature = subprocess.run(["openssl", "dgst", "-sha256", "-sign", a.sign_key], input=canonical,
+                                       stdout=subprocess.PIPE, check=True).stdout
+            lines.append(f"<p>数字签名={signature.hex()}</p>")
+        return lines
 
     def page(self):
         a = self.args
@@ -89,7 +116,7 @@ class State:
         if not a.no_section:
             lines.append("<p>////开始</p>")
         lines += [f"<p>是否强制更新={a.force}</p>", f"<p>是否提示更新={a.prompt}</p>",
-                  f"<p>自动更新地址={address}</p>", f"<p>程序名字={name}</p>"]
+                  f"<p>自动更新地址={address}</p>", f"<p>程序名字={name}</p>"] + self.manifest
         if not a.no_section and not a.no_end_marker:
             lines.append("<p>////结束</p>")
         lines.append("</body></html>")

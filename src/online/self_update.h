@@ -36,7 +36,7 @@ void RestartIntoNewProgram();
 // One tick of the progress display, reading the given downloader's counters.
 void ShowDownloadProgress(Downloader& downloader);
 
-// "http://" + host + the page's path. The host is the build setting RAVO_UPDATE_HOST;
+// "http://" + host + the page's path ("https://" when the host is given with it). The host is the build setting RAVO_UPDATE_HOST;
 // tests point it at a stand-in host of their own.
 std::string UpdatePageAddress();
 void SetUpdateHost(std::string hostAndPort);

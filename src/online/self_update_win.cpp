@@ -13,7 +13,9 @@
 #include "online/progress_text.h"
 #include "online/update_check.h"
 #include "online/update_page.h"
+#include "text/file_name.h"
 #include "text/http_get.h"
+#include "text/http_url.h"
 #include "text/timed_wait.h"
 
 std::string updatePageText;
@@ -94,7 +96,7 @@ void StartProgram(const std::string& path) {
 
 }  // namespace
 
-std::string UpdatePageAddress() { return "http://" + g_updateHost + update_page::kPath; }
+std::string UpdatePageAddress() { return WithScheme(g_updateHost) + update_page::kPath; }
 
 void SetUpdateHost(std::string hostAndPort) { g_updateHost = std::move(hostAndPort); }
 
@@ -148,7 +150,7 @@ void StartUpdateDownload() {
   updateTask.eventHandler = OnDownloadEvent;
   // The page may have changed since the start-up check vetted the name: a name that
   // would write or start a file outside the folder is not fetched at all.
-  if (update_page::IsPlainFileName(programName)) updateDownloader.Start(updateTask);
+  if (file_name::IsPlainFileName(programName)) updateDownloader.Start(updateTask);
 
   EnsureCourier();
   U(UpdateCtl::时钟).SetTimerPeriod(1000);
@@ -170,7 +172,7 @@ int32_t OnDownloadEvent(int32_t event, DownloadTask*, int32_t value, int32_t, Do
 
 void RestartIntoNewProgram() {
   if (HWND courier = g_courier.load()) PostMessageA(courier, WM_STOP_PROGRESS_TIMER, 0, 0);
-  const bool namePlain = update_page::IsPlainFileName(programName);
+  const bool namePlain = file_name::IsPlainFileName(programName);
   for (int check = 1; check <= kRestartChecks; ++check) {
     const std::string path = ui::ProgramFolder() + "\\" + programName;
     if (namePlain && FileExists(path)) {

@@ -1,6 +1,5 @@
 // Reading the update page: the section between its markers, the values of its keys,
-// what the start-up check does with them, and whether the page's program name may be
-// used as a file name at all. No windows here, so that all of it runs natively.
+// and what the start-up check does with them. No windows here, so that all of it runs natively.
 #pragma once
 
 #include <string>
@@ -32,18 +31,11 @@ bool IsYes(std::string_view value);
 
 // What the start-up check does with a page: open the update window at once (forced),
 // and, independently, ask afterwards (offered). Both are off when the page's program
-// name could not safely be saved and started.
+// name could not safely be saved and started (file_name::IsPlainFileName).
 struct UpdatePlan {
   bool openAtOnce = false;
   bool askAfterwards = false;
 };
 UpdatePlan PlanUpdate(std::string_view section);
-
-// True when name is a plain file name that Windows saves in the given folder and nowhere
-// else: not empty, no folder separator, drive or stream colon, none of the characters
-// Windows forbids in names (control characters and <>:"/\|?*), not "." or "..", not a
-// device name (CON, NUL, COM1, ...), at most 255 bytes. Two-byte characters are stepped
-// over, so a trail byte of 0x5C or 0x7C is part of its character, not a separator.
-bool IsPlainFileName(std::string_view name);
 
 }  // namespace update_page

@@ -6,7 +6,6 @@
 
 namespace {
 
-using update_page::IsPlainFileName;
 using update_page::PlanUpdate;
 using update_page::SectionOf;
 using update_page::ValueOf;
@@ -95,35 +94,5 @@ TEST(UpdatePageValues, AddressAndNameAreReadAsWritten) {
   EXPECT_EQ(ValueOf(section, update_page::kAddressKey), " http://127.0.0.1:1/new.exe ");
   EXPECT_EQ(ValueOf(section, update_page::kProgramNameKey), "new version.exe");
 }
-
-struct NameCase {
-  std::string name;
-  bool plain;
-};
-
-class UpdateProgramName : public testing::TestWithParam<NameCase> {};
-
-TEST_P(UpdateProgramName, OnlyPlainFileNamesPass) {
-  EXPECT_EQ(IsPlainFileName(GetParam().name), GetParam().plain) << GetParam().name;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Update, UpdateProgramName,
-    testing::Values(NameCase{"RavoNew.exe", true}, NameCase{"new version.exe", true}, NameCase{" new.exe", true},
-                    NameCase{"字幕器v3.6.exe", true}, NameCase{"a..b.exe", true}, NameCase{"noextension", true},
-                    NameCase{"CONSOLE.exe", true}, NameCase{"COM0.exe", true},
-                    // 81 5C and 81 7C are whole GBK characters whose trail bytes are '\' and '|'.
-                    NameCase{"\x81\x5C.exe", true}, NameCase{"\x81\x7C.exe", true},
-                    NameCase{"", false}, NameCase{".", false}, NameCase{"..", false}, NameCase{" . ", false},
-                    NameCase{"..\\evil.exe", false}, NameCase{"sub/evil.exe", false},
-                    NameCase{"sub\\evil.exe", false}, NameCase{"C:evil.exe", false},
-                    NameCase{"C:\\Windows\\evil.exe", false}, NameCase{"\\\\host\\share\\x.exe", false},
-                    NameCase{"new.exe:stream", false}, NameCase{"a<b.exe", false}, NameCase{"a>b.exe", false},
-                    NameCase{"a\"b.exe", false}, NameCase{"a|b.exe", false}, NameCase{"a?.exe", false},
-                    NameCase{"*.exe", false}, NameCase{"new.exe\r\n", false}, NameCase{"tab\t.exe", false},
-                    NameCase{"NUL", false}, NameCase{"nul.exe", false}, NameCase{"Con.txt", false},
-                    NameCase{"COM1.exe", false}, NameCase{"lpt9", false}, NameCase{"AUX .exe", false},
-                    NameCase{"x\xB1", false}, NameCase{std::string(256, 'a'), false},
-                    NameCase{std::string(255, 'a'), true}));
 
 }  // namespace
