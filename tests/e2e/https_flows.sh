@@ -23,8 +23,8 @@ chmod a+rx "$work"
 pids=()
 copy_prefix=""
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  [ -n "$copy_prefix" ] && WINEPREFIX="$copy_prefix" wineserver -k 2>/dev/null
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  [ -n "$copy_prefix" ] && WINEPREFIX="$copy_prefix" wineserver -k 2>/dev/null || true
   rm -rf "$work"
   ravo_stop_xvfb
 }
