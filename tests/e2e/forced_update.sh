@@ -37,7 +37,9 @@ size=$(stat -c %s "$served")
 # About four seconds over five connections.
 rate=$((size / 20 + 1))
 
-python3 "$RAVO_ROOT/tools/update_host.py" --port "$port" --force 是 --serve "RavoSubtitler_v36.exe=$served" \
+key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
+[ -f "$key" ] || fail "no signing key of this build at $key"
+python3 "$RAVO_ROOT/tools/update_host.py" --port "$port" --force 是 --serve "RavoSubtitler_v36.exe=$served" --sign-key "$key" \
   --rate "$rate" --ready-file "$work/ready" --log "$work/host.log" --lifetime 120 >"$work/host.out" 2>&1 &
 host_pid=$!
 for _ in $(seq 1 100); do [ -f "$work/ready" ] && break; sleep 0.1; done
