@@ -149,7 +149,7 @@ measure() { # label [program]
   local all=()
   one_start "${2:-}" >/dev/null  # the first start fills Wine's caches
   for _ in $(seq 1 "$repeats"); do all+=("$(one_start "${2:-}")"); done
-  printf '%-40s %s\n' "$1" "$(printf '%s\n' "${all[@]}" | sort -n |
+  printf '%-44s %s\n' "$1" "$(printf '%s\n' "${all[@]}" | sort -n |
     awk '{ v[NR] = $1 } END { printf "min %5d  median %5d  max %5d ms", v[1], v[int((NR + 1) / 2)], v[NR] }')"
 }
 

@@ -30,6 +30,15 @@ UpdatePlan PlanUpdate(std::string_view section) {
   return {IsYes(ValueOf(section, kForceKey)), IsYes(ValueOf(section, kPromptKey))};
 }
 
+UpdateCheck ReadUpdateCheck(std::string_view body) {
+  UpdateCheck check;
+  check.section = SectionOf(body);
+  check.forceValue = ValueOf(check.section, kForceKey);
+  check.promptValue = ValueOf(check.section, kPromptKey);
+  check.plan = PlanUpdate(check.section);
+  return check;
+}
+
 namespace {
 
 bool IsForbiddenAscii(unsigned char c) {

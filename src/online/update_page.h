@@ -39,6 +39,17 @@ struct UpdatePlan {
 };
 UpdatePlan PlanUpdate(std::string_view section);
 
+// Everything the start-up check takes from one fetched body, read off the GUI thread
+// and handed to it whole: the section, its two switches as written, and the plan the
+// GUI thread carries out.
+struct UpdateCheck {
+  std::string section;
+  std::string forceValue;
+  std::string promptValue;
+  UpdatePlan plan;
+};
+UpdateCheck ReadUpdateCheck(std::string_view body);
+
 // True when name is a plain file name that Windows saves in the given folder and nowhere
 // else: not empty, no folder separator, drive or stream colon, none of the characters
 // Windows forbids in names (control characters and <>:"/\|?*), not "." or "..", not a

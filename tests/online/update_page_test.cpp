@@ -54,9 +54,10 @@ const std::string kName = "程序名字=RavoNew.exe</p>";
 
 class UpdatePlanTable : public testing::TestWithParam<PlanCase> {};
 
+// The whole body as the check's worker thread reads it, to what the GUI thread does.
 TEST_P(UpdatePlanTable, FollowsTheDecisionTable) {
   const PlanCase& c = GetParam();
-  const update_page::UpdatePlan plan = PlanUpdate(SectionOf(c.page));
+  const update_page::UpdatePlan plan = update_page::ReadUpdateCheck(c.page).plan;
   EXPECT_EQ(plan.openAtOnce, c.openAtOnce);
   EXPECT_EQ(plan.askAfterwards, c.askAfterwards);
 }
@@ -88,6 +89,16 @@ INSTANTIATE_TEST_SUITE_P(
                  false},
         PlanCase{"name_missing", Page("是否强制更新=是</p>是否提示更新=是</p>"), false, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(UpdatePageValues, CheckKeepsTheSwitchesAsWritten) {
+  const update_page::UpdateCheck check =
+      update_page::ReadUpdateCheck(Page("是否提示更新=是</p>是否强制更新= 是</p>" + kName));
+  EXPECT_EQ(check.section, "是否提示更新=是</p>是否强制更新= 是</p>" + kName);
+  EXPECT_EQ(check.forceValue, " 是");
+  EXPECT_EQ(check.promptValue, "是");
+  EXPECT_FALSE(check.plan.openAtOnce);
+  EXPECT_TRUE(check.plan.askAfterwards);
+}
 
 TEST(UpdatePageValues, AddressAndNameAreReadAsWritten) {
   const std::string section =
