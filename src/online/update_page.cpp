@@ -29,4 +29,17 @@ UpdatePlan PlanUpdate(std::string_view section) {
   return {IsYes(ValueOf(section, kForceKey)), IsYes(ValueOf(section, kPromptKey))};
 }
 
+UpdateCheck ReadUpdateCheck(std::string_view body, const update_manifest::SignatureCheck& verify,
+                             const update_manifest::Version& running) {
+  UpdateCheck check;
+  check.section = SectionOf(body);
+  check.forceValue = ValueOf(check.section, kForceKey);
+  check.promptValue = ValueOf(check.section, kPromptKey);
+  check.manifest = update_manifest::TrustedManifest(check.section, verify, running);
+  // A page whose manifest is not validly signed, names no newer version or no plain
+  // name is no update at all.
+  if (check.manifest) check.plan = PlanUpdate(check.section);
+  return check;
+}
+
 }  // namespace update_page

@@ -2,8 +2,11 @@
 // and what the start-up check does with them. No windows here, so that all of it runs natively.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "online/update_manifest.h"
 
 // The bytes after the first startMarker up to the first endMarker after it. Empty when
 // either marker is missing or nothing stands between them. Searches step over two-byte
@@ -37,5 +40,19 @@ struct UpdatePlan {
   bool askAfterwards = false;
 };
 UpdatePlan PlanUpdate(std::string_view section);
+
+// Everything the start-up check takes from one fetched body, read off the GUI thread
+// and handed to it whole: the section, its two switches as written, the signed manifest
+// when it may be trusted (update_manifest::TrustedManifest), and the plan the GUI thread
+// carries out, which is "nothing" without a trusted manifest.
+struct UpdateCheck {
+  std::string section;
+  std::string forceValue;
+  std::string promptValue;
+  std::optional<update_manifest::Manifest> manifest;
+  UpdatePlan plan;
+};
+UpdateCheck ReadUpdateCheck(std::string_view body, const update_manifest::SignatureCheck& verify,
+                            const update_manifest::Version& running);
 
 }  // namespace update_page

@@ -50,13 +50,15 @@ inline bool RunLinuxShell(const std::string& command) {
 
 class StandInHost {
  public:
-  // args: options of update_host.py; texts are GBK and reach Python as UTF-8.
-  explicit StandInHost(const std::vector<std::string>& args) {
+  // args: options of update_host.py; texts are GBK and reach Python as UTF-8. The page is
+  // signed with the build's own key (as the real maker signs it) unless signed is false.
+  explicit StandInHost(const std::vector<std::string>& args, bool signed_ = true) {
     const std::string readyFile = control_.Path() + "\\port";
     logPath_ = control_.Path() + "\\requests.log";
     std::string commandLine = "/usr/bin/python3 " RAVO_SOURCE_DIR "/tools/update_host.py --port 0 --lifetime 120";
     commandLine += " --ready-file \"" + UnixPathOf(readyFile) + "\" --log \"" + UnixPathOf(logPath_) + "\"";
     for (const std::string& a : args) commandLine += " \"" + a + "\"";
+    if (signed_ && RAVO_UPDATE_SIGNING_KEY[0]) commandLine += " --sign-key \"" RAVO_UPDATE_SIGNING_KEY "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};
