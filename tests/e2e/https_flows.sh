@@ -98,7 +98,8 @@ curl -sf --cacert "$work/certs/trusted-ca.pem" "https://localhost:$trusted_port/
 copy_prefix="$work/prefix"
 cp -a "$WINEPREFIX" "$copy_prefix"
 export WINEPREFIX="$copy_prefix"
-wineserver -p >/dev/null 2>&1 &
+# Persistent for a few seconds only: a server that outlives a killed test must not linger.
+wineserver -p10 >/dev/null 2>&1 &
 sleep 1
 wine "$build/https_checks.exe" --trust "$(winepath -w "$work/certs/trusted-ca.der")" >"$work/trust.log" 2>&1 </dev/null ||
   fail "could not trust the test CA in the prefix copy"
