@@ -8,7 +8,7 @@ if(EXISTS /usr/include/boost/regex.hpp)
   file(CREATE_LINK /usr/include/boost ${RAVO_BOOST_INCLUDE}/boost SYMBOLIC)
 endif()
 
-set(RAVO_WIN_LIBS comctl32 gdi32 wininet shell32 ole32 oleaut32 uuid comdlg32 user32 kernel32)
+set(RAVO_WIN_LIBS comctl32 gdi32 wininet shell32 ole32 oleaut32 uuid comdlg32 user32 advapi32 crypt32 kernel32)
 set(RAVO_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 ravo_core_library(ravo_core -O2)
@@ -51,12 +51,18 @@ file(GLOB RAVO_WIN_TEST_SUPPORT CONFIGURE_DEPENDS tests/support/*_win.cpp)
 if(RAVO_WIN_TESTS)
   add_executable(win_tests ${RAVO_WIN_TESTS} ${RAVO_WIN_TEST_SUPPORT})
   target_include_directories(win_tests PRIVATE tests)
-  target_compile_definitions(win_tests PRIVATE RAVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  target_compile_definitions(win_tests PRIVATE RAVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+                             RAVO_UPDATE_SIGNING_KEY="${RAVO_UPDATE_SIGNING_KEY}")
   target_link_libraries(win_tests PRIVATE ravo_win GTest::gtest_main)
   target_link_options(win_tests PRIVATE ${RAVO_STATIC_LINK})
   gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "wine." DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 120)
 endif()
+
+# The HTTPS checks, run by tests/e2e/https_flows.sh in a prefix that trusts a test CA.
+add_executable(https_checks tests/e2e/support/https_checks.cpp)
+target_link_libraries(https_checks PRIVATE ravo_win GTest::gtest)
+target_link_options(https_checks PRIVATE ${RAVO_STATIC_LINK})
 
 # Whole flows: real processes under Xvfb, driven by scripts in tests/e2e.
 file(GLOB RAVO_E2E CONFIGURE_DEPENDS tests/e2e/*.sh)
@@ -64,6 +70,7 @@ foreach(script ${RAVO_E2E})
   get_filename_component(name ${script} NAME_WE)
   add_test(NAME e2e.${name}
            COMMAND ${CMAKE_COMMAND} -E env RAVO_MAKER_ADDRESS=${RAVO_MAKER_ADDRESS}
+                   RAVO_UPDATE_SIGNING_KEY=${RAVO_UPDATE_SIGNING_KEY}
                    bash ${script} $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 endforeach()

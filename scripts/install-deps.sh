@@ -5,7 +5,8 @@ set -euo pipefail
 
 pkgs=(g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 wine64 xvfb xauth xdotool
       imagemagick fonts-wqy-microhei locales libboost1.81-dev googletest libgtest-dev
-      libbenchmark-dev clang-14 libclang-rt-14-dev cmake make g++ python3 file nginx-light curl)
+      libbenchmark-dev clang-14 libclang-rt-14-dev cmake make g++ python3 file nginx-light curl
+      openssl libgnutls30:i386)
 
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO="sudo"

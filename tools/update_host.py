@@ -6,10 +6,12 @@ tool started beside it goes straight to its main window. See update_host.md.
 """
 
 import argparse
+import hashlib
 import json
 import os
 import re
 import socket
+import subprocess
 import sys
 import threading
 import time
@@ -31,11 +33,21 @@ def parse_args(argv):
     page.add_argument("--address", help='value of "自动更新地址=", "{port}" standing for the port '
                                         '(default: the first served file)')
     page.add_argument("--name", help='value of "程序名字=" (default: the first served file\'s name)')
+    page.add_argument("--version", help='value of "新版本号=": with it (or --sign-key) the page carries '
+                                        'the manifest of --signed-file (default 3.6.0)')
+    page.add_argument("--signed-file", help="the file the manifest describes (default: the first served file, "
+                                             "or an empty file when nothing is served)")
+    page.add_argument("--sign-key", help="sign the manifest with this RSA private key (PEM); without it "
+                                         "the page has no signature")
     page.add_argument("--no-section", action="store_true", help="leave out the section markers")
     page.add_argument("--no-end-marker", action="store_true", help="leave out the end marker")
     page.add_argument("--empty-page", action="store_true", help="answer the page with an empty body")
     page.add_argument("--silent", action="store_true",
                       help="accept connections and never answer (nothing is served)")
+    page.add_argument("--page-delay", type=float, default=0, help="answer the page after this many seconds")
+    page.add_argument("--switch-pages", type=int, default=0,
+                      help="the two switches hold for the first N page answers only; later ones say 否 "
+                           "(0: every one)")
     files = p.add_argument_group("files")
     files.add_argument("--serve", action="append", default=[], metavar="NAME=PATH",
                        help="serve PATH as /files/NAME (repeatable)")
@@ -70,13 +82,38 @@ class State:
         self.lock = threading.Lock()
         self.active = 0
         self.file_answers = 0
+        self.page_answers = 0
         self.port = None
         self.stop = threading.Event()
+        self.manifest = self.make_manifest(args) if args.version or args.sign_key else []
+
+    def make_manifest(self, a):
+        """The manifest lines: version, size, SHA-256 and, with a key, the signature over
+        the canonical text (GBK: product name and the four values, each ending in LF)."""
+        path = a.signed_file or (self.files.get(self.first_file) if self.first_file else None)
+        data = b""  # nothing served: the manifest of an empty file
+        if path:
+            with open(path, "rb") as f:
+                data = f.read()
+        version = a.version or "3.6.0"
+        name = a.name if a.name is not None else (self.first_file or "")
+        size, sha256 = str(len(data)), hashlib.sha256(data).hexdigest()
+        lines = [f"<p>新版本号={version}</p>", f"<p>文件大小={size}</p>", f"<p>文件SHA256={sha256}</p>"]
+        if a.sign_key:
+            canonical = "\n".join(["Ravo字幕器", version, name, size, sha256, ""]).encode("gbk")
+            signature = subprocess.run(["openssl", "dgst", "-sha256", "-sign", a.sign_key], input=canonical,
+                                       stdout=subprocess.PIPE, check=True).stdout
+            lines.append(f"<p>数字签名={signature.hex()}</p>")
+        return lines
 
     def page(self):
         a = self.args
+        with self.lock:
+            self.page_answers += 1
+            switches_hold = a.switch_pages == 0 or self.page_answers <= a.switch_pages
         if a.empty_page:
             return b""
+        force, prompt = (a.force, a.prompt) if switches_hold else ("否", "否")
         name = a.name if a.name is not None else (self.first_file or "")
         if a.address is not None:
             address = a.address.replace("{port}", str(self.port))
@@ -88,8 +125,8 @@ class State:
                  "<title>字幕工具更新</title></head><body>"]
         if not a.no_section:
             lines.append("<p>////开始</p>")
-        lines += [f"<p>是否强制更新={a.force}</p>", f"<p>是否提示更新={a.prompt}</p>",
-                  f"<p>自动更新地址={address}</p>", f"<p>程序名字={name}</p>"]
+        lines += [f"<p>是否强制更新={force}</p>", f"<p>是否提示更新={prompt}</p>",
+                  f"<p>自动更新地址={address}</p>", f"<p>程序名字={name}</p>"] + self.manifest
         if not a.no_section and not a.no_end_marker:
             lines.append("<p>////结束</p>")
         lines.append("</body></html>")
@@ -136,6 +173,8 @@ class Handler(BaseHTTPRequestHandler):
             state.stop.set()
             return
         if path == PAGE_PATH:
+            if state.args.page_delay > 0:
+                time.sleep(state.args.page_delay)
             self.answer(200, state.page(), "text/html; charset=gbk")
             state.log({"path": path, "status": 200})
             return
@@ -241,8 +280,13 @@ class Handler(BaseHTTPRequestHandler):
 
 
 def hold_silently(conn, state):
-    """Reads the request and never answers; only a request for /__quit ends the host."""
+    """Reads the request and never answers; only a request for /__quit ends the host.
+
+    Logs the request's path once it has arrived ("held": "open") and again when the
+    connection ends ("held": "ended", with the seconds it was held)."""
     received = b""
+    accepted = time.monotonic()
+    path = None
     conn.settimeout(0.2)
     while not state.stop.is_set():
         try:
@@ -256,7 +300,13 @@ def hold_silently(conn, state):
         received += data
         if received.startswith(b"GET /__quit "):
             state.stop.set()
+        if path is None and b"\r\n" in received:
+            path = received.split(b"\r\n", 1)[0].decode("latin-1").split(" ")[1:2] or [""]
+            path = path[0]
+            state.log({"path": path, "held": "open"})
     conn.close()
+    if path is not None:
+        state.log({"path": path, "held": "ended", "seconds": round(time.monotonic() - accepted, 3)})
 
 
 def serve_silently(listener, state):

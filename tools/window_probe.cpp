@@ -1,6 +1,6 @@
 // Writes what another program's window shows, so that a test script can read it: the
-// window's and each child control's class and text, a progress bar's position and a
-// list box's entries. See window_probe.md.
+// window's and each child control's class and text, a progress bar's position, a tab
+// control's current page and a list box's entries. See window_probe.md.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -46,6 +46,8 @@ std::string Lines(HWND hwnd) {
   std::string line = Utf8(cls) + "\t" + Utf8(TextOf(hwnd));
   if (lstrcmpiW(cls, L"msctls_progress32") == 0)
     line += std::to_string(static_cast<int>(SendMessageW(hwnd, 0x0408 /* PBM_GETPOS */, 0, 0)));
+  if (lstrcmpiW(cls, L"SysTabControl32") == 0)
+    line += "page " + std::to_string(static_cast<int>(SendMessageW(hwnd, 0x130B /* TCM_GETCURSEL */, 0, 0)));
   line += "\n";
   if (lstrcmpiW(cls, L"ListBox") == 0) line += ListBoxEntries(hwnd);
   return line;

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <objbase.h>
 #include <wininet.h>
+#include <wincrypt.h>
 
 #include <utility>
 
@@ -202,4 +203,50 @@ class UniqueCoTaskMem {
 
  private:
   void* p_;
+};
+
+// CryptoAPI objects: a provider context, a key and a hash, each released by its own call.
+class UniqueCryptProvider {
+ public:
+  UniqueCryptProvider() = default;
+  ~UniqueCryptProvider() {
+    if (h_) CryptReleaseContext(h_, 0);
+  }
+  UniqueCryptProvider(const UniqueCryptProvider&) = delete;
+  UniqueCryptProvider& operator=(const UniqueCryptProvider&) = delete;
+  HCRYPTPROV Get() const { return h_; }
+  HCRYPTPROV* Receive() { return &h_; }
+
+ private:
+  HCRYPTPROV h_ = 0;
+};
+
+class UniqueCryptKey {
+ public:
+  UniqueCryptKey() = default;
+  ~UniqueCryptKey() {
+    if (h_) CryptDestroyKey(h_);
+  }
+  UniqueCryptKey(const UniqueCryptKey&) = delete;
+  UniqueCryptKey& operator=(const UniqueCryptKey&) = delete;
+  HCRYPTKEY Get() const { return h_; }
+  HCRYPTKEY* Receive() { return &h_; }
+
+ private:
+  HCRYPTKEY h_ = 0;
+};
+
+class UniqueCryptHash {
+ public:
+  UniqueCryptHash() = default;
+  ~UniqueCryptHash() {
+    if (h_) CryptDestroyHash(h_);
+  }
+  UniqueCryptHash(const UniqueCryptHash&) = delete;
+  UniqueCryptHash& operator=(const UniqueCryptHash&) = delete;
+  HCRYPTHASH Get() const { return h_; }
+  HCRYPTHASH* Receive() { return &h_; }
+
+ private:
+  HCRYPTHASH h_ = 0;
 };

@@ -1,10 +1,14 @@
 // The background file downloader of the self-update.
 //
 // A Downloader carries out one task at a time. Start() checks the task and hands it to
-// worker threads of its own; it returns at once. The file is fetched over plain HTTP:
+// worker threads of its own; it returns at once. The file is fetched over HTTP, or over
+// HTTPS with the server's certificate checked by the system:
 // when the server honours Range requests it is split over up to `connections` requests
 // that run side by side, otherwise it comes over one connection. A connection that
 // breaks is resumed from its last byte (ranges only) a few times before the task fails.
+// A task whose connections all stay silent (no answer, no bytes) for longer than its
+// three time-outs together is given up and ends as failed: WinInet's time-outs do not
+// end a TLS handshake that stalls, and the task must end all the same.
 //
 // The task's eventHandler is called on a worker thread as
 //     eventHandler(event, task, value, 0, task)
@@ -23,8 +27,9 @@
 //
 // The handler's answer is ignored for the other events.
 //
-// A file gets its final name only when every byte has arrived: until then the bytes
-// go to a temporary file beside it, which is deleted when the task fails or is stopped.
+// A file gets its final name only when every byte has arrived and the task's checkFile
+// accepts it: until then the bytes go to a temporary file beside it, which is deleted
+// when the task fails, is stopped or the check refuses it.
 // A task stopped by Stop() or by the destructor raises no further event.
 //
 // Values handed to events and returned by the queries are 32-bit: sizes beyond 2 GB
@@ -32,6 +37,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,7 +53,7 @@ constexpr int32_t kEventFileExists = 18;
 // The settings of one download.
 struct DownloadTask {
   int32_t kind = 1;                  // kDownloadToFile is the only kind carried out
-  std::string url;                   // "http://host[:port]/path"
+  std::string url;                   // "http://host[:port]/path" or "https://..."
   std::string savePath;              // full path of the file to write
   int32_t connections = 1;           // parallel Range requests, 1..16
   int32_t connectTimeoutMs = 20000;
@@ -56,6 +62,10 @@ struct DownloadTask {
   int32_t stopWaitMs = 1000;         // longest wait for the connections when stopped
   int32_t bufferBytes = 20480;       // most bytes read from a connection at a time
   DownloadEventHandler eventHandler = nullptr;
+  // Called on a worker thread with the path of the complete temporary file (closed)
+  // before it takes its final name. False: the file is deleted and the task ends as
+  // failed, with savePath never written. None: every complete file is taken.
+  std::function<bool(const std::string& tempPath)> checkFile;
 };
 
 class Downloader {
@@ -67,8 +77,8 @@ class Downloader {
   Downloader& operator=(const Downloader&) = delete;
 
   // False, and no event ever follows, when the task is refused: another task still
-  // runs, the kind is not kDownloadToFile, the address is not a plain-HTTP address
-  // with a host, or savePath is empty.
+  // runs, the kind is not kDownloadToFile, the address is not an http:// or
+  // https:// address with a host, or savePath is empty.
   bool Start(const DownloadTask& task);
   // Ends the running task without event 4. Waits at most the task's stopWaitMs for its
   // connections; a connection still blocked after that ends on its own time-out.

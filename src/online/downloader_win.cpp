@@ -143,6 +143,15 @@ struct Downloader::Task {
 
   UniqueHandle coordinator;
   DWORD coordinatorId = 0;
+  std::atomic<DWORD> runnerId{0};
+  // Tick of the last sign of life of any transfer: an answer's headers or body bytes.
+  std::atomic<DWORD> lastActivity{GetTickCount()};
+  // Whether the task is past its last network call (finishing) or was given up while
+  // still in one (abandoned); whichever comes first holds. tempPath is written under it.
+  std::mutex outcome;
+  bool finishing = false;
+  bool abandoned = false;
+  bool runnerComplete = false;
   std::optional<UniqueInternet> session;
   UniqueHandle file;
   std::string tempPath;
@@ -184,7 +193,10 @@ struct Downloader::Task {
     return settings.eventHandler(event, &settings, Saturated(value), 0, &settings);
   }
 
+  void Touch() { lastActivity = GetTickCount(); }
+
   void Count(DWORD got) {
+    Touch();
     done += got;
     sinceTake += got;
     totals->sinceTake += got;
@@ -213,8 +225,11 @@ class Transfer {
     if (!connection_) return;
     SetWaits(connection_, task.settings);
     const char* acceptTypes[] = {"*/*", nullptr};
-    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                        INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+    // Over https the server's certificate is checked by the system and any error fails
+    // the request: no SECURITY_FLAG_IGNORE_* is ever set.
+    DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                  INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+    if (task.url.secure) flags |= INTERNET_FLAG_SECURE;
     HINTERNET request =
         HttpOpenRequestA(connection_, "GET", task.url.object.c_str(), nullptr, nullptr, acceptTypes, flags, 0);
     if (!request) return;
@@ -225,9 +240,10 @@ class Transfer {
     request_ = request;
     SetWaits(request_, task.settings);
     const std::string headers = range.empty() ? std::string() : "Range: " + range + "\r\n";
-    if (!HttpSendRequestA(request_, headers.empty() ? nullptr : headers.c_str(), static_cast<DWORD>(headers.size()),
-                          nullptr, 0))
-      return;
+    const BOOL sent = HttpSendRequestA(request_, headers.empty() ? nullptr : headers.c_str(),
+                                       static_cast<DWORD>(headers.size()), nullptr, 0);
+    task.Touch();
+    if (!sent) return;
     DWORD status = 0;
     DWORD size = sizeof(status);
     if (HttpQueryInfoA(request_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
@@ -388,9 +404,14 @@ void SplitIntoParts(Task& task, int64_t total) {
 bool PrepareFile(Task& task, int64_t total) {
   char temp[MAX_PATH] = {};
   if (!GetTempFileNameA(FolderOf(task.settings.savePath).c_str(), "rdl", 0, temp)) return false;
-  task.tempPath = temp;
-  task.file.Attach(CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                               nullptr));
+  {
+    std::lock_guard<std::mutex> hold(task.outcome);
+    task.tempPath = temp;
+  }
+  // Deleting is shared so that a task given up while a connection still holds the file
+  // can delete it all the same: it goes when the last handle closes.
+  task.file.Attach(CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!task.file) return false;
   if (total > 0) {
     // Reserving the whole size at once finds a full disk before the download, not after.
@@ -432,8 +453,7 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
       replace = true;
     }
   }
-  // A direct connection: a proxy configured on the machine must not see the update.
-  task.session.emplace(InternetOpenA(kHttpUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  task.session.emplace(InternetOpenA(kHttpUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!*task.session) return false;
   SetWaits(task.session->Get(), task.settings);
 
@@ -464,15 +484,70 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
   bool complete = !task.Cancelled();
   for (int i = 0; i < task.partCount; ++i) complete = complete && task.parts[i].complete;
   task.file.Close();
+  {
+    std::lock_guard<std::mutex> hold(task.outcome);
+    if (task.abandoned) return false;
+    task.finishing = true;
+  }
+  if (complete && task.settings.checkFile && !task.settings.checkFile(task.tempPath)) return false;
   return complete && MoveToFinalName(task, replace);
 }
 
-unsigned __stdcall TaskThread(void* arg) {
+unsigned __stdcall RunnerThread(void* arg) {
   std::unique_ptr<std::shared_ptr<Task>> held(static_cast<std::shared_ptr<Task>*>(arg));
   Task& task = **held;
   const bool complete = RunTask(*held);
   task.file.Close();
-  if (!complete && !task.tempPath.empty()) DeleteFileA(task.tempPath.c_str());
+  task.runnerComplete = complete;
+  return 0;
+}
+
+// The longest silence of every transfer after which the task is given up: WinInet's own
+// time-outs end a silent plain connection well before it, but not a TLS handshake that
+// stalls, and such a connection cannot be closed from another thread. 0: never.
+DWORD StallLimitMs(const DownloadTask& t) {
+  int64_t sum = 0;
+  for (int32_t ms : {t.connectTimeoutMs, t.sendTimeoutMs, t.receiveTimeoutMs}) sum += std::max(ms, 0);
+  return static_cast<DWORD>(std::min<int64_t>(sum, std::numeric_limits<DWORD>::max() - 1));
+}
+
+// The task's coordinator: runs the task on a runner thread and watches it. A task whose
+// transfers all stay silent past the stall limit is given up and ends as failed, its
+// runner left behind with a reference of its own.
+unsigned __stdcall TaskThread(void* arg) {
+  std::unique_ptr<std::shared_ptr<Task>> held(static_cast<std::shared_ptr<Task>*>(arg));
+  Task& task = **held;
+  auto* runnerArg = new std::shared_ptr<Task>(*held);
+  unsigned runnerId = 0;
+  UniqueHandle runner(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunnerThread, runnerArg, 0, &runnerId)));
+  task.runnerId = runnerId;
+  bool complete = false;
+  bool runnerEnded = false;
+  if (!runner) {
+    delete runnerArg;
+  } else {
+    const DWORD limit = StallLimitMs(task.settings);
+    for (;;) {
+      if (WaitForSingleObject(runner.Get(), 250) == WAIT_OBJECT_0) {
+        runnerEnded = true;
+        break;
+      }
+      if (limit == 0 || GetTickCount() - task.lastActivity.load() <= limit) continue;
+      std::unique_lock<std::mutex> hold(task.outcome);
+      if (task.finishing) continue;  // no more network: it ends by itself
+      task.abandoned = true;
+      task.failed = true;
+      break;
+    }
+    if (runnerEnded) complete = task.runnerComplete;
+  }
+  std::string tempPath;
+  {
+    std::lock_guard<std::mutex> hold(task.outcome);
+    tempPath = task.tempPath;
+  }
+  if (!runnerEnded) task.CloseAll();
+  if (!complete && !tempPath.empty()) DeleteFileA(tempPath.c_str());
   task.ended = true;
   if (!task.stopping) task.Raise(kEventEnded, task.done);
   return 0;
@@ -516,8 +591,8 @@ void Downloader::Stop() {
   if (!task) return;
   task->stopping = true;
   task->CloseAll();
-  // The task's own thread may stop it from an event handler: it cannot wait for itself.
-  if (GetCurrentThreadId() != task->coordinatorId) {
+  // The task's own threads may stop it from an event handler: they cannot wait for themselves.
+  if (GetCurrentThreadId() != task->coordinatorId && GetCurrentThreadId() != task->runnerId) {
     const int32_t wait = task->settings.stopWaitMs;
     WaitForSingleObject(task->coordinator.Get(), wait > 0 ? static_cast<DWORD>(wait) : 0);
   }

@@ -1,6 +1,8 @@
 #include "online/lyric_search.h"
 
+#include "text/file_name.h"
 #include "text/gbk_text.h"
+#include "text/http_url.h"
 #include "text/regex.h"
 
 namespace {
@@ -30,36 +32,10 @@ LyricHit ReadHit(const std::string& item) {
   return hit;
 }
 
-bool IsForbiddenInFileName(unsigned char b) {
-  return b < 0x20 || b == '<' || b == '>' || b == ':' || b == '"' || b == '/' || b == '\\' || b == '|' ||
-         b == '?' || b == '*';
-}
-
-// A GBK pair only when the second byte can follow a lead byte; anything else is taken
-// byte by byte, so that no ASCII separator hides behind a stray lead byte.
-bool IsGbkPair(std::string_view s, size_t i) {
-  if (i + 1 >= s.size()) return false;
-  const auto lead = static_cast<unsigned char>(s[i]);
-  const auto trail = static_cast<unsigned char>(s[i + 1]);
-  return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F;
-}
-
-// Windows opens a device for these base names whatever extension follows.
-bool NamesDevice(std::string_view name) {
-  std::string base(name.substr(0, name.find('.')));
-  while (!base.empty() && base.back() == ' ') base.pop_back();
-  base = gbk::ToUpperAscii(base);
-  static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
-  for (const char* device : kDevices)
-    if (base == device) return true;
-  return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-         base[3] >= '0' && base[3] <= '9';
-}
-
 }  // namespace
 
 std::string SearchUrl(std::string_view host, std::string_view escapedKeyword) {
-  return "http://" + std::string(host) + "/?keyword=" + std::string(escapedKeyword) + "&field=all";
+  return WithScheme(host) + "/?keyword=" + std::string(escapedKeyword) + "&field=all";
 }
 
 std::string EscapeKeywordBytes(std::string_view utf8) {
@@ -97,20 +73,4 @@ std::vector<PreviewRow> SplitPreviewRows(std::string_view lyric) {
   return rows;
 }
 
-std::string LyricFileName(std::string_view song) {
-  std::string name;
-  name.reserve(song.size() + 5);
-  for (size_t i = 0; i < song.size();) {
-    if (IsGbkPair(song, i)) {
-      name.append(song.substr(i, 2));
-      i += 2;
-      continue;
-    }
-    const auto b = static_cast<unsigned char>(song[i]);
-    name += IsForbiddenInFileName(b) || b == 0xFF || (b >= 0x81 && b <= 0xFE) ? '_' : song[i];
-    ++i;
-  }
-  if (name.find_first_not_of(". ") == std::string::npos) return {};
-  if (NamesDevice(name)) name.insert(0, "_");
-  return name + ".lrc";
-}
+std::string LyricFileName(std::string_view song) { return file_name::SafeFileName(song, ".lrc"); }

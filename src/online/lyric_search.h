@@ -10,7 +10,8 @@
 // The site's page for a title it does not know carries this text.
 constexpr const char kNoResultMarker[] = "没有找到相关";
 
-// "http://" host "/?keyword=" keyword "&field=all"; the keyword is already escaped.
+// "http://" host "/?keyword=" keyword "&field=all" (a host given as "https://host" keeps
+// its scheme); the keyword is already escaped.
 std::string SearchUrl(std::string_view host, std::string_view escapedKeyword);
 
 // Each byte of a UTF-8 keyword as the query takes it: the letters, digits and "*,-./@_"
@@ -42,8 +43,7 @@ struct PreviewRow {
 std::vector<PreviewRow> SplitPreviewRows(std::string_view lyric);
 
 // The name a lyric titled song is saved under in the program's folder ("song.lrc"), or
-// empty when the title gives no name that can be saved. The title comes from a web page,
-// so the name is made harmless: characters Windows forbids in file names and both path
-// separators become "_", a title that names a device (CON, NUL, COM1, ...) gets a
-// leading "_", and a title of nothing but dots and spaces is refused.
+// empty when the title gives no name that can be saved: the title comes from a web page,
+// so it goes through the file-name rule of text/file_name.h (forbidden bytes become "_",
+// a device name gets a leading "_", a long title is shortened before ".lrc").
 std::string LyricFileName(std::string_view song);

@@ -2,15 +2,19 @@
 // online/update_check.h), the update window's handlers, the download's events, the
 // restart into the new program and the progress display.
 //
-// Threads: everything runs on the GUI thread except OnDownloadEvent and
-// RestartIntoNewProgram, which the downloader calls on its own worker thread.
+// Threads: the start-up check reads the page on a thread of its own and hands what it
+// read (update_page::UpdateCheck) to the GUI thread, which applies it. OnDownloadEvent,
+// RestartIntoNewProgram and RestartAfterFailedUpdate run on the downloader's worker
+// thread. Everything else runs on the GUI thread.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "online/downloader.h"
+#include "online/update_page.h"
 
 // The section of the page read by the start-up check, and its two switches.
 extern std::string updatePageText;
@@ -20,23 +24,43 @@ extern std::string promptUpdateValue;
 extern std::string updateWindowPageText;
 extern std::string downloadAddress;
 extern std::string programName;
+// The signed manifest of that section when it may be trusted (validly signed with the
+// built-in key, a newer version, a plain name); without it nothing is downloaded.
+extern std::optional<update_manifest::Manifest> updateManifest;
+// The running program's version, from the build.
+update_manifest::Version RunningVersion();
 // The file's size as the downloader announced it; 0 until then. Written by a worker
 // thread and read by the display's tick, hence atomic: the 8 bytes arrive whole.
 extern std::atomic<double> downloadTotalBytes;
 extern Downloader updateDownloader;
 extern DownloadTask updateTask;
 
-// Fetches the page again and reads the download's address and the program's name.
+// True from the start of the check (CheckForUpdate) until its page has reached the GUI
+// thread.
+bool UpdateCheckPending();
+// What the GUI thread does with the page the check read: keeps its values in the
+// globals above and carries out the plan (the update window at once, the question).
+void ApplyUpdateCheck(const update_page::UpdateCheck& check);
+
+// Fetches the page again and reads the download's address, the program's name and the
+// trusted manifest.
 void ReadUpdateTarget();
-// The event handler of the update's download task; always answers 0.
+// The event handler of the update's download task; always answers 0. Event 4 with the
+// whole file under its final name (which the downloader gives it only once its size and
+// SHA-256 equal the manifest's) goes to RestartIntoNewProgram, any other end to
+// RestartAfterFailedUpdate.
 int32_t OnDownloadEvent(int32_t event, DownloadTask* task, int32_t value, int32_t reserved, DownloadTask* reservedTask);
-// Starts the new program from the program's folder once it is there, then ends the
-// process with exit code 0. Does not return.
-void RestartIntoNewProgram();
+// Starts the new program, the file the download checked and saved in the program's
+// folder, then ends the process with exit code 0. When there is nothing to start, or it cannot be started, it goes on as
+// RestartAfterFailedUpdate.
+[[noreturn]] void RestartIntoNewProgram();
+// The update window says that the update failed, for a moment; then this program starts
+// its own file anew, in the same working folder, and the process ends with exit code 0.
+[[noreturn]] void RestartAfterFailedUpdate();
 // One tick of the progress display, reading the given downloader's counters.
 void ShowDownloadProgress(Downloader& downloader);
 
-// "http://" + host + the page's path. The host is the build setting RAVO_UPDATE_HOST;
-// tests point it at a stand-in host of their own.
+// "http://" + host + the page's path ("https://" when the host is given with it). The
+// host is the build setting RAVO_UPDATE_HOST; tests point it at a stand-in host.
 std::string UpdatePageAddress();
 void SetUpdateHost(std::string hostAndPort);

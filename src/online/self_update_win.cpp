@@ -2,8 +2,11 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <process.h>
 
 #include <algorithm>
+#include <limits>
+#include <memory>
 
 #include "app/handlers.h"
 #include "app/win_owners.h"
@@ -13,8 +16,10 @@
 #include "online/progress_text.h"
 #include "online/update_check.h"
 #include "online/update_page.h"
+#include "online/update_signature.h"
+#include "text/file_name.h"
 #include "text/http_get.h"
-#include "text/timed_wait.h"
+#include "text/http_url.h"
 
 std::string updatePageText;
 std::string forceUpdateValue;
@@ -22,30 +27,59 @@ std::string promptUpdateValue;
 std::string updateWindowPageText;
 std::string downloadAddress;
 std::string programName;
+std::optional<update_manifest::Manifest> updateManifest;
 std::atomic<double> downloadTotalBytes{0};
 Downloader updateDownloader;
 DownloadTask updateTask;
 
 namespace {
 
-constexpr int kRestartChecks = 99;
-constexpr int kRestartCheckPauseMs = 500;
 constexpr DWORD kInputIdleWaitMs = 1000;
+// How long the update window says that the update failed before the tool comes back.
+constexpr DWORD kFailureShownMs = 3000;
+const char kUpdateFailedText[] = "更新失败,请稍后再试或到官网下载新版本";
 
 std::string g_updateHost = RAVO_UPDATE_HOST;
 ElapsedClock g_elapsed;
 
-// The progress timer belongs to the GUI thread; the download's end, on a worker
-// thread, asks this message-only window of the GUI thread to stop it.
+// Worker threads reach the GUI thread through this message-only window of its own: the
+// page read at start-up arrives there, and the download's end asks it to stop the
+// progress timer or to show the failure.
 constexpr UINT WM_STOP_PROGRESS_TIMER = WM_APP + 20;
+constexpr UINT WM_UPDATE_PAGE_READ = WM_APP + 21;  // wParam: the check's number; lParam: UpdateCheck*
+constexpr UINT WM_SHOW_UPDATE_FAILED = WM_APP + 22;
 std::atomic<HWND> g_courier{nullptr};
 
+// The number of the latest check started; a page read for an older one is dropped.
+std::atomic<unsigned> g_checkNumber{0};
+std::atomic<bool> g_checkPending{false};
+
+// The file the download checked and saved; what RestartIntoNewProgram starts.
+std::string g_checkedProgram;
+
+void OnUpdatePageRead(unsigned number, std::unique_ptr<update_page::UpdateCheck> check) {
+  if (number != g_checkNumber) return;
+  g_checkPending = false;
+  // A main window closed in the meantime was the user's answer: nothing follows.
+  if (ui::WindowExists(WindowKind::Main)) ApplyUpdateCheck(*check);
+}
+
 LRESULT CALLBACK CourierProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (msg == WM_STOP_PROGRESS_TIMER) {
-    U(UpdateCtl::时钟).SetTimerPeriod(0);
-    return 0;
+  switch (msg) {
+    case WM_STOP_PROGRESS_TIMER:
+      U(UpdateCtl::时钟).SetTimerPeriod(0);
+      return 0;
+    case WM_UPDATE_PAGE_READ:
+      OnUpdatePageRead(static_cast<unsigned>(wp),
+                       std::unique_ptr<update_page::UpdateCheck>(reinterpret_cast<update_page::UpdateCheck*>(lp)));
+      return 0;
+    case WM_SHOW_UPDATE_FAILED:
+      U(UpdateCtl::时钟).SetTimerPeriod(0);
+      U(UpdateCtl::下载进度).SetText(kUpdateFailedText);
+      return 0;
+    default:
+      return DefWindowProcA(hwnd, msg, wp, lp);
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 void EnsureCourier() {
@@ -64,10 +98,31 @@ void OpenUpdateWindow() {
   ui::LoadWindow(WindowKind::Update, options);
 }
 
-std::string CurrentDirectory() {
-  char dir[MAX_PATH] = {};
-  const DWORD n = GetCurrentDirectoryA(MAX_PATH, dir);
-  return n > 0 && n < MAX_PATH ? std::string(dir, n) : std::string();
+struct PageFetch {
+  unsigned number;
+  std::string address;
+};
+
+// Runs on a thread of its own, which nobody waits for: a user who closes the tool while
+// the host keeps silent or the name server never answers ends the process at once.
+unsigned __stdcall FetchUpdatePage(void* arg) {
+  std::unique_ptr<PageFetch> fetch(static_cast<PageFetch*>(arg));
+  auto check = std::make_unique<update_page::UpdateCheck>(update_page::ReadUpdateCheck(
+      HttpGetBytes(fetch->address), update_signature::VerifyWithBuiltInKey, RunningVersion()));
+  HWND courier = g_courier.load();
+  if (courier && PostMessageA(courier, WM_UPDATE_PAGE_READ, fetch->number, reinterpret_cast<LPARAM>(check.get())))
+    check.release();
+  return 0;
+}
+
+std::string ProgramFile() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) return path.substr(0, n);
+    path.resize(path.size() * 2);
+  }
 }
 
 bool FileExists(const std::string& path) {
@@ -76,35 +131,65 @@ bool FileExists(const std::string& path) {
   return find.Valid();
 }
 
-// The path is the whole command line, unquoted, as the new program expects to be
-// started; it does not wait for the program's end.
-void StartProgram(const std::string& path) {
-  std::string commandLine = path;
+// Starts the program file at path with the given command line; does not wait for the
+// program's end. The file is named as the application, so that a path with spaces
+// cannot start another program whose name is the path's first words.
+bool StartProgram(const std::string& path, std::string commandLine) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-    return;
+  if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &started))
+    return false;
   UniqueHandle process(started.hProcess);
   UniqueHandle thread(started.hThread);
   WaitForInputIdle(process.Get(), kInputIdleWaitMs);
+  return true;
+}
+
+// The downloader raises event 4 once the task's file is closed; the file carries its
+// final name (task->savePath) only when every byte has arrived. Sizes beyond 2 GB reach
+// the event as INT32_MAX.
+bool ArrivedWhole(const DownloadTask* task, int32_t doneBytes) {
+  if (!task || !FileExists(task->savePath)) return false;
+  const double announced = std::min<double>(downloadTotalBytes, std::numeric_limits<int32_t>::max());
+  return announced <= 0 || doneBytes >= announced;
 }
 
 }  // namespace
 
-std::string UpdatePageAddress() { return "http://" + g_updateHost + update_page::kPath; }
+update_manifest::Version RunningVersion() {
+  return {RAVO_VERSION_MAJOR, RAVO_VERSION_MINOR, RAVO_BUILD_NUMBER};
+}
+
+std::string UpdatePageAddress() { return WithScheme(g_updateHost) + update_page::kPath; }
 
 void SetUpdateHost(std::string hostAndPort) { g_updateHost = std::move(hostAndPort); }
 
 void CheckForUpdate() {
-  ui::ProcessPendingMessages();
-  updatePageText = update_page::SectionOf(HttpGetBytes(UpdatePageAddress()));
-  forceUpdateValue = update_page::ValueOf(updatePageText, update_page::kForceKey);
-  promptUpdateValue = update_page::ValueOf(updatePageText, update_page::kPromptKey);
-  // The plan also vets the program name the update window will use.
-  const update_page::UpdatePlan plan = update_page::PlanUpdate(updatePageText);
+  EnsureCourier();
+  auto* fetch = new PageFetch{++g_checkNumber, UpdatePageAddress()};
+  g_checkPending = true;
+  const uintptr_t thread = _beginthreadex(nullptr, 0, FetchUpdatePage, fetch, 0, nullptr);
+  if (!thread) {
+    delete fetch;
+    g_checkPending = false;
+    return;
+  }
+  CloseHandle(reinterpret_cast<HANDLE>(thread));
+}
+
+bool UpdateCheckPending() { return g_checkPending; }
+
+void ApplyUpdateCheck(const update_page::UpdateCheck& check) {
+  updatePageText = check.section;
+  forceUpdateValue = check.forceValue;
+  promptUpdateValue = check.promptValue;
+  // The plan is "nothing" unless the page's manifest is validly signed, newer than this
+  // build and names a plain file.
+  const update_page::UpdatePlan plan = check.plan;
   if (plan.openAtOnce) OpenUpdateWindow();
   if (!plan.askAfterwards) return;
   // An update window closed by hand was the last window, and its end asked the message
@@ -128,6 +213,9 @@ void ReadUpdateTarget() {
   updateWindowPageText = update_page::SectionOf(HttpGetBytes(UpdatePageAddress()));
   downloadAddress = update_page::ValueOf(updateWindowPageText, update_page::kAddressKey);
   programName = update_page::ValueOf(updateWindowPageText, update_page::kProgramNameKey);
+  // The page is read anew, so its manifest is checked anew.
+  updateManifest = update_manifest::TrustedManifest(updateWindowPageText, update_signature::VerifyWithBuiltInKey,
+                                                    RunningVersion());
 }
 
 void StartUpdateDownload() {
@@ -140,28 +228,41 @@ void StartUpdateDownload() {
   updateTask.url = TrimBlanks(downloadAddress);
   updateTask.stopWaitMs = 1000;
   updateTask.connections = 5;
-  updateTask.savePath = CurrentDirectory() + "\\" + programName;
+  // Saved where it is looked for and started from, whatever the working folder.
+  updateTask.savePath = ui::ProgramFolder() + "\\" + programName;
   updateTask.connectTimeoutMs = 5000;
   updateTask.sendTimeoutMs = 5000;
   updateTask.receiveTimeoutMs = 10000;
   updateTask.bufferBytes = 10240;
   updateTask.eventHandler = OnDownloadEvent;
-  // The page may have changed since the start-up check vetted the name: a name that
-  // would write or start a file outside the folder is not fetched at all.
-  if (update_page::IsPlainFileName(programName)) updateDownloader.Start(updateTask);
+  // The page may have changed since the start-up check: without a trusted manifest
+  // (which also vets the name) nothing is fetched at all. With one, the downloaded file
+  // takes its name only when its size and SHA-256 are the manifest's; otherwise it is
+  // deleted and the task ends as failed.
+  if (updateManifest) {
+    const update_manifest::Manifest manifest = *updateManifest;
+    updateTask.checkFile = [manifest](const std::string& tempPath) {
+      return update_signature::FileMatchesManifest(tempPath, manifest);
+    };
+    updateDownloader.Start(updateTask);
+  }
 
   EnsureCourier();
   U(UpdateCtl::时钟).SetTimerPeriod(1000);
 }
 
-int32_t OnDownloadEvent(int32_t event, DownloadTask*, int32_t value, int32_t, DownloadTask*) {
+int32_t OnDownloadEvent(int32_t event, DownloadTask* task, int32_t value, int32_t, DownloadTask*) {
   switch (event) {
     case kEventTotalSize:
       downloadTotalBytes = static_cast<double>(value);
       break;
     case kEventEnded:
-      RestartIntoNewProgram();
-      break;
+      // Neither returns: the process ends on this thread.
+      if (ArrivedWhole(task, value)) {
+        g_checkedProgram = task->savePath;
+        RestartIntoNewProgram();
+      }
+      RestartAfterFailedUpdate();
     default:
       break;  // kEventFileExists: 0 lets the downloader pick a new name
   }
@@ -170,17 +271,25 @@ int32_t OnDownloadEvent(int32_t event, DownloadTask*, int32_t value, int32_t, Do
 
 void RestartIntoNewProgram() {
   if (HWND courier = g_courier.load()) PostMessageA(courier, WM_STOP_PROGRESS_TIMER, 0, 0);
-  const bool namePlain = update_page::IsPlainFileName(programName);
-  for (int check = 1; check <= kRestartChecks; ++check) {
-    const std::string path = ui::ProgramFolder() + "\\" + programName;
-    if (namePlain && FileExists(path)) {
-      StartProgram(path);
-      break;
-    }
-    TimedWait(kRestartCheckPauseMs);
-  }
+  // The new file was checked and saved in this folder, under programName or, where a
+  // file of that name stood already, under a name of the downloader's own: that checked
+  // file is started, never an older one that merely carries the name.
+  const std::string& path = g_checkedProgram;
+  const std::string folder = ui::ProgramFolder() + "\\";
+  const bool inFolder = path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+                        file_name::IsPlainFileName(std::string_view(path).substr(folder.size()));
+  if (!inFolder || !FileExists(path) || !StartProgram(path, path)) RestartAfterFailedUpdate();
   // The task has ended, its file is closed and nothing else holds work in progress:
   // the process can end from this thread at once.
+  ExitProcess(0);
+}
+
+void RestartAfterFailedUpdate() {
+  if (HWND courier = g_courier.load()) PostMessageA(courier, WM_SHOW_UPDATE_FAILED, 0, 0);
+  Sleep(kFailureShownMs);
+  // The same program, in the same working folder: the user is back where they were.
+  const std::string self = ProgramFile();
+  if (!self.empty()) StartProgram(self, "\"" + self + "\"");
   ExitProcess(0);
 }
 

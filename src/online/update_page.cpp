@@ -1,7 +1,6 @@
 #include "online/update_page.h"
 
-#include <array>
-
+#include "text/file_name.h"
 #include "text/gbk_text.h"
 
 std::string TextBetween(std::string_view text, std::string_view startMarker, std::string_view endMarker) {
@@ -26,52 +25,21 @@ std::string ValueOf(std::string_view section, std::string_view key) { return Tex
 bool IsYes(std::string_view value) { return value == kYes; }
 
 UpdatePlan PlanUpdate(std::string_view section) {
-  if (!IsPlainFileName(ValueOf(section, kProgramNameKey))) return {};
+  if (!file_name::IsPlainFileName(ValueOf(section, kProgramNameKey))) return {};
   return {IsYes(ValueOf(section, kForceKey)), IsYes(ValueOf(section, kPromptKey))};
 }
 
-namespace {
-
-bool IsForbiddenAscii(unsigned char c) {
-  if (c < 0x20 || c == 0x7F) return true;
-  switch (c) {
-    case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?': case '*':
-      return true;
-    default:
-      return false;
-  }
-}
-
-// Windows opens these devices whatever the extension: "NUL.exe" is the null device,
-// and so is "NUL .exe".
-bool IsDeviceName(std::string_view name) {
-  std::string stem = gbk::ToUpperAscii(name.substr(0, name.find('.')));
-  stem.erase(stem.find_last_not_of(' ') + 1);
-  static constexpr std::array<std::string_view, 4> kDevices = {"CON", "PRN", "AUX", "NUL"};
-  for (std::string_view device : kDevices)
-    if (stem == device) return true;
-  const bool numbered = stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0);
-  return numbered && stem[3] >= '1' && stem[3] <= '9';
-}
-
-}  // namespace
-
-bool IsPlainFileName(std::string_view name) {
-  if (name.empty() || name.size() > 255) return false;
-  for (size_t i = 0; i < name.size();) {
-    const auto c = static_cast<unsigned char>(name[i]);
-    if (gbk::IsLeadByte(c)) {
-      // A lead byte without its trail at the very end is no character at all.
-      if (i + 1 >= name.size()) return false;
-      i += 2;
-      continue;
-    }
-    if (IsForbiddenAscii(c)) return false;
-    ++i;
-  }
-  // Windows drops trailing dots and spaces, so a name of nothing else names the folder.
-  if (name.find_first_not_of(". ") == std::string_view::npos) return false;
-  return !IsDeviceName(name);
+UpdateCheck ReadUpdateCheck(std::string_view body, const update_manifest::SignatureCheck& verify,
+                             const update_manifest::Version& running) {
+  UpdateCheck check;
+  check.section = SectionOf(body);
+  check.forceValue = ValueOf(check.section, kForceKey);
+  check.promptValue = ValueOf(check.section, kPromptKey);
+  check.manifest = update_manifest::TrustedManifest(check.section, verify, running);
+  // A page whose manifest is not validly signed, names no newer version or no plain
+  // name is no update at all.
+  if (check.manifest) check.plan = PlanUpdate(check.section);
+  return check;
 }
 
 }  // namespace update_page

@@ -1,10 +1,12 @@
 // Reading the update page: the section between its markers, the values of its keys,
-// what the start-up check does with them, and whether the page's program name may be
-// used as a file name at all. No windows here, so that all of it runs natively.
+// and what the start-up check does with them. No windows here, so that all of it runs natively.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "online/update_manifest.h"
 
 // The bytes after the first startMarker up to the first endMarker after it. Empty when
 // either marker is missing or nothing stands between them. Searches step over two-byte
@@ -32,18 +34,25 @@ bool IsYes(std::string_view value);
 
 // What the start-up check does with a page: open the update window at once (forced),
 // and, independently, ask afterwards (offered). Both are off when the page's program
-// name could not safely be saved and started.
+// name could not safely be saved and started (file_name::IsPlainFileName).
 struct UpdatePlan {
   bool openAtOnce = false;
   bool askAfterwards = false;
 };
 UpdatePlan PlanUpdate(std::string_view section);
 
-// True when name is a plain file name that Windows saves in the given folder and nowhere
-// else: not empty, no folder separator, drive or stream colon, none of the characters
-// Windows forbids in names (control characters and <>:"/\|?*), not "." or "..", not a
-// device name (CON, NUL, COM1, ...), at most 255 bytes. Two-byte characters are stepped
-// over, so a trail byte of 0x5C or 0x7C is part of its character, not a separator.
-bool IsPlainFileName(std::string_view name);
+// Everything the start-up check takes from one fetched body, read off the GUI thread
+// and handed to it whole: the section, its two switches as written, the signed manifest
+// when it may be trusted (update_manifest::TrustedManifest), and the plan the GUI thread
+// carries out, which is "nothing" without a trusted manifest.
+struct UpdateCheck {
+  std::string section;
+  std::string forceValue;
+  std::string promptValue;
+  std::optional<update_manifest::Manifest> manifest;
+  UpdatePlan plan;
+};
+UpdateCheck ReadUpdateCheck(std::string_view body, const update_manifest::SignatureCheck& verify,
+                            const update_manifest::Version& running);
 
 }  // namespace update_page

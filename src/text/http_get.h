@@ -1,9 +1,19 @@
-// The one HTTP fetch of the tool: a synchronous GET that blocks the calling thread.
+// The one HTTP fetch of the tool: a GET that the calling thread waits for.
 //
 // Every request is HTTP/1.0 with the user agent kHttpUserAgent and "Accept: */*", goes
-// straight to the host (no proxy), and is answered by the server itself (no cache).
-// Connecting, sending and each wait for data are bounded by the time-outs below, so an
-// unreachable or silent host costs at most a few seconds of a frozen window.
+// through the system's configured connection, and is answered by the server itself (no
+// cache). "https://" addresses go over TLS with the server's certificate checked by the
+// system: any certificate error is a failed fetch. Connecting, sending and each wait for
+// data are bounded by the time-outs below; on top of them the whole fetch has a deadline
+// that holds even where WinInet ignores its time-outs (a TLS handshake that never ends):
+// the request runs on a worker thread of its own, and the caller stops waiting at the
+// deadline and counts the fetch as failed. An abandoned request finishes, or stays stuck,
+// on its worker thread without holding anything of the caller's; it never delays the end
+// of the process.
+//
+// While it waits, the calling thread dispatches its messages, so the tool's windows keep
+// answering. A quit request met on the way ends the wait at once (the fetch counts as
+// failed) and stays in the queue for the message loop.
 #pragma once
 
 #include <string>
@@ -13,6 +23,7 @@ constexpr const char kHttpUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Wind
 constexpr unsigned kHttpConnectTimeoutMs = 5000;
 constexpr unsigned kHttpSendTimeoutMs = 5000;
 constexpr unsigned kHttpReceiveTimeoutMs = 5000;
+constexpr unsigned kHttpDeadlineMs = 10000;
 
 struct HttpResult {
   unsigned status = 0;    // 0: no answer arrived
@@ -20,9 +31,10 @@ struct HttpResult {
   bool complete = false;  // the body ended normally and, when announced, at its full length
 };
 
-// url: "http://host[:port]/path?query" (see ParseHttpUrl). Any other address, and any
-// failure before the answer arrives, gives status 0 and an empty body.
-HttpResult HttpGet(std::string_view url);
+// url: "http://host[:port]/path?query" or "https://..." (see ParseHttpUrl). Any other
+// address, any failure before the answer arrives, and a fetch still running at the
+// deadline give status 0 and an empty body.
+HttpResult HttpGet(std::string_view url, unsigned deadlineMs = kHttpDeadlineMs);
 
 // The body of HttpGet: empty on failure, the part received when the transfer breaks.
 std::string HttpGetBytes(std::string_view url);

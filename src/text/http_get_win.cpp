@@ -1,5 +1,8 @@
 #include "text/http_get.h"
 
+#include <process.h>
+
+#include <memory>
 #include <optional>
 
 #include "app/win_owners.h"
@@ -7,9 +10,9 @@
 
 namespace {
 
-// Without these limits a host that accepts and never answers holds the GUI thread for
-// as long as WinInet's defaults allow; set on every handle because which handle a
-// WinInet honours them from differs between versions.
+// Without these limits a host that accepts and never answers holds the worker for as
+// long as WinInet's defaults allow; set on every handle because which handle a WinInet
+// honours them from differs between versions.
 void LimitWaits(HINTERNET h) {
   DWORD connect = kHttpConnectTimeoutMs;
   DWORD send = kHttpSendTimeoutMs;
@@ -26,29 +29,25 @@ std::optional<DWORD> NumberHeader(HINTERNET request, DWORD query) {
   return value;
 }
 
-}  // namespace
-
-HttpResult HttpGet(std::string_view url) {
+// The fetch itself, blocking the thread it runs on.
+HttpResult Fetch(const HttpUrl& target) {
   HttpResult result;
-  const std::optional<HttpUrl> target = ParseHttpUrl(url);
-  if (!target) return result;
-
-  // A direct connection: a proxy configured on the machine (or, under Wine, in the
-  // environment) would otherwise receive requests meant for the lyrics site.
-  UniqueInternet session(InternetOpenA(kHttpUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  UniqueInternet session(InternetOpenA(kHttpUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return result;
   LimitWaits(session.Get());
-  UniqueInternet connection(InternetConnectA(session.Get(), target->host.c_str(), target->port, nullptr, nullptr,
+  UniqueInternet connection(InternetConnectA(session.Get(), target.host.c_str(), target.port, nullptr, nullptr,
                                              INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return result;
   LimitWaits(connection.Get());
 
   // InternetOpenUrlA would be shorter, but it ignores the time-outs under Wine and sends
-  // the Accept header twice.
+  // the Accept header twice. A certificate the system does not trust, or one for another
+  // name, fails the request: no SECURITY_FLAG_IGNORE_* is ever set.
   const char* acceptTypes[] = {"*/*", nullptr};
-  const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                      INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
-  UniqueInternet request(HttpOpenRequestA(connection.Get(), "GET", target->object.c_str(), "HTTP/1.0", nullptr,
+  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
+                INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+  if (target.secure) flags |= INTERNET_FLAG_SECURE;
+  UniqueInternet request(HttpOpenRequestA(connection.Get(), "GET", target.object.c_str(), "HTTP/1.0", nullptr,
                                           acceptTypes, flags, 0));
   if (!request) return result;
   LimitWaits(request.Get());
@@ -67,6 +66,63 @@ HttpResult HttpGet(std::string_view url) {
     result.body.append(buffer, got);
   }
   return result;
+}
+
+// What the caller and the worker share; the worker's reference keeps it alive after an
+// abandoning caller has gone.
+struct Job {
+  HttpUrl target;
+  HttpResult result;
+  UniqueHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+};
+
+unsigned __stdcall FetchThread(void* arg) {
+  std::unique_ptr<std::shared_ptr<Job>> job(static_cast<std::shared_ptr<Job>*>(arg));
+  (*job)->result = Fetch((*job)->target);
+  SetEvent((*job)->done.Get());
+  return 0;
+}
+
+// Waits for done until the deadline, dispatching the calling thread's messages. False
+// at the deadline and when a quit request comes (which is put back).
+bool WaitDispatching(HANDLE done, unsigned deadlineMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD passed = GetTickCount() - start;
+    if (passed >= deadlineMs) return WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
+    // Messages already in the queue wake the wait too, not only new ones.
+    const DWORD r = MsgWaitForMultipleObjectsEx(1, &done, deadlineMs - passed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (r == WAIT_OBJECT_0) return true;
+    if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(msg.wParam));
+        return false;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+}
+
+}  // namespace
+
+HttpResult HttpGet(std::string_view url, unsigned deadlineMs) {
+  const std::optional<HttpUrl> target = ParseHttpUrl(url);
+  if (!target) return {};
+  auto job = std::make_shared<Job>();
+  job->target = *target;
+  if (!job->done) return {};
+  auto* arg = new std::shared_ptr<Job>(job);
+  const uintptr_t thread = _beginthreadex(nullptr, 0, FetchThread, arg, 0, nullptr);
+  if (!thread) {
+    delete arg;
+    return {};
+  }
+  CloseHandle(reinterpret_cast<HANDLE>(thread));
+  if (!WaitDispatching(job->done.Get(), deadlineMs)) return {};
+  return std::move(job->result);
 }
 
 std::string HttpGetBytes(std::string_view url) { return HttpGet(url).body; }

@@ -7,27 +7,39 @@ bool IsHostByte(char c) {
          c == '_';
 }
 
+bool StartsWithScheme(std::string_view url, std::string_view scheme) {
+  if (url.size() < scheme.size()) return false;
+  for (size_t i = 0; i < scheme.size(); ++i) {
+    char c = url[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != scheme[i]) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::optional<HttpUrl> ParseHttpUrl(std::string_view url) {
-  constexpr std::string_view kScheme = "http://";
-  if (url.size() < kScheme.size()) return std::nullopt;
-  for (size_t i = 0; i < kScheme.size(); ++i) {
-    char c = url[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != kScheme[i]) return std::nullopt;
+  HttpUrl out;
+  std::string_view rest;
+  if (StartsWithScheme(url, "http://")) {
+    rest = url.substr(7);
+  } else if (StartsWithScheme(url, "https://")) {
+    rest = url.substr(8);
+    out.secure = true;
+    out.port = 443;
+  } else {
+    return std::nullopt;
   }
   for (const char c : url) {
     const auto b = static_cast<unsigned char>(c);
     if (b < 0x20 || b == 0x7F) return std::nullopt;
   }
 
-  std::string_view rest = url.substr(kScheme.size());
   const size_t authorityEnd = rest.find_first_of("/?#");
   const std::string_view authority = rest.substr(0, authorityEnd);
   std::string_view object = authorityEnd == std::string_view::npos ? std::string_view() : rest.substr(authorityEnd);
 
-  HttpUrl out;
   const size_t colon = authority.find(':');
   const std::string_view host = authority.substr(0, colon);
   if (host.empty()) return std::nullopt;
@@ -50,4 +62,10 @@ std::optional<HttpUrl> ParseHttpUrl(std::string_view url) {
   if (object.empty() || object[0] != '/') out.object = "/";
   out.object += std::string(object);
   return out;
+}
+
+std::string WithScheme(std::string_view hostSetting) {
+  if (StartsWithScheme(hostSetting, "http://") || StartsWithScheme(hostSetting, "https://"))
+    return std::string(hostSetting);
+  return "http://" + std::string(hostSetting);
 }

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # A forced update from start to end, with the real program and the stand-in update host
-# on the build's update host address (127.0.0.1:18611): the main window never shows, the
-# update window counts once a second while the new program arrives slowly over five
-# connections, the new program is started from the program's folder (it writes a
-# marker), and the old process ends with exit code 0.
+# on the build's update host address (127.0.0.1:18611). The program is started from a
+# working folder that is not its own, and the host answers the page slowly: the main
+# window is up first, then the update window replaces it and counts once a second while
+# the new program arrives slowly over five connections into the program's folder; the
+# new program is started from there (it writes a marker), and the old process ends with
+# exit code 0.
 source "$(dirname "$0")/support/lib.sh"
 exe="$(realpath "$1")"
 build="$(realpath "$2")"
@@ -29,7 +31,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/program" "$work/served"
+mkdir -p "$work/program" "$work/served" "$work/elsewhere"
 cp "$exe" "$work/program/RavoSubtitler.exe"
 served="$work/served/RavoSubtitler_v36.exe"
 cp "$build/new_version_standin.exe" "$served"
@@ -37,17 +39,26 @@ size=$(stat -c %s "$served")
 # About four seconds over five connections.
 rate=$((size / 20 + 1))
 
-python3 "$RAVO_ROOT/tools/update_host.py" --port "$port" --force 是 --serve "RavoSubtitler_v36.exe=$served" \
-  --rate "$rate" --ready-file "$work/ready" --log "$work/host.log" --lifetime 120 >"$work/host.out" 2>&1 &
+key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
+[ -f "$key" ] || fail "no signing key of this build at $key"
+python3 "$RAVO_ROOT/tools/update_host.py" --port "$port" --force 是 --serve "RavoSubtitler_v36.exe=$served" --sign-key "$key" \
+  --rate "$rate" --page-delay 3 --ready-file "$work/ready" --log "$work/host.log" --lifetime 120 \
+  >"$work/host.out" 2>&1 &
 host_pid=$!
 for _ in $(seq 1 100); do [ -f "$work/ready" ] && break; sleep 0.1; done
 [ -f "$work/ready" ] || fail "the stand-in update host did not start: $(cat "$work/host.out")"
 
-cd "$work/program"
-wine RavoSubtitler.exe &
+cd "$work/elsewhere"
+wine "$work/program/RavoSubtitler.exe" &
 pid=$!
+wait_for_window "Ravo字幕器v3.5" 30 >/dev/null || fail "no main window while the page was on its way"
+grep -q '"status": 200' "$work/host.log" 2>/dev/null && fail "the main window waited for the page"
 wid=$(wait_for_window "在线更新中请稍后" 30) || fail "no update window appeared"
-if xdotool search --name "Ravo字幕器v3.5" >/dev/null 2>&1; then fail "the main window exists beside the update window"; fi
+for _ in $(seq 1 50); do
+  xdotool search --name "Ravo字幕器v3.5" >/dev/null 2>&1 || break
+  sleep 0.1
+done
+if xdotool search --name "Ravo字幕器v3.5" >/dev/null 2>&1; then fail "the main window stays beside the update window"; fi
 
 texts() { # texts FILE: the update window's controls, one "class<TAB>text" a line
   wine "$build/window_probe.exe" "$1" "在线更新中请稍后" >/dev/null 2>&1 </dev/null
@@ -88,6 +99,7 @@ cmp -s "$work/program/RavoSubtitler_v36.exe" "$served" || fail "the downloaded p
 left=$(cd "$work/program" && LC_ALL=C ls | tr '\n' ' ')
 [ "$left" = "RavoSubtitler.exe RavoSubtitler_v36.exe new_version_started.txt " ] ||
   fail "the program's folder holds: $left"
+[ -z "$(ls -A "$work/elsewhere")" ] || fail "the working folder holds: $(ls -A "$work/elsewhere")"
 # The host logs an answer once it is through with it, a moment after the last byte.
 for _ in $(seq 1 50); do
   ranged=$(grep -c '"status": 206' "$work/host.log" || true)
@@ -95,4 +107,5 @@ for _ in $(seq 1 50); do
   sleep 0.1
 done
 [ "$ranged" -eq 5 ] || fail "the program came over $ranged range requests, not 5"
-echo "PASS: forced update: update window counted ${s1}s -> ${s2}s, new program started, old one ended with 0"
+echo "PASS: forced update after the main window: update window counted ${s1}s -> ${s2}s, new program saved and" \
+  "started in the program's folder, old one ended with 0"

@@ -50,6 +50,12 @@ class CurrentFolderFor {
   char previous_[MAX_PATH] = {};
 };
 
+// Dispatches this thread's messages until the start-up check's page has been applied
+// (at most 20 s: a silent host holds it for the fetch's time-out).
+void AwaitUpdateCheck() {
+  for (int i = 0; i < 400 && UpdateCheckPending(); ++i) PumpFor(50);
+}
+
 const char kQuestion[] = "当前程序已经有更新版本,是否更新";
 const char kQuestionCaption[] = "字幕工具版本更新提示：";
 
@@ -61,8 +67,8 @@ struct StartupCase {
 
 class SelfUpdateStartup : public testing::TestWithParam<StartupCase> {};
 
-// With no update due, or the question answered No, the main window is there as usual:
-// the fourth page shown and the folder box set.
+// The main window is complete before the page has been read. With no update due, or
+// the question answered No, it stays as usual: the fourth page shown, the folder box set.
 TEST_P(SelfUpdateStartup, MainWindowAppearsWithoutUpdateWindow) {
   const StartupCase& c = GetParam();
   StandInHost host(c.page);
@@ -72,8 +78,13 @@ TEST_P(SelfUpdateStartup, MainWindowAppearsWithoutUpdateWindow) {
   const DWORD start = GetTickCount();
   MainWindowFixture main;
   std::printf("[ info ] main window after %lu ms\n", GetTickCount() - start);
-
   ASSERT_NE(main.Handle(), nullptr);
+  EXPECT_TRUE(UpdateCheckPending());
+  EXPECT_EQ(M(MainCtl::置顶选择1).CurrentPage(), 3);
+  AwaitUpdateCheck();
+  ASSERT_FALSE(UpdateCheckPending());
+
+  EXPECT_TRUE(ui::WindowExists(WindowKind::Main));
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
   EXPECT_EQ(M(MainCtl::置顶选择1).CurrentPage(), 3);
   EXPECT_EQ(M(MainCtl::编辑框1).Text(), ui::ProgramFolder());
@@ -114,6 +125,8 @@ TEST(SelfUpdateStartup, RefusedPortGivesTheMainWindow) {
   MainWindowFixture main;
   std::printf("[ info ] main window after %lu ms\n", GetTickCount() - start);
   EXPECT_NE(main.Handle(), nullptr);
+  AwaitUpdateCheck();
+  EXPECT_TRUE(ui::WindowExists(WindowKind::Main));
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
   EXPECT_TRUE(boxes.All().empty());
 }
@@ -151,8 +164,8 @@ void CALLBACK InspectUpdateWindow(HWND, UINT, UINT_PTR id, DWORD) {
   ui::DestroyWindowNow(WindowKind::Update);
 }
 
-// Forced and offered: the update window opens at once and takes the main window's
-// place; closed by hand, the question follows. Without an address nothing downloads
+// Forced and offered: the update window opens as soon as the page is read and takes the
+// main window's place; closed by hand, the question follows. Without an address nothing downloads
 // and the display keeps its neutral texts.
 TEST(SelfUpdateWindow, ForcedUpdateOpensWindowThenAsks) {
   StandInHost host({"--force", "是", "--prompt", "是", "--address", "", "--name", "new.exe"});
@@ -163,10 +176,10 @@ TEST(SelfUpdateWindow, ForcedUpdateOpensWindowThenAsks) {
   g_ticksWaited = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 500, InspectUpdateWindow);
   MainWindowFixture main;
+  AwaitUpdateCheck();
   KillTimer(nullptr, timer);
 
-  EXPECT_EQ(main.Handle(), nullptr) << "the main window outlived the update window";
-  EXPECT_FALSE(ui::WindowExists(WindowKind::Main));
+  EXPECT_FALSE(ui::WindowExists(WindowKind::Main)) << "the main window outlived the update window";
   ASSERT_TRUE(g_seen.captured) << "the update window never opened";
   EXPECT_FALSE(g_seen.mainExisted);
   EXPECT_EQ(g_seen.button, "正在更新,请稍等.");
@@ -194,9 +207,10 @@ std::string RandomBytes(size_t n) {
   return bytes;
 }
 
-// The task the update window hands to the downloader. The host stands still after the
-// answer's headers, so the task runs (and announces the size) but never ends; it is
-// stopped, which raises no event 4, before its receive time-out.
+// The task the update window hands to the downloader, saving into the program's folder
+// whatever the working folder. The host stands still after the answer's headers, so the
+// task runs (and announces the size) but never ends; it is stopped, which raises no
+// event 4, before its receive time-out.
 TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
   TempFolder served, current;
   const std::string content = RandomBytes(123456);
@@ -224,7 +238,7 @@ TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
   EXPECT_EQ(programName, " new version.exe");
   EXPECT_EQ(updateTask.kind, 4096);
   EXPECT_EQ(updateTask.url, host.Url("/files/new.exe"));
-  EXPECT_EQ(updateTask.savePath, current.Path() + "\\ new version.exe");
+  EXPECT_EQ(updateTask.savePath, ui::ProgramFolder() + "\\ new version.exe");
   EXPECT_EQ(updateTask.connections, 5);
   EXPECT_EQ(updateTask.connectTimeoutMs, 5000);
   EXPECT_EQ(updateTask.sendTimeoutMs, 5000);

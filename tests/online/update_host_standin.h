@@ -26,15 +26,39 @@ inline std::string UnixPathOf(const std::string& windowsPath) {
   return result;
 }
 
+// Runs a shell command line of the Linux side and waits (up to 60 s) until it has ended;
+// Wine hands back no handle for a Linux process, so the end is a marker file.
+inline bool RunLinuxShell(const std::string& command) {
+  TempFolder control;
+  const std::string marker = control.Path() + "\\ended";
+  std::string commandLine =
+      "/bin/bash -c \"set -o pipefail; (" + command + "); echo $? > '" + UnixPathOf(marker) + "'\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+    return false;
+  if (started.hProcess) CloseHandle(started.hProcess);
+  if (started.hThread) CloseHandle(started.hThread);
+  for (int i = 0; i < 1200; ++i) {
+    const std::string status = ReadFileBytes(marker);
+    if (!status.empty() && status.back() == '\n') return status == "0\n";
+    Sleep(50);
+  }
+  return false;
+}
+
 class StandInHost {
  public:
-  // args: options of update_host.py; texts are GBK and reach Python as UTF-8.
-  explicit StandInHost(const std::vector<std::string>& args) {
+  // args: options of update_host.py; texts are GBK and reach Python as UTF-8. The page is
+  // signed with the build's own key (as the real maker signs it) unless signed is false.
+  explicit StandInHost(const std::vector<std::string>& args, bool signed_ = true) {
     const std::string readyFile = control_.Path() + "\\port";
     logPath_ = control_.Path() + "\\requests.log";
     std::string commandLine = "/usr/bin/python3 " RAVO_SOURCE_DIR "/tools/update_host.py --port 0 --lifetime 120";
     commandLine += " --ready-file \"" + UnixPathOf(readyFile) + "\" --log \"" + UnixPathOf(logPath_) + "\"";
     for (const std::string& a : args) commandLine += " \"" + a + "\"";
+    if (signed_ && RAVO_UPDATE_SIGNING_KEY[0]) commandLine += " --sign-key \"" RAVO_UPDATE_SIGNING_KEY "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION started = {};

@@ -95,4 +95,36 @@ TEST_F(HttpGetTest, GivesEmptyBytesForAddressesItDoesNotFetch) {
   EXPECT_TRUE(site.Requests().empty()) << "none of these may reach the site";
 }
 
+int g_ticks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
+
+// The deadline ends the wait before WinInet's own time-out would, the caller's messages
+// flow meanwhile, and a quit request ends the wait at once and stays queued.
+TEST_F(HttpGetTest, StopsWaitingAtTheDeadlineOrAtQuitAndDispatchesMeanwhile) {
+  const std::string silent = "http://127.0.0.1:" + std::to_string(site.SilentPort()) + "/x.lrc";
+  ASSERT_NE(site.SilentPort(), 0);
+  g_ticks = 0;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 100, CountTick);
+  DWORD start = GetTickCount();
+  const HttpResult atDeadline = HttpGet(silent, 1000);
+  const DWORD deadlineMs = GetTickCount() - start;
+  KillTimer(nullptr, timer);
+  std::printf("  deadline 1000 ms: back after %lu ms, %d timer ticks meanwhile\n",
+              static_cast<unsigned long>(deadlineMs), g_ticks);
+  EXPECT_EQ(atDeadline.status, 0u);
+  EXPECT_EQ(atDeadline.body, "");
+  EXPECT_LT(deadlineMs, kHttpReceiveTimeoutMs) << "the wait outlasted the deadline";
+  EXPECT_GE(g_ticks, 3) << "messages were not dispatched while waiting";
+
+  PostQuitMessage(7);
+  start = GetTickCount();
+  const HttpResult atQuit = HttpGet(silent, 20000);
+  const DWORD quitMs = GetTickCount() - start;
+  EXPECT_EQ(atQuit.status, 0u);
+  EXPECT_LT(quitMs, kHttpReceiveTimeoutMs) << "a quit request did not end the wait";
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit request was lost";
+  EXPECT_EQ(msg.wParam, 7u);
+}
+
 }  // namespace

@@ -11,18 +11,21 @@ TEST(HttpUrl, SplitsHostPortAndObject) {
     const char* host;
     int port;
     const char* object;
+    bool secure;
   };
   const Case cases[] = {
-      {"http://127.0.0.1:18610/?keyword=%E4&field=all", "127.0.0.1", 18610, "/?keyword=%E4&field=all"},
-      {"http://lyrics.example/lrc/1.lrc", "lyrics.example", 80, "/lrc/1.lrc"},
-      {"HTTP://Host-1_a.example", "Host-1_a.example", 80, "/"},
-      {"http://h:8080", "h", 8080, "/"},
-      {"http://h?x=1", "h", 80, "/?x=1"},
-      {"http://h/a#frag", "h", 80, "/a"},
-      {"http://h#frag", "h", 80, "/"},
-      {"http://h:1/", "h", 1, "/"},
-      {"http://h:65535/p q", "h", 65535, "/p q"},
-      {"http://h/\xd6\xd0.lrc", "h", 80, "/\xd6\xd0.lrc"},
+      {"http://127.0.0.1:18610/?keyword=%E4&field=all", "127.0.0.1", 18610, "/?keyword=%E4&field=all", false},
+      {"http://lyrics.example/lrc/1.lrc", "lyrics.example", 80, "/lrc/1.lrc", false},
+      {"HTTP://Host-1_a.example", "Host-1_a.example", 80, "/", false},
+      {"http://h:8080", "h", 8080, "/", false},
+      {"http://h?x=1", "h", 80, "/?x=1", false},
+      {"http://h/a#frag", "h", 80, "/a", false},
+      {"http://h#frag", "h", 80, "/", false},
+      {"http://h:1/", "h", 1, "/", false},
+      {"http://h:65535/p q", "h", 65535, "/p q", false},
+      {"http://h/\xd6\xd0.lrc", "h", 80, "/\xd6\xd0.lrc", false},
+      {"https://localhost/new.exe", "localhost", 443, "/new.exe", true},
+      {"HTTPS://h:8443?x", "h", 8443, "/?x", true},
   };
   for (const Case& c : cases) {
     const std::optional<HttpUrl> u = ParseHttpUrl(c.url);
@@ -30,16 +33,20 @@ TEST(HttpUrl, SplitsHostPortAndObject) {
     EXPECT_EQ(u->host, c.host) << c.url;
     EXPECT_EQ(u->port, c.port) << c.url;
     EXPECT_EQ(u->object, c.object) << c.url;
+    EXPECT_EQ(u->secure, c.secure) << c.url;
   }
 }
 
-TEST(HttpUrl, RefusesWhatIsNoPlainHttpAddress) {
+TEST(HttpUrl, RefusesWhatIsNoHttpAddress) {
   const char* const refused[] = {
       "",
       "http://",
       "http:///path",
       "http://:80/",
-      "https://h/",
+      "https://",
+      "https:/h/",
+      "https://h:0/",
+      "httpss://h/",
       "ftp://h/",
       "/lrc/1.lrc",
       "lrc/1.lrc",
@@ -58,6 +65,12 @@ TEST(HttpUrl, RefusesWhatIsNoPlainHttpAddress) {
       "http://[::1]:80/",
   };
   for (const char* url : refused) EXPECT_FALSE(ParseHttpUrl(url)) << url;
+}
+
+TEST(HttpUrl, HostSettingsGetTheirScheme) {
+  EXPECT_EQ(WithScheme("127.0.0.1:18610"), "http://127.0.0.1:18610");
+  EXPECT_EQ(WithScheme("https://lyrics.example"), "https://lyrics.example");
+  EXPECT_EQ(WithScheme("HTTP://h:1"), "HTTP://h:1");
 }
 
 }  // namespace
