@@ -33,9 +33,9 @@ HttpResult HttpGet(std::string_view url) {
   const std::optional<HttpUrl> target = ParseHttpUrl(url);
   if (!target) return result;
 
-  // A direct connection: a proxy configured on the machine (or, under Wine, in the
-  // environment) would otherwise receive requests meant for the lyrics site.
-  UniqueInternet session(InternetOpenA(kHttpUserAgent, INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  // The system's Internet settings: a user who reaches the web only through the proxy
+  // configured there gets through it.
+  UniqueInternet session(InternetOpenA(kHttpUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return result;
   LimitWaits(session.Get());
   UniqueInternet connection(InternetConnectA(session.Get(), target->host.c_str(), target->port, nullptr, nullptr,
