@@ -24,6 +24,7 @@ list(REMOVE_ITEM RAVO_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 add_library(ravo_win STATIC ${RAVO_WIN_SOURCES})
 target_compile_definitions(ravo_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600 _WIN32_IE=0x0600)
 target_link_libraries(ravo_win PUBLIC ravo_core ${RAVO_WIN_LIBS})
+target_link_libraries(ravo_win PUBLIC uxtheme)  # the visual style of a control
 
 # The program file's resources: the icon (drawn by scripts/make_icon.py), the application
 # manifest and the version information, both configured from the version set above.
