@@ -89,6 +89,9 @@ foreach(script ${RAVO_E2E})
                    bash ${script} $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 endforeach()
+if(TEST e2e.release_package)
+  set_tests_properties(e2e.release_package PROPERTIES TIMEOUT 900)  # it builds the program a second time
+endif()
 
 # Benchmarks that need Windows (run by bench/run-win-benchmarks.sh under Wine).
 file(GLOB RAVO_WIN_BENCHES CONFIGURE_DEPENDS bench/*_win.cpp)
