@@ -21,7 +21,7 @@ namespace {
 
 constexpr UINT kControlIdBase = 1000;
 constexpr UINT WM_RAVO_DESTROY = WM_APP + 1;
-constexpr UINT WM_RAVO_KEY = WM_APP + 2;  // a navigation key: wParam the key, lParam KeyModifiers
+constexpr UINT WM_RAVO_KEY = WM_APP + 2;  // a navigation key: wParam the key, lParam the modifiers below
 constexpr LPARAM kShiftDown = 1;
 constexpr LPARAM kCtrlDown = 2;
 constexpr int kProgramIcon = 1;  // the icon resource of the program file
@@ -600,7 +600,7 @@ void EnsureFormClass() {
   // The program's own icon, in the sizes of the title bar and the task switcher.
   auto icon = [](int sizeMetric) {
     const int size = GetSystemMetrics(sizeMetric);
-    return static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, size, size, 0));
+    return static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, size, size, LR_SHARED));
   };
   wc.hIcon = icon(SM_CXICON);
   wc.hIconSm = icon(SM_CXSMICON);
