@@ -37,10 +37,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# ready FILE: the port a stand-in wrote once it listened.
+# ready FILE: the port a stand-in wrote once it listened ("port=N", or N alone).
 ready() {
   for _ in $(seq 1 100); do [ -s "$1" ] && break; sleep 0.05; done
-  sed -n 's/^port=//p' "$1" | head -n 1
+  sed -n 's/^\(port=\)\{0,1\}\([0-9][0-9]*\)$/\2/p' "$1" 2>/dev/null | head -n 1
 }
 python3 "$RAVO_ROOT/tools/lyrics_site.py" --port 0 --log "$work/site.log" --ready-file "$work/site.ready" \
   --max-seconds 280 &
