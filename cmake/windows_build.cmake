@@ -24,10 +24,28 @@ list(REMOVE_ITEM RAVO_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 add_library(ravo_win STATIC ${RAVO_WIN_SOURCES})
 target_compile_definitions(ravo_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600 _WIN32_IE=0x0600)
 target_link_libraries(ravo_win PUBLIC ravo_core ${RAVO_WIN_LIBS})
+target_link_libraries(ravo_win PUBLIC uxtheme)  # the visual style of a control
 
-add_executable(ravo_subtitler WIN32 src/app/main.cpp)
+# The program file's resources: the icon (drawn by scripts/make_icon.py), the application
+# manifest and the version information, both configured from the version set above.
+enable_language(RC)
+set(RAVO_ICON_FILE ${CMAKE_BINARY_DIR}/generated/ravo.ico)
+set(RAVO_MANIFEST_FILE ${CMAKE_BINARY_DIR}/generated/RavoSubtitler.manifest)
+set(RAVO_PROGRAM_RC ${CMAKE_BINARY_DIR}/generated/program.rc)
+configure_file(src/app/program.manifest.in ${RAVO_MANIFEST_FILE} @ONLY)
+configure_file(src/app/program.rc.in ${RAVO_PROGRAM_RC} @ONLY)
+find_program(RAVO_PYTHON NAMES python3 REQUIRED)
+add_custom_command(OUTPUT ${RAVO_ICON_FILE}
+                   COMMAND ${RAVO_PYTHON} ${CMAKE_SOURCE_DIR}/scripts/make_icon.py ${RAVO_ICON_FILE}
+                   DEPENDS ${CMAKE_SOURCE_DIR}/scripts/make_icon.py)
+add_custom_target(ravo_icon DEPENDS ${RAVO_ICON_FILE})
+set_source_files_properties(${RAVO_PROGRAM_RC} PROPERTIES OBJECT_DEPENDS "${RAVO_ICON_FILE};${RAVO_MANIFEST_FILE}")
+
+add_executable(ravo_subtitler WIN32 src/app/main.cpp ${RAVO_PROGRAM_RC})
+add_dependencies(ravo_subtitler ravo_icon)
 target_link_libraries(ravo_subtitler PRIVATE ravo_win)
-target_link_options(ravo_subtitler PRIVATE ${RAVO_STATIC_LINK} -mwindows)
+# No link time stamp in the PE header: the same sources give the same program file.
+target_link_options(ravo_subtitler PRIVATE ${RAVO_STATIC_LINK} -mwindows -Wl,--no-insert-timestamp)
 set_target_properties(ravo_subtitler PROPERTIES OUTPUT_NAME "RavoSubtitler")
 
 # Stand-in programs for the tests and demos.
@@ -49,11 +67,15 @@ include(GoogleTest)
 file(GLOB RAVO_WIN_TESTS CONFIGURE_DEPENDS tests/*/*_win_test.cpp)
 file(GLOB RAVO_WIN_TEST_SUPPORT CONFIGURE_DEPENDS tests/support/*_win.cpp)
 if(RAVO_WIN_TESTS)
-  add_executable(win_tests ${RAVO_WIN_TESTS} ${RAVO_WIN_TEST_SUPPORT})
+  # The program's resources, its manifest included: the windows under test get the
+  # common controls the program gets.
+  add_executable(win_tests ${RAVO_WIN_TESTS} ${RAVO_WIN_TEST_SUPPORT} ${RAVO_PROGRAM_RC})
+  add_dependencies(win_tests ravo_icon ravo_subtitler)
   target_include_directories(win_tests PRIVATE tests)
   target_compile_definitions(win_tests PRIVATE RAVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-                             RAVO_UPDATE_SIGNING_KEY="${RAVO_UPDATE_SIGNING_KEY}")
-  target_link_libraries(win_tests PRIVATE ravo_win GTest::gtest_main)
+                             RAVO_UPDATE_SIGNING_KEY="${RAVO_UPDATE_SIGNING_KEY}"
+                             RAVO_PROGRAM_FILE="$<TARGET_FILE:ravo_subtitler>")
+  target_link_libraries(win_tests PRIVATE ravo_win GTest::gtest_main version)
   target_link_options(win_tests PRIVATE ${RAVO_STATIC_LINK})
   gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "wine." DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 120)
@@ -74,6 +96,9 @@ foreach(script ${RAVO_E2E})
                    bash ${script} $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 endforeach()
+if(TEST e2e.release_package)
+  set_tests_properties(e2e.release_package PROPERTIES TIMEOUT 900)  # it builds the program a second time
+endif()
 
 # Benchmarks that need Windows (run by bench/run-win-benchmarks.sh under Wine).
 file(GLOB RAVO_WIN_BENCHES CONFIGURE_DEPENDS bench/*_win.cpp)

@@ -5,6 +5,9 @@ export WINEARCH=win32
 export WINEPREFIX="${RAVO_WINEPREFIX:-$_ravo_root/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine's WinInet takes a proxy from http_proxy when the prefix's Internet settings name
+# none; the stand-in servers on loopback are reached directly.
+unset http_proxy HTTP_PROXY https_proxy HTTPS_PROXY
 export LANG=C.UTF-8
 export LC_CTYPE=zh_CN.UTF-8
 unset LC_ALL

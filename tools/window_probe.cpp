@@ -53,8 +53,17 @@ std::string Lines(HWND hwnd) {
   return line;
 }
 
-BOOL CALLBACK AddChild(HWND hwnd, LPARAM out) {
-  *reinterpret_cast<std::string*>(out) += Lines(hwnd);
+struct Probe {
+  std::string out;
+  HWND focus;            // the window with the keyboard focus in the probed window's thread
+  int children = 0;
+  int focusedChild = 0;  // its number among the children, from 1; 0: none of them
+};
+
+BOOL CALLBACK AddChild(HWND hwnd, LPARAM lp) {
+  auto* probe = reinterpret_cast<Probe*>(lp);
+  probe->out += Lines(hwnd);
+  if (++probe->children && hwnd == probe->focus) probe->focusedChild = probe->children;
   return TRUE;
 }
 
@@ -102,8 +111,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&wanted));
   HWND window = wanted.found;
   if (!window) return 1;
-  std::string out = Lines(window);
-  EnumChildWindows(window, AddChild, reinterpret_cast<LPARAM>(&out));
+  GUITHREADINFO thread = {};
+  thread.cbSize = sizeof(thread);
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
+  Probe probe{Lines(window), thread.hwndFocus};
+  EnumChildWindows(window, AddChild, reinterpret_cast<LPARAM>(&probe));
+  const std::string out = probe.out + "focus\t" + std::to_string(probe.focusedChild) + "\n";
   HANDLE f = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return 3;
   DWORD written = 0;

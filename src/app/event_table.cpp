@@ -32,6 +32,7 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::添加指定目录), UiEvent::Chosen, ChooseLyricsFolder},
     {Main, C(MainCtl::更新本地歌词), UiEvent::Chosen, RefreshLyricFileList},
     {Main, C(MainCtl::搜索歌词), UiEvent::Clicked, OnSearchButton},
+    {Main, C(MainCtl::欲搜索内容), UiEvent::EnterPressed, OnSearchButton},
     {Main, C(MainCtl::欲下载列表), UiEvent::FocusedRowChanged, PreviewSelectedLyric},
     {Main, C(MainCtl::欲下载列表), UiEvent::DoubleClicked, DownloadSelectedLyric},
     {Main, C(MainCtl::按钮1), UiEvent::Clicked, OnScrollerButton},

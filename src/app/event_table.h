@@ -18,6 +18,7 @@ enum class UiEvent : int {
   TimerTick,
   Chosen,             // menu items
   PageChanged,        // tab controls
+  EnterPressed,       // edit boxes: Enter was pressed in it
 };
 
 constexpr int kWindowItself = -1;

@@ -2,13 +2,17 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <uxtheme.h>
+#include <vssym32.h>
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 
 #include "app/drawing_board.h"
 #include "app/file_list.h"
+#include "app/win_owners.h"
 #include "app/window_layer_internal.h"
 #include "text/gbk_text.h"
 #include "text/wait_with_messages.h"
@@ -17,6 +21,10 @@ namespace {
 
 constexpr UINT kControlIdBase = 1000;
 constexpr UINT WM_RAVO_DESTROY = WM_APP + 1;
+constexpr UINT WM_RAVO_KEY = WM_APP + 2;  // a navigation key: wParam the key, lParam the modifiers below
+constexpr LPARAM kShiftDown = 1;
+constexpr LPARAM kCtrlDown = 2;
+constexpr int kProgramIcon = 1;  // the icon resource of the program file
 const char kFormClass[] = "RavoForm";
 const char kFormProp[] = "RavoForm";
 
@@ -52,6 +60,7 @@ class Form {
   std::vector<std::unique_ptr<FileList>> fileLists;
   std::vector<const RowSource*> rowSources;  // virtual list views: what they show
   bool quietListChanges = false;  // programmatic selection raises no list events
+  HWND lastFocus = nullptr;       // the control that had the focus when the window was left
 
   void Raise(int control, UiEvent event) {
     if (Handler h = FindHandler(kind, control, event)) h();
@@ -59,6 +68,12 @@ class Form {
   int IndexOf(HWND child) const {
     for (size_t i = 0; i < controls.size(); ++i)
       if (controls[i] == child) return static_cast<int>(i);
+    return -1;
+  }
+  // The control that is or holds the window (a list view's header, say); -1: none.
+  int ControlHolding(HWND window) const {
+    for (HWND w = window; w && w != hwnd; w = GetParent(w))
+      if (const int i = IndexOf(w); i >= 0) return i;
     return -1;
   }
   void ShowPage(int tabIndex, int page0) {
@@ -170,6 +185,68 @@ void AddTabPages(HWND tab, const char* captions) {
   }
 }
 
+// The width of a caption in a font, in pixels.
+int TextWidth(HFONT font, const char* text) {
+  ScopedWindowDC dc(nullptr, ScopedWindowDC::Client);
+  ScopedSelectObject select(dc.Get(), font);
+  SIZE size = {};
+  GetTextExtentPoint32A(dc.Get(), text, static_cast<int>(strlen(text)), &size);
+  return size.cx;
+}
+
+// Where a check box's caption starts: right of the box and a gap.
+int CheckBoxTextIndent() { return GetSystemMetrics(SM_CXMENUCHECK) + 6; }
+
+// A check box's caption too wide for one line of its rectangle wraps onto a second line.
+bool CaptionWraps(const ControlSpec& c) {
+  return TextWidth(ui_internal::UiFont(), c.text) > c.w - CheckBoxTextIndent();
+}
+
+// A visual style may draw a check box's caption in a font of its own, whose lines do not
+// fit two into the row the layout gives; such a check box is drawn here instead: the
+// style's box, and the caption in the control's own font, its lines balanced
+// ("字幕完毕后" over "恢复马甲").
+LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd) {
+  HWND h = cd.hdr.hwndFrom;
+  HTHEME theme = GetWindowTheme(h);
+  if (cd.dwDrawStage != CDDS_PREPAINT || !theme) return CDRF_DODEFAULT;
+  const bool checked = SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  const int state = (checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL) +
+                    (!IsWindowEnabled(h)                ? 3
+                     : (cd.uItemState & CDIS_SELECTED) ? 2
+                     : (cd.uItemState & CDIS_HOT)      ? 1
+                                                       : 0);
+  SIZE boxSize = {13, 13};
+  GetThemePartSize(theme, cd.hdc, BP_CHECKBOX, state, nullptr, TS_DRAW, &boxSize);
+  RECT boxRect = {cd.rc.left, 0, cd.rc.left + boxSize.cx, boxSize.cy};
+  OffsetRect(&boxRect, 0, cd.rc.top + (cd.rc.bottom - cd.rc.top - boxSize.cy) / 2);
+  RECT whole = cd.rc;
+  DrawThemeParentBackground(h, cd.hdc, &whole);
+  DrawThemeBackground(theme, cd.hdc, BP_CHECKBOX, state, &boxRect, nullptr);
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(h)) + 1, '\0');
+  text.resize(static_cast<size_t>(std::max(0, GetWindowTextA(h, text.data(), static_cast<int>(text.size())))));
+  ScopedSelectObject font(cd.hdc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+  TEXTMETRICA tm = {};
+  GetTextMetricsA(cd.hdc, &tm);
+  RECT area = cd.rc;
+  area.left += CheckBoxTextIndent();
+  auto measure = [&](int width) {
+    RECT r = {0, 0, width, 0};
+    DrawTextA(cd.hdc, text.c_str(), static_cast<int>(text.size()), &r, DT_WORDBREAK | DT_CALCRECT);
+    return r;
+  };
+  const int lines = std::max<int>(1, (measure(area.right - area.left).bottom + tm.tmHeight - 1) / tm.tmHeight);
+  int width = (measure(0x7fff).right + lines - 1) / lines;
+  while (width < area.right - area.left && measure(width).bottom > lines * tm.tmHeight) ++width;
+  RECT box = measure(width);
+  OffsetRect(&box, area.left, area.top + (area.bottom - area.top - box.bottom) / 2);
+  SetBkMode(cd.hdc, TRANSPARENT);
+  SetTextColor(cd.hdc, GetSysColor(IsWindowEnabled(h) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+  DrawTextA(cd.hdc, text.c_str(), static_cast<int>(text.size()), &box, DT_WORDBREAK);
+  if (cd.uItemState & CDIS_FOCUS) DrawFocusRect(cd.hdc, &box);
+  return CDRF_SKIPDEFAULT;
+}
+
 void CreateControl(Form& f, int index) {
   const ControlSpec& c = f.layout.controls[index];
   const UINT id = kControlIdBase + index;
@@ -229,6 +306,7 @@ void CreateControl(Form& f, int index) {
     case ControlKind::CheckBox:
       cls = "BUTTON";
       style |= BS_AUTOCHECKBOX | WS_TABSTOP;
+      if (CaptionWraps(c)) style |= BS_MULTILINE;
       break;
     case ControlKind::Edit:
       cls = "EDIT";
@@ -265,7 +343,9 @@ void CreateControl(Form& f, int index) {
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Instance(), nullptr);
   f.controls[index] = h;
   if (!h) return;
-  SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(ui_internal::UiFont()), FALSE);
+  const bool twoLines = c.kind == ControlKind::CheckBox && (style & BS_MULTILINE);
+  const HFONT font = twoLines ? ui_internal::TwoLineFont() : ui_internal::UiFont();
+  SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   switch (c.kind) {
     case ControlKind::GroupBox:
       MakeContainer(h);
@@ -343,6 +423,9 @@ LRESULT OnNotify(Form& f, const NMHDR* nm) {
   const int index = f.IndexOf(nm->hwndFrom);
   if (index < 0) return 0;
   const ControlSpec& c = f.layout.controls[index];
+  if (c.kind == ControlKind::CheckBox && nm->code == NM_CUSTOMDRAW &&
+      (GetWindowLongA(nm->hwndFrom, GWL_STYLE) & BS_MULTILINE))
+    return DrawWrappedCheckBox(*reinterpret_cast<const NMCUSTOMDRAW*>(nm));
   if (c.kind == ControlKind::TabControl && nm->code == TCN_SELCHANGE) {
     f.ShowPage(index, static_cast<int>(SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0)));
     f.Raise(index, UiEvent::PageChanged);
@@ -363,6 +446,100 @@ LRESULT OnNotify(Form& f, const NMHDR* nm) {
   return 0;
 }
 
+// ---- the keyboard, as in a dialog box ----
+//
+// Tab and Shift+Tab move the focus through the controls the user can see, in layout
+// order; Ctrl+Tab and Ctrl+Shift+Tab change the tab page; Enter presses a focused
+// button, or raises EnterPressed in an edit box bound to it. (Space presses buttons by
+// itself.) A message hook takes these keys out of whichever loop reads the queue (the
+// message loop, a modal window's, the waits that dispatch messages) and posts them to
+// the form, so that what they start runs as an ordinary message of the window.
+
+bool TakesFocus(const Form& f, int index) {
+  HWND h = f.controls[index];
+  if (!h || !(GetWindowLongA(h, GWL_STYLE) & WS_TABSTOP) || !IsWindowEnabled(h)) return false;
+  for (HWND w = h; w && w != f.hwnd; w = GetParent(w))
+    if (!(GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE)) return false;  // on another tab page
+  // Controls that only store values lie outside the client area.
+  RECT rc, client, both;
+  GetWindowRect(h, &rc);
+  GetClientRect(f.hwnd, &client);
+  MapWindowPoints(f.hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  return IntersectRect(&both, &rc, &client) != FALSE;
+}
+
+// Moves the focus to the next control after `from` in layout order (-1: from the start),
+// or the previous one; returns whether a control took it.
+bool MoveFocus(Form& f, int from, bool backwards) {
+  const int n = f.layout.controlCount;
+  if (from < 0) from = backwards ? n : -1;
+  for (int step = 1; step <= n; ++step) {
+    const int i = ((from + (backwards ? -step : step)) % n + n) % n;
+    if (!TakesFocus(f, i)) continue;
+    SetFocus(f.controls[i]);
+    if (f.layout.controls[i].kind == ControlKind::Edit) SendMessageA(f.controls[i], EM_SETSEL, 0, -1);
+    return true;
+  }
+  return false;
+}
+
+void TurnPage(Form& f, bool backwards) {
+  for (int t = 0; t < f.layout.controlCount; ++t) {
+    if (f.layout.controls[t].kind != ControlKind::TabControl || !f.controls[t]) continue;
+    const Control tab(f.kind, t);
+    const int pages = static_cast<int>(SendMessageA(f.controls[t], TCM_GETITEMCOUNT, 0, 0));
+    if (pages < 2) return;
+    tab.SetCurrentPage((tab.CurrentPage() + (backwards ? pages - 1 : 1)) % pages);
+    f.Raise(t, UiEvent::PageChanged);
+    // The focus goes to the new page unless it rests on a control still shown.
+    const int focused = f.ControlHolding(GetFocus());
+    if (focused < 0 || !TakesFocus(f, focused)) MoveFocus(f, t, false);
+    return;
+  }
+}
+
+bool IsPushButton(ControlKind kind) { return kind == ControlKind::Button || kind == ControlKind::ImageButton; }
+
+void OnNavigationKey(Form& f, WPARAM key, LPARAM modifiers) {
+  const int focused = f.ControlHolding(GetFocus());
+  if (key == VK_TAB) {
+    if (modifiers & kCtrlDown) {
+      TurnPage(f, modifiers & kShiftDown);
+    } else {
+      MoveFocus(f, focused, modifiers & kShiftDown);
+    }
+  } else if (key == VK_RETURN && focused >= 0) {
+    if (IsPushButton(f.layout.controls[focused].kind)) {
+      SendMessageA(f.controls[focused], BM_CLICK, 0, 0);  // as a click: the button's own event
+    } else {
+      f.Raise(focused, UiEvent::EnterPressed);
+    }
+  }
+}
+
+LRESULT CALLBACK KeyboardFilter(int code, WPARAM wp, LPARAM lp) {
+  auto* msg = reinterpret_cast<MSG*>(lp);
+  if (code == HC_ACTION && wp == PM_REMOVE && msg->message == WM_KEYDOWN &&
+      (msg->wParam == VK_TAB || msg->wParam == VK_RETURN)) {
+    Form* f = FormOfWindow(msg->hwnd);
+    const int focused = f ? f->ControlHolding(msg->hwnd) : -1;
+    // Enter is taken only where it presses something; elsewhere the control keeps it.
+    const bool take = f && f->kind != WindowKind::Picker &&
+                      (msg->wParam == VK_TAB ||
+                       (focused >= 0 && (IsPushButton(f->layout.controls[focused].kind) ||
+                                         FindHandler(f->kind, focused, UiEvent::EnterPressed))));
+    if (take) {
+      // The key state as of this message, not as of its later handling.
+      const LPARAM modifiers = (GetKeyState(VK_SHIFT) < 0 ? kShiftDown : 0) | (GetKeyState(VK_CONTROL) < 0 ? kCtrlDown : 0);
+      PostMessageA(f->hwnd, WM_RAVO_KEY, msg->wParam, modifiers);
+      msg->message = WM_NULL;  // no WM_CHAR either: TranslateMessage sees no key
+    }
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+UniqueHook g_keyboardHook;  // while a main or update window exists
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   Form* f = static_cast<Form*>(GetPropA(hwnd, kFormProp));
   if (!f) return DefWindowProcA(hwnd, msg, wp, lp);
@@ -378,8 +555,20 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_ACTIVATE:
-      if (LOWORD(wp) != WA_INACTIVE) f->Raise(kWindowItself, UiEvent::Activated);
+      if (LOWORD(wp) == WA_INACTIVE) {
+        f->lastFocus = f->ControlHolding(GetFocus()) >= 0 ? GetFocus() : nullptr;
+        break;
+      }
+      f->Raise(kWindowItself, UiEvent::Activated);
+      // Back to the control the user left, as a dialog box does.
+      if (f->lastFocus && IsWindow(f->lastFocus) && f->hwnd && IsChild(f->hwnd, f->lastFocus)) {
+        SetFocus(f->lastFocus);
+        return 0;
+      }
       break;
+    case WM_RAVO_KEY:
+      OnNavigationKey(*f, wp, lp);
+      return 0;
     case WM_CTLCOLORSTATIC: {
       const int index = f->IndexOf(reinterpret_cast<HWND>(lp));
       if (index >= 0) {
@@ -414,7 +603,10 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       const WindowKind kind = f->kind;
       if (g_forms[static_cast<int>(kind)] == f) g_forms[static_cast<int>(kind)] = nullptr;
       f->hwnd = nullptr;
-      if (kind != WindowKind::Picker && --g_topLevelWindows == 0) PostQuitMessage(0);
+      if (kind != WindowKind::Picker && --g_topLevelWindows == 0) {
+        g_keyboardHook.Reset();
+        PostQuitMessage(0);
+      }
       delete f;  // a modal loader only compares its pointer with the live form
       return DefWindowProcA(hwnd, msg, wp, lp);
     }
@@ -427,14 +619,22 @@ void EnsureFormClass() {
   if (done) return;
   done = true;
   EnsureClasses();
-  WNDCLASSA wc = {};
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = FormProc;
   wc.hInstance = Instance();
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  // The program's own icon, in the sizes of the title bar and the task switcher.
+  auto icon = [](int sizeMetric) {
+    const int size = GetSystemMetrics(sizeMetric);
+    return static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, size, size, LR_SHARED));
+  };
+  wc.hIcon = icon(SM_CXICON);
+  wc.hIconSm = icon(SM_CXSMICON);
+  if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kFormClass;
-  RegisterClassA(&wc);
+  RegisterClassExA(&wc);
 }
 
 }  // namespace
@@ -451,6 +651,15 @@ void RaiseControlEvent(HWND control, UiEvent event) {
 HFONT UiFont() {
   // A font with GBK glyphs: the face where it is installed, else the system's GB2312 font.
   static ScopedGdiObj<HFONT> font(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                              DEFAULT_PITCH | FF_DONTCARE, "WenQuanYi Micro Hei"));
+  return font.Get();
+}
+
+HFONT TwoLineFont() {
+  // The same face with a cell height of 12 pixels: the layout gives a two-line caption
+  // 24 pixels, which the UI font's taller lines overflow.
+  static ScopedGdiObj<HFONT> font(CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                               DEFAULT_PITCH | FF_DONTCARE, "WenQuanYi Micro Hei"));
   return font.Get();
@@ -723,13 +932,25 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   f->hwnd = hwnd;
   SetPropA(hwnd, kFormProp, f);
   g_forms[static_cast<int>(kind)] = f;
-  if (kind != WindowKind::Picker) ++g_topLevelWindows;
+  if (kind != WindowKind::Picker && g_topLevelWindows++ == 0)
+    g_keyboardHook.Reset(SetWindowsHookExA(WH_GETMESSAGE, KeyboardFilter, nullptr, GetCurrentThreadId()));
   for (int i = 0; i < layout.controlCount; ++i) CreateControl(*f, i);
   // Group boxes go under their siblings, so that a control lying inside a group box's
   // rectangle without being its child is not hidden by it.
   for (int i = 0; i < layout.controlCount; ++i)
     if (layout.controls[i].kind == ControlKind::GroupBox && f->controls[i])
       SetWindowPos(f->controls[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // A label whose rectangle overlaps an earlier label's goes above it: its caption starts
+  // in the overlap, where the earlier caption has already ended.
+  for (int i = 0; i < layout.controlCount; ++i) {
+    if (layout.controls[i].kind != ControlKind::Label || !f->controls[i]) continue;
+    for (int j = 0; j < i; ++j) {
+      const ControlSpec &a = layout.controls[j], &b = layout.controls[i];
+      const bool overlap = a.kind == ControlKind::Label && a.parent == b.parent && a.page == b.page &&
+                           a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+      if (overlap) SetWindowPos(f->controls[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
   for (int i = 0; i < layout.controlCount; ++i)
     if (layout.controls[i].kind == ControlKind::TabControl) Control(kind, i).SetCurrentPage(0);
 

@@ -11,5 +11,7 @@ namespace ui_internal {
 void RaiseControlEvent(HWND control, UiEvent event);
 // The font of every control (a GBK-capable UI font).
 HFONT UiFont();
+// The font of check boxes whose caption wraps: the UI face with lines 12 pixels apart.
+HFONT TwoLineFont();
 
 }  // namespace ui_internal

@@ -453,6 +453,7 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
       replace = true;
     }
   }
+  // The system's Internet settings, proxy included, as for every request of the program.
   task.session.emplace(InternetOpenA(kHttpUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!*task.session) return false;
   SetWaits(task.session->Get(), task.settings);

@@ -32,6 +32,8 @@ std::optional<DWORD> NumberHeader(HINTERNET request, DWORD query) {
 // The fetch itself, blocking the thread it runs on.
 HttpResult Fetch(const HttpUrl& target) {
   HttpResult result;
+  // The system's Internet settings: a user who reaches the web only through the proxy
+  // configured there gets through it.
   UniqueInternet session(InternetOpenA(kHttpUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return result;
   LimitWaits(session.Get());

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/window_layer.h"
@@ -133,6 +134,73 @@ TEST_F(MainWindowLayout, EveryControlHasItsClassRectangleAndCaption) {
     EXPECT_EQ(rc.bottom - rc.top, e.h);
     if (e.text) {
       EXPECT_EQ(TextOf(h), e.text);
+    }
+  }
+}
+
+// A caption shows whole when each of its lines, measured in the control's own font,
+// fits the control's text area and no sibling above the control covers the text.
+TEST_F(MainWindowLayout, CaptionsShowWhole) {
+  struct Case {
+    const char* name;
+    int indent;  // where the text starts in the rectangle: right of a check box's box
+  };
+  const Case cases[] = {
+      {"选择框1", GetSystemMetrics(SM_CXMENUCHECK) + 6},
+      {"标签12", 0},
+      {"标签11", 0},
+      {"标签1", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    HWND h = HandleOf(c.name);
+    ASSERT_NE(h, nullptr);
+    const RECT rc = RectInParent(h);
+    const int width = rc.right - rc.left - c.indent;
+    HDC dc = GetDC(h);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+    TEXTMETRICA tm = {};
+    GetTextMetricsA(dc, &tm);
+    // Lines as the control breaks them: at CR LF, and where the next character would
+    // not fit (which takes a control that wraps).
+    std::vector<std::string> lines;
+    std::string rest = TextOf(h);
+    while (!rest.empty()) {
+      std::string line = rest.substr(0, rest.find("\r\n"));
+      int fit = 0;
+      SIZE size = {};
+      GetTextExtentExPointA(dc, line.c_str(), static_cast<int>(line.size()), width, &fit, nullptr, &size);
+      if (fit < static_cast<int>(line.size())) {
+        if (fit > 0 && IsDBCSLeadByte(static_cast<BYTE>(line[fit - 1]))) --fit;  // no half characters
+        ASSERT_GT(fit, 0);
+        line.resize(fit);
+      }
+      lines.push_back(line);
+      rest.erase(0, line.size());
+      if (rest.rfind("\r\n", 0) == 0) rest.erase(0, 2);
+    }
+    int textWidth = 0;
+    for (const std::string& line : lines) {
+      SIZE size = {};
+      GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &size);
+      textWidth = std::max<int>(textWidth, size.cx);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+
+    const LONG style = GetWindowLongA(h, GWL_STYLE);
+    if (lines.size() > 1 && ClassOf(h) == "Button") {
+      EXPECT_TRUE(style & BS_MULTILINE) << "cut after one line";
+    }
+    EXPECT_LE(static_cast<int>(lines.size()) * tm.tmHeight, rc.bottom - rc.top) << lines.size() << " lines";
+    EXPECT_LE(textWidth, width);
+
+    RECT text = {rc.left + c.indent, rc.top, rc.left + c.indent + textWidth, rc.bottom};
+    for (HWND above = GetWindow(h, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+      const RECT other = RectInParent(above);
+      RECT both;
+      const bool covers = (GetWindowLongA(above, GWL_STYLE) & WS_VISIBLE) && IntersectRect(&both, &text, &other);
+      EXPECT_FALSE(covers) << "covered by the sibling '" << TextOf(above) << "' above it";
     }
   }
 }
