@@ -52,3 +52,7 @@ if(benchmark_FOUND)
     target_link_libraries(native_bench PRIVATE ravo_core benchmark::benchmark_main)
   endif()
 endif()
+
+# Peak memory of the worst 16 MB lyric loads (a figure, not a test).
+add_executable(lyric_load_memory bench/lyric_load_memory.cpp)
+target_link_libraries(lyric_load_memory PRIVATE ravo_core)
