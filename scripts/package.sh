@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the program and packs dist/RavoSubtitler-<version>-win32.zip: the program, a
-# read-me in Chinese and English, the licence and the sample lyrics. The same commit
+# read-me in Chinese and English, the licence and the sample lyrics. The same commit,
+# built with the same update key (a release build is given the maker's public key),
 # gives the same zip: the time stamps are SOURCE_DATE_EPOCH, by default the commit's
 # time.
 # Usage: scripts/package.sh

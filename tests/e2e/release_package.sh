@@ -68,6 +68,11 @@ tool=""
 mkdir "$work/again"
 (cd "$RAVO_ROOT" && git ls-files -co --exclude-standard -z | xargs -0 cp --parents -t "$work/again") ||
   fail "could not copy the sources"
+# A default build generates its own update key; the same sources with the same key (as a
+# release is built with the maker's) must give the same zip.
+mkdir -p "$work/again/build/win/update-key"
+cp "$RAVO_ROOT/build/win/update-key/private.pem" "$work/again/build/win/update-key/" ||
+  fail "the first build has no update key"
 (cd "$work/again" && bash scripts/package.sh) >"$work/again.log" 2>&1 || fail "the second build failed: $(tail "$work/again.log")"
 cmp "$work/first.zip" "$work/again/dist/$zip_name" || fail "two builds of the same sources packed different zips"
 echo "PASS: $zip_name: $(wc -c <"$work/first.zip") bytes, five files, starts unpacked, the same from a second build"
