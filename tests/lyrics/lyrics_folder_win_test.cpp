@@ -2,6 +2,7 @@
 // and "导入目录" asks for a folder with the shell's dialog, driven here with real input.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <atomic>
@@ -136,9 +137,27 @@ bool RunXdotool(const std::string& args) {
   si.cb = sizeof(si);
   PROCESS_INFORMATION pi = {};
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hProcess) CloseHandle(pi.hProcess);
+  if (pi.hProcess) {
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hProcess);
+  }
   if (pi.hThread) CloseHandle(pi.hThread);
   return true;
+}
+
+// Whether the dialog's tree shows the last name of the path as selected.
+bool Selected(HWND dialog, const std::string& path) {
+  HWND tree = FindWindowExA(dialog, nullptr, WC_TREEVIEWA, nullptr);
+  HTREEITEM item = tree ? TreeView_GetSelection(tree) : nullptr;
+  if (!item) return false;
+  char text[MAX_PATH] = {};
+  TVITEMA tv = {};
+  tv.mask = TVIF_TEXT;
+  tv.hItem = item;
+  tv.pszText = text;
+  tv.cchTextMax = sizeof(text);
+  if (!SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv))) return false;
+  return path.substr(path.find_last_of('\\') + 1) == text;
 }
 
 enum class Answer { Cancel, Accept };
@@ -164,16 +183,19 @@ class DialogDriver {
     }
     if (!dialog) return;
     seen_ = true;
-    if (!select_.empty())
-      SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(select_.c_str()));
     HWND caption = TitleChild(dialog);
     RECT r = {};
     GetWindowRect(caption ? caption : dialog, &r);
-    const std::string key = answer_ == Answer::Cancel ? "Escape" : "Return";
-    char args[160];
-    std::snprintf(args, sizeof(args), "mousemove %ld %ld click 1 sleep 0.3 key %s", r.left + 4, r.top + 4,
-                  key.c_str());
-    byKeys_ = RunXdotool(args);
+    char click[96];
+    std::snprintf(click, sizeof(click), "mousemove %ld %ld click 1 sleep 0.3", r.left + 4, r.top + 4);
+    byKeys_ = RunXdotool(click);
+    // Chosen after the click, so that a click that lands on the tree on a slow machine
+    // cannot move the selection before the key.
+    for (int i = 0; i < 20 && !select_.empty() && !Selected(dialog, select_); ++i) {
+      SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(select_.c_str()));
+      Sleep(100);
+    }
+    if (byKeys_) byKeys_ = RunXdotool(answer_ == Answer::Cancel ? "key Escape" : "key Return");
     for (int i = 0; i < 250 && byKeys_ && IsWindow(dialog); ++i) Sleep(20);
     if (IsWindow(dialog)) {
       byKeys_ = false;
