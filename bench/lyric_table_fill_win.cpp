@@ -92,7 +92,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   const double limitMs = std::atof(argv[3]) * 1000.0;
-  STARTUPINFOA si = {sizeof si};
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
   std::string command = std::string("\"") + argv[1] + "\"";
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, argv[2], &si, &pi)) {
@@ -121,10 +122,10 @@ int main(int argc, char** argv) {
   }
   int status = 0;
   for (int a = 4; a < argc; ++a) {
-    const std::string spec = argv[a];
-    const size_t eq = spec.find('=');
-    const std::string name = spec.substr(0, eq);
-    const long rows = std::atol(spec.c_str() + eq + 1);
+    const std::string fileAndRows = argv[a];
+    const size_t eq = fileAndRows.find('=');
+    const std::string name = fileAndRows.substr(0, eq);
+    const long rows = std::atol(fileAndRows.c_str() + eq + 1);
     const int index = EntryIndex(files, name);
     if (index < 0) {
       std::printf("%-16s not in the list of %d entries\n", name.c_str(),

@@ -206,47 +206,26 @@ class UniqueCoTaskMem {
 };
 
 // CryptoAPI objects: a provider context, a key and a hash, each released by its own call.
-class UniqueCryptProvider {
+template <typename H, BOOL(WINAPI* Release)(H)>
+class UniqueCrypt {
  public:
-  UniqueCryptProvider() = default;
-  ~UniqueCryptProvider() {
-    if (h_) CryptReleaseContext(h_, 0);
+  UniqueCrypt() = default;
+  ~UniqueCrypt() {
+    if (h_) Release(h_);
   }
-  UniqueCryptProvider(const UniqueCryptProvider&) = delete;
-  UniqueCryptProvider& operator=(const UniqueCryptProvider&) = delete;
-  HCRYPTPROV Get() const { return h_; }
-  HCRYPTPROV* Receive() { return &h_; }
+  UniqueCrypt(const UniqueCrypt&) = delete;
+  UniqueCrypt& operator=(const UniqueCrypt&) = delete;
+  H Get() const { return h_; }
+  H* Receive() { return &h_; }
 
  private:
-  HCRYPTPROV h_ = 0;
+  H h_ = 0;
 };
 
-class UniqueCryptKey {
- public:
-  UniqueCryptKey() = default;
-  ~UniqueCryptKey() {
-    if (h_) CryptDestroyKey(h_);
-  }
-  UniqueCryptKey(const UniqueCryptKey&) = delete;
-  UniqueCryptKey& operator=(const UniqueCryptKey&) = delete;
-  HCRYPTKEY Get() const { return h_; }
-  HCRYPTKEY* Receive() { return &h_; }
-
- private:
-  HCRYPTKEY h_ = 0;
-};
-
-class UniqueCryptHash {
- public:
-  UniqueCryptHash() = default;
-  ~UniqueCryptHash() {
-    if (h_) CryptDestroyHash(h_);
-  }
-  UniqueCryptHash(const UniqueCryptHash&) = delete;
-  UniqueCryptHash& operator=(const UniqueCryptHash&) = delete;
-  HCRYPTHASH Get() const { return h_; }
-  HCRYPTHASH* Receive() { return &h_; }
-
- private:
-  HCRYPTHASH h_ = 0;
-};
+// Imported functions are no constant template arguments: each release has a wrapper.
+inline BOOL WINAPI ReleaseCryptProvider(HCRYPTPROV h) { return CryptReleaseContext(h, 0); }
+inline BOOL WINAPI ReleaseCryptKey(HCRYPTKEY h) { return CryptDestroyKey(h); }
+inline BOOL WINAPI ReleaseCryptHash(HCRYPTHASH h) { return CryptDestroyHash(h); }
+using UniqueCryptProvider = UniqueCrypt<HCRYPTPROV, ReleaseCryptProvider>;
+using UniqueCryptKey = UniqueCrypt<HCRYPTKEY, ReleaseCryptKey>;
+using UniqueCryptHash = UniqueCrypt<HCRYPTHASH, ReleaseCryptHash>;

@@ -24,6 +24,4 @@ std::string Utf16ToGbk(std::u16string_view text) {
 
 }  // namespace
 
-std::string LyricBytesToText(std::string_view bytes) { return DecodeLyricBytes(bytes, Utf16ToGbk); }
-
-std::string LyricFileText(std::string_view bytes) { return NormalizeLineEnds(LyricBytesToText(bytes)); }
+std::string LyricFileText(std::string_view bytes) { return NormalizeLineEnds(DecodeLyricBytes(bytes, Utf16ToGbk)); }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "text/gbk_text.h"
+
 namespace {
 
 bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
@@ -53,12 +55,6 @@ void AppendUtf16(std::u16string& out, char32_t cp) {
   }
 }
 
-std::string CutAtZero(std::string s) {
-  const size_t zero = s.find('\0');
-  if (zero != std::string::npos) s.resize(zero);
-  return s;
-}
-
 }  // namespace
 
 bool IsStrictUtf8(std::string_view bytes) {
@@ -105,17 +101,17 @@ std::u16string Utf16BytesToUtf16(std::string_view bytes, bool bigEndian) {
 std::string DecodeLyricBytes(std::string_view bytes, Utf16ToGbkFn toGbk) {
   switch (DetectLyricEncoding(bytes)) {
     case LyricEncoding::Utf16Le:
-      return CutAtZero(toGbk(Utf16BytesToUtf16(bytes.substr(2), false)));
+      return gbk::BytesToText(toGbk(Utf16BytesToUtf16(bytes.substr(2), false)));
     case LyricEncoding::Utf16Be:
-      return CutAtZero(toGbk(Utf16BytesToUtf16(bytes.substr(2), true)));
+      return gbk::BytesToText(toGbk(Utf16BytesToUtf16(bytes.substr(2), true)));
     case LyricEncoding::Utf8WithMark:
-      return CutAtZero(toGbk(Utf8ToUtf16(bytes.substr(3))));
+      return gbk::BytesToText(toGbk(Utf8ToUtf16(bytes.substr(3))));
     case LyricEncoding::Utf8:
-      return CutAtZero(toGbk(Utf8ToUtf16(bytes)));
+      return gbk::BytesToText(toGbk(Utf8ToUtf16(bytes)));
     case LyricEncoding::Gbk:
       break;
   }
-  return CutAtZero(std::string(bytes));
+  return gbk::BytesToText(bytes);
 }
 
 std::string NormalizeLineEnds(std::string_view text) {

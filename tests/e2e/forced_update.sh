@@ -11,25 +11,14 @@ exe="$(realpath "$1")"
 build="$(realpath "$2")"
 port=18611
 
-python3 - "$port" <<'EOF' || fail "127.0.0.1:$port is taken; the update host address of the build is needed free"
-import socket, sys
-s = socket.socket()
-s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)  # old connections do not count, a listener does
-s.bind(("127.0.0.1", int(sys.argv[1])))
-EOF
+require_free_port "$port"
 
 xdotool search --name "在线更新中请稍后" >/dev/null 2>&1 && fail "an update window is already open on $DISPLAY"
 
 work="$(mktemp -d)"
 host_pid=""
 pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null
-  rm -rf "$work"
-  ravo_stop_xvfb
-}
-trap cleanup EXIT
+trap stop_host_and_program EXIT
 
 mkdir -p "$work/program" "$work/served" "$work/elsewhere"
 cp "$exe" "$work/program/RavoSubtitler.exe"
@@ -41,12 +30,8 @@ rate=$((size / 20 + 1))
 
 key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
 [ -f "$key" ] || fail "no signing key of this build at $key"
-python3 "$RAVO_ROOT/tools/update_host.py" --port "$port" --force 是 --serve "RavoSubtitler_v36.exe=$served" --sign-key "$key" \
-  --rate "$rate" --page-delay 3 --ready-file "$work/ready" --log "$work/host.log" --lifetime 120 \
-  >"$work/host.out" 2>&1 &
-host_pid=$!
-for _ in $(seq 1 100); do [ -f "$work/ready" ] && break; sleep 0.1; done
-[ -f "$work/ready" ] || fail "the stand-in update host did not start: $(cat "$work/host.out")"
+start_update_host --port "$port" --force 是 --serve "RavoSubtitler_v36.exe=$served" --sign-key "$key" \
+  --rate "$rate" --page-delay 3
 
 cd "$work/elsewhere"
 wine "$work/program/RavoSubtitler.exe" &

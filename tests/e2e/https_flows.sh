@@ -11,12 +11,7 @@ port=18611
 key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
 [ -f "$key" ] || fail "no signing key of this build at $key (a build given the maker's key cannot sign test updates)"
 
-python3 - "$port" <<'PY' || fail "127.0.0.1:$port is taken; the update host address of the build is needed free"
-import socket, sys
-s = socket.socket()
-s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-s.bind(("127.0.0.1", int(sys.argv[1])))
-PY
+require_free_port "$port"
 
 work="$(mktemp -d)"
 chmod a+rx "$work"

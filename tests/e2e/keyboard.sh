@@ -24,29 +24,10 @@ done
 work="$(mktemp -d)"
 site=""
 tool=""
-stop_all() {
-  set +e
-  [ -n "$tool" ] && kill "$tool" 2>/dev/null
-  rm -f "$work/ready"
-  [ -n "$site" ] && wait "$site" 2>/dev/null
-  rm -rf "$work"
-  ravo_stop_xvfb
-}
-trap stop_all EXIT
+trap stop_site_and_tool EXIT
 log="$work/site.log"
-python3 "$RAVO_ROOT/tools/lyrics_site.py" --port "$port" --log "$log" --ready-file "$work/ready" --max-seconds 280 &
-site=$!
-for _ in $(seq 1 100); do [ -s "$work/ready" ] && break; sleep 0.05; done
-[ -s "$work/ready" ] || fail "the stand-in lyrics site did not start on port $port"
-
-mkdir "$work/app"
-app="RavoSubtitler_keys_$$.exe"
-cp "$exe" "$work/app/$app"
-(cd "$work/app" && exec wine "./$app") &
-tool=$!
-wid=$(wait_for_window "Ravo字幕器v3.5" 30) || fail "the tool did not start"
-title=$(xdotool getwindowname "$wid")
-sleep 1
+start_lyrics_site "$port" "$log"
+start_tool_copy "$exe" "RavoSubtitler_keys_$$.exe"
 
 # focused: the class and text of the control that has the focus, from window_probe's
 # list (child lines hold a tab; "entry" lines belong to a list box).

@@ -32,33 +32,12 @@ fi
 work="$(mktemp -d)"
 site=""
 tool=""
-stop_all() {
-  set +e
-  [ -n "$tool" ] && kill "$tool" 2>/dev/null
-  rm -f "$work/ready"  # the site ends when its ready file is gone
-  [ -n "$site" ] && wait "$site" 2>/dev/null
-  rm -rf "$work"
-  ravo_stop_xvfb
-}
-trap stop_all EXIT
+trap stop_site_and_tool EXIT
 log="$work/site.log"
 
-python3 "$RAVO_ROOT/tools/lyrics_site.py" --port "$port" --log "$log" --ready-file "$work/ready" --max-seconds 280 &
-site=$!
-for _ in $(seq 1 100); do [ -s "$work/ready" ] && break; sleep 0.05; done
-[ -s "$work/ready" ] || fail "the stand-in lyrics site did not start on port $port"
-
-# The program runs from a folder of its own: its folder, the working folder and the
-# lyrics folder are then one, and downloads land there. Its own file name lets the end
-# of the test close this instance and no other.
-mkdir "$work/app"
-app="RavoSubtitler_e2e_$$.exe"
-cp "$exe" "$work/app/$app"
-(cd "$work/app" && exec wine "./$app") &
-tool=$!
-wid=$(wait_for_window "Ravo字幕器v3.5" 30) || fail "the tool did not start"
-title=$(xdotool getwindowname "$wid")
-sleep 1
+start_lyrics_site "$port" "$log"
+# Downloads land in the program's own folder.
+start_tool_copy "$exe" "RavoSubtitler_e2e_$$.exe"
 
 at() { xdotool mousemove --window "$wid" "$1" "$2"; }
 click() { at "$1" "$2"; xdotool click 1; sleep 0.5; }

@@ -10,29 +10,14 @@ exe="$(realpath "$1")"
 build="$(realpath "$2")"
 port=18611
 
-python3 - "$port" <<'PY' || fail "127.0.0.1:$port is taken; the update host address of the build is needed free"
-import socket, sys
-s = socket.socket()
-s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-s.bind(("127.0.0.1", int(sys.argv[1])))
-PY
+require_free_port "$port"
 
 work="$(mktemp -d)"
 host_pid=""
 pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null
-  rm -rf "$work"
-  ravo_stop_xvfb
-}
-trap cleanup EXIT
+trap stop_host_and_program EXIT
 
-python3 "$RAVO_ROOT/tools/update_host.py" --port "$port" --silent --ready-file "$work/ready" \
-  --log "$work/host.log" --lifetime 120 >"$work/host.out" 2>&1 &
-host_pid=$!
-for _ in $(seq 1 100); do [ -f "$work/ready" ] && break; sleep 0.1; done
-[ -f "$work/ready" ] || fail "the stand-in update host did not start: $(cat "$work/host.out")"
+start_update_host --port "$port" --silent
 
 cd "$work"
 wine "$exe" &

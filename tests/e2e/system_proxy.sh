@@ -64,12 +64,7 @@ wine reg add "$key" /v ProxyEnable /t REG_DWORD /d 1 /f >/dev/null 2>&1 || fail 
 wine reg add "$key" /v ProxyServer /t REG_SZ /d "127.0.0.1:$proxy_port" /f >/dev/null 2>&1 || fail "could not set ProxyServer"
 wine reg delete "$key" /v ProxyOverride /f >/dev/null 2>&1 || true  # no exceptions, loopback included
 
-mkdir "$work/app"
-app="RavoSubtitler_proxy_$$.exe"
-cp "$exe" "$work/app/$app"
-(cd "$work/app" && exec wine "./$app") &
-tool=$!
-wid=$(wait_for_window "Ravo字幕器v3.5" 40) || fail "the tool did not start"
+start_tool_copy "$exe" "RavoSubtitler_proxy_$$.exe" 40
 
 # wait_for_proxied REQUEST: waits until the proxy has logged the request line and sent
 # it on to a stand-in.

@@ -10,12 +10,7 @@ build="$(realpath "$2")"
 port=18611
 failed_text="更新失败,请稍后再试或到官网下载新版本"
 
-python3 - "$port" <<'PY' || fail "127.0.0.1:$port is taken; the update host address of the build is needed free"
-import socket, sys
-s = socket.socket()
-s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-s.bind(("127.0.0.1", int(sys.argv[1])))
-PY
+require_free_port "$port"
 xdotool search --name "在线更新中请稍后|Ravo字幕器v3.5" >/dev/null 2>&1 && fail "a window of the tool is already open on $DISPLAY"
 
 work="$(mktemp -d)"
@@ -41,12 +36,8 @@ cut=$(( $(stat -c %s "$served") / 3 ))
 # the restarted program's check finds none.
 key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
 [ -f "$key" ] || fail "no signing key of this build at $key"
-python3 "$RAVO_ROOT/tools/update_host.py" --port "$port" --force 是 --switch-pages 2 --sign-key "$key" \
-  --serve "RavoSubtitler_v36.exe=$served" --no-ranges --cut-after "$cut" --ready-file "$work/ready" \
-  --log "$work/host.log" --lifetime 120 >"$work/host.out" 2>&1 &
-host_pid=$!
-for _ in $(seq 1 100); do [ -f "$work/ready" ] && break; sleep 0.1; done
-[ -f "$work/ready" ] || fail "the stand-in update host did not start: $(cat "$work/host.out")"
+start_update_host --port "$port" --force 是 --switch-pages 2 --sign-key "$key" \
+  --serve "RavoSubtitler_v36.exe=$served" --no-ranges --cut-after "$cut"
 
 cd "$work/program"
 wine "$program" &

@@ -69,3 +69,67 @@ drag_crosshair_onto_standin() {
   xdotool mouseup 1
   sleep 0.5
 }
+
+# require_free_port PORT: fails unless a listener could be put on 127.0.0.1:PORT (old
+# connections do not count), as the flows that need the build's own host address do.
+require_free_port() {
+  python3 - "$1" <<'PY' || fail "127.0.0.1:$1 is taken; the host address of the build is needed free"
+import socket, sys
+s = socket.socket()
+s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.1", int(sys.argv[1])))
+PY
+}
+
+# start_update_host ARGS...: starts the stand-in update host with ARGS, its ready file,
+# log (host.log) and output in $work, and waits until it listens. Sets host_pid.
+start_update_host() {
+  python3 "$RAVO_ROOT/tools/update_host.py" "$@" --ready-file "$work/ready" --log "$work/host.log" \
+    --lifetime 120 >"$work/host.out" 2>&1 &
+  host_pid=$!
+  for _ in $(seq 1 100); do [ -f "$work/ready" ] && break; sleep 0.1; done
+  [ -f "$work/ready" ] || fail "the stand-in update host did not start: $(cat "$work/host.out")"
+}
+
+# start_lyrics_site PORT LOG: starts the stand-in lyrics site on PORT writing LOG; it ends
+# when $work/ready is gone. Sets site.
+start_lyrics_site() {
+  python3 "$RAVO_ROOT/tools/lyrics_site.py" --port "$1" --log "$2" --ready-file "$work/ready" --max-seconds 280 &
+  site=$!
+  for _ in $(seq 1 100); do [ -s "$work/ready" ] && break; sleep 0.05; done
+  [ -s "$work/ready" ] || fail "the stand-in lyrics site did not start on port $1"
+}
+
+# stop_site_and_tool: the exit trap of the flows that start the lyrics site and the tool.
+stop_site_and_tool() {
+  set +e
+  [ -n "$tool" ] && kill "$tool" 2>/dev/null
+  rm -f "$work/ready"  # the site ends when its ready file is gone
+  [ -n "$site" ] && wait "$site" 2>/dev/null
+  rm -rf "$work"
+  ravo_stop_xvfb
+}
+
+# start_tool_copy EXE NAME [SECONDS]: runs a copy of the program named NAME from a folder
+# of its own ($work/app: its folder, working folder and lyrics folder are then one, and
+# its own name lets a test close this instance and no other), and waits for its main
+# window. Sets app, tool, wid and title.
+start_tool_copy() {
+  mkdir "$work/app"
+  app="$2"
+  cp "$1" "$work/app/$app"
+  (cd "$work/app" && exec wine "./$app") &
+  tool=$!
+  wid=$(wait_for_window "Ravo字幕器v3.5" "${3:-30}") || fail "the tool did not start"
+  title=$(xdotool getwindowname "$wid")
+  sleep 1
+}
+
+# stop_host_and_program: the exit trap of the update flows (pid: the program, host_pid:
+# the stand-in update host).
+stop_host_and_program() {
+  [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null
+  rm -rf "$work"
+  ravo_stop_xvfb
+}
