@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "text/http_get.h"
+#include "win/http_get.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_layout.h"
+#include "layout/main_window_layout.h"
 
 namespace {
 

@@ -16,11 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "lyrics/lyric_loader_win.h"
+#include "app/event_table.h"
+#include "layout/windows.h"
 #include "delivery/playback.h"
 #include "lyrics/lyric_state.h"
-#include "text/file_bytes.h"
+#include "win/file_bytes.h"
 
 namespace {
 
@@ -88,6 +89,7 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular) {
   WriteFileBytes(dir + "\\drift.lrc", GeneratedLyric(seconds, irregular));
   ui::LoadOptions options;
   options.show = false;
+  UseProgramWindows();
   ui::LoadWindow(WindowKind::Main, options);
   M(MainCtl::编辑框_窗口句柄).SetText(std::to_string(reinterpret_cast<uintptr_t>(target)));
   M(MainCtl::文件框1).SetFolder(dir);

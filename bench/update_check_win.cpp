@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "online/update_signature.h"
-#include "text/file_bytes.h"
+#include "win/file_bytes.h"
 
 namespace {
 

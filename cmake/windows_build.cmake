@@ -18,7 +18,7 @@ endif()
 
 # Everything of the program except its entry point, so that the tests can link it.
 file(GLOB RAVO_WIN_SOURCES CONFIGURE_DEPENDS
-  src/app/*.cpp src/text/*_win.cpp src/lyrics/*_win.cpp src/delivery/*.cpp
+  src/win/*.cpp src/layout/*.cpp src/app/*.cpp src/lyrics/*_win.cpp src/delivery/*.cpp
   src/billboard/*_win.cpp src/online/*_win.cpp)
 list(REMOVE_ITEM RAVO_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 add_library(ravo_win STATIC ${RAVO_WIN_SOURCES})

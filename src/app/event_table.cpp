@@ -2,10 +2,15 @@
 
 #include <iterator>
 
-#include "app/handlers.h"
-#include "app/main_window_layout.h"
-#include "app/picker_window_layout.h"
-#include "app/update_window_layout.h"
+#include "app/main_window_created.h"
+#include "billboard/billboard.h"
+#include "delivery/playback.h"
+#include "delivery/target_picker.h"
+#include "lyrics/lyric_loader_win.h"
+#include "lyrics/lyrics_folder_win.h"
+#include "online/lyric_search_win.h"
+#include "online/self_update.h"
+#include "layout/windows.h"
 
 namespace {
 
@@ -16,6 +21,8 @@ constexpr int C(PickerCtl c) { return static_cast<int>(c); }
 constexpr WindowKind Main = WindowKind::Main;
 constexpr WindowKind Update = WindowKind::Update;
 constexpr WindowKind Picker = WindowKind::Picker;
+
+void DoNothing() {}
 
 }  // namespace
 
@@ -55,11 +62,6 @@ const EventBinding kEventTable[] = {
 
 const size_t kEventTableSize = std::size(kEventTable);
 
-Handler FindHandler(WindowKind window, int control, UiEvent event) {
-  for (const EventBinding& b : kEventTable) {
-    if (b.window == window && b.control == control && b.event == event) return b.handler;
-  }
-  return nullptr;
+void UseProgramWindows() {
+  ui::UseProgram(ui::ProgramWindows{kWindowLayouts, kWindowKinds, kEventTable, kEventTableSize});
 }
-
-void DoNothing() {}

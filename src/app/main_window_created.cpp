@@ -1,5 +1,6 @@
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "app/main_window_created.h"
+
+#include "layout/windows.h"
 #include "online/update_check.h"
 
 void OnMainWindowCreated() {

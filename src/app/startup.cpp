@@ -2,11 +2,13 @@
 
 #include <ole2.h>
 
-#include "app/window_layer.h"
+#include "app/event_table.h"
+#include "layout/windows.h"
 
 int RunProgram() {
   // The embedded browser needs OLE on this thread.
   const HRESULT ole = OleInitialize(nullptr);
+  UseProgramWindows();
   ui::LoadWindow(WindowKind::Main, ui::LoadOptions{});
   // The update window may have closed the main window during its creation; then no
   // window is left and the loop is not entered.

@@ -27,3 +27,10 @@ void RotateScrollText();
 // A pass over an empty billboard list delivers nothing; it still waits one period, and at
 // least this long, so that the loop neither spins nor stops dispatching the stop click.
 constexpr int EMPTY_PASS_MIN_WAIT_MS = 10;
+
+// The handlers bound in the event table: 按钮1 (scroller start/stop), 按钮3 and 按钮4
+// (add and delete a billboard line), 按钮5 (billboard start/stop).
+void OnScrollerButton();
+void OnAddBillboardLine();
+void OnDeleteBillboardLine();
+void OnBillboardButton();

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "layout/windows.h"
 #include "billboard/scroll_text.h"
 #include "delivery/text_delivery.h"
-#include "text/timed_wait.h"
+#include "win/timed_wait.h"
 
 namespace {
 

@@ -6,8 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "layout/windows.h"
 #include "delivery/text_delivery.h"
 #include "lyrics/lyric_state.h"
 

@@ -12,7 +12,7 @@
 
 #include <windows.h>
 
-#include "app/win_owners.h"
+#include "win/owners.h"
 
 class ReleaseHook {
  public:

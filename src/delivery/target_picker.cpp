@@ -2,10 +2,9 @@
 
 #include <string>
 
-#include "app/drawing_board.h"
-#include "app/handlers.h"
-#include "app/win_owners.h"
-#include "app/window_layer.h"
+#include "win/drawing_board.h"
+#include "win/owners.h"
+#include "layout/windows.h"
 #include "delivery/release_hook.h"
 #include "text/gbk_text.h"
 

@@ -57,3 +57,10 @@ void MakeClickThrough(HWND window);
 // cursor (null: none). DetectTick feeds it WindowFromPoint's answer; it stands apart
 // because some systems never answer null, and super mode must still be reachable.
 void DetectWindowUnderCursor(HWND under);
+
+// The handlers bound in the event table.
+void OnMainWindowActivated();
+void OnCaptureBoardMouseDown();
+void OnPickerWindowCreated();
+void FollowCursorTick();
+void DetectTick();

@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "app/window_layer.h"
-#include "text/wait_with_messages.h"
+#include "layout/windows.h"
+#include "win/wait_with_messages.h"
 
 namespace {
 

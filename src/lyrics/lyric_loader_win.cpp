@@ -4,13 +4,14 @@
 // The table is a virtual list view drawn from currentTimeline: it stores no rows, so a
 // lyric of any length shows at once (filled row by row, Wine's list view spent about
 // 10 ms on each row).
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "lyrics/lyric_loader_win.h"
+
+#include "layout/windows.h"
 #include "delivery/playback.h"
 #include "lyrics/lrc_parser.h"
 #include "lyrics/lyric_bytes.h"
 #include "lyrics/lyric_state.h"
-#include "text/file_bytes.h"
+#include "win/file_bytes.h"
 #include "text/gbk_text.h"
 
 namespace {

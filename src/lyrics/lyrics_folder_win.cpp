@@ -3,9 +3,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/handlers.h"
-#include "app/win_owners.h"
-#include "app/window_layer.h"
+#include "win/owners.h"
+#include "layout/windows.h"
 
 std::string AskForLyricsFolder() {
   BROWSEINFOA info = {};

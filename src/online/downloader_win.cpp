@@ -11,9 +11,9 @@
 #include <optional>
 #include <vector>
 
-#include "app/win_owners.h"
+#include "win/owners.h"
 #include "text/gbk_text.h"
-#include "text/http_get.h"
+#include "win/http_get.h"
 #include "text/http_url.h"
 
 namespace {

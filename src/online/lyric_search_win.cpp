@@ -4,14 +4,14 @@
 
 #include <climits>
 
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "lyrics/lyrics_folder_win.h"
+#include "layout/windows.h"
 #include "build_settings.h"
 #include "lyrics/lyric_bytes.h"
 #include "online/lyric_search.h"
-#include "text/file_bytes.h"
+#include "win/file_bytes.h"
 #include "text/gbk_text.h"
-#include "text/http_get.h"
+#include "win/http_get.h"
 
 std::string lyricsSiteHost = RAVO_LYRICS_HOST;
 std::vector<std::string> resultLinks;

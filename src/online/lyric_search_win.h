@@ -26,3 +26,9 @@ void SearchLyrics(std::string_view url);
 int FetchSelectedLyric();
 // Rebuilds 歌词预览 from the lyric last fetched.
 void FillPreviewList();
+
+// The handlers bound in the event table: 搜索歌词 (and Enter in 欲搜索内容), a click on a
+// row of 欲下载列表 (preview) and a double click on it (save).
+void OnSearchButton();
+void PreviewSelectedLyric();
+void DownloadSelectedLyric();

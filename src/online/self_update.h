@@ -64,3 +64,10 @@ void ShowDownloadProgress(Downloader& downloader);
 // host is the build setting RAVO_UPDATE_HOST; tests point it at a stand-in host.
 std::string UpdatePageAddress();
 void SetUpdateHost(std::string hostAndPort);
+
+// The handlers bound in the event table: the update window's creation, its progress
+// timer and its button, and the main window's home-page button 按钮15.
+void OnUpdateWindowCreated();
+void OnProgressTick();
+void StartUpdateDownload();
+void OpenHomePage();

@@ -8,9 +8,8 @@
 #include <limits>
 #include <memory>
 
-#include "app/handlers.h"
-#include "app/win_owners.h"
-#include "app/window_layer.h"
+#include "win/owners.h"
+#include "layout/windows.h"
 #include "billboard/scroll_text.h"
 #include "build_settings.h"
 #include "online/progress_text.h"
@@ -18,7 +17,7 @@
 #include "online/update_page.h"
 #include "online/update_signature.h"
 #include "text/file_name.h"
-#include "text/http_get.h"
+#include "win/http_get.h"
 #include "text/http_url.h"
 
 std::string updatePageText;

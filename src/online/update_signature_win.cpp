@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/win_owners.h"
+#include "win/owners.h"
 #include "update_key.h"
 
 namespace update_signature {

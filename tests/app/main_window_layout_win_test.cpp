@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/window_layer.h"
+#include "layout/windows.h"
 #include "build_settings.h"
 #include "support/win_test_support.h"
 
@@ -66,8 +66,8 @@ const Expected kExpected[] = {
 };
 
 int IndexOf(const std::string& name) {
-  for (int i = 0; i < kMainWindowSpec.controlCount; ++i)
-    if (name == kMainWindowSpec.controls[i].name) return i;
+  for (int i = 0; i < kMainWindowLayout.controlCount; ++i)
+    if (name == kMainWindowLayout.controls[i].name) return i;
   return -1;
 }
 

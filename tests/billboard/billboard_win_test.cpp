@@ -12,12 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "delivery/playback.h"
+#include "lyrics/lyric_loader_win.h"
+#include "layout/windows.h"
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
-#include "text/timed_wait.h"
+#include "win/timed_wait.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "lyrics/lyric_loader_win.h"
+#include "layout/windows.h"
 #include "delivery/playback.h"
 #include "lyrics/lyric_state.h"
 #include "support/later_on_this_thread.h"

@@ -10,9 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/drawing_board.h"
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "win/drawing_board.h"
+#include "layout/windows.h"
 #include "delivery/release_hook.h"
 #include "delivery/target_picker.h"
 #include "support/win_test_support.h"

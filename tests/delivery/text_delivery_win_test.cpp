@@ -13,13 +13,13 @@
 #include <utility>
 #include <vector>
 
-#include "app/win_owners.h"
-#include "app/window_layer.h"
+#include "win/owners.h"
+#include "layout/windows.h"
 #include "delivery/text_delivery.h"
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
-#include "text/wait_with_messages.h"
+#include "win/wait_with_messages.h"
 
 namespace {
 

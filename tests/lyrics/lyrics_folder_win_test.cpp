@@ -11,8 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "layout/windows.h"
 #include "lyrics/lyrics_folder_win.h"
 #include "support/win_test_support.h"
 

@@ -15,7 +15,7 @@
 
 #include "online/update_host_standin.h"
 #include "support/win_test_support.h"
-#include "text/file_bytes.h"
+#include "win/file_bytes.h"
 
 namespace {
 

@@ -10,12 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/handlers.h"
-#include "app/window_layer.h"
+#include "layout/windows.h"
 #include "online/lyric_search_win.h"
 #include "support/lyrics_site.h"
 #include "support/win_test_support.h"
-#include "text/file_bytes.h"
+#include "win/file_bytes.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "app/window_layer.h"
+#include "layout/windows.h"
 #include "build_settings.h"
 #include "online/update_check.h"
 #include "online/update_host_standin.h"
 #include "support/win_test_support.h"
-#include "text/file_bytes.h"
+#include "win/file_bytes.h"
 
 namespace {
 

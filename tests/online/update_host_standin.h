@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "support/win_test_support.h"
-#include "text/file_bytes.h"
-#include "text/http_get.h"
+#include "win/file_bytes.h"
+#include "win/http_get.h"
 
 // The Linux path of a Windows path, from Wine's own kernel32.
 inline std::string UnixPathOf(const std::string& windowsPath) {

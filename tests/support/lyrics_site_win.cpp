@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "text/file_bytes.h"
+#include "win/file_bytes.h"
 #include "text/gbk_text.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/win_owners.h"
+#include "win/owners.h"
 
 struct Msg {
   UINT message;

@@ -1,7 +1,11 @@
 #include "support/win_test_support.h"
 
-#include "app/window_layer.h"
-#include "text/file_bytes.h"
+#include "app/event_table.h"
+#include "layout/windows.h"
+#include "win/file_bytes.h"
+
+// The windows under test are the program's own, bound to its handlers.
+static const bool kProgramWindowsInUse = (UseProgramWindows(), true);
 
 MainWindowFixture::MainWindowFixture() {
   ui::LoadOptions options;

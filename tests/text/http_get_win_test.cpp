@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "support/lyrics_site.h"
-#include "text/http_get.h"
+#include "win/http_get.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // TimedWait on the GUI thread: messages keep flowing while it waits (posted here, posted
 // from another thread, sent from another thread), a time of zero or less returns at
 // once, and a quit request ends the wait and stays queued for the message loop.
-#include "text/timed_wait.h"
+#include "win/timed_wait.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/win_owners.h"
+#include "win/owners.h"
 #include "support/later_on_this_thread.h"
 
 namespace {

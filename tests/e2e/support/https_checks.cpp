@@ -16,8 +16,8 @@
 #include <string>
 
 #include "online/downloader.h"
-#include "text/file_bytes.h"
-#include "text/http_get.h"
+#include "win/file_bytes.h"
+#include "win/http_get.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Layout of the update window.
 #pragma once
 
-#include "app/layout_row.h"
+#include "win/layout_row.h"
 
 enum class UpdateCtl : int {
   进度条, 下载进度, 下载速度, 已经下载, 已用时间, 剩余时间, 时钟,
@@ -9,4 +9,4 @@ enum class UpdateCtl : int {
   Count
 };
 
-extern const WindowSpec kUpdateWindowSpec;
+extern const WindowLayout kUpdateWindowLayout;

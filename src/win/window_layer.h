@@ -17,11 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/layout_row.h"
-#include "app/event_table.h"
-#include "app/main_window_layout.h"
-#include "app/picker_window_layout.h"
-#include "app/update_window_layout.h"
+#include "win/layout_row.h"
+#include "win/ui_event.h"
 
 class Form;
 class DrawingBoard;
@@ -40,7 +37,7 @@ class Control {
 
   HWND Handle() const;        // null for controls without a window, or when not loaded
   bool Exists() const;
-  const ControlSpec& Row() const;  // the control's row in its window's layout
+  const LayoutRow& Row() const;  // the control's row in its window's layout
 
   // Caption of buttons, labels and group boxes; content of edit boxes.
   std::string Text() const;
@@ -96,11 +93,18 @@ class Control {
   int index_;
 };
 
-inline Control M(MainCtl c) { return Control(WindowKind::Main, static_cast<int>(c)); }
-inline Control U(UpdateCtl c) { return Control(WindowKind::Update, static_cast<int>(c)); }
-inline Control P(PickerCtl c) { return Control(WindowKind::Picker, static_cast<int>(c)); }
-
 namespace ui {
+
+// What the program is made of: the layout of each window, indexed by WindowKind, and the
+// table that binds the windows' events to handlers. Handed in once, before the first
+// window is loaded; both must live as long as the program.
+struct ProgramWindows {
+  const WindowLayout* const* layouts;
+  int windowCount;
+  const EventBinding* events;
+  size_t eventCount;
+};
+void UseProgram(const ProgramWindows& program);
 
 struct LoadOptions {
   bool show = true;       // show after the creation handler (if the window still exists)

@@ -1,4 +1,4 @@
-#include "app/window_layer.h"
+#include "win/window_layer.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -10,12 +10,12 @@
 #include <cstring>
 #include <memory>
 
-#include "app/drawing_board.h"
-#include "app/file_list.h"
-#include "app/win_owners.h"
-#include "app/window_layer_internal.h"
+#include "win/drawing_board.h"
+#include "win/file_list.h"
+#include "win/owners.h"
+#include "win/window_layer_internal.h"
 #include "text/gbk_text.h"
-#include "text/wait_with_messages.h"
+#include "win/wait_with_messages.h"
 
 namespace {
 
@@ -28,13 +28,17 @@ constexpr int kProgramIcon = 1;  // the icon resource of the program file
 const char kFormClass[] = "RavoForm";
 const char kFormProp[] = "RavoForm";
 
-const WindowSpec& SpecOf(WindowKind kind) {
-  switch (kind) {
-    case WindowKind::Main: return kMainWindowSpec;
-    case WindowKind::Update: return kUpdateWindowSpec;
-    case WindowKind::Picker: break;
+constexpr int kMaxWindows = 8;
+ui::ProgramWindows g_program{};
+
+const WindowLayout& LayoutOf(WindowKind kind) { return *g_program.layouts[static_cast<int>(kind)]; }
+
+Handler FindHandler(WindowKind window, int control, UiEvent event) {
+  for (size_t i = 0; i < g_program.eventCount; ++i) {
+    const EventBinding& b = g_program.events[i];
+    if (b.window == window && b.control == control && b.event == event) return b.handler;
   }
-  return kPickerWindowSpec;
+  return nullptr;
 }
 
 }  // namespace
@@ -42,7 +46,7 @@ const WindowSpec& SpecOf(WindowKind kind) {
 // A loaded window: its handle and the state of its controls.
 class Form {
  public:
-  Form(WindowKind kind) : kind(kind), layout(SpecOf(kind)) {
+  Form(WindowKind kind) : kind(kind), layout(LayoutOf(kind)) {
     const size_t n = static_cast<size_t>(layout.controlCount);
     controls.assign(n, nullptr);
     timerPeriods.assign(n, 0);
@@ -51,7 +55,7 @@ class Form {
   }
 
   WindowKind kind;
-  const WindowSpec& layout;
+  const WindowLayout& layout;
   HWND hwnd = nullptr;
   HMENU menuBar = nullptr;
   std::vector<HWND> controls;
@@ -78,7 +82,7 @@ class Form {
   }
   void ShowPage(int tabIndex, int page0) {
     for (int i = 0; i < layout.controlCount; ++i) {
-      const ControlSpec& c = layout.controls[i];
+      const LayoutRow& c = layout.controls[i];
       if (c.parent == tabIndex && c.page > 0 && controls[i])
         ShowWindow(controls[i], c.page - 1 == page0 ? SW_SHOW : SW_HIDE);
     }
@@ -87,7 +91,7 @@ class Form {
 
 namespace {
 
-std::array<Form*, kWindowKinds> g_forms{};
+std::array<Form*, kMaxWindows> g_forms{};
 int g_topLevelWindows = 0;  // main and update windows alive; the loop ends at 0
 
 Form* FormOf(WindowKind kind) { return g_forms[static_cast<int>(kind)]; }
@@ -146,7 +150,7 @@ void MakeContainer(HWND hwnd) {
 
 // The embedded browser: the system's web browser control, hosted through ATL. Where
 // the machine has no browser engine the control stays blank or is not created.
-HWND CreateBrowser(HWND parent, const ControlSpec& c, UINT id) {
+HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id) {
   static UniqueModule atl(LoadLibraryA("atl.dll"));
   static bool ready = [] {
     if (!atl.Get()) return false;
@@ -159,7 +163,7 @@ HWND CreateBrowser(HWND parent, const ControlSpec& c, UINT id) {
                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Instance(), nullptr);
 }
 
-void AddListColumns(HWND lv, const ControlSpec& c) {
+void AddListColumns(HWND lv, const LayoutRow& c) {
   for (int i = 0; i < c.columnCount; ++i) {
     LVCOLUMNA col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -198,7 +202,7 @@ int TextWidth(HFONT font, const char* text) {
 int CheckBoxTextIndent() { return GetSystemMetrics(SM_CXMENUCHECK) + 6; }
 
 // A check box's caption too wide for one line of its rectangle wraps onto a second line.
-bool CaptionWraps(const ControlSpec& c) {
+bool CaptionWraps(const LayoutRow& c) {
   return TextWidth(ui_internal::UiFont(), c.text) > c.w - CheckBoxTextIndent();
 }
 
@@ -248,7 +252,7 @@ LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd) {
 }
 
 void CreateControl(Form& f, int index) {
-  const ControlSpec& c = f.layout.controls[index];
+  const LayoutRow& c = f.layout.controls[index];
   const UINT id = kControlIdBase + index;
   HWND parent = c.parent == kNoParent ? f.hwnd : f.controls[c.parent];
   const char* cls = nullptr;
@@ -376,7 +380,7 @@ void OnCommand(Form& f, WPARAM wp, LPARAM lp) {
   const UINT code = HIWORD(wp);
   const int index = static_cast<int>(LOWORD(wp)) - static_cast<int>(kControlIdBase);
   if (index < 0 || index >= f.layout.controlCount) return;
-  const ControlSpec& c = f.layout.controls[index];
+  const LayoutRow& c = f.layout.controls[index];
   if (lp == 0) {
     if (c.kind == ControlKind::MenuItem) f.Raise(index, UiEvent::Chosen);
     return;
@@ -422,7 +426,7 @@ void GiveVirtualCell(const RowSource* source, const NMHDR* nm) {
 LRESULT OnNotify(Form& f, const NMHDR* nm) {
   const int index = f.IndexOf(nm->hwndFrom);
   if (index < 0) return 0;
-  const ControlSpec& c = f.layout.controls[index];
+  const LayoutRow& c = f.layout.controls[index];
   if (c.kind == ControlKind::CheckBox && nm->code == NM_CUSTOMDRAW &&
       (GetWindowLongA(nm->hwndFrom, GWL_STYLE) & BS_MULTILINE))
     return DrawWrappedCheckBox(*reinterpret_cast<const NMCUSTOMDRAW*>(nm));
@@ -524,7 +528,7 @@ LRESULT CALLBACK KeyboardFilter(int code, WPARAM wp, LPARAM lp) {
     Form* f = FormOfWindow(msg->hwnd);
     const int focused = f ? f->ControlHolding(msg->hwnd) : -1;
     // Enter is taken only where it presses something; elsewhere the control keeps it.
-    const bool take = f && f->kind != WindowKind::Picker &&
+    const bool take = f && !f->layout.popup &&
                       (msg->wParam == VK_TAB ||
                        (focused >= 0 && (IsPushButton(f->layout.controls[focused].kind) ||
                                          FindHandler(f->kind, focused, UiEvent::EnterPressed))));
@@ -603,7 +607,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       const WindowKind kind = f->kind;
       if (g_forms[static_cast<int>(kind)] == f) g_forms[static_cast<int>(kind)] = nullptr;
       f->hwnd = nullptr;
-      if (kind != WindowKind::Picker && --g_topLevelWindows == 0) {
+      if (!f->layout.popup && --g_topLevelWindows == 0) {
         g_keyboardHook.Reset();
         PostQuitMessage(0);
       }
@@ -674,7 +678,7 @@ Form* Control::LiveForm() const {
   return f && f->hwnd ? f : nullptr;
 }
 
-const ControlSpec& Control::Row() const { return SpecOf(window_).controls[index_]; }
+const LayoutRow& Control::Row() const { return LayoutOf(window_).controls[index_]; }
 
 HWND Control::Handle() const {
   Form* f = LiveForm();
@@ -910,13 +914,18 @@ DrawingBoard* Control::Board() const {
 
 namespace ui {
 
+void UseProgram(const ProgramWindows& program) {
+  if (program.windowCount > kMaxWindows) return;
+  g_program = program;
+}
+
 HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   if (FormOf(kind)) return FormOf(kind)->hwnd;
   EnsureFormClass();
-  const WindowSpec& layout = SpecOf(kind);
+  const WindowLayout& layout = LayoutOf(kind);
   HWND owner = options.owner ? WindowHandle(*options.owner) : nullptr;
   DWORD style, exStyle = 0;
-  if (kind == WindowKind::Picker) {
+  if (layout.popup) {
     style = WS_POPUP;
     exStyle = WS_EX_TOOLWINDOW;
   } else {
@@ -932,7 +941,7 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   f->hwnd = hwnd;
   SetPropA(hwnd, kFormProp, f);
   g_forms[static_cast<int>(kind)] = f;
-  if (kind != WindowKind::Picker && g_topLevelWindows++ == 0)
+  if (!layout.popup && g_topLevelWindows++ == 0)
     g_keyboardHook.Reset(SetWindowsHookExA(WH_GETMESSAGE, KeyboardFilter, nullptr, GetCurrentThreadId()));
   for (int i = 0; i < layout.controlCount; ++i) CreateControl(*f, i);
   // Group boxes go under their siblings, so that a control lying inside a group box's
@@ -945,7 +954,7 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   for (int i = 0; i < layout.controlCount; ++i) {
     if (layout.controls[i].kind != ControlKind::Label || !f->controls[i]) continue;
     for (int j = 0; j < i; ++j) {
-      const ControlSpec &a = layout.controls[j], &b = layout.controls[i];
+      const LayoutRow &a = layout.controls[j], &b = layout.controls[i];
       const bool overlap = a.kind == ControlKind::Label && a.parent == b.parent && a.page == b.page &&
                            a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
       if (overlap) SetWindowPos(f->controls[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -1,11 +1,11 @@
-#include "text/http_get.h"
+#include "win/http_get.h"
 
 #include <process.h>
 
 #include <memory>
 #include <optional>
 
-#include "app/win_owners.h"
+#include "win/owners.h"
 #include "text/http_url.h"
 
 namespace {

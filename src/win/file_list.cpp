@@ -1,8 +1,8 @@
-#include "app/file_list.h"
+#include "win/file_list.h"
 
 #include <algorithm>
 
-#include "app/win_owners.h"
+#include "win/owners.h"
 #include "text/gbk_text.h"
 
 namespace {

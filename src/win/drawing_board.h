@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "app/win_owners.h"
+#include "win/owners.h"
 
 class DrawingBoard {
  public:

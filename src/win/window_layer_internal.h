@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/event_table.h"
+#include "win/ui_event.h"
 
 namespace ui_internal {
 

@@ -1,6 +1,6 @@
-#include "app/main_window_layout.h"
+#include "layout/main_window_layout.h"
 
-#include "app/layout_check.h"
+#include "layout/layout_check.h"
 #include "build_settings.h"
 
 namespace {
@@ -8,10 +8,10 @@ namespace {
 #define ROW(name) static_cast<int>(MainCtl::name), #name
 #define IN(parent) static_cast<int>(MainCtl::parent)
 
-constexpr ColumnSpec kLyricColumns[] = {{"时间(毫秒)", 0}, {"歌词", 230}};
-constexpr ColumnSpec kResultColumns[] = {{"歌曲", 90}, {"歌手", 50}};
-constexpr ColumnSpec kPreviewColumns[] = {{"时间", 0}, {"歌词预览-单击预览-双击下载", 290}};
-constexpr ColumnSpec kBillboardColumns[] = {{"自定义广告内容", 450}};
+constexpr ColumnRow kLyricColumns[] = {{"时间(毫秒)", 0}, {"歌词", 230}};
+constexpr ColumnRow kResultColumns[] = {{"歌曲", 90}, {"歌手", 50}};
+constexpr ColumnRow kPreviewColumns[] = {{"时间", 0}, {"歌词预览-单击预览-双击下载", 290}};
+constexpr ColumnRow kBillboardColumns[] = {{"自定义广告内容", 450}};
 
 constexpr const char kNotes[] =
     "第一次制作此程序，可能做的比较粗糙 除花式字幕功能外，其他基本已经完善\r\n"
@@ -27,7 +27,7 @@ constexpr const char kHint[] = "1000毫秒=1秒  不要太快以免卡住";
 // Controls outside the visible area start right of the 487-pixel wide window.
 constexpr int kOff = 520;
 
-constexpr ControlSpec kMainControls[] = {
+constexpr LayoutRow kMainControls[] = {
     {ROW(分组框1), ControlKind::GroupBox, kNoParent, 0, 0, 0, 480, 48, "", nullptr, 0, 0},
     {ROW(画板_捕获器), ControlKind::DrawingBoard, IN(分组框1), 0, 8, 8, 32, 32, "", nullptr, 0, 0},
     {ROW(标签1), ControlKind::Label, IN(分组框1), 0, 48, 10, 160, 32,
@@ -121,6 +121,6 @@ static_assert(std::size(kMainControls) == static_cast<size_t>(MainCtl::Count), "
 
 }  // namespace
 
-const WindowSpec kMainWindowSpec = {
+const WindowLayout kMainWindowLayout = {
     "MainWindow", 50, 50, 487, 543, "Ravo语音社区-Ravo字幕器v3.5 官网:" RAVO_MAKER_ADDRESS,
     kMainControls, static_cast<int>(std::size(kMainControls))};

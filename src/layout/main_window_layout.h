@@ -2,7 +2,7 @@
 // MainCtl::<name>; the table row of a control is at the index of its enum value.
 #pragma once
 
-#include "app/layout_row.h"
+#include "win/layout_row.h"
 
 enum class MainCtl : int {
   // top strip
@@ -28,4 +28,4 @@ enum class MainCtl : int {
   Count
 };
 
-extern const WindowSpec kMainWindowSpec;
+extern const WindowLayout kMainWindowLayout;

@@ -1,6 +1,6 @@
-#include "app/drawing_board.h"
+#include "win/drawing_board.h"
 
-#include "app/window_layer_internal.h"
+#include "win/window_layer_internal.h"
 
 namespace {
 

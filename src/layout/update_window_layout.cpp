@@ -1,6 +1,6 @@
-#include "app/update_window_layout.h"
+#include "layout/update_window_layout.h"
 
-#include "app/layout_check.h"
+#include "layout/layout_check.h"
 #include "build_settings.h"
 
 namespace {
@@ -8,7 +8,7 @@ namespace {
 #define ROW(name) static_cast<int>(UpdateCtl::name), #name
 
 // The buttons, the hyperlink and the picture lie below the window's visible height.
-constexpr ControlSpec kUpdateControls[] = {
+constexpr LayoutRow kUpdateControls[] = {
     {ROW(进度条), ControlKind::ProgressBar, kNoParent, 0, 2, 4, 238, 13, "", nullptr, 0, 0},
     {ROW(下载进度), ControlKind::Label, kNoParent, 0, 6, 23, 232, 13, "正在连接服务器....", nullptr, 0, 0},
     {ROW(下载速度), ControlKind::Label, kNoParent, 0, 6, 36, 232, 13, "下载速度:", nullptr, 0, 0},
@@ -28,5 +28,5 @@ static_assert(std::size(kUpdateControls) == static_cast<size_t>(UpdateCtl::Count
 
 }  // namespace
 
-const WindowSpec kUpdateWindowSpec = {"UpdateWindow", 50, 50, 248, 128, "在线更新中请稍后",
+const WindowLayout kUpdateWindowLayout = {"UpdateWindow", 50, 50, 248, 128, "在线更新中请稍后",
                                       kUpdateControls, static_cast<int>(std::size(kUpdateControls))};

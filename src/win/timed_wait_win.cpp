@@ -1,11 +1,11 @@
-#include "text/timed_wait.h"
+#include "win/timed_wait.h"
 
 #include <windows.h>
 
 #include <cstdint>
 
-#include "app/win_owners.h"
-#include "text/wait_with_messages.h"
+#include "win/owners.h"
+#include "win/wait_with_messages.h"
 
 namespace {
 

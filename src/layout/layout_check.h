@@ -4,10 +4,10 @@
 #include <cstddef>
 #include <iterator>
 
-#include "app/layout_row.h"
+#include "win/layout_row.h"
 
 template <size_t N>
-constexpr bool RowsAreInEnumOrder(const ControlSpec (&rows)[N]) {
+constexpr bool RowsAreInEnumOrder(const LayoutRow (&rows)[N]) {
   for (size_t i = 0; i < N; ++i) {
     if (rows[i].id != static_cast<int>(i)) return false;
     if (rows[i].parent >= static_cast<int>(i)) return false;  // parents come first

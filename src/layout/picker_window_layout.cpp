@@ -1,12 +1,12 @@
-#include "app/picker_window_layout.h"
+#include "layout/picker_window_layout.h"
 
-#include "app/layout_check.h"
+#include "layout/layout_check.h"
 
 namespace {
 
 #define ROW(name) static_cast<int>(PickerCtl::name), #name
 
-constexpr ControlSpec kPickerControls[] = {
+constexpr LayoutRow kPickerControls[] = {
     {ROW(画板1), ControlKind::DrawingBoard, kNoParent, 0, 0, 0, 31, 31, "", nullptr, 0, 0},
     {ROW(时钟1), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 2},
     {ROW(时钟2), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 100},
@@ -17,5 +17,5 @@ static_assert(std::size(kPickerControls) == static_cast<size_t>(PickerCtl::Count
 
 }  // namespace
 
-const WindowSpec kPickerWindowSpec = {"PickerWindow", 0, 0, 31, 31, "", kPickerControls,
-                                      static_cast<int>(std::size(kPickerControls))};
+const WindowLayout kPickerWindowLayout = {"PickerWindow", 0, 0, 31, 31, "", kPickerControls,
+                                      static_cast<int>(std::size(kPickerControls)), true};

@@ -1,4 +1,4 @@
-// The vocabulary of the window layouts: one ControlSpec row per control.
+// The vocabulary of the window layouts: one LayoutRow row per control.
 #pragma once
 
 #include <cstdint>
@@ -26,14 +26,14 @@ enum class ControlKind : uint8_t {
   MenuItem,      // an item of the Menu named as its parent
 };
 
-struct ColumnSpec {
+struct ColumnRow {
   const char* caption;
   int width;
 };
 
 constexpr int kNoParent = -1;  // a control placed directly on the window
 
-struct ControlSpec {
+struct LayoutRow {
   int id;             // index of the row; equals the control's enum value
   const char* name;   // the control's name, as handlers call it
   ControlKind kind;
@@ -41,16 +41,18 @@ struct ControlSpec {
   int page;           // 1-based tab page for children of a tab control; 0 otherwise
   int x, y, w, h;     // relative to the parent's client area
   const char* text;   // caption, default content, file pattern, URL or start page
-  const ColumnSpec* columns;  // list views: their columns
+  const ColumnRow* columns;  // list views: their columns
   int columnCount;
   int timerMs;        // timers: the period they start with (0 = stopped)
   const char* target = nullptr;  // hyperlinks: the address they open
 };
 
-struct WindowSpec {
+struct WindowLayout {
   const char* name;
   int x, y, w, h;     // outer size
   const char* title;
-  const ControlSpec* controls;
+  const LayoutRow* controls;
   int controlCount;
+  bool popup = false;  // a borderless tool window: no caption, no keyboard navigation, and
+                       // the program goes on without it
 };

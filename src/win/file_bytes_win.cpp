@@ -1,8 +1,8 @@
-#include "text/file_bytes.h"
+#include "win/file_bytes.h"
 
 #include <windows.h>
 
-#include "app/win_owners.h"
+#include "win/owners.h"
 
 std::string ReadFileBytes(const std::string& path, uint64_t limit) {
   UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

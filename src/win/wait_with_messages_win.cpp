@@ -1,4 +1,4 @@
-#include "text/wait_with_messages.h"
+#include "win/wait_with_messages.h"
 
 #include <windows.h>
 

@@ -1,0 +1,4 @@
+#include "layout/windows.h"
+
+const WindowLayout* const kWindowLayouts[kWindowKinds] = {&kMainWindowLayout, &kUpdateWindowLayout,
+                                                          &kPickerWindowLayout};

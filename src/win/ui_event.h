@@ -1,0 +1,35 @@
+// The events a form raises, and how a program binds them to its handlers: a table of
+// bindings that the program hands to the window layer once, at start-up.
+#pragma once
+
+#include <cstddef>
+
+// The program's windows, an index into the layouts handed to the window layer; the
+// enumerators are declared with the layouts (layout/windows.h).
+enum class WindowKind : int;
+
+enum class UiEvent : int {
+  Created,            // the window and all its controls exist
+  Activated,          // the window became the active window
+  Clicked,            // buttons
+  LeftButtonDown,     // drawing boards, group boxes
+  SelectionChanged,   // file lists: the selected entry changed
+  DoubleClicked,      // file lists, list views
+  FocusedRowChanged,  // list views: a row was clicked
+  OtherListEvent,     // list views: any further notification worth a binding
+  TimerTick,
+  Chosen,             // menu items
+  PageChanged,        // tab controls
+  EnterPressed,       // edit boxes: Enter was pressed in it
+};
+
+constexpr int kWindowItself = -1;
+
+using Handler = void (*)();
+
+struct EventBinding {
+  WindowKind window;
+  int control;  // the control's enum value, or kWindowItself
+  UiEvent event;
+  Handler handler;
+};
