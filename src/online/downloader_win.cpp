@@ -410,7 +410,7 @@ bool PrepareFile(Task& task, int64_t total) {
   }
   // Deleting is shared so that a task given up while a connection still holds the file
   // can delete it all the same: it goes when the last handle closes.
-  task.file.Attach(CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+  task.file.Reset(CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!task.file) return false;
   if (total > 0) {
@@ -484,7 +484,7 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
 
   bool complete = !task.Cancelled();
   for (int i = 0; i < task.partCount; ++i) complete = complete && task.parts[i].complete;
-  task.file.Close();
+  task.file.Reset();
   {
     std::lock_guard<std::mutex> hold(task.outcome);
     if (task.abandoned) return false;
@@ -498,7 +498,7 @@ unsigned __stdcall RunnerThread(void* arg) {
   std::unique_ptr<std::shared_ptr<Task>> held(static_cast<std::shared_ptr<Task>*>(arg));
   Task& task = **held;
   const bool complete = RunTask(*held);
-  task.file.Close();
+  task.file.Reset();
   task.runnerComplete = complete;
   return 0;
 }
@@ -580,7 +580,7 @@ bool Downloader::Start(const DownloadTask& settings) {
     delete arg;
     return false;
   }
-  task->coordinator.Attach(reinterpret_cast<HANDLE>(h));
+  task->coordinator.Reset(reinterpret_cast<HANDLE>(h));
   task->coordinatorId = id;
   task_ = task;
   ResumeThread(task->coordinator.Get());

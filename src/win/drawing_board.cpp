@@ -49,24 +49,21 @@ DrawingBoard::DrawingBoard(HWND hwnd) : hwnd_(hwnd) {
   width_ = rc.right > 0 ? rc.right : 1;
   height_ = rc.bottom > 0 ? rc.bottom : 1;
   ScopedWindowDC screen(hwnd, ScopedWindowDC::Client);
-  dc_ = CreateCompatibleDC(screen.Get());
-  bitmap_ = CreateCompatibleBitmap(screen.Get(), width_, height_);
-  oldBitmap_ = SelectObject(dc_, bitmap_);
+  dc_.Reset(CreateCompatibleDC(screen.Get()));
+  bitmap_.Reset(CreateCompatibleBitmap(screen.Get(), width_, height_));
+  oldBitmap_ = SelectObject(dc_.Get(), bitmap_.Get());
   Clear();
 }
 
-DrawingBoard::~DrawingBoard() {
-  SelectObject(dc_, oldBitmap_);
-  DeleteObject(bitmap_);
-  DeleteDC(dc_);
-}
+// The bitmap goes out of the DC before either is deleted.
+DrawingBoard::~DrawingBoard() { SelectObject(dc_.Get(), oldBitmap_); }
 
 void DrawingBoard::Changed() { InvalidateRect(hwnd_, nullptr, FALSE); }
 
 void DrawingBoard::Clear() {
   ScopedGdiObj<HBRUSH> brush(CreateSolidBrush(back_));
   RECT rc = {0, 0, width_, height_};
-  FillRect(dc_, &rc, brush.Get());
+  FillRect(dc_.Get(), &rc, brush.Get());
   Changed();
 }
 
@@ -75,34 +72,34 @@ void DrawingBoard::SetPenColor(COLORREF color) { pen_ = color; }
 
 void DrawingBoard::Line(int x1, int y1, int x2, int y2) {
   ScopedGdiObj<HPEN> pen(CreatePen(PS_SOLID, 1, pen_));
-  ScopedSelectObject sel(dc_, pen.Get());
-  MoveToEx(dc_, x1, y1, nullptr);
-  LineTo(dc_, x2, y2);
+  ScopedSelectObject sel(dc_.Get(), pen.Get());
+  MoveToEx(dc_.Get(), x1, y1, nullptr);
+  LineTo(dc_.Get(), x2, y2);
   Changed();
 }
 
 void DrawingBoard::Ellipse(int x1, int y1, int x2, int y2) {
   ScopedGdiObj<HPEN> pen(CreatePen(PS_SOLID, 1, pen_));
   ScopedGdiObj<HBRUSH> brush(CreateSolidBrush(back_));
-  ScopedSelectObject selPen(dc_, pen.Get());
-  ScopedSelectObject selBrush(dc_, brush.Get());
-  ::Ellipse(dc_, x1, y1, x2, y2);
+  ScopedSelectObject selPen(dc_.Get(), pen.Get());
+  ScopedSelectObject selBrush(dc_.Get(), brush.Get());
+  ::Ellipse(dc_.Get(), x1, y1, x2, y2);
   Changed();
 }
 
 void DrawingBoard::Pixel(int x, int y, COLORREF color) {
-  SetPixel(dc_, x, y, color);
+  SetPixel(dc_.Get(), x, y, color);
   Changed();
 }
 
 void DrawingBoard::Text(int x, int y, std::string_view text) {
-  ScopedSelectObject font(dc_, ui_internal::UiFont());
-  SetBkMode(dc_, TRANSPARENT);
-  SetTextColor(dc_, pen_);
-  TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size()));
+  ScopedSelectObject font(dc_.Get(), ui_internal::UiFont());
+  SetBkMode(dc_.Get(), TRANSPARENT);
+  SetTextColor(dc_.Get(), pen_);
+  TextOutA(dc_.Get(), x, y, text.data(), static_cast<int>(text.size()));
   Changed();
 }
 
-COLORREF DrawingBoard::PixelAt(int x, int y) const { return GetPixel(dc_, x, y); }
+COLORREF DrawingBoard::PixelAt(int x, int y) const { return GetPixel(dc_.Get(), x, y); }
 
-void DrawingBoard::Paint(HDC dc) const { BitBlt(dc, 0, 0, width_, height_, dc_, 0, 0, SRCCOPY); }
+void DrawingBoard::Paint(HDC dc) const { BitBlt(dc, 0, 0, width_, height_, dc_.Get(), 0, 0, SRCCOPY); }

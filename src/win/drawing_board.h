@@ -36,8 +36,8 @@ class DrawingBoard {
   void Changed();
   HWND hwnd_;
   int width_, height_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
+  UniqueMemoryDC dc_;
+  ScopedGdiObj<HBITMAP> bitmap_;
   HGDIOBJ oldBitmap_ = nullptr;
   COLORREF back_ = RGB(255, 255, 255);
   COLORREF pen_ = RGB(0, 0, 0);

@@ -122,7 +122,7 @@ HttpResult HttpGet(std::string_view url, unsigned deadlineMs) {
     delete arg;
     return {};
   }
-  CloseHandle(reinterpret_cast<HANDLE>(thread));
+  UniqueHandle(reinterpret_cast<HANDLE>(thread)).Reset();  // the thread runs on unwatched
   if (!WaitDispatching(job->done.Get(), deadlineMs)) return {};
   return std::move(job->result);
 }

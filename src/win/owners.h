@@ -9,109 +9,113 @@
 
 #include <utility>
 
-// A kernel handle closed with CloseHandle (INVALID_HANDLE_VALUE and null both mean none).
-class UniqueHandle {
+// Every owned object has one shape: UniqueOwner<Traits>, where the traits say what the
+// handle is, which value means none and how it is released. An owner is moved, never
+// copied; Get() lends the handle, Reset(h) releases the old one and takes h, Release()
+// gives the handle up without releasing it, Receive() lends the place for a function
+// that writes a new handle, and a valid owner converts to true.
+template <typename Traits>
+class UniqueOwner {
  public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : h_(h) {}
-  ~UniqueHandle() { Close(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(o.Detach()) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) Attach(o.Detach());
-    return *this;
-  }
-  HANDLE Get() const { return h_; }
-  bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-  explicit operator bool() const { return Valid(); }
-  void Attach(HANDLE h) {
-    Close();
-    h_ = h;
-  }
-  HANDLE Detach() { return std::exchange(h_, nullptr); }
-  void Close() {
-    if (Valid()) CloseHandle(h_);
-    h_ = nullptr;
-  }
-
- private:
-  HANDLE h_ = nullptr;
-};
-
-// A find handle of FindFirstFileA.
-class UniqueFind {
- public:
-  explicit UniqueFind(HANDLE h) : h_(h) {}
-  ~UniqueFind() {
-    if (Valid()) FindClose(h_);
-  }
-  UniqueFind(const UniqueFind&) = delete;
-  UniqueFind& operator=(const UniqueFind&) = delete;
-  HANDLE Get() const { return h_; }
-  bool Valid() const { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-
- private:
-  HANDLE h_;
-};
-
-// A GDI object (pen, brush, font, bitmap) deleted with DeleteObject.
-template <typename T>
-class ScopedGdiObj {
- public:
-  explicit ScopedGdiObj(T obj = nullptr) : obj_(obj) {}
-  ~ScopedGdiObj() { Reset(); }
-  ScopedGdiObj(const ScopedGdiObj&) = delete;
-  ScopedGdiObj& operator=(const ScopedGdiObj&) = delete;
-  ScopedGdiObj(ScopedGdiObj&& o) noexcept : obj_(std::exchange(o.obj_, nullptr)) {}
-  ScopedGdiObj& operator=(ScopedGdiObj&& o) noexcept {
+  using Handle = typename Traits::Handle;
+  UniqueOwner() = default;
+  explicit UniqueOwner(Handle h, Traits traits = {}) : h_(h), traits_(traits) {}
+  ~UniqueOwner() { Reset(); }
+  UniqueOwner(const UniqueOwner&) = delete;
+  UniqueOwner& operator=(const UniqueOwner&) = delete;
+  UniqueOwner(UniqueOwner&& o) noexcept : h_(o.Release()), traits_(o.traits_) {}
+  UniqueOwner& operator=(UniqueOwner&& o) noexcept {
     if (this != &o) {
-      Reset();
-      obj_ = std::exchange(o.obj_, nullptr);
+      Reset(o.Release());
+      traits_ = o.traits_;
     }
     return *this;
   }
-  T Get() const { return obj_; }
-  void Reset(T obj = nullptr) {
-    if (obj_) DeleteObject(obj_);
-    obj_ = obj;
+  Handle Get() const { return h_; }
+  bool Valid() const { return Traits::Valid(h_); }
+  explicit operator bool() const { return Valid(); }
+  void Reset(Handle h = Handle()) {
+    if (Valid()) traits_.Free(h_);
+    h_ = h;
+  }
+  Handle Release() { return std::exchange(h_, Handle()); }
+  Handle* Receive() {
+    Reset();
+    return &h_;
   }
 
  private:
-  T obj_;
+  Handle h_ = Handle();
+  Traits traits_;
 };
 
-// A window DC (GetDC/GetWindowDC) given back with ReleaseDC.
-class ScopedWindowDC {
+// Traits of handles for which zero means none.
+template <typename H, void (*FreeFn)(H)>
+struct PlainTraits {
+  using Handle = H;
+  static bool Valid(H h) { return h != H(); }
+  void Free(H h) const { FreeFn(h); }
+};
+
+// Imported functions are no constant template arguments, and some release calls take
+// more than the handle: each has a small wrapper.
+namespace owner_release {
+inline void Kernel(HANDLE h) { CloseHandle(h); }
+inline void Find(HANDLE h) { FindClose(h); }
+inline void MemoryDc(HDC h) { DeleteDC(h); }
+inline void Hook(HHOOK h) { UnhookWindowsHookEx(h); }
+inline void Module(HMODULE h) { FreeLibrary(h); }
+inline void Internet(HINTERNET h) { InternetCloseHandle(h); }
+inline void CoTaskMem(void* p) { CoTaskMemFree(p); }
+inline void CryptProvider(HCRYPTPROV h) { CryptReleaseContext(h, 0); }
+inline void CryptKey(HCRYPTKEY h) { CryptDestroyKey(h); }
+inline void CryptHash(HCRYPTHASH h) { CryptDestroyHash(h); }
+}  // namespace owner_release
+
+// Kernel and find handles: INVALID_HANDLE_VALUE means none too.
+template <void (*FreeFn)(HANDLE)>
+struct KernelTraits {
+  using Handle = HANDLE;
+  static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  void Free(HANDLE h) const { FreeFn(h); }
+};
+
+// A GDI object (pen, brush, font, bitmap) of type T, deleted with DeleteObject.
+template <typename T>
+struct GdiTraits {
+  using Handle = T;
+  static bool Valid(T h) { return h != nullptr; }
+  void Free(T h) const { DeleteObject(h); }
+};
+
+// A window's DC (GetDC/GetWindowDC), given back to that window with ReleaseDC.
+struct WindowDcTraits {
+  using Handle = HDC;
+  HWND window = nullptr;
+  static bool Valid(HDC h) { return h != nullptr; }
+  void Free(HDC h) const { ReleaseDC(window, h); }
+};
+
+using UniqueHandle = UniqueOwner<KernelTraits<owner_release::Kernel>>;
+using UniqueFind = UniqueOwner<KernelTraits<owner_release::Find>>;
+template <typename T>
+using ScopedGdiObj = UniqueOwner<GdiTraits<T>>;
+using UniqueHook = UniqueOwner<PlainTraits<HHOOK, owner_release::Hook>>;
+using UniqueModule = UniqueOwner<PlainTraits<HMODULE, owner_release::Module>>;
+using UniqueInternet = UniqueOwner<PlainTraits<HINTERNET, owner_release::Internet>>;
+using UniqueCoTaskMem = UniqueOwner<PlainTraits<void*, owner_release::CoTaskMem>>;  // memory the shell hands over
+using UniqueCryptProvider = UniqueOwner<PlainTraits<HCRYPTPROV, owner_release::CryptProvider>>;
+using UniqueCryptKey = UniqueOwner<PlainTraits<HCRYPTKEY, owner_release::CryptKey>>;
+using UniqueCryptHash = UniqueOwner<PlainTraits<HCRYPTHASH, owner_release::CryptHash>>;
+
+using UniqueMemoryDC = UniqueOwner<PlainTraits<HDC, owner_release::MemoryDc>>;
+
+// A window's DC of its client area or of the whole window.
+class ScopedWindowDC : public UniqueOwner<WindowDcTraits> {
  public:
   enum Area { Client, Whole };
   ScopedWindowDC(HWND hwnd, Area area)
-      : hwnd_(hwnd), dc_(area == Whole ? GetWindowDC(hwnd) : GetDC(hwnd)) {}
-  ~ScopedWindowDC() {
-    if (dc_) ReleaseDC(hwnd_, dc_);
-  }
-  ScopedWindowDC(const ScopedWindowDC&) = delete;
-  ScopedWindowDC& operator=(const ScopedWindowDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND hwnd_;
-  HDC dc_;
-};
-
-// A memory DC deleted with DeleteDC.
-class ScopedMemoryDC {
- public:
-  explicit ScopedMemoryDC(HDC compatible) : dc_(CreateCompatibleDC(compatible)) {}
-  ~ScopedMemoryDC() {
-    if (dc_) DeleteDC(dc_);
-  }
-  ScopedMemoryDC(const ScopedMemoryDC&) = delete;
-  ScopedMemoryDC& operator=(const ScopedMemoryDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
+      : UniqueOwner(area == Whole ? GetWindowDC(hwnd) : GetDC(hwnd), WindowDcTraits{hwnd}) {}
 };
 
 // Selects an object into a DC and selects the previous one back.
@@ -143,89 +147,3 @@ class ScopedRop2 {
   HDC dc_;
   int prev_;
 };
-
-// A windows hook removed with UnhookWindowsHookEx.
-class UniqueHook {
- public:
-  UniqueHook() = default;
-  ~UniqueHook() { Reset(); }
-  UniqueHook(const UniqueHook&) = delete;
-  UniqueHook& operator=(const UniqueHook&) = delete;
-  HHOOK Get() const { return hook_; }
-  void Reset(HHOOK hook = nullptr) {
-    if (hook_) UnhookWindowsHookEx(hook_);
-    hook_ = hook;
-  }
-
- private:
-  HHOOK hook_ = nullptr;
-};
-
-// A module loaded with LoadLibraryA.
-class UniqueModule {
- public:
-  explicit UniqueModule(HMODULE m = nullptr) : m_(m) {}
-  ~UniqueModule() {
-    if (m_) FreeLibrary(m_);
-  }
-  UniqueModule(const UniqueModule&) = delete;
-  UniqueModule& operator=(const UniqueModule&) = delete;
-  HMODULE Get() const { return m_; }
-
- private:
-  HMODULE m_;
-};
-
-// A WinInet handle (session, connection or request) closed with InternetCloseHandle.
-class UniqueInternet {
- public:
-  explicit UniqueInternet(HINTERNET h = nullptr) : h_(h) {}
-  ~UniqueInternet() {
-    if (h_) InternetCloseHandle(h_);
-  }
-  UniqueInternet(const UniqueInternet&) = delete;
-  UniqueInternet& operator=(const UniqueInternet&) = delete;
-  HINTERNET Get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HINTERNET h_;
-};
-
-// Memory the shell hands over (an item ID list), freed with CoTaskMemFree.
-class UniqueCoTaskMem {
- public:
-  explicit UniqueCoTaskMem(void* p = nullptr) : p_(p) {}
-  ~UniqueCoTaskMem() { CoTaskMemFree(p_); }
-  UniqueCoTaskMem(const UniqueCoTaskMem&) = delete;
-  UniqueCoTaskMem& operator=(const UniqueCoTaskMem&) = delete;
-  void* Get() const { return p_; }
-
- private:
-  void* p_;
-};
-
-// CryptoAPI objects: a provider context, a key and a hash, each released by its own call.
-template <typename H, BOOL(WINAPI* Release)(H)>
-class UniqueCrypt {
- public:
-  UniqueCrypt() = default;
-  ~UniqueCrypt() {
-    if (h_) Release(h_);
-  }
-  UniqueCrypt(const UniqueCrypt&) = delete;
-  UniqueCrypt& operator=(const UniqueCrypt&) = delete;
-  H Get() const { return h_; }
-  H* Receive() { return &h_; }
-
- private:
-  H h_ = 0;
-};
-
-// Imported functions are no constant template arguments: each release has a wrapper.
-inline BOOL WINAPI ReleaseCryptProvider(HCRYPTPROV h) { return CryptReleaseContext(h, 0); }
-inline BOOL WINAPI ReleaseCryptKey(HCRYPTKEY h) { return CryptDestroyKey(h); }
-inline BOOL WINAPI ReleaseCryptHash(HCRYPTHASH h) { return CryptDestroyHash(h); }
-using UniqueCryptProvider = UniqueCrypt<HCRYPTPROV, ReleaseCryptProvider>;
-using UniqueCryptKey = UniqueCrypt<HCRYPTKEY, ReleaseCryptKey>;
-using UniqueCryptHash = UniqueCrypt<HCRYPTHASH, ReleaseCryptHash>;
