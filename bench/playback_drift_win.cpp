@@ -22,6 +22,7 @@
 #include "delivery/playback.h"
 #include "lyrics/lyric_state.h"
 #include "win/file_bytes.h"
+#include "win/program.h"
 
 namespace {
 
@@ -91,15 +92,15 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular) {
   options.show = false;
   UseProgramWindows();
   ui::LoadWindow(WindowKind::Main, options);
-  M(MainCtl::编辑框_窗口句柄).SetText(std::to_string(reinterpret_cast<uintptr_t>(target)));
-  M(MainCtl::文件框1).SetFolder(dir);
-  M(MainCtl::文件框1).SetSelectedEntry(0);
+  M<MainCtl::编辑框_窗口句柄>().SetText(std::to_string(reinterpret_cast<uintptr_t>(target)));
+  M<MainCtl::文件框1>().SetFolder(dir);
+  M<MainCtl::文件框1>().SetSelectedEntry(0);
   OnLyricFileChosen();
 
   playbackSchedule = schedule;
   const int64_t start = WallMs();
   OnPlayButton();
-  while (M(MainCtl::超级按钮4).Text() != "播 放") {
+  while (M<MainCtl::超级按钮4>().Text() != "播 放") {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     ui::ProcessPendingMessages();
   }

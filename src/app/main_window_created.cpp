@@ -2,10 +2,11 @@
 
 #include "layout/windows.h"
 #include "online/update_check.h"
+#include "win/program.h"
 
 void OnMainWindowCreated() {
   CheckForUpdate();
   // The list keeps showing the current folder until the user refreshes or chooses one.
-  M(MainCtl::编辑框1).SetText(ui::ProgramFolder());
-  M(MainCtl::置顶选择1).SetCurrentPage(4);
+  M<MainCtl::编辑框1>().SetText(ui::ProgramFolder());
+  M<MainCtl::置顶选择1>().SetCurrentPage(4);
 }

@@ -4,6 +4,7 @@
 
 #include "app/event_table.h"
 #include "layout/windows.h"
+#include "win/program.h"
 
 int RunProgram() {
   // The embedded browser needs OLE on this thread.

@@ -13,10 +13,10 @@ const char kIdle[] = "开始滚动";
 const char kRunning[] = "停止滚动";
 
 // Read before every wait: the user may change a period while the loop runs.
-int ScrollerPeriod() { return ReadPeriodMs(M(MainCtl::编辑框3).Text()); }
-int BillboardPeriod() { return ReadPeriodMs(M(MainCtl::编辑框5).Text()); }
+int ScrollerPeriod() { return ReadPeriodMs(M<MainCtl::编辑框3>().Text()); }
+int BillboardPeriod() { return ReadPeriodMs(M<MainCtl::编辑框5>().Text()); }
 
-void Stop(const Control& button) {
+void Stop(const Button& button) {
   button.SetText(kIdle);
   RestoreNickname();
 }
@@ -24,12 +24,12 @@ void Stop(const Control& button) {
 }  // namespace
 
 void RotateScrollText() {
-  const Control box = M(MainCtl::编辑框2);
+  const auto box = M<MainCtl::编辑框2>();
   box.SetText(RotatedScrollText(box.Text()));
 }
 
 void ToggleScroller(const StepWait& wait) {
-  const Control button = M(MainCtl::按钮1);
+  const auto button = M<MainCtl::按钮1>();
   if (button.Text() != kIdle) {
     Stop(button);
     return;
@@ -38,19 +38,19 @@ void ToggleScroller(const StepWait& wait) {
   // A closed main window reads as an empty caption, which ends the loop here too.
   while (button.Text() == kRunning) {
     RotateScrollText();
-    DeliverText(M(MainCtl::编辑框2).Text(), 0);
+    DeliverText(M<MainCtl::编辑框2>().Text(), 0);
     wait(ScrollerPeriod());
   }
 }
 
 void ToggleBillboard(const StepWait& wait) {
-  const Control button = M(MainCtl::按钮5);
+  const auto button = M<MainCtl::按钮5>();
   if (button.Text() != kIdle) {
     Stop(button);
     return;
   }
   button.SetText(kRunning);
-  const Control list = M(MainCtl::超级列表框1);
+  const auto list = M<MainCtl::超级列表框1>();
   while (button.Text() == kRunning) {
     // Rows added during the pass wait for the next one; a row deleted meanwhile reads as
     // an empty text when its turn comes.
@@ -70,10 +70,10 @@ void OnScrollerButton() { ToggleScroller(TimedWait); }
 
 void OnBillboardButton() { ToggleBillboard(TimedWait); }
 
-void OnAddBillboardLine() { M(MainCtl::超级列表框1).InsertRow(M(MainCtl::编辑框4).Text(), 0); }
+void OnAddBillboardLine() { M<MainCtl::超级列表框1>().InsertRow(M<MainCtl::编辑框4>().Text(), 0); }
 
 void OnDeleteBillboardLine() {
-  const Control list = M(MainCtl::超级列表框1);
+  const auto list = M<MainCtl::超级列表框1>();
   const int row = list.SelectedRow();
   if (row >= 0) list.DeleteRow(row);
 }

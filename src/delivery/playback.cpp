@@ -9,6 +9,7 @@
 #include "layout/windows.h"
 #include "delivery/text_delivery.h"
 #include "lyrics/lyric_state.h"
+#include "win/program.h"
 
 int32_t lyricCursor = 0;
 PlaybackSchedule playbackSchedule = PlaybackSchedule::Anchored;
@@ -53,7 +54,7 @@ void Anchor(int32_t stampMs) {
 // Sets the timer to fire when the line with time stamp dueStamp is due; lastStamp is the
 // time stamp of the line just written (or the anchor) for the chained schedule.
 void ScheduleLine(int32_t dueStamp, int32_t lastStamp) {
-  const Control timer = M(MainCtl::时钟_歌词播放);
+  const auto timer = M<MainCtl::时钟_歌词播放>();
   if (playbackSchedule == PlaybackSchedule::Chained) {
     timer.SetTimerPeriod(std::max(dueStamp - lastStamp, 1));
     return;
@@ -66,15 +67,15 @@ void ScheduleLine(int32_t dueStamp, int32_t lastStamp) {
 
 void EndPlayback() {
   lyricCursor = 0;
-  M(MainCtl::时钟_歌词播放).SetTimerPeriod(0);
-  M(MainCtl::超级按钮4).SetText(kIdle);
+  M<MainCtl::时钟_歌词播放>().SetTimerPeriod(0);
+  M<MainCtl::超级按钮4>().SetText(kIdle);
   RestoreNickname();
 }
 
 // Writes row's text into the target; false when an outside change took over the run
 // while the delivery dispatched messages.
 bool WriteLine(int row, int32_t expectedCursor) {
-  const Control table = M(MainCtl::超级列表框_歌词);
+  const auto table = M<MainCtl::超级列表框_歌词>();
   table.SetSelectedRow(row);
   const uint32_t generation = runGeneration;
   const int32_t count = currentTimeline.count;
@@ -86,7 +87,7 @@ bool WriteLine(int row, int32_t expectedCursor) {
 }
 
 void ShowSelectedRow() {
-  const Control table = M(MainCtl::超级列表框_歌词);
+  const auto table = M<MainCtl::超级列表框_歌词>();
   table.EnsureVisible(table.SelectedRow());
 }
 
@@ -98,11 +99,11 @@ int32_t AnchoredWaitMs(int64_t anchorTick, int32_t anchorStampMs, int32_t dueSta
 }
 
 void OnPlayButton() {
-  if (M(MainCtl::编辑框_窗口句柄).Text().empty()) {
+  if (M<MainCtl::编辑框_窗口句柄>().Text().empty()) {
     ui::ShowMessageBox("请选取要发送的程序位置！", "没有目标", MB_ICONINFORMATION | MB_OK);
     return;
   }
-  const Control button = M(MainCtl::超级按钮4);
+  const auto button = M<MainCtl::超级按钮4>();
   ++runGeneration;
   if (button.Text() == kIdle) {
     if (currentTimeline.count == 0) {
@@ -113,14 +114,14 @@ void OnPlayButton() {
     button.SetText(kPlaying);
   } else {
     button.SetText(kIdle);
-    M(MainCtl::时钟_歌词播放).SetTimerPeriod(0);
+    M<MainCtl::时钟_歌词播放>().SetTimerPeriod(0);
     lyricCursor = 0;
   }
 }
 
 void PlaybackTick() {
   if (writingLine && writingGeneration == runGeneration) return;
-  const Control table = M(MainCtl::超级列表框_歌词);
+  const auto table = M<MainCtl::超级列表框_歌词>();
   const int32_t count = currentTimeline.count;
 
   if (lyricCursor == 0) {
@@ -149,7 +150,7 @@ void PlaybackTick() {
     return;
   }
   // A line written outside the run's schedule (resumed, jumped) anchors it anew.
-  const bool onSchedule = M(MainCtl::时钟_歌词播放).TimerPeriod() > 0;
+  const bool onSchedule = M<MainCtl::时钟_歌词播放>().TimerPeriod() > 0;
   if (!onSchedule) Anchor(StampOf(k));
 
   if (!WriteLine(k - 1, k)) {
@@ -167,17 +168,17 @@ void PlaybackTick() {
 }
 
 void OnLyricRowDoubleClick() {
-  if (M(MainCtl::超级按钮4).Text() != kPlaying) return;
-  const Control table = M(MainCtl::超级列表框_歌词);
+  if (M<MainCtl::超级按钮4>().Text() != kPlaying) return;
+  const auto table = M<MainCtl::超级列表框_歌词>();
   ++runGeneration;
   lyricCursor = static_cast<int32_t>(table.RowData(table.SelectedRow()));
-  M(MainCtl::时钟_歌词播放).SetTimerPeriod(0);  // the jumped-to line re-anchors the run
+  M<MainCtl::时钟_歌词播放>().SetTimerPeriod(0);  // the jumped-to line re-anchors the run
   PlaybackTick();
 }
 
 void HaltPlayback() {
   ++runGeneration;
-  M(MainCtl::时钟_歌词播放).SetTimerPeriod(0);
-  M(MainCtl::超级按钮4).SetText(kIdle);
+  M<MainCtl::时钟_歌词播放>().SetTimerPeriod(0);
+  M<MainCtl::超级按钮4>().SetText(kIdle);
   RestoreNickname();
 }

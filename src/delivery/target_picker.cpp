@@ -63,7 +63,7 @@ void DrawCrosshair(DrawingBoard& board) {
   board.Line(kIconCentre, 0, kIconCentre, kCrosshairEnd);
 }
 
-void WriteReleasedWindow(HWND window, UINT, UINT) { M(MainCtl::编辑框_窗口句柄).SetText(HandleText(window)); }
+void WriteReleasedWindow(HWND window, UINT, UINT) { M<MainCtl::编辑框_窗口句柄>().SetText(HandleText(window)); }
 
 bool LeftButtonDown() { return (GetKeyState(VK_LBUTTON) & 0xFF) >= 0x80; }
 
@@ -108,7 +108,7 @@ void MakeClickThrough(HWND window) {
 }
 
 void OnMainWindowActivated() {
-  DrawingBoard* board = M(MainCtl::画板_捕获器).Board();
+  DrawingBoard* board = M<MainCtl::画板_捕获器>().Board();
   if (!board) return;
   board->Clear();
   board->SetBackColor(kCaptureBoardBack);
@@ -118,7 +118,7 @@ void OnMainWindowActivated() {
 }
 
 void OnCaptureBoardMouseDown() {
-  if (DrawingBoard* board = M(MainCtl::画板_捕获器).Board()) {
+  if (DrawingBoard* board = M<MainCtl::画板_捕获器>().Board()) {
     board->SetPenColor(PICKER_COLOR);
     board->Clear();
     DrawCrosshair(*board);
@@ -161,9 +161,9 @@ void DetectWindowUnderCursor(HWND under) {
   DWORD process = 0;
   GetWindowThreadProcessId(under, &process);
   const bool own = process != 0 && process == GetCurrentProcessId();
-  if (own) M(MainCtl::编辑框_窗口句柄).SetText("");
+  if (own) M<MainCtl::编辑框_窗口句柄>().SetText("");
 
-  DrawingBoard* board = P(PickerCtl::画板1).Board();
+  DrawingBoard* board = P<PickerCtl::画板1>().Board();
   if (board) board->Clear();
   if (!under) {
     releaseHook.Register(WriteReleasedWindow);
@@ -180,21 +180,21 @@ void DetectWindowUnderCursor(HWND under) {
 
   POINT cursor = {};
   GetCursorPos(&cursor);
-  M(MainCtl::编辑框_鼠标位置_X).SetText(gbk::IntToText(cursor.x));
-  M(MainCtl::编辑框_鼠标位置_Y).SetText(gbk::IntToText(cursor.y));
+  M<MainCtl::编辑框_鼠标位置_X>().SetText(gbk::IntToText(cursor.x));
+  M<MainCtl::编辑框_鼠标位置_Y>().SetText(gbk::IntToText(cursor.y));
   if (!own) {
     POINT origin = {0, 0};
     ClientToScreen(under ? under : GetForegroundWindow(), &origin);
-    M(MainCtl::编辑框_窗口鼠标位置_X).SetText(gbk::IntToText(cursor.x - origin.x));
-    M(MainCtl::编辑框_窗口鼠标位置_Y).SetText(gbk::IntToText(cursor.y - origin.y));
+    M<MainCtl::编辑框_窗口鼠标位置_X>().SetText(gbk::IntToText(cursor.x - origin.x));
+    M<MainCtl::编辑框_窗口鼠标位置_Y>().SetText(gbk::IntToText(cursor.y - origin.y));
   }
 
   if (under != framedWindow && !own) {
     ToggleWindowFrame(framedWindow);
     ToggleWindowFrame(under);
     framedWindow = under;
-    M(MainCtl::编辑框_窗口句柄).SetText(HandleText(under));
-    M(MainCtl::透明标签1).SetText(kTitlePrefix + WindowTitle(under));
+    M<MainCtl::编辑框_窗口句柄>().SetText(HandleText(under));
+    M<MainCtl::透明标签1>().SetText(kTitlePrefix + WindowTitle(under));
   }
 
   if (!LeftButtonDown()) EndPick();

@@ -13,7 +13,7 @@ bool IsAsciiBlank(char c) {
 
 // Read on every step, never cached: messages dispatched during a delivery may run the
 // picker, which rewrites the box.
-HWND CurrentTarget() { return ParseTargetHandle(M(MainCtl::编辑框_窗口句柄).Text()); }
+HWND CurrentTarget() { return ParseTargetHandle(M<MainCtl::编辑框_窗口句柄>().Text()); }
 
 // A missing link ends the search with null: FindWindowExA under a null parent would
 // search the top-level windows instead and could click into an unrelated program.
@@ -87,6 +87,6 @@ void DeliverText(std::string_view text, LPARAM charLParam) {
 }
 
 void RestoreNickname() {
-  if (!M(MainCtl::选择框1).Checked()) return;
-  DeliverText(M(MainCtl::编辑框6).Text(), 0);
+  if (!M<MainCtl::选择框1>().Checked()) return;
+  DeliverText(M<MainCtl::编辑框6>().Text(), 0);
 }

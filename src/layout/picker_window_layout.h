@@ -1,8 +1,28 @@
 // Layout of the picker window that follows the cursor during a pick.
 #pragma once
 
+#include "build_settings.h"
+#include "layout/layout_check.h"
 #include "win/layout_row.h"
 
 enum class PickerCtl : int { 画板1, 时钟1, 时钟2, Count };
 
 extern const WindowLayout kPickerWindowLayout;
+
+// The rows, in enum order; the kind of each row gives its control its type.
+namespace picker_layout {
+
+#define ROW(name) static_cast<int>(PickerCtl::name), #name
+
+inline constexpr LayoutRow kPickerControls[] = {
+    {ROW(画板1), ControlKind::DrawingBoard, kNoParent, 0, 0, 0, 31, 31, "", nullptr, 0, 0},
+    {ROW(时钟1), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 2},
+    {ROW(时钟2), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 100},
+};
+
+static_assert(RowsAreInEnumOrder(kPickerControls), "a row stands out of its enum order");
+static_assert(std::size(kPickerControls) == static_cast<size_t>(PickerCtl::Count), "a control has no row");
+
+#undef ROW
+#undef IN
+}  // namespace picker_layout

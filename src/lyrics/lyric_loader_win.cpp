@@ -13,6 +13,7 @@
 #include "lyrics/lyric_state.h"
 #include "win/file_bytes.h"
 #include "text/gbk_text.h"
+#include "win/program.h"
 
 namespace {
 
@@ -36,12 +37,12 @@ const RowSource kLyricRows{LyricCell, LyricRowData};
 
 void OnLyricFileChosen() {
   ui::ProcessPendingMessages();
-  if (M(MainCtl::超级按钮4).Text() != "播 放") {
+  if (M<MainCtl::超级按钮4>().Text() != "播 放") {
     HaltPlayback();
     return;
   }
-  const Control files = M(MainCtl::文件框1);
-  const Control table = M(MainCtl::超级列表框_歌词);
+  const auto files = M<MainCtl::文件框1>();
+  const auto table = M<MainCtl::超级列表框_歌词>();
   const std::string path = files.Folder() + "\\" + files.SelectedEntry();
   lyricCursor = 0;
   table.DeleteAllRows();
@@ -56,5 +57,5 @@ void OnLyricFileChosen() {
     if (text.empty()) text = kCreditText;
   }
   table.ShowRows(kLyricRows, currentTimeline.count);
-  M(MainCtl::透明标签1).SetText(files.SelectedEntry());
+  M<MainCtl::透明标签1>().SetText(files.SelectedEntry());
 }

@@ -24,14 +24,14 @@ std::string AskForLyricsFolder() {
 
 void UseLyricsFolder(const std::string& folder) {
   if (folder.empty()) return;
-  M(MainCtl::文件框1).SetFolder(folder);
-  M(MainCtl::编辑框1).SetText(folder);
+  M<MainCtl::文件框1>().SetFolder(folder);
+  M<MainCtl::编辑框1>().SetText(folder);
 }
 
 void ChooseLyricsFolder() { UseLyricsFolder(AskForLyricsFolder()); }
 
 void RefreshLyricFileList() {
-  const std::string folder = M(MainCtl::编辑框1).Text();
-  M(MainCtl::文件框1).SetFolder(folder);
-  M(MainCtl::编辑框1).SetText(folder);
+  const std::string folder = M<MainCtl::编辑框1>().Text();
+  M<MainCtl::文件框1>().SetFolder(folder);
+  M<MainCtl::编辑框1>().SetText(folder);
 }

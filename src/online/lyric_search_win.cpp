@@ -12,6 +12,7 @@
 #include "win/file_bytes.h"
 #include "text/gbk_text.h"
 #include "win/http_get.h"
+#include "win/program.h"
 
 std::string lyricsSiteHost = RAVO_LYRICS_HOST;
 std::vector<std::string> resultLinks;
@@ -68,7 +69,7 @@ void SearchLyrics(std::string_view url) {
     return;
   }
   const std::vector<LyricHit> hits = ScrapeResultPage(page);
-  const Control list = M(MainCtl::欲下载列表);
+  const auto list = M<MainCtl::欲下载列表>();
   list.DeleteAllRows();
   resultLinks.clear();
   for (const LyricHit& hit : hits) {
@@ -79,19 +80,19 @@ void SearchLyrics(std::string_view url) {
 }
 
 int FetchSelectedLyric() {
-  const int row = M(MainCtl::欲下载列表).SelectedRow();
+  const int row = M<MainCtl::欲下载列表>().SelectedRow();
   if (row < 0 || static_cast<size_t>(row) >= resultLinks.size()) return -1;
   const HttpResult fetched = HttpGet(resultLinks[static_cast<size_t>(row)]);
   fetchedLyric = gbk::BytesToText(fetched.body);
   fetchedLyricText = LyricFileText(fetched.body);
   fetchedLyricWhole = fetched.complete && fetched.status >= 200 && fetched.status < 300;
-  M(MainCtl::预备下载内容).SetText(fetchedLyricText);
+  M<MainCtl::预备下载内容>().SetText(fetchedLyricText);
   FillPreviewList();
   return row;
 }
 
 void FillPreviewList() {
-  const Control preview = M(MainCtl::歌词预览);
+  const auto preview = M<MainCtl::歌词预览>();
   preview.DeleteAllRows();
   for (const PreviewRow& line : SplitPreviewRows(fetchedLyricText)) {
     const int row = preview.InsertRow(line.time, 0);
@@ -99,7 +100,7 @@ void FillPreviewList() {
   }
 }
 
-void OnSearchButton() { SearchLyrics(SearchUrl(lyricsSiteHost, EncodeKeyword(M(MainCtl::欲搜索内容).Text()))); }
+void OnSearchButton() { SearchLyrics(SearchUrl(lyricsSiteHost, EncodeKeyword(M<MainCtl::欲搜索内容>().Text()))); }
 
 void PreviewSelectedLyric() {
   if (FetchSelectedLyric() < 0) return;
@@ -109,7 +110,7 @@ void PreviewSelectedLyric() {
 void DownloadSelectedLyric() {
   const int row = FetchSelectedLyric();
   if (row < 0) return;
-  const std::string name = LyricFileName(M(MainCtl::欲下载列表).Cell(row, 0));
+  const std::string name = LyricFileName(M<MainCtl::欲下载列表>().Cell(row, 0));
   const std::string folder = ui::ProgramFolder();
   if (!name.empty() && !folder.empty() && !fetchedLyric.empty() && fetchedLyricWhole)
     WriteFileBytes(folder + "\\" + name, fetchedLyric);

@@ -19,6 +19,7 @@
 #include "text/file_name.h"
 #include "win/http_get.h"
 #include "text/http_url.h"
+#include "win/program.h"
 
 std::string updatePageText;
 std::string forceUpdateValue;
@@ -66,15 +67,15 @@ void OnUpdatePageRead(unsigned number, std::unique_ptr<update_page::UpdateCheck>
 LRESULT CALLBACK CourierProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   switch (msg) {
     case WM_STOP_PROGRESS_TIMER:
-      U(UpdateCtl::时钟).SetTimerPeriod(0);
+      U<UpdateCtl::时钟>().SetTimerPeriod(0);
       return 0;
     case WM_UPDATE_PAGE_READ:
       OnUpdatePageRead(static_cast<unsigned>(wp),
                        std::unique_ptr<update_page::UpdateCheck>(reinterpret_cast<update_page::UpdateCheck*>(lp)));
       return 0;
     case WM_SHOW_UPDATE_FAILED:
-      U(UpdateCtl::时钟).SetTimerPeriod(0);
-      U(UpdateCtl::下载进度).SetText(kUpdateFailedText);
+      U<UpdateCtl::时钟>().SetTimerPeriod(0);
+      U<UpdateCtl::下载进度>().SetText(kUpdateFailedText);
       return 0;
     default:
       return DefWindowProcA(hwnd, msg, wp, lp);
@@ -218,7 +219,7 @@ void ReadUpdateTarget() {
 }
 
 void StartUpdateDownload() {
-  const Control button = U(UpdateCtl::按钮1);
+  const auto button = U<UpdateCtl::按钮1>();
   button.SetText("正在更新,请稍等.");
   if (HWND h = button.Handle()) EnableWindow(h, FALSE);
 
@@ -247,7 +248,7 @@ void StartUpdateDownload() {
   }
 
   EnsureCourier();
-  U(UpdateCtl::时钟).SetTimerPeriod(1000);
+  U<UpdateCtl::时钟>().SetTimerPeriod(1000);
 }
 
 int32_t OnDownloadEvent(int32_t event, DownloadTask* task, int32_t value, int32_t, DownloadTask*) {
@@ -299,18 +300,18 @@ void ShowDownloadProgress(Downloader& downloader) {
   // Until the size is announced the percentage and the remaining time keep their text.
   const double total = downloadTotalBytes;
   if (const auto percent = label::RoundedPercent(downloader.DoneBytes(), total))
-    U(UpdateCtl::下载进度).SetText(label::Percent(*percent));
+    U<UpdateCtl::下载进度>().SetText(label::Percent(*percent));
   if (const auto percent = label::RoundedPercent(downloader.DoneBytes(), total)) {
-    if (HWND bar = U(UpdateCtl::进度条).Handle())
+    if (HWND bar = U<UpdateCtl::进度条>().Handle())
       SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(std::clamp(*percent, 0.0, 100.0)), 0);
   }
-  U(UpdateCtl::下载速度).SetText(label::Speed(downloader.TakeTaskBytes()));
-  U(UpdateCtl::已经下载).SetText(label::Done(downloader.DoneBytes(), total));
+  U<UpdateCtl::下载速度>().SetText(label::Speed(downloader.TakeTaskBytes()));
+  U<UpdateCtl::已经下载>().SetText(label::Done(downloader.DoneBytes(), total));
   g_elapsed.Advance();
-  U(UpdateCtl::已用时间).SetText(label::Elapsed(g_elapsed));
+  U<UpdateCtl::已用时间>().SetText(label::Elapsed(g_elapsed));
   const int64_t done = downloader.DoneBytes();
   if (const auto remaining = label::Remaining(total, done, downloader.TakeAllBytes()))
-    U(UpdateCtl::剩余时间).SetText(*remaining);
+    U<UpdateCtl::剩余时间>().SetText(*remaining);
 }
 
 void OpenHomePage() { ui::OpenWebAddress("http://" RAVO_MAKER_ADDRESS); }

@@ -1,6 +1,6 @@
 #include "win/drawing_board.h"
 
-#include "win/window_layer_internal.h"
+#include "win/form.h"
 
 namespace {
 
@@ -32,14 +32,12 @@ LRESULT CALLBACK BoardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-const char* DrawingBoard::ClassName() { return "RavoDrawingBoard"; }
-
 void DrawingBoard::Register(HINSTANCE instance) {
   WNDCLASSA wc = {};
   wc.lpfnWndProc = BoardProc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursor(nullptr, IDC_HAND);
-  wc.lpszClassName = ClassName();
+  wc.lpszClassName = kClassName;
   ::RegisterClassA(&wc);
 }
 

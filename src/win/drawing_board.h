@@ -11,7 +11,7 @@
 
 class DrawingBoard {
  public:
-  static const char* ClassName();
+  static constexpr char kClassName[] = "RavoDrawingBoard";
   static void Register(HINSTANCE instance);
 
   explicit DrawingBoard(HWND hwnd);

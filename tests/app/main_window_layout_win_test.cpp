@@ -300,7 +300,7 @@ TEST_F(MainWindowLayout, HiddenStorageLiesOutsideTheVisibleArea) {
   }
   EXPECT_EQ(TextOf(HandleOf("编辑框8")), "#32770");
   EXPECT_EQ(TextOf(HandleOf("编辑框_窗口句柄")), "");
-  EXPECT_EQ(M(MainCtl::时钟_歌词播放).TimerPeriod(), 0);
+  EXPECT_EQ(M<MainCtl::时钟_歌词播放>().TimerPeriod(), 0);
 }
 
 TEST_F(MainWindowLayout, ProgramFolderInEditBoxWhileFileListShowsCurrentFolder) {
@@ -308,11 +308,11 @@ TEST_F(MainWindowLayout, ProgramFolderInEditBoxWhileFileListShowsCurrentFolder) 
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   std::string folder(exe);
   folder.resize(folder.find_last_of('\\'));
-  EXPECT_EQ(M(MainCtl::编辑框1).Text(), folder);
+  EXPECT_EQ(M<MainCtl::编辑框1>().Text(), folder);
 
   char cwd[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, cwd);
-  EXPECT_EQ(M(MainCtl::文件框1).Folder(), cwd);
+  EXPECT_EQ(M<MainCtl::文件框1>().Folder(), cwd);
 }
 
 TEST(FileList, ListsTheLrcFilesOfTheCurrentFolderAtStart) {
@@ -328,7 +328,7 @@ TEST(FileList, ListsTheLrcFilesOfTheCurrentFolderAtStart) {
   {
     MainWindowFixture window;
     const std::vector<std::string> want = {"A.LRC", "b.lrc", "中文歌.lrc"};
-    EXPECT_EQ(M(MainCtl::文件框1).Entries(), want);
+    EXPECT_EQ(M<MainCtl::文件框1>().Entries(), want);
   }
   SetCurrentDirectoryA(old);
   RemoveDirectoryA((dir.Path() + "\\sub.lrc").c_str());
@@ -344,19 +344,19 @@ TEST(UpdateAndPickerWindows, LayoutsAsDesigned) {
   GetWindowRect(update, &rc);
   EXPECT_EQ(rc.right - rc.left, 248);
   EXPECT_EQ(rc.bottom - rc.top, 128);
-  EXPECT_EQ(ClassOf(U(UpdateCtl::进度条).Handle()), "msctls_progress32");
-  EXPECT_EQ(U(UpdateCtl::下载进度).Text(), "正在连接服务器....");
+  EXPECT_EQ(ClassOf(U<UpdateCtl::进度条>().Handle()), "msctls_progress32");
+  EXPECT_EQ(U<UpdateCtl::下载进度>().Text(), "正在连接服务器....");
   const int ys[] = {23, 36, 50, 63, 78};
   const UpdateCtl labels[] = {UpdateCtl::下载进度, UpdateCtl::下载速度, UpdateCtl::已经下载, UpdateCtl::已用时间,
                               UpdateCtl::剩余时间};
   for (int i = 0; i < 5; ++i) {
-    const RECT r = RectInParent(U(labels[i]).Handle());
+    const RECT r = RectInParent(AnyControl(labels[i]).Handle());
     EXPECT_EQ(r.left, 6);
     EXPECT_EQ(r.top, ys[i]);
   }
   ui::DestroyWindowNow(WindowKind::Update);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
-  EXPECT_EQ(U(UpdateCtl::下载进度).Text(), "");  // a closed window reads as empty
+  EXPECT_EQ(U<UpdateCtl::下载进度>().Text(), "");  // a closed window reads as empty
 }
 
 }  // namespace

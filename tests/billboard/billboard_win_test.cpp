@@ -49,8 +49,8 @@ class ScriptedWait {
 class LoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    M(MainCtl::编辑框_窗口句柄).SetText(std::to_string(reinterpret_cast<uintptr_t>(target.Handle())));
-    M(MainCtl::编辑框6).SetText("nick");
+    M<MainCtl::编辑框_窗口句柄>().SetText(std::to_string(reinterpret_cast<uintptr_t>(target.Handle())));
+    M<MainCtl::编辑框6>().SetText("nick");
   }
 
   // Everything the target has received so far, as texts.
@@ -65,12 +65,12 @@ class LoopTest : public ::testing::Test {
   }
 
   static void SetRows(const Strings& rows) {
-    const Control list = M(MainCtl::超级列表框1);
+    const auto list = M<MainCtl::超级列表框1>();
     list.DeleteAllRows();
     for (const std::string& row : rows) list.InsertRow(row, 0);
   }
   static Strings Rows() {
-    const Control list = M(MainCtl::超级列表框1);
+    const auto list = M<MainCtl::超级列表框1>();
     Strings rows;
     for (int i = 0; i < list.RowCount(); ++i) rows.push_back(list.Cell(i, 0));
     return rows;
@@ -102,34 +102,34 @@ TEST_F(Scroller, DeliversEachTurnInOrderAndStopsOnTheNestedClick) {
   for (const RotationCase& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.typed));
     received.clear();
-    M(MainCtl::编辑框2).SetText(c.typed);
-    M(MainCtl::编辑框3).SetText("\xA3\xB1\xA3\xB0");  // full-width "10"
+    M<MainCtl::编辑框2>().SetText(c.typed);
+    M<MainCtl::编辑框3>().SetText("\xA3\xB1\xA3\xB0");  // full-width "10"
     ScriptedWait wait;
-    wait.At(1, [] { M(MainCtl::编辑框3).SetText(" 25ms"); });  // read afresh at every wait
+    wait.At(1, [] { M<MainCtl::编辑框3>().SetText(" 25ms"); });  // read afresh at every wait
     wait.At(3, [&] { scrollerClick.Post(); });
     ToggleScroller(wait.Fn());
     EXPECT_EQ(Texts(), c.delivered);
     EXPECT_EQ(wait.periods, (std::vector<int>{10, 25, 25}));
-    EXPECT_EQ(M(MainCtl::按钮1).Text(), kIdle);
-    EXPECT_EQ(M(MainCtl::编辑框2).Text(), c.delivered.back());  // the last turn, not as typed
+    EXPECT_EQ(M<MainCtl::按钮1>().Text(), kIdle);
+    EXPECT_EQ(M<MainCtl::编辑框2>().Text(), c.delivered.back());  // the last turn, not as typed
   }
 }
 
 TEST_F(Scroller, StopRestoresTheNicknameOnceAndNothingFollows) {
-  M(MainCtl::选择框1).SetChecked(true);
-  M(MainCtl::编辑框2).SetText("abc");
-  M(MainCtl::编辑框3).SetText("30");
+  M<MainCtl::选择框1>().SetChecked(true);
+  M<MainCtl::编辑框2>().SetText("abc");
+  M<MainCtl::编辑框3>().SetText("30");
   scrollerClick.Post();  // dispatched in the first delivery's own pause
   OnScrollerButton();
-  EXPECT_EQ(M(MainCtl::按钮1).Text(), kIdle);
+  EXPECT_EQ(M<MainCtl::按钮1>().Text(), kIdle);
   PumpFor(100);
   EXPECT_EQ(Texts(), (Strings{"bca", "nick"}));
 }
 
 TEST_F(Scroller, TheBillboardStartedInsideItsWaitRunsFirstToItsEnd) {
-  M(MainCtl::编辑框2).SetText("abc");
-  M(MainCtl::编辑框3).SetText("20");
-  M(MainCtl::编辑框5).SetText("20");
+  M<MainCtl::编辑框2>().SetText("abc");
+  M<MainCtl::编辑框3>().SetText("20");
+  M<MainCtl::编辑框5>().SetText("20");
   SetRows({"x", "y"});
   ScriptedWait billboardWait;
   billboardWait.At(2, [&] { billboardClick.Post(); });
@@ -141,23 +141,23 @@ TEST_F(Scroller, TheBillboardStartedInsideItsWaitRunsFirstToItsEnd) {
   EXPECT_EQ(Texts(), (Strings{"bca", "x", "y", "cab"}));
   EXPECT_EQ(billboardWait.periods.size(), 2u);
   EXPECT_EQ(scrollerWait.periods.size(), 2u);
-  EXPECT_EQ(M(MainCtl::按钮5).Text(), kIdle);
+  EXPECT_EQ(M<MainCtl::按钮5>().Text(), kIdle);
 }
 
 TEST_F(Scroller, LyricPlaybackKeepsRunningInsideTheLoop) {
   TempFolder dir;
   dir.Write("song.lrc", "[00:00.10]one\r\n[00:00.20]two\r\n[00:00.30]three\r\n");
-  const Control files = M(MainCtl::文件框1);
+  const auto files = M<MainCtl::文件框1>();
   files.SetFolder(dir.Path());
   files.SetSelectedEntry(0);
   OnLyricFileChosen();
-  M(MainCtl::编辑框2).SetText("ab");
-  M(MainCtl::编辑框3).SetText("20");
+  M<MainCtl::编辑框2>().SetText("ab");
+  M<MainCtl::编辑框3>().SetText("20");
   OnPlayButton();
   // Stops once the song has ended; the cap only keeps a broken playback from looping on.
   int waits = 0;
   StepWait wait = [&](int ms) {
-    if (M(MainCtl::超级按钮4).Text() == "播 放" || ++waits == 500) scrollerClick.Post();
+    if (M<MainCtl::超级按钮4>().Text() == "播 放" || ++waits == 500) scrollerClick.Post();
     TimedWait(ms);
   };
   ToggleScroller(wait);
@@ -170,15 +170,15 @@ TEST_F(Scroller, LyricPlaybackKeepsRunningInsideTheLoop) {
 }
 
 TEST_F(Billboard, WritesTheRowsOverAndOverAndEndsThePassAfterAStop) {
-  M(MainCtl::选择框1).SetChecked(true);
-  M(MainCtl::编辑框5).SetText("15");
+  M<MainCtl::选择框1>().SetChecked(true);
+  M<MainCtl::编辑框5>().SetText("15");
   SetRows({"a", "中文", "", " pad "});
   ScriptedWait wait;
   wait.At(6, [&] { billboardClick.Post(); });  // second pass, after its second row
   ToggleBillboard(wait.Fn());
   EXPECT_EQ(Texts(), (Strings{"a", "中文", "", " pad ", "a", "中文", "nick", "", " pad "}));
   EXPECT_EQ(wait.periods, std::vector<int>(8, 15));
-  EXPECT_EQ(M(MainCtl::按钮5).Text(), kIdle);
+  EXPECT_EQ(M<MainCtl::按钮5>().Text(), kIdle);
   PumpFor(50);
   EXPECT_EQ(Texts().size(), 9u);
 }
@@ -192,7 +192,7 @@ struct EditCase {
 };
 
 TEST_F(Billboard, RowsEditedDuringAPass) {
-  const Control list = M(MainCtl::超级列表框1);
+  const auto list = M<MainCtl::超级列表框1>();
   const std::vector<EditCase> cases = {
       {"a row added shows from the next pass", {"a", "b"}, [&] { list.InsertRow("c", 0); }, 3,
        {"a", "b", "a", "b", "c"}},
@@ -201,7 +201,7 @@ TEST_F(Billboard, RowsEditedDuringAPass) {
       {"a changed row is read when its turn comes", {"a", "b"}, [&] { list.SetCell(1, 0, "B"); }, 1,
        {"a", "B"}},
   };
-  M(MainCtl::编辑框5).SetText("5");
+  M<MainCtl::编辑框5>().SetText("5");
   for (const EditCase& c : cases) {
     SCOPED_TRACE(c.name);
     received.clear();
@@ -221,19 +221,19 @@ TEST_F(Billboard, AnEmptyListWaitsOncePerPassAndSeesTheStop) {
       {"abc", EMPTY_PASS_MIN_WAIT_MS}, {"40", 40}};
   for (const auto& [period, expectedWait] : cases) {
     SCOPED_TRACE(period);
-    M(MainCtl::编辑框5).SetText(period);
+    M<MainCtl::编辑框5>().SetText(period);
     ScriptedWait wait;
     wait.At(4, [&] { billboardClick.Post(); });
     ToggleBillboard(wait.Fn());
     EXPECT_EQ(wait.periods, std::vector<int>(4, expectedWait));
-    EXPECT_EQ(M(MainCtl::按钮5).Text(), kIdle);
+    EXPECT_EQ(M<MainCtl::按钮5>().Text(), kIdle);
   }
   EXPECT_TRUE(Texts().empty());
 }
 
 TEST_F(Billboard, AddAndDeleteRows) {
-  const Control list = M(MainCtl::超级列表框1);
-  const Control input = M(MainCtl::编辑框4);
+  const auto list = M<MainCtl::超级列表框1>();
+  const auto input = M<MainCtl::编辑框4>();
   input.SetText(" 第一条 ");
   OnAddBillboardLine();
   OnAddBillboardLine();  // duplicates are kept
@@ -278,10 +278,10 @@ TEST_F(BillboardAndScroller, ClosingTheMainWindowEndsARunningLoop) {
       SetUp();
     }
     received.clear();
-    M(MainCtl::选择框1).SetChecked(true);
-    M(MainCtl::编辑框2).SetText("abc");
-    M(MainCtl::编辑框3).SetText("3600000");
-    M(MainCtl::编辑框5).SetText("3600000");
+    M<MainCtl::选择框1>().SetChecked(true);
+    M<MainCtl::编辑框2>().SetText("abc");
+    M<MainCtl::编辑框3>().SetText("3600000");
+    M<MainCtl::编辑框5>().SetText("3600000");
     SetRows({"a", "b", "c"});
     LaterOnThisThread close([] { ui::DestroyWindowNow(WindowKind::Main); });
     ScriptedWait wait;

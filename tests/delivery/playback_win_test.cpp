@@ -22,13 +22,13 @@ const char kPlaying[] = "停 止";
 class Playback : public ::testing::Test {
  protected:
   void SetUp() override {
-    M(MainCtl::编辑框_窗口句柄).SetText(std::to_string(reinterpret_cast<uintptr_t>(target.Handle())));
-    M(MainCtl::编辑框6).SetText("nick");
+    M<MainCtl::编辑框_窗口句柄>().SetText(std::to_string(reinterpret_cast<uintptr_t>(target.Handle())));
+    M<MainCtl::编辑框6>().SetText("nick");
   }
 
   void Load(const std::string& lrc) {
     dir.Write("song.lrc", lrc);
-    const Control files = M(MainCtl::文件框1);
+    const auto files = M<MainCtl::文件框1>();
     files.SetFolder(dir.Path());
     files.SetSelectedEntry(0);
     OnLyricFileChosen();
@@ -48,9 +48,9 @@ class Playback : public ::testing::Test {
     ASSERT_EQ(Caption(), kIdle);
   }
 
-  static std::string Caption() { return M(MainCtl::超级按钮4).Text(); }
-  static int Period() { return M(MainCtl::时钟_歌词播放).TimerPeriod(); }
-  static int Selected() { return M(MainCtl::超级列表框_歌词).SelectedRow(); }
+  static std::string Caption() { return M<MainCtl::超级按钮4>().Text(); }
+  static int Period() { return M<MainCtl::时钟_歌词播放>().TimerPeriod(); }
+  static int Selected() { return M<MainCtl::超级列表框_歌词>().SelectedRow(); }
 
   MainWindowFixture window;
   MessageBoxWatcher boxes;
@@ -63,7 +63,7 @@ class Playback : public ::testing::Test {
 using Strings = std::vector<std::string>;
 
 TEST_F(Playback, WritesEveryLineInOrderThenRestoresTheNickname) {
-  M(MainCtl::选择框1).SetChecked(true);
+  M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.30]one\r\n[00:00.60]two\r\n[00:00.90]三\r\n");
   OnPlayButton();
   EXPECT_EQ(Caption(), kPlaying);
@@ -91,7 +91,7 @@ TEST_F(Playback, AFirstLineAtZeroIsShownButNeverWritten) {
 }
 
 TEST_F(Playback, ASingleLineAtZeroIsWrittenAtOnceAndEndsTheSong) {
-  M(MainCtl::选择框1).SetChecked(true);
+  M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.00]only\r\n");
   OnPlayButton();
   EXPECT_EQ(Texts(), (Strings{"only", "nick"}));
@@ -128,9 +128,9 @@ TEST_F(Playback, TheOffsetTagMovesEveryLine) {
   }
   // The table keeps the file's own stamps; a jump keeps the shifted schedule's gaps.
   Load("[offset:+500]\r\n[00:00.80]one\r\n[00:03.00]two\r\n[00:03.30]three\r\n");
-  EXPECT_EQ(M(MainCtl::超级列表框_歌词).Cell(0, 0), "800");
+  EXPECT_EQ(M<MainCtl::超级列表框_歌词>().Cell(0, 0), "800");
   OnPlayButton();
-  M(MainCtl::超级列表框_歌词).SetSelectedRow(1);
+  M<MainCtl::超级列表框_歌词>().SetSelectedRow(1);
   OnLyricRowDoubleClick();
   EXPECT_EQ(Texts(), (Strings{"two"}));
   EXPECT_GE(Period(), 200);
@@ -140,7 +140,7 @@ TEST_F(Playback, TheOffsetTagMovesEveryLine) {
 }
 
 TEST_F(Playback, StopThenPlayStartsAgainFromTheFirstLine) {
-  M(MainCtl::选择框1).SetChecked(true);
+  M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.10]one\r\n[00:05.00]two\r\n");
   OnPlayButton();
   for (int i = 0; i < 300 && Texts().empty(); ++i) PumpFor(10);
@@ -160,7 +160,7 @@ TEST_F(Playback, StopThenPlayStartsAgainFromTheFirstLine) {
 }
 
 TEST_F(Playback, HaltByAFileChoiceThenPlayResumesWithThePendingLine) {
-  M(MainCtl::选择框1).SetChecked(true);
+  M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.10]one\r\n[00:09.00]two\r\n[00:20.00]three\r\n");
   OnPlayButton();
   for (int i = 0; i < 300 && Texts().empty(); ++i) PumpFor(10);
@@ -181,7 +181,7 @@ TEST_F(Playback, HaltByAFileChoiceThenPlayResumesWithThePendingLine) {
 
 TEST_F(Playback, ResumingWithTheLastLinePendingWritesItAndEnds) {
   Load("[00:00.10]one\r\n[00:00.20]two\r\n");
-  M(MainCtl::超级按钮4).SetText(kIdle);
+  M<MainCtl::超级按钮4>().SetText(kIdle);
   lyricCursor = 2;  // halted before the last line
   OnPlayButton();
   EXPECT_EQ(Texts(), (Strings{"two"}));
@@ -195,7 +195,7 @@ TEST_F(Playback, ResumingWithTheLastLinePendingWritesItAndEnds) {
 
 TEST_F(Playback, DoubleClickJumpsWhilePlayingAndDoesNothingWhileIdle) {
   Load("[00:00.10]one\r\n[00:08.00]two\r\n[00:16.00]three\r\n[00:24.00]four\r\n");
-  const Control table = M(MainCtl::超级列表框_歌词);
+  const auto table = M<MainCtl::超级列表框_歌词>();
   table.SetSelectedRow(2);
   OnLyricRowDoubleClick();  // idle
   EXPECT_EQ(lyricCursor, 0);
@@ -221,7 +221,7 @@ TEST_F(Playback, DoubleClickWithNoSelectedRowStartsOver) {
   Load("[00:05.00]one\r\n[00:10.00]two\r\n");
   OnPlayButton();
   lyricCursor = 2;
-  M(MainCtl::超级列表框_歌词).SetSelectedRow(-1);
+  M<MainCtl::超级列表框_歌词>().SetSelectedRow(-1);
   OnLyricRowDoubleClick();
   EXPECT_EQ(lyricCursor, 1);  // item data of no row reads 0: back to the start
   EXPECT_TRUE(Texts().empty());
@@ -246,7 +246,7 @@ TEST_F(Playback, AJumpDuringALinesDeliveryLeavesTheJumpInCharge) {
   Load("[00:00.10]one\r\n[00:05.00]two\r\n[00:10.00]three\r\n[00:15.00]four\r\n");
   OnPlayButton();
   LaterOnThisThread jump([] {
-    M(MainCtl::超级列表框_歌词).SetSelectedRow(3);
+    M<MainCtl::超级列表框_歌词>().SetSelectedRow(3);
     OnLyricRowDoubleClick();
   });
   jump.Post();
@@ -258,10 +258,10 @@ TEST_F(Playback, AJumpDuringALinesDeliveryLeavesTheJumpInCharge) {
 }
 
 TEST_F(Playback, RefusesWithoutTargetOrLyric) {
-  M(MainCtl::编辑框_窗口句柄).SetText("");
+  M<MainCtl::编辑框_窗口句柄>().SetText("");
   Load("[00:01.00]one\r\n");
   OnPlayButton();
-  M(MainCtl::编辑框_窗口句柄).SetText("123");
+  M<MainCtl::编辑框_窗口句柄>().SetText("123");
   Load("no tags at all\r\n");
   OnPlayButton();
   for (int i = 0; i < 100 && boxes.All().size() < 2; ++i) PumpFor(10);

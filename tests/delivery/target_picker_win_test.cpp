@@ -133,7 +133,7 @@ class Standin {
 };
 
 bool MainIsTopmost() { return GetWindowLongA(ui::WindowHandle(WindowKind::Main), GWL_EXSTYLE) & WS_EX_TOPMOST; }
-std::string HandleBox() { return M(MainCtl::编辑框_窗口句柄).Text(); }
+std::string HandleBox() { return M<MainCtl::编辑框_窗口句柄>().Text(); }
 
 class TargetPicker : public ::testing::Test {
  protected:
@@ -158,15 +158,15 @@ class TargetPicker : public ::testing::Test {
     ASSERT_TRUE(SetLeftButton(true));
     OnCaptureBoardMouseDown();
     ASSERT_TRUE(ui::WindowExists(WindowKind::Picker));
-    P(PickerCtl::时钟1).SetTimerPeriod(0);
-    P(PickerCtl::时钟2).SetTimerPeriod(0);
+    P<PickerCtl::时钟1>().SetTimerPeriod(0);
+    P<PickerCtl::时钟2>().SetTimerPeriod(0);
   }
   MainWindowFixture main_;
 };
 
 TEST(TargetPickerIcon, DrawsCircleLinesAndCentreAndMovesWithItsOffset) {
   MainWindowFixture main;
-  DrawingBoard* board = M(MainCtl::画板_捕获器).Board();
+  DrawingBoard* board = M<MainCtl::画板_捕获器>().Board();
   ASSERT_TRUE(board);
   auto render = [&](int dx, int dy) {
     board->SetBackColor(kRed);
@@ -202,7 +202,7 @@ TEST(TargetPickerIcon, DrawsCircleLinesAndCentreAndMovesWithItsOffset) {
 TEST_F(TargetPicker, ActivationShowsTheIconOnTheCrosshairAndAClickWithoutDragEndsAtOnce) {
   OnMainWindowActivated();
   OnMainWindowActivated();  // the second time on the board's own background colour
-  DrawingBoard* board = M(MainCtl::画板_捕获器).Board();
+  DrawingBoard* board = M<MainCtl::画板_捕获器>().Board();
   EXPECT_EQ(board->PixelAt(0, 14), PICKER_COLOR);
   EXPECT_EQ(board->PixelAt(14, 0), PICKER_COLOR);
   EXPECT_EQ(board->PixelAt(31, 14), kCaptureBack);
@@ -211,7 +211,7 @@ TEST_F(TargetPicker, ActivationShowsTheIconOnTheCrosshairAndAClickWithoutDragEnd
   EXPECT_EQ(board->PixelAt(9, 12), PICKER_COLOR);
 
   ASSERT_TRUE(MoveCursor(900, 700));
-  M(MainCtl::编辑框_窗口句柄).SetText("123");
+  M<MainCtl::编辑框_窗口句柄>().SetText("123");
   OnCaptureBoardMouseDown();  // the button is already up when the first tick looks
   EXPECT_EQ(board->PixelAt(9, 12), kCaptureBack) << "the icon has left the board";
   EXPECT_EQ(board->PixelAt(14, 14), PICKER_COLOR);
@@ -271,20 +271,20 @@ TEST_F(TargetPicker, ForeignWindowIsWrittenDownOnceSoOwnAndBackLeavesTheHandleEm
   const int hidden = CursorCount();
   DetectTick();
   EXPECT_EQ(HandleBox(), Decimal(standin.Handle()));
-  EXPECT_EQ(M(MainCtl::透明标签1).Text(), std::string("窗口标题：") + kStandinTitle);
-  EXPECT_EQ(M(MainCtl::编辑框_鼠标位置_X).Text(), std::to_string(at.x));
-  EXPECT_EQ(M(MainCtl::编辑框_鼠标位置_Y).Text(), std::to_string(at.y));
-  EXPECT_EQ(M(MainCtl::编辑框_窗口鼠标位置_X).Text(), "40");
-  EXPECT_EQ(M(MainCtl::编辑框_窗口鼠标位置_Y).Text(), "200");
+  EXPECT_EQ(M<MainCtl::透明标签1>().Text(), std::string("窗口标题：") + kStandinTitle);
+  EXPECT_EQ(M<MainCtl::编辑框_鼠标位置_X>().Text(), std::to_string(at.x));
+  EXPECT_EQ(M<MainCtl::编辑框_鼠标位置_Y>().Text(), std::to_string(at.y));
+  EXPECT_EQ(M<MainCtl::编辑框_窗口鼠标位置_X>().Text(), "40");
+  EXPECT_EQ(M<MainCtl::编辑框_窗口鼠标位置_Y>().Text(), "200");
   EXPECT_EQ(framedWindow, standin.Handle());
   EXPECT_EQ(CursorCount(), hidden - 1);
-  EXPECT_EQ(P(PickerCtl::画板1).Board()->PixelAt(9, 12), PICKER_COLOR);
+  EXPECT_EQ(P<PickerCtl::画板1>().Board()->PixelAt(9, 12), PICKER_COLOR);
   EXPECT_EQ(GetWindowLongA(picker, GWL_EXSTYLE) & (WS_EX_TRANSPARENT | WS_EX_LAYERED), WS_EX_TRANSPARENT | WS_EX_LAYERED);
 
   own.PointAt();
   DetectTick();
   EXPECT_EQ(HandleBox(), "");
-  EXPECT_EQ(M(MainCtl::编辑框_窗口鼠标位置_X).Text(), "40") << "own windows leave the window position alone";
+  EXPECT_EQ(M<MainCtl::编辑框_窗口鼠标位置_X>().Text(), "40") << "own windows leave the window position alone";
   standin.PointAt();
   DetectTick();
   EXPECT_EQ(HandleBox(), "");
@@ -328,11 +328,11 @@ TEST_F(TargetPicker, BusyTickReturnsAtOnce) {
   DWORD process = 0;
   GetWindowThreadProcessId(WindowFromPoint(desktop), &process);
   ASSERT_NE(process, GetCurrentProcessId());
-  M(MainCtl::编辑框_窗口句柄).SetText("keep");
+  M<MainCtl::编辑框_窗口句柄>().SetText("keep");
   detectBusy = true;
   DetectTick();
   EXPECT_EQ(HandleBox(), "keep");
-  EXPECT_EQ(M(MainCtl::编辑框_鼠标位置_X).Text(), "");
+  EXPECT_EQ(M<MainCtl::编辑框_鼠标位置_X>().Text(), "");
   EXPECT_TRUE(detectBusy);
   detectBusy = false;
   DetectTick();
@@ -343,7 +343,7 @@ TEST_F(TargetPicker, BusyTickReturnsAtOnce) {
 TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheHandleFromTheReleaseHook) {
   OwnWindow own(100, 620, 200, 120);
   StartPickOver(own);
-  DrawingBoard* board = P(PickerCtl::画板1).Board();
+  DrawingBoard* board = P<PickerCtl::画板1>().Board();
   DetectWindowUnderCursor(GetDesktopWindow());  // a foreign window before the fallback
   ASSERT_EQ(framedWindow, GetDesktopWindow());
   const int hidden = CursorCount();
@@ -351,7 +351,7 @@ TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheHandleFromTheReleaseHook)
   EXPECT_EQ(pickOffset, 15);
   EXPECT_TRUE(releaseHook.Installed());
   EXPECT_EQ(HandleBox(), "0");
-  EXPECT_EQ(M(MainCtl::透明标签1).Text(), "窗口标题：");
+  EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "窗口标题：");
   EXPECT_EQ(framedWindow, nullptr);
   EXPECT_EQ(CursorCount(), hidden) << "the cursor stays visible in super mode";
   EXPECT_EQ(board->PixelAt(14, 24), kWhite) << "no icon";

@@ -56,7 +56,7 @@ std::vector<Msg> WholeDelivery(const std::string& text, LPARAM charLParam) {
 
 std::string HandleText(HWND hwnd) { return std::to_string(reinterpret_cast<uintptr_t>(hwnd)); }
 
-void SetTarget(const std::string& text) { M(MainCtl::编辑框_窗口句柄).SetText(text); }
+void SetTarget(const std::string& text) { M<MainCtl::编辑框_窗口句柄>().SetText(text); }
 
 // Index of the first message m in log, or -1.
 int IndexOf(const std::vector<Msg>& log, UINT m) {
@@ -124,21 +124,21 @@ TEST_F(TextDelivery, ReadsTheTargetAfreshSoAPickDuringTheCommitWaitMovesTheLastC
 }
 
 TEST_F(TextDelivery, RestoreNicknamePostsNothingWhenNotAsked) {
-  M(MainCtl::选择框1).SetChecked(false);
-  M(MainCtl::编辑框6).SetText("马甲");
+  M<MainCtl::选择框1>().SetChecked(false);
+  M<MainCtl::编辑框6>().SetText("马甲");
   RestoreNickname();
   EXPECT_EQ(target.Take(), std::vector<Msg>{});
 }
 
 TEST_F(TextDelivery, RestoreNicknameWritesTheNicknameWithLParamZero) {
-  M(MainCtl::选择框1).SetChecked(true);
-  M(MainCtl::编辑框6).SetText("马甲x");
+  M<MainCtl::选择框1>().SetChecked(true);
+  M<MainCtl::编辑框6>().SetText("马甲x");
   RestoreNickname();
   const std::vector<Msg> log = target.Take();
   EXPECT_EQ(InputOnly(log), WholeDelivery("马甲x", 0));
   EXPECT_NE(IndexOf(log, WM_SETFOCUS), -1);
 
-  M(MainCtl::编辑框6).SetText("");
+  M<MainCtl::编辑框6>().SetText("");
   RestoreNickname();
   EXPECT_EQ(InputOnly(target.Take()), WholeDelivery("", 0));
 }

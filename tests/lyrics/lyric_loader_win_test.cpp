@@ -25,14 +25,14 @@ std::ostream& operator<<(std::ostream& os, const Row& r) {
 }
 
 std::vector<Row> TableRows() {
-  const Control table = M(MainCtl::超级列表框_歌词);
+  const auto table = M<MainCtl::超级列表框_歌词>();
   std::vector<Row> rows;
   for (int i = 0; i < table.RowCount(); ++i) rows.push_back({table.Cell(i, 0), table.Cell(i, 1), table.RowData(i)});
   return rows;
 }
 
 void Choose(const TempFolder& dir, const std::string& name) {
-  const Control files = M(MainCtl::文件框1);
+  const auto files = M<MainCtl::文件框1>();
   files.SetFolder(dir.Path());
   const std::vector<std::string> entries = files.Entries();
   for (size_t i = 0; i < entries.size(); ++i)
@@ -69,8 +69,8 @@ TEST_F(LyricLoader, FillsTheTableInTimeOrderWithHiddenTimesAndCreditText) {
   EXPECT_EQ(currentTimeline.Text(2), kCreditText);  // the timeline carries the credit too
   EXPECT_EQ(currentTimeline.title, "Song");
   EXPECT_EQ(lyricCursor, 0);
-  EXPECT_EQ(M(MainCtl::透明标签1).Text(), "song.lrc");
-  EXPECT_EQ(M(MainCtl::超级列表框_歌词).SelectedRow(), -1);
+  EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "song.lrc");
+  EXPECT_EQ(M<MainCtl::超级列表框_歌词>().SelectedRow(), -1);
   EXPECT_TRUE(boxes.All().empty());
 }
 
@@ -140,7 +140,7 @@ TEST_F(LyricLoader, LargeLyricShowsEveryRowAndOversizedFileNone) {
                                          std::to_string(i % 10) + "0]line " + std::to_string(i) + "\n";
   dir.Write("big.lrc", big);
   Choose(dir, "big.lrc");
-  const Control table = M(MainCtl::超级列表框_歌词);
+  const auto table = M<MainCtl::超级列表框_歌词>();
   ASSERT_EQ(table.RowCount(), 50000);
   EXPECT_EQ(table.Cell(49999, 1), "line 49999");
   EXPECT_EQ(table.Cell(49999, 0), "4999900");
@@ -173,7 +173,7 @@ TEST_F(LyricLoader, MissingOrTaglessFileGivesAnEmptyTableAndNoMessage) {
 
   Choose(dir, "notags.lrc");
   EXPECT_TRUE(TableRows().empty());
-  EXPECT_EQ(M(MainCtl::透明标签1).Text(), "notags.lrc");
+  EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "notags.lrc");
 
   Choose(dir, "a.lrc");
   ASSERT_EQ(TableRows().size(), 1u);
@@ -181,7 +181,7 @@ TEST_F(LyricLoader, MissingOrTaglessFileGivesAnEmptyTableAndNoMessage) {
   OnLyricFileChosen();
   EXPECT_TRUE(TableRows().empty());
   EXPECT_EQ(currentTimeline.count, 0);
-  EXPECT_EQ(M(MainCtl::透明标签1).Text(), "a.lrc");
+  EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "a.lrc");
   EXPECT_TRUE(boxes.All().empty());
 }
 
@@ -189,7 +189,7 @@ TEST_F(LyricLoader, WhilePlayingAChoiceHaltsInsteadOfLoading) {
   dir.Write("a.lrc", "[00:01.00]one\r\n");
   dir.Write("b.lrc", "[00:01.00]b1\r\n[00:02.00]b2\r\n");
   Choose(dir, "a.lrc");
-  M(MainCtl::超级按钮4).SetText("停 止");
+  M<MainCtl::超级按钮4>().SetText("停 止");
   lyricCursor = 1;
   Choose(dir, "b.lrc");
   EXPECT_EQ(TableRows().size(), 1u);  // b.lrc was not loaded
@@ -199,14 +199,14 @@ TEST_F(LyricLoader, WhilePlayingAChoiceHaltsInsteadOfLoading) {
 
 TEST_F(LyricLoader, BothListEventsLoadTheChosenFile) {
   dir.Write("x.lrc", "[00:03.00]three\r\n");
-  const Control files = M(MainCtl::文件框1);
+  const auto files = M<MainCtl::文件框1>();
   files.SetFolder(dir.Path());
   files.SetSelectedEntry(0);
   HWND list = files.Handle();
   HWND parent = GetParent(list);
   SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
   ASSERT_EQ(TableRows().size(), 1u);
-  M(MainCtl::超级列表框_歌词).DeleteAllRows();
+  M<MainCtl::超级列表框_歌词>().DeleteAllRows();
   SendMessageA(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
   EXPECT_EQ(TableRows().size(), 1u);
 }

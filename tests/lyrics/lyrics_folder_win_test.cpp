@@ -60,35 +60,35 @@ TEST_F(LyricsFolder, RefreshListsTheLrcFilesOfTheTypedFolder) {
       {"empty: the current folder", "", cwd, {}},
   };
   for (const Case& c : cases) {
-    M(MainCtl::编辑框1).SetText(c.typed);
+    M<MainCtl::编辑框1>().SetText(c.typed);
     RefreshLyricFileList();
-    EXPECT_EQ(M(MainCtl::编辑框1).Text(), c.typed) << c.what;
-    EXPECT_EQ(M(MainCtl::文件框1).Folder(), c.listFolder) << c.what;
+    EXPECT_EQ(M<MainCtl::编辑框1>().Text(), c.typed) << c.what;
+    EXPECT_EQ(M<MainCtl::文件框1>().Folder(), c.listFolder) << c.what;
     if (c.typed.empty()) continue;  // what the current folder holds is not ours
-    EXPECT_EQ(M(MainCtl::文件框1).Entries(), c.entries) << c.what;
+    EXPECT_EQ(M<MainCtl::文件框1>().Entries(), c.entries) << c.what;
   }
 }
 
 TEST_F(LyricsFolder, TypingAloneChangesNothingUntilRefreshed) {
-  M(MainCtl::编辑框1).SetText(lyrics.Path());
+  M<MainCtl::编辑框1>().SetText(lyrics.Path());
   RefreshLyricFileList();
-  M(MainCtl::编辑框1).SetText(other.Path());
-  EXPECT_EQ(M(MainCtl::文件框1).Entries(), (Names{"A.LRC", "b.lrc"}));
+  M<MainCtl::编辑框1>().SetText(other.Path());
+  EXPECT_EQ(M<MainCtl::文件框1>().Entries(), (Names{"A.LRC", "b.lrc"}));
   RefreshLyricFileList();
-  EXPECT_EQ(M(MainCtl::文件框1).Entries(), Names{"other.lrc"});
+  EXPECT_EQ(M<MainCtl::文件框1>().Entries(), Names{"other.lrc"});
 }
 
 TEST_F(LyricsFolder, AChosenFolderGoesToTheListAndTheBoxAndAnEmptyOneChangesNothing) {
-  M(MainCtl::编辑框1).SetText(other.Path());
+  M<MainCtl::编辑框1>().SetText(other.Path());
   RefreshLyricFileList();
   UseLyricsFolder("");
-  EXPECT_EQ(M(MainCtl::编辑框1).Text(), other.Path());
-  EXPECT_EQ(M(MainCtl::文件框1).Folder(), other.Path());
+  EXPECT_EQ(M<MainCtl::编辑框1>().Text(), other.Path());
+  EXPECT_EQ(M<MainCtl::文件框1>().Folder(), other.Path());
 
   UseLyricsFolder(lyrics.Path());
-  EXPECT_EQ(M(MainCtl::编辑框1).Text(), lyrics.Path());
-  EXPECT_EQ(M(MainCtl::文件框1).Folder(), lyrics.Path());
-  EXPECT_EQ(M(MainCtl::文件框1).Entries(), (Names{"A.LRC", "b.lrc"}));
+  EXPECT_EQ(M<MainCtl::编辑框1>().Text(), lyrics.Path());
+  EXPECT_EQ(M<MainCtl::文件框1>().Folder(), lyrics.Path());
+  EXPECT_EQ(M<MainCtl::文件框1>().Entries(), (Names{"A.LRC", "b.lrc"}));
 }
 
 // ---- the folder dialog itself ----
@@ -209,7 +209,7 @@ class DialogDriver {
 };
 
 TEST_F(LyricsFolder, CancellingTheDialogChangesNothing) {
-  M(MainCtl::编辑框1).SetText(other.Path());
+  M<MainCtl::编辑框1>().SetText(other.Path());
   RefreshLyricFileList();
   {
     DialogDriver driver(Answer::Cancel, lyrics.Path());
@@ -218,9 +218,9 @@ TEST_F(LyricsFolder, CancellingTheDialogChangesNothing) {
     ASSERT_TRUE(driver.Seen()) << "no dialog titled 选择歌词目录";
     std::printf("  dialog cancelled by %s\n", driver.ByRealKeys() ? "a click and Escape (xdotool)" : "IDCANCEL");
   }
-  EXPECT_EQ(M(MainCtl::编辑框1).Text(), other.Path());
-  EXPECT_EQ(M(MainCtl::文件框1).Folder(), other.Path());
-  EXPECT_EQ(M(MainCtl::文件框1).Entries(), Names{"other.lrc"});
+  EXPECT_EQ(M<MainCtl::编辑框1>().Text(), other.Path());
+  EXPECT_EQ(M<MainCtl::文件框1>().Folder(), other.Path());
+  EXPECT_EQ(M<MainCtl::文件框1>().Entries(), Names{"other.lrc"});
 }
 
 TEST_F(LyricsFolder, AcceptingTheDialogUsesTheChosenFolderOrFile) {
@@ -234,7 +234,7 @@ TEST_F(LyricsFolder, AcceptingTheDialogUsesTheChosenFolderOrFile) {
       {"a file, since files are shown too", other.Path() + "\\other.lrc", {}},
   };
   for (const Case& c : cases) {
-    M(MainCtl::编辑框1).SetText(other.Path());
+    M<MainCtl::编辑框1>().SetText(other.Path());
     RefreshLyricFileList();
     {
       DialogDriver driver(Answer::Accept, c.chosen);
@@ -243,9 +243,9 @@ TEST_F(LyricsFolder, AcceptingTheDialogUsesTheChosenFolderOrFile) {
       ASSERT_TRUE(driver.Seen()) << c.what;
       std::printf("  %s accepted by %s\n", c.what, driver.ByRealKeys() ? "a click and Return (xdotool)" : "IDOK");
     }
-    EXPECT_EQ(M(MainCtl::编辑框1).Text(), c.chosen) << c.what;
-    EXPECT_EQ(M(MainCtl::文件框1).Folder(), c.chosen) << c.what;
-    EXPECT_EQ(M(MainCtl::文件框1).Entries(), c.entries) << c.what;
+    EXPECT_EQ(M<MainCtl::编辑框1>().Text(), c.chosen) << c.what;
+    EXPECT_EQ(M<MainCtl::文件框1>().Folder(), c.chosen) << c.what;
+    EXPECT_EQ(M<MainCtl::文件框1>().Entries(), c.entries) << c.what;
   }
 }
 

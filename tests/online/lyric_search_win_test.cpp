@@ -15,6 +15,7 @@
 #include "support/lyrics_site.h"
 #include "support/win_test_support.h"
 #include "win/file_bytes.h"
+#include "win/program.h"
 
 namespace {
 
@@ -33,14 +34,14 @@ struct Row {
 void PrintTo(const Row& r, std::ostream* os) { *os << "{" << r.song << " | " << r.singer << "}"; }
 
 std::vector<Row> ResultRows() {
-  const Control list = M(MainCtl::欲下载列表);
+  const auto list = M<MainCtl::欲下载列表>();
   std::vector<Row> rows;
   for (int i = 0; i < list.RowCount(); ++i) rows.push_back({list.Cell(i, 0), list.Cell(i, 1)});
   return rows;
 }
 
 std::vector<Row> PreviewRows() {
-  const Control list = M(MainCtl::歌词预览);
+  const auto list = M<MainCtl::歌词预览>();
   std::vector<Row> rows;
   for (int i = 0; i < list.RowCount(); ++i) rows.push_back({list.Cell(i, 0), list.Cell(i, 1)});
   return rows;
@@ -52,7 +53,7 @@ void ClickRow(int row) {
   LVITEMA state = {};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   state.state = LVIS_SELECTED | LVIS_FOCUSED;
-  SendMessageA(M(MainCtl::欲下载列表).Handle(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+  SendMessageA(M<MainCtl::欲下载列表>().Handle(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
 }
 
 std::set<std::string> LrcFilesIn(const std::string& folder) {
@@ -96,7 +97,7 @@ class LyricSearch : public ::testing::Test {
   }
   size_t RequestCount() const { return site.Requests().size(); }
   void Search(const std::string& keyword) {
-    M(MainCtl::欲搜索内容).SetText(keyword);
+    M<MainCtl::欲搜索内容>().SetText(keyword);
     OnSearchButton();
   }
 
@@ -193,7 +194,7 @@ TEST_F(LyricSearch, ClickingARowPreviewsItsLyricAndRefreshesTheFileList) {
   Search("");
   ASSERT_EQ(ResultRows().size(), 2u);
   TempFolder lyrics;
-  M(MainCtl::编辑框1).SetText(lyrics.Path());
+  M<MainCtl::编辑框1>().SetText(lyrics.Path());
   lyrics.Write("new.lrc", "[00:01.00]x\r\n");
   const size_t before = RequestCount();
 
@@ -202,9 +203,9 @@ TEST_F(LyricSearch, ClickingARowPreviewsItsLyricAndRefreshesTheFileList) {
   ASSERT_EQ(requests.size(), before + 1);
   EXPECT_EQ(requests.back()[0], "GET /lrc/b.lrc HTTP/1.0");
   EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:04.50", "石阶一级一级往上爬"}, {"[00:09.00", "松针落在旧布鞋上"}}));
-  EXPECT_EQ(M(MainCtl::预备下载内容).Text(), kGbkLyric);
-  EXPECT_EQ(M(MainCtl::文件框1).Folder(), lyrics.Path());
-  EXPECT_EQ(M(MainCtl::文件框1).Entries(), std::vector<std::string>{"new.lrc"});
+  EXPECT_EQ(M<MainCtl::预备下载内容>().Text(), kGbkLyric);
+  EXPECT_EQ(M<MainCtl::文件框1>().Folder(), lyrics.Path());
+  EXPECT_EQ(M<MainCtl::文件框1>().Entries(), std::vector<std::string>{"new.lrc"});
 
   ClickRow(0);
   EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:01.00", "first"}}));
@@ -219,11 +220,11 @@ TEST_F(LyricSearch, FocusWithoutASelectedRowIsIgnored) {
   const ProgramFolderFiles files({"月光河.lrc"});
   const size_t before = RequestCount();
 
-  M(MainCtl::欲下载列表).SetSelectedRow(-1);
+  M<MainCtl::欲下载列表>().SetSelectedRow(-1);
   LVITEMA focusOnly = {};
   focusOnly.stateMask = LVIS_FOCUSED;
   focusOnly.state = LVIS_FOCUSED;
-  SendMessageA(M(MainCtl::欲下载列表).Handle(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focusOnly));
+  SendMessageA(M<MainCtl::欲下载列表>().Handle(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focusOnly));
   DownloadSelectedLyric();
 
   EXPECT_EQ(RequestCount(), before);
@@ -244,7 +245,7 @@ TEST_F(LyricSearch, DownloadSavesTheExactBytesUnderTheSongTitleAndListsTheFile) 
       {"cut at a zero byte", "测试丙", std::string("[00:01.00]ab\0[00:02.00]cd\r\n", 26), "[00:01.00]ab"},
   };
   const ProgramFolderFiles files({"测试甲.lrc", "测试乙.lrc", "测试丙.lrc"});
-  M(MainCtl::编辑框1).SetText(ui::ProgramFolder());
+  M<MainCtl::编辑框1>().SetText(ui::ProgramFolder());
   for (size_t i = 0; i < std::size(cases); ++i)
     catalogue.Add("f" + std::to_string(i) + ".lrc", "歌手", cases[i].song, cases[i].served);
   Search("测试");
@@ -252,10 +253,10 @@ TEST_F(LyricSearch, DownloadSavesTheExactBytesUnderTheSongTitleAndListsTheFile) 
 
   for (size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
-    M(MainCtl::欲下载列表).SetSelectedRow(static_cast<int>(i));
+    M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
     DownloadSelectedLyric();
     EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path(c.song + ".lrc")), c.saved) << c.what;
-    const std::vector<std::string> entries = M(MainCtl::文件框1).Entries();
+    const std::vector<std::string> entries = M<MainCtl::文件框1>().Entries();
     EXPECT_NE(std::find(entries.begin(), entries.end(), c.song + ".lrc"), entries.end()) << c.what;
   }
   EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:01.00", "ab"}}));
@@ -266,7 +267,7 @@ TEST_F(LyricSearch, DownloadReplacesAnExistingFile) {
   WriteFileBytes(ProgramFolderFiles::Path("测试丁.lrc"), std::string(5000, 'o'));
   catalogue.Add("d.lrc", "歌手", "测试丁", kGbkLyric);
   Search("测试丁");
-  M(MainCtl::欲下载列表).SetSelectedRow(0);
+  M<MainCtl::欲下载列表>().SetSelectedRow(0);
   DownloadSelectedLyric();
   EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试丁.lrc")), kGbkLyric);
 }
@@ -290,7 +291,7 @@ TEST_F(LyricSearch, AFailedFetchLeavesAnExistingFileAlone) {
   ASSERT_EQ(ResultRows().size(), std::size(cases));
   for (size_t i = 0; i < std::size(cases); ++i) {
     WriteFileBytes(ProgramFolderFiles::Path("测试戊.lrc"), kGbkLyric);
-    M(MainCtl::欲下载列表).SetSelectedRow(static_cast<int>(i));
+    M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
     DownloadSelectedLyric();
     EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试戊.lrc")), kGbkLyric) << cases[i].what;
   }
@@ -322,7 +323,7 @@ TEST_F(LyricSearch, HostileTitlesAreSavedInsideTheProgramFolderOrNotAtAll) {
   const std::set<std::string> before = LrcFilesIn(ui::ProgramFolder());
 
   for (size_t i = 0; i < std::size(cases); ++i) {
-    M(MainCtl::欲下载列表).SetSelectedRow(static_cast<int>(i));
+    M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
     DownloadSelectedLyric();
   }
   for (const std::string& name : expected) EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path(name)), kGbkLyric) << name;

@@ -19,6 +19,7 @@
 #include "online/update_host_standin.h"
 #include "support/win_test_support.h"
 #include "win/file_bytes.h"
+#include "win/program.h"
 
 namespace {
 
@@ -81,14 +82,14 @@ TEST_P(SelfUpdateStartup, MainWindowAppearsWithoutUpdateWindow) {
   std::printf("[ info ] main window after %lu ms\n", GetTickCount() - start);
   ASSERT_NE(main.Handle(), nullptr);
   EXPECT_TRUE(UpdateCheckPending());
-  EXPECT_EQ(M(MainCtl::置顶选择1).CurrentPage(), 3);
+  EXPECT_EQ(M<MainCtl::置顶选择1>().CurrentPage(), 3);
   AwaitUpdateCheck();
   ASSERT_FALSE(UpdateCheckPending());
 
   EXPECT_TRUE(ui::WindowExists(WindowKind::Main));
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
-  EXPECT_EQ(M(MainCtl::置顶选择1).CurrentPage(), 3);
-  EXPECT_EQ(M(MainCtl::编辑框1).Text(), ui::ProgramFolder());
+  EXPECT_EQ(M<MainCtl::置顶选择1>().CurrentPage(), 3);
+  EXPECT_EQ(M<MainCtl::编辑框1>().Text(), ui::ProgramFolder());
   const auto seen = boxes.All();
   ASSERT_EQ(static_cast<int>(seen.size()), c.questions);
   for (const auto& box : seen) {
@@ -153,15 +154,15 @@ void CALLBACK InspectUpdateWindow(HWND, UINT, UINT_PTR id, DWORD) {
   KillTimer(nullptr, id);
   g_seen.captured = true;
   g_seen.mainExisted = ui::WindowExists(WindowKind::Main);
-  g_seen.button = U(UpdateCtl::按钮1).Text();
-  g_seen.buttonEnabled = IsWindowEnabled(U(UpdateCtl::按钮1).Handle());
-  g_seen.timerPeriod = U(UpdateCtl::时钟).TimerPeriod();
-  g_seen.percent = U(UpdateCtl::下载进度).Text();
-  g_seen.speed = U(UpdateCtl::下载速度).Text();
-  g_seen.done = U(UpdateCtl::已经下载).Text();
-  g_seen.elapsed = U(UpdateCtl::已用时间).Text();
-  g_seen.remaining = U(UpdateCtl::剩余时间).Text();
-  g_seen.bar = static_cast<int>(SendMessageA(U(UpdateCtl::进度条).Handle(), PBM_GETPOS, 0, 0));
+  g_seen.button = U<UpdateCtl::按钮1>().Text();
+  g_seen.buttonEnabled = IsWindowEnabled(U<UpdateCtl::按钮1>().Handle());
+  g_seen.timerPeriod = U<UpdateCtl::时钟>().TimerPeriod();
+  g_seen.percent = U<UpdateCtl::下载进度>().Text();
+  g_seen.speed = U<UpdateCtl::下载速度>().Text();
+  g_seen.done = U<UpdateCtl::已经下载>().Text();
+  g_seen.elapsed = U<UpdateCtl::已用时间>().Text();
+  g_seen.remaining = U<UpdateCtl::剩余时间>().Text();
+  g_seen.bar = static_cast<int>(SendMessageA(U<UpdateCtl::进度条>().Handle(), PBM_GETPOS, 0, 0));
   ui::DestroyWindowNow(WindowKind::Update);
 }
 
@@ -247,9 +248,9 @@ TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
   EXPECT_EQ(updateTask.stopWaitMs, 1000);
   EXPECT_EQ(updateTask.bufferBytes, 10240);
   EXPECT_EQ(updateTask.eventHandler, &OnDownloadEvent);
-  EXPECT_EQ(U(UpdateCtl::按钮1).Text(), "正在更新,请稍等.");
-  EXPECT_FALSE(IsWindowEnabled(U(UpdateCtl::按钮1).Handle()));
-  EXPECT_EQ(U(UpdateCtl::时钟).TimerPeriod(), 1000);
+  EXPECT_EQ(U<UpdateCtl::按钮1>().Text(), "正在更新,请稍等.");
+  EXPECT_FALSE(IsWindowEnabled(U<UpdateCtl::按钮1>().Handle()));
+  EXPECT_EQ(U<UpdateCtl::时钟>().TimerPeriod(), 1000);
 }
 
 TEST(SelfUpdateEvents, SizeIsStoredAndExistingFileAnswered0) {
@@ -280,7 +281,7 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
   ui::LoadOptions options;
   options.show = false;
   ASSERT_NE(ui::LoadWindow(WindowKind::Update, options), nullptr);  // its own task is refused: no address
-  const std::string elapsedBefore = U(UpdateCtl::已用时间).Text();
+  const std::string elapsedBefore = U<UpdateCtl::已用时间>().Text();
 
   // The counters must be taken during the host's 1.5 s pause; on a machine so loaded
   // that this thread sleeps through it, the download is run again (at most three times).
@@ -311,20 +312,20 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
   ASSERT_EQ(downloadTotalBytes.load(), static_cast<double>(kTotal));
 
   ShowDownloadProgress(*downloader);
-  EXPECT_EQ(U(UpdateCtl::下载进度).Text(), "正在下载...已完成：50%");
-  EXPECT_EQ(SendMessageA(U(UpdateCtl::进度条).Handle(), PBM_GETPOS, 0, 0), 50);
-  EXPECT_EQ(U(UpdateCtl::下载速度).Text(), "下载速度：1.5KB/秒");
-  EXPECT_EQ(U(UpdateCtl::已经下载).Text(), "已经下载：5MB/10MB");
-  EXPECT_EQ(U(UpdateCtl::剩余时间).Text(), "剩余时间：0时56分53秒");  // 5242880 B at 1536 B/s: 3413 s
-  const std::string elapsed = U(UpdateCtl::已用时间).Text();
+  EXPECT_EQ(U<UpdateCtl::下载进度>().Text(), "正在下载...已完成：50%");
+  EXPECT_EQ(SendMessageA(U<UpdateCtl::进度条>().Handle(), PBM_GETPOS, 0, 0), 50);
+  EXPECT_EQ(U<UpdateCtl::下载速度>().Text(), "下载速度：1.5KB/秒");
+  EXPECT_EQ(U<UpdateCtl::已经下载>().Text(), "已经下载：5MB/10MB");
+  EXPECT_EQ(U<UpdateCtl::剩余时间>().Text(), "剩余时间：0时56分53秒");  // 5242880 B at 1536 B/s: 3413 s
+  const std::string elapsed = U<UpdateCtl::已用时间>().Text();
   EXPECT_NE(elapsed, elapsedBefore);
   EXPECT_EQ(elapsed.rfind("已用时间：", 0), 0u) << elapsed;
 
   // A second with nothing received: zero speed, and the remaining time keeps its text.
   ShowDownloadProgress(*downloader);
-  EXPECT_EQ(U(UpdateCtl::下载速度).Text(), "下载速度：0/秒");
-  EXPECT_EQ(U(UpdateCtl::剩余时间).Text(), "剩余时间：0时56分53秒");
-  EXPECT_EQ(U(UpdateCtl::下载进度).Text(), "正在下载...已完成：50%");
+  EXPECT_EQ(U<UpdateCtl::下载速度>().Text(), "下载速度：0/秒");
+  EXPECT_EQ(U<UpdateCtl::剩余时间>().Text(), "剩余时间：0时56分53秒");
+  EXPECT_EQ(U<UpdateCtl::下载进度>().Text(), "正在下载...已完成：50%");
 
   downloader->Stop();
 }

@@ -1,0 +1,124 @@
+// The typed controls: each reads and writes the state of its window, or of its form for
+// what has no window (a timer's period, a file list's folder).
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "win/drawing_board.h"
+#include "win/form.h"
+
+using ui_internal::FormOf;
+using ui_internal::kControlIdBase;
+using ui_internal::LayoutOf;
+
+Form* Control::LiveForm() const {
+  Form* f = FormOf(window_);
+  return f && f->hwnd ? f : nullptr;
+}
+
+const LayoutRow& Control::Row() const { return LayoutOf(window_).controls[index_]; }
+
+HWND Control::Handle() const {
+  Form* f = LiveForm();
+  return f ? f->controls[index_] : nullptr;
+}
+
+bool Control::Exists() const { return LiveForm() != nullptr; }
+
+std::string TextControl::Text() const {
+  HWND h = Handle();
+  if (!h) return {};
+  const int n = GetWindowTextLengthA(h);
+  std::string s(static_cast<size_t>(n) + 1, '\0');
+  const int got = GetWindowTextA(h, s.data(), n + 1);
+  s.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return s;
+}
+
+void TextControl::SetText(std::string_view text) const {
+  if (HWND h = Handle()) SetWindowTextA(h, std::string(text).c_str());
+}
+
+bool CheckBox::Checked() const {
+  HWND h = Handle();
+  return h && SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void CheckBox::SetChecked(bool checked) const {
+  if (HWND h = Handle()) SendMessageA(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool Control::Visible() const {
+  HWND h = Handle();
+  return h && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE);
+}
+
+void Control::SetVisible(bool visible) const {
+  if (HWND h = Handle()) ShowWindow(h, visible ? SW_SHOW : SW_HIDE);
+}
+
+int Timer::TimerPeriod() const {
+  Form* f = LiveForm();
+  return f ? f->timerPeriods[index_] : 0;
+}
+
+void Timer::SetTimerPeriod(int ms) const {
+  Form* f = LiveForm();
+  if (!f) return;
+  if (ms < 0) ms = 0;
+  int& current = f->timerPeriods[index_];
+  if (ms == current) return;
+  const UINT_PTR id = kControlIdBase + index_;
+  if (ms == 0) {
+    KillTimer(f->hwnd, id);
+  } else {
+    SetTimer(f->hwnd, id, static_cast<UINT>(ms), nullptr);  // replaces a running one
+  }
+  current = ms;
+}
+
+std::string FileListBox::Folder() const {
+  Form* f = LiveForm();
+  return f && f->fileLists[index_] ? f->fileLists[index_]->Folder() : std::string();
+}
+
+void FileListBox::SetFolder(std::string_view folder) const {
+  Form* f = LiveForm();
+  if (f && f->fileLists[index_]) f->fileLists[index_]->SetFolder(folder);
+}
+
+std::vector<std::string> FileListBox::Entries() const {
+  Form* f = LiveForm();
+  return f && f->fileLists[index_] ? f->fileLists[index_]->Entries() : std::vector<std::string>();
+}
+
+std::string FileListBox::SelectedEntry() const {
+  Form* f = LiveForm();
+  return f && f->fileLists[index_] ? f->fileLists[index_]->SelectedEntry() : std::string();
+}
+
+void FileListBox::SetSelectedEntry(int index) const {
+  if (HWND h = Handle()) SendMessageA(h, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int TabControl::CurrentPage() const {
+  HWND h = Handle();
+  return h ? static_cast<int>(SendMessageA(h, TCM_GETCURSEL, 0, 0)) : -1;
+}
+
+void TabControl::SetCurrentPage(int page) const {
+  Form* f = LiveForm();
+  HWND h = Handle();
+  if (!h) return;
+  const int pages = static_cast<int>(SendMessageA(h, TCM_GETITEMCOUNT, 0, 0));
+  page = std::clamp(page, 0, std::max(0, pages - 1));
+  SendMessageA(h, TCM_SETCURSEL, page, 0);
+  f->ShowPage(index_, page);
+}
+
+DrawingBoard* DrawingBoardControl::Board() const {
+  HWND h = Handle();
+  if (!h || Row().kind != ControlKind::DrawingBoard) return nullptr;
+  return reinterpret_cast<DrawingBoard*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+}

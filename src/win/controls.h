@@ -1,0 +1,157 @@
+// Typed, non-owning handles on the controls of a loaded window, one type per kind of
+// control: a list view offers rows and cells, a button its caption, a timer its period;
+// a call that makes no sense for the kind does not compile. The layouts give each name
+// its type (layout/windows.h):
+//
+//   M<MainCtl::编辑框1>().SetText(folder);      // TextControl
+//   M<MainCtl::时钟_歌词播放>().SetTimerPeriod(0);  // Timer
+//
+// A control whose window does not exist (its window was never loaded or is already
+// destroyed) reads as empty and ignores writes, so a handler that runs on after its
+// window closed touches nothing destroyed.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "win/layout_row.h"
+#include "win/ui_event.h"
+
+class Form;
+class DrawingBoard;
+
+// Where a virtual list view gets its rows: the control stores none and asks for each
+// cell it shows, or that anyone (this program, a screen reader) asks it for.
+struct RowSource {
+  std::string (*cell)(int row, int column);
+  intptr_t (*data)(int row);  // the row's item data
+};
+
+// Any control: its window, its layout row and whether it shows.
+class Control {
+ public:
+  constexpr Control(WindowKind window, int index) : window_(window), index_(index) {}
+
+  HWND Handle() const;  // null for controls without a window, or when not loaded
+  bool Exists() const;
+  const LayoutRow& Row() const;  // the control's row in its window's layout
+  bool Visible() const;
+  void SetVisible(bool visible) const;
+
+ protected:
+  Form* LiveForm() const;
+  WindowKind window_;
+  int index_;
+};
+
+// Labels, edit boxes, group boxes, hyperlinks: the caption or the content.
+class TextControl : public Control {
+ public:
+  using Control::Control;
+  std::string Text() const;
+  void SetText(std::string_view text) const;
+};
+
+// Push buttons: their caption.
+class Button : public TextControl {
+ public:
+  using TextControl::TextControl;
+};
+
+class CheckBox : public TextControl {
+ public:
+  using TextControl::TextControl;
+  bool Checked() const;
+  void SetChecked(bool checked) const;
+};
+
+// A window timer of the form: a positive period runs it, 0 or less stops it; setting
+// the period it already has leaves it running undisturbed.
+class Timer : public Control {
+ public:
+  using Control::Control;
+  int TimerPeriod() const;
+  void SetTimerPeriod(int ms) const;
+};
+
+// What every report list view offers (rows 0-based).
+class ListViewBase : public Control {
+ public:
+  using Control::Control;
+  int RowCount() const;
+  void DeleteAllRows() const;
+  std::string Cell(int row, int column) const;
+  intptr_t RowData(int row) const;  // 0 when there is no such row
+  int SelectedRow() const;          // -1: none
+  void SetSelectedRow(int row) const;  // raises none of the list's events
+  void EnsureVisible(int row) const;
+  int ColumnCount() const;
+  std::string ColumnCaption(int column) const;
+  int ColumnWidth(int column) const;
+};
+
+// A list view that stores its rows.
+class ListView : public ListViewBase {
+ public:
+  using ListViewBase::ListViewBase;
+  int InsertRow(std::string_view firstColumn, intptr_t itemData) const;  // at the end
+  void SetCell(int row, int column, std::string_view text) const;
+  void DeleteRow(int row) const;
+};
+
+// A list view that stores no rows: shows rows 0 .. count - 1 of source, with no row
+// selected. The source must outlive the rows shown.
+class VirtualListView : public ListViewBase {
+ public:
+  using ListViewBase::ListViewBase;
+  void ShowRows(const RowSource& source, int count) const;
+};
+
+// File lists: the folder they list (never empty once created), their entries and the
+// selected entry (file name without folder; empty when none).
+class FileListBox : public Control {
+ public:
+  using Control::Control;
+  std::string Folder() const;
+  void SetFolder(std::string_view folder) const;
+  std::vector<std::string> Entries() const;
+  std::string SelectedEntry() const;
+  void SetSelectedEntry(int index) const;  // selects without raising the list's events
+};
+
+// Tab controls: 0-based page; SetCurrentPage limits the value to the last page.
+class TabControl : public Control {
+ public:
+  using Control::Control;
+  int CurrentPage() const;
+  void SetCurrentPage(int page) const;
+};
+
+class DrawingBoardControl : public Control {
+ public:
+  using Control::Control;
+  DrawingBoard* Board() const;
+};
+
+// The handle type of each kind of control.
+template <ControlKind K> struct ControlTypeOf { using type = Control; };
+template <> struct ControlTypeOf<ControlKind::Label> { using type = TextControl; };
+template <> struct ControlTypeOf<ControlKind::TransparentLabel> { using type = TextControl; };
+template <> struct ControlTypeOf<ControlKind::Edit> { using type = TextControl; };
+template <> struct ControlTypeOf<ControlKind::GroupBox> { using type = TextControl; };
+template <> struct ControlTypeOf<ControlKind::Hyperlink> { using type = TextControl; };
+template <> struct ControlTypeOf<ControlKind::Button> { using type = Button; };
+template <> struct ControlTypeOf<ControlKind::ImageButton> { using type = Button; };
+template <> struct ControlTypeOf<ControlKind::CheckBox> { using type = CheckBox; };
+template <> struct ControlTypeOf<ControlKind::Timer> { using type = Timer; };
+template <> struct ControlTypeOf<ControlKind::ListView> { using type = ListView; };
+template <> struct ControlTypeOf<ControlKind::VirtualListView> { using type = VirtualListView; };
+template <> struct ControlTypeOf<ControlKind::FileList> { using type = FileListBox; };
+template <> struct ControlTypeOf<ControlKind::TabControl> { using type = TabControl; };
+template <> struct ControlTypeOf<ControlKind::DrawingBoard> { using type = DrawingBoardControl; };
+template <ControlKind K>
+using ControlType = typename ControlTypeOf<K>::type;

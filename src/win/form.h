@@ -1,0 +1,111 @@
+// A loaded window (a form) and what the window layer's own files share about forms:
+// the program's layouts and event table, the live forms, fonts, and the parts that
+// build forms, route their messages and move the focus.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <vector>
+
+#include "win/controls.h"
+#include "win/file_list.h"
+#include "win/layout_row.h"
+#include "win/ui_event.h"
+
+namespace ui_internal {
+
+constexpr UINT kControlIdBase = 1000;   // a control's id: this plus its row
+constexpr UINT WM_RAVO_DESTROY = WM_APP + 1;
+constexpr UINT WM_RAVO_KEY = WM_APP + 2;  // a navigation key: wParam the key, lParam the modifiers below
+constexpr LPARAM kShiftDown = 1;
+constexpr LPARAM kCtrlDown = 2;
+
+const WindowLayout& LayoutOf(WindowKind kind);
+// The handler the program's event table binds to an event, or null.
+Handler FindHandler(WindowKind window, int control, UiEvent event);
+
+}  // namespace ui_internal
+
+// A loaded window: its handle and the state of its controls.
+class Form {
+ public:
+  explicit Form(WindowKind kind) : kind(kind), layout(ui_internal::LayoutOf(kind)) {
+    const size_t n = static_cast<size_t>(layout.controlCount);
+    controls.assign(n, nullptr);
+    timerPeriods.assign(n, 0);
+    fileLists.resize(n);
+    rowSources.assign(n, nullptr);
+  }
+
+  WindowKind kind;
+  const WindowLayout& layout;
+  HWND hwnd = nullptr;
+  HMENU menuBar = nullptr;
+  std::vector<HWND> controls;
+  std::vector<HMENU> menus;  // by control index, for Menu rows
+  std::vector<int> timerPeriods;
+  std::vector<std::unique_ptr<FileList>> fileLists;
+  std::vector<const RowSource*> rowSources;  // virtual list views: what they show
+  bool quietListChanges = false;  // programmatic selection raises no list events
+  HWND lastFocus = nullptr;       // the control that had the focus when the window was left
+
+  void Raise(int control, UiEvent event) {
+    if (Handler h = ui_internal::FindHandler(kind, control, event)) h();
+  }
+  int IndexOf(HWND child) const {
+    for (size_t i = 0; i < controls.size(); ++i)
+      if (controls[i] == child) return static_cast<int>(i);
+    return -1;
+  }
+  // The control that is or holds the window (a list view's header, say); -1: none.
+  int ControlHolding(HWND window) const {
+    for (HWND w = window; w && w != hwnd; w = GetParent(w))
+      if (const int i = IndexOf(w); i >= 0) return i;
+    return -1;
+  }
+  void ShowPage(int tabIndex, int page0) {
+    for (int i = 0; i < layout.controlCount; ++i) {
+      const LayoutRow& c = layout.controls[i];
+      if (c.parent == tabIndex && c.page > 0 && controls[i])
+        ShowWindow(controls[i], c.page - 1 == page0 ? SW_SHOW : SW_HIDE);
+    }
+  }
+};
+
+namespace ui_internal {
+
+Form* FormOf(WindowKind kind);
+// The form of a window or of any control in it.
+Form* FormOfWindow(HWND hwnd);
+// A form begins and ends: the main and update windows keep the program and its keyboard
+// navigation going; when the last of them ends, the message loop is asked to quit.
+void FormCreated(Form* f);
+void FormDestroyed(Form* f);
+int TopLevelWindowCount();
+
+HINSTANCE Instance();
+// The font of every control (a GBK-capable UI font).
+HFONT UiFont();
+// The font of check boxes whose caption wraps: the UI face with lines 12 pixels apart.
+HFONT TwoLineFont();
+// Raises an event of the control whose window is hwnd, through the event table.
+void RaiseControlEvent(HWND control, UiEvent event);
+
+// Building: the window classes of the controls, and one control of a form by its row.
+void EnsureControlClasses();
+void CreateControl(Form& f, int index);
+// The form's own window class, whose procedure routes the messages of a form.
+const char* FormClass();
+void EnsureFormClass();
+
+// Check boxes whose caption wraps onto a second line, drawn by the form.
+bool CaptionWraps(const LayoutRow& c);
+LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd);
+
+// The keyboard, as in a dialog box.
+void WatchNavigationKeys(bool on);
+void OnNavigationKey(Form& f, WPARAM key, LPARAM modifiers);
+
+}  // namespace ui_internal

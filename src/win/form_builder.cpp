@@ -1,0 +1,215 @@
+// Building a form from its layout rows: each row becomes a child window, a timer, a menu
+// or nothing (a common dialog), in row order, so that containers exist before what
+// they hold.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "win/drawing_board.h"
+#include "win/form.h"
+#include "win/owners.h"
+
+namespace ui_internal {
+namespace {
+
+constexpr UINT_PTR kContainerSubclass = 1;
+
+// Group boxes and the tab control hold controls of their own: their notifications
+// are passed on to the form window, where the event table is consulted.
+LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+  switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+      if (lp) {
+        HWND top = GetAncestor(hwnd, GA_ROOT);
+        if (top) return SendMessageA(top, msg, wp, lp);
+      }
+      break;
+    case WM_LBUTTONDOWN:
+      RaiseControlEvent(hwnd, UiEvent::LeftButtonDown);
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(hwnd, ContainerProc, kContainerSubclass);
+      break;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void MakeContainer(HWND hwnd) { SetWindowSubclass(hwnd, ContainerProc, kContainerSubclass, 0); }
+
+// The embedded browser: the system's web browser control, hosted through ATL. Where
+// the machine has no browser engine the control stays blank or is not created.
+HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id) {
+  static UniqueModule atl(LoadLibraryA("atl.dll"));
+  static bool ready = [] {
+    if (!atl.Get()) return false;
+    using InitFn = BOOL(WINAPI*)();
+    auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(atl.Get(), "AtlAxWinInit")));
+    return init && init();
+  }();
+  if (!ready) return nullptr;
+  return CreateWindowExA(0, "AtlAxWin", c.text, WS_CHILD | WS_VISIBLE, c.x, c.y, c.w, c.h, parent,
+                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Instance(), nullptr);
+}
+
+void AddListColumns(HWND lv, const LayoutRow& c) {
+  for (int i = 0; i < c.columnCount; ++i) {
+    LVCOLUMNA col = {};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    col.pszText = const_cast<char*>(c.columns[i].caption);
+    col.cx = c.columns[i].width;
+    col.iSubItem = i;
+    SendMessageA(lv, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+  }
+}
+
+void AddTabPages(HWND tab, const char* captions) {
+  std::string all(captions);
+  size_t start = 0;
+  for (int page = 0; start <= all.size(); ++page) {
+    size_t end = all.find('\n', start);
+    if (end == std::string::npos) end = all.size();
+    std::string caption = all.substr(start, end - start);
+    TCITEMA item = {};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    SendMessageA(tab, TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&item));
+    start = end + 1;
+  }
+}
+
+// The window class and styles of each kind of control that is a child window.
+struct ChildClass {
+  ControlKind kind;
+  const char* cls;
+  DWORD style;
+  DWORD exStyle;
+  bool captionless;  // the row's text is no caption (tab pages, a file pattern)
+};
+
+const ChildClass kChildClasses[] = {
+    {ControlKind::GroupBox, "BUTTON", BS_GROUPBOX, 0, false},
+    {ControlKind::DrawingBoard, DrawingBoard::kClassName, 0, 0, false},
+    {ControlKind::Label, "STATIC", SS_LEFT | SS_NOTIFY, 0, false},
+    {ControlKind::TransparentLabel, "STATIC", SS_LEFT | SS_NOTIFY, WS_EX_TRANSPARENT, false},
+    {ControlKind::Hyperlink, "STATIC", SS_LEFT | SS_NOTIFY, 0, false},
+    {ControlKind::PictureBox, "STATIC", SS_ETCHEDFRAME, 0, false},
+    {ControlKind::CheckBox, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, false},
+    {ControlKind::Edit, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, false},
+    {ControlKind::Button, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, false},
+    {ControlKind::ImageButton, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, false},
+    {ControlKind::TabControl, WC_TABCONTROLA, 0, 0, true},
+    {ControlKind::FileList, "LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+     true},
+    {ControlKind::ListView, WC_LISTVIEWA, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
+     WS_EX_CLIENTEDGE, false},
+    {ControlKind::VirtualListView, WC_LISTVIEWA,
+     LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP | LVS_OWNERDATA, WS_EX_CLIENTEDGE, false},
+    {ControlKind::ProgressBar, PROGRESS_CLASSA, 0, 0, false},
+};
+
+const ChildClass* ChildClassOf(ControlKind kind) {
+  for (const ChildClass& k : kChildClasses)
+    if (k.kind == kind) return &k;
+  return nullptr;
+}
+
+// The rows that are no child window: timers, menus, the browser, common dialogs.
+// Returns whether the row was one of them.
+bool CreateWindowlessRow(Form& f, int index) {
+  const LayoutRow& c = f.layout.controls[index];
+  const UINT id = kControlIdBase + index;
+  switch (c.kind) {
+    case ControlKind::Timer:
+      f.timerPeriods[index] = 0;
+      Timer(f.kind, index).SetTimerPeriod(c.timerMs);
+      return true;
+    case ControlKind::CommonDialog:
+      return true;
+    case ControlKind::Menu:
+      if (!f.menuBar) {
+        f.menuBar = CreateMenu();
+        SetMenu(f.hwnd, f.menuBar);
+      }
+      if (f.menus.empty()) f.menus.assign(f.controls.size(), nullptr);
+      f.menus[index] = CreatePopupMenu();
+      AppendMenuA(f.menuBar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(f.menus[index]), c.text);
+      DrawMenuBar(f.hwnd);
+      return true;
+    case ControlKind::MenuItem:
+      AppendMenuA(f.menus[c.parent], MF_STRING, id, c.text);
+      return true;
+    case ControlKind::WebBrowser:
+      f.controls[index] = CreateBrowser(c.parent == kNoParent ? f.hwnd : f.controls[c.parent], c, id);
+      return true;
+    default:
+      return false;
+  }
+}
+
+// What a child window needs once it exists.
+void SetUpChild(Form& f, int index, HWND h) {
+  const LayoutRow& c = f.layout.controls[index];
+  switch (c.kind) {
+    case ControlKind::GroupBox:
+      MakeContainer(h);
+      break;
+    case ControlKind::TabControl:
+      SendMessageA(h, TCM_SETPADDING, 0, MAKELPARAM(3, 3));
+      AddTabPages(h, c.text);
+      MakeContainer(h);
+      break;
+    case ControlKind::ListView:
+    case ControlKind::VirtualListView:
+      SendMessageA(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+      AddListColumns(h, c);
+      break;
+    case ControlKind::FileList:
+      f.fileLists[index] = std::make_unique<FileList>(h, c.text);
+      f.fileLists[index]->SetFolder("");
+      break;
+    case ControlKind::ProgressBar:
+      SendMessageA(h, PBM_SETRANGE32, 0, 100);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+void EnsureControlClasses() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS |
+                                               ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  DrawingBoard::Register(Instance());
+}
+
+void CreateControl(Form& f, int index) {
+  if (CreateWindowlessRow(f, index)) return;
+  const LayoutRow& c = f.layout.controls[index];
+  const ChildClass* k = ChildClassOf(c.kind);
+  if (!k) return;
+  DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | k->style;
+  if (c.kind == ControlKind::CheckBox && CaptionWraps(c)) style |= BS_MULTILINE;
+  HWND parent = c.parent == kNoParent ? f.hwnd : f.controls[c.parent];
+  HWND h = CreateWindowExA(k->exStyle, k->cls, k->captionless ? "" : c.text, style, c.x, c.y, c.w, c.h, parent,
+                           reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kControlIdBase + index)), Instance(),
+                           nullptr);
+  f.controls[index] = h;
+  if (!h) return;
+  const bool twoLines = c.kind == ControlKind::CheckBox && (style & BS_MULTILINE);
+  SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(twoLines ? TwoLineFont() : UiFont()), FALSE);
+  SetUpChild(f, index, h);
+}
+
+}  // namespace ui_internal

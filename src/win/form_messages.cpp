@@ -1,0 +1,196 @@
+// Routing the messages of a form: commands and notifications of its controls become
+// events of the event table; timers tick; the form paints its labels and goes away.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "win/form.h"
+#include "win/window_layer.h"
+#include "win/program.h"
+
+namespace ui_internal {
+namespace {
+
+constexpr int kProgramIcon = 1;  // the icon resource of the program file
+const char kFormClass[] = "RavoForm";
+
+void OnCommand(Form& f, WPARAM wp, LPARAM lp) {
+  const UINT code = HIWORD(wp);
+  const int index = static_cast<int>(LOWORD(wp)) - static_cast<int>(kControlIdBase);
+  if (index < 0 || index >= f.layout.controlCount) return;
+  const LayoutRow& c = f.layout.controls[index];
+  if (lp == 0) {
+    if (c.kind == ControlKind::MenuItem) f.Raise(index, UiEvent::Chosen);
+    return;
+  }
+  switch (c.kind) {
+    case ControlKind::Button:
+    case ControlKind::ImageButton:
+    case ControlKind::CheckBox:
+      if (code == BN_CLICKED) f.Raise(index, UiEvent::Clicked);
+      break;
+    case ControlKind::FileList:
+      if (f.quietListChanges) break;
+      if (code == LBN_SELCHANGE) f.Raise(index, UiEvent::SelectionChanged);
+      if (code == LBN_DBLCLK) f.Raise(index, UiEvent::DoubleClicked);
+      break;
+    case ControlKind::Hyperlink:
+      if (code == STN_CLICKED && c.target) ui::OpenWebAddress(c.target);
+      break;
+    default:
+      break;
+  }
+}
+
+// A virtual list view asks for a cell's text (and item data): the ANSI or the Unicode
+// form of the request, depending on what its parent answered to WM_NOTIFYFORMAT.
+void GiveVirtualCell(const RowSource* source, const NMHDR* nm) {
+  auto* di = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(nm));
+  LVITEMA& item = di->item;  // LVITEMW has the same layout up to the text's type
+  if (!source || item.iItem < 0) return;
+  if (item.mask & LVIF_PARAM) item.lParam = source->data(item.iItem);
+  if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+  const std::string text = source->cell(item.iItem, item.iSubItem);
+  if (nm->code == LVN_GETDISPINFOA) {
+    lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+    return;
+  }
+  auto* wide = reinterpret_cast<wchar_t*>(item.pszText);
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide,
+                                    item.cchTextMax - 1);
+  wide[std::clamp(n, 0, item.cchTextMax - 1)] = L'\0';
+}
+
+LRESULT OnNotify(Form& f, const NMHDR* nm) {
+  const int index = f.IndexOf(nm->hwndFrom);
+  if (index < 0) return 0;
+  const LayoutRow& c = f.layout.controls[index];
+  if (c.kind == ControlKind::CheckBox && nm->code == NM_CUSTOMDRAW &&
+      (GetWindowLongA(nm->hwndFrom, GWL_STYLE) & BS_MULTILINE))
+    return DrawWrappedCheckBox(*reinterpret_cast<const NMCUSTOMDRAW*>(nm));
+  if (c.kind == ControlKind::TabControl && nm->code == TCN_SELCHANGE) {
+    f.ShowPage(index, static_cast<int>(SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0)));
+    f.Raise(index, UiEvent::PageChanged);
+  } else if (c.kind == ControlKind::VirtualListView &&
+             (nm->code == LVN_GETDISPINFOA || nm->code == LVN_GETDISPINFOW)) {
+    GiveVirtualCell(f.rowSources[index], nm);
+  } else if ((c.kind == ControlKind::ListView || c.kind == ControlKind::VirtualListView) && !f.quietListChanges) {
+    if (nm->code == NM_DBLCLK) {
+      f.Raise(index, UiEvent::DoubleClicked);
+    } else if (nm->code == LVN_ITEMCHANGED) {
+      auto* lv = reinterpret_cast<const NMLISTVIEW*>(nm);
+      if ((lv->uChanged & LVIF_STATE) && (lv->uNewState & LVIS_FOCUSED) && !(lv->uOldState & LVIS_FOCUSED))
+        f.Raise(index, UiEvent::FocusedRowChanged);
+    } else if (nm->code == NM_CLICK || nm->code == NM_RCLICK) {
+      f.Raise(index, UiEvent::OtherListEvent);
+    }
+  }
+  return 0;
+}
+
+LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    // The form comes with the creation parameters; from here on the window owns it.
+    auto* holder = static_cast<std::unique_ptr<Form>*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+    Form* created = holder->release();
+    created->hwnd = hwnd;
+    FormCreated(created);
+    return DefWindowProcA(hwnd, msg, wp, lp);
+  }
+  Form* f = FormOfWindow(hwnd);
+  if (!f || f->hwnd != hwnd) return DefWindowProcA(hwnd, msg, wp, lp);
+  switch (msg) {
+    case WM_COMMAND:
+      OnCommand(*f, wp, lp);
+      return 0;
+    case WM_NOTIFY:
+      return OnNotify(*f, reinterpret_cast<const NMHDR*>(lp));
+    case WM_TIMER: {
+      const int index = static_cast<int>(wp) - static_cast<int>(kControlIdBase);
+      if (index >= 0 && index < f->layout.controlCount) f->Raise(index, UiEvent::TimerTick);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        f->lastFocus = f->ControlHolding(GetFocus()) >= 0 ? GetFocus() : nullptr;
+        break;
+      }
+      f->Raise(kWindowItself, UiEvent::Activated);
+      // Back to the control the user left, as a dialog box does.
+      if (f->lastFocus && IsWindow(f->lastFocus) && f->hwnd && IsChild(f->hwnd, f->lastFocus)) {
+        SetFocus(f->lastFocus);
+        return 0;
+      }
+      break;
+    case WM_RAVO_KEY:
+      OnNavigationKey(*f, wp, lp);
+      return 0;
+    case WM_CTLCOLORSTATIC: {
+      const int index = f->IndexOf(reinterpret_cast<HWND>(lp));
+      if (index >= 0) {
+        const ControlKind kind = f->layout.controls[index].kind;
+        HDC dc = reinterpret_cast<HDC>(wp);
+        if (kind == ControlKind::Hyperlink) SetTextColor(dc, RGB(0, 0, 238));
+        if (kind == ControlKind::TransparentLabel || kind == ControlKind::Hyperlink ||
+            kind == ControlKind::Label || kind == ControlKind::CheckBox) {
+          SetBkMode(dc, TRANSPARENT);
+          // On the tab pages the page shows through; elsewhere the window's colour is
+          // painted, so that a changed caption leaves nothing of the old one behind.
+          HWND parent = GetParent(reinterpret_cast<HWND>(lp));
+          if (parent != hwnd) return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+          return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+      }
+      break;
+    }
+    case WM_RAVO_DESTROY:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_DESTROY: {
+      for (size_t i = 0; i < f->timerPeriods.size(); ++i)
+        if (f->timerPeriods[i] > 0) KillTimer(hwnd, kControlIdBase + i);
+      break;
+    }
+    case WM_NCDESTROY: {
+      FormDestroyed(f);
+      delete f;  // a modal loader only compares its pointer with the live form
+      return DefWindowProcA(hwnd, msg, wp, lp);
+    }
+  }
+  return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+}  // namespace
+
+const char* FormClass() { return kFormClass; }
+
+void EnsureFormClass() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  EnsureControlClasses();
+  WNDCLASSEXA wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = FormProc;
+  wc.hInstance = Instance();
+  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  // The program's own icon, in the sizes of the title bar and the task switcher.
+  auto icon = [](int sizeMetric) {
+    const int size = GetSystemMetrics(sizeMetric);
+    return static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, size, size, LR_SHARED));
+  };
+  wc.hIcon = icon(SM_CXICON);
+  wc.hIconSm = icon(SM_CXSMICON);
+  if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFormClass;
+  RegisterClassExA(&wc);
+}
+
+}  // namespace ui_internal

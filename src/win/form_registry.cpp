@@ -1,0 +1,92 @@
+// The program handed to the window layer, and the forms alive.
+#include <array>
+
+#include "win/form.h"
+#include "win/owners.h"
+#include "win/window_layer.h"
+
+namespace {
+
+constexpr int kMaxWindows = 8;
+ui::ProgramWindows g_program{};
+std::array<Form*, kMaxWindows> g_forms{};
+int g_topLevelWindows = 0;  // main and update windows alive; the loop ends at 0
+const char kFormProp[] = "RavoForm";
+
+}  // namespace
+
+namespace ui {
+
+void UseProgram(const ProgramWindows& program) {
+  if (program.windowCount > kMaxWindows) return;
+  g_program = program;
+}
+
+}  // namespace ui
+
+namespace ui_internal {
+
+const WindowLayout& LayoutOf(WindowKind kind) { return *g_program.layouts[static_cast<int>(kind)]; }
+
+Handler FindHandler(WindowKind window, int control, UiEvent event) {
+  for (size_t i = 0; i < g_program.eventCount; ++i) {
+    const EventBinding& b = g_program.events[i];
+    if (b.window == window && b.control == control && b.event == event) return b.handler;
+  }
+  return nullptr;
+}
+
+Form* FormOf(WindowKind kind) { return g_forms[static_cast<int>(kind)]; }
+
+Form* FormOfWindow(HWND hwnd) {
+  // Controls carry the form's pointer as a property of their top-level window.
+  HWND top = hwnd;
+  while (top && (GetWindowLongA(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
+  return top ? static_cast<Form*>(GetPropA(top, kFormProp)) : nullptr;
+}
+
+void FormCreated(Form* f) {
+  SetPropA(f->hwnd, kFormProp, f);
+  g_forms[static_cast<int>(f->kind)] = f;
+  if (!f->layout.popup && g_topLevelWindows++ == 0) WatchNavigationKeys(true);
+}
+
+void FormDestroyed(Form* f) {
+  RemovePropA(f->hwnd, kFormProp);
+  if (g_forms[static_cast<int>(f->kind)] == f) g_forms[static_cast<int>(f->kind)] = nullptr;
+  f->hwnd = nullptr;
+  if (!f->layout.popup && --g_topLevelWindows == 0) {
+    WatchNavigationKeys(false);
+    PostQuitMessage(0);
+  }
+}
+
+int TopLevelWindowCount() { return g_topLevelWindows; }
+
+HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+
+void RaiseControlEvent(HWND control, UiEvent event) {
+  Form* f = FormOfWindow(control);
+  if (!f) return;
+  const int index = f->IndexOf(control);
+  if (index >= 0) f->Raise(index, event);
+}
+
+HFONT UiFont() {
+  // A font with GBK glyphs: the face where it is installed, else the system's GB2312 font.
+  static ScopedGdiObj<HFONT> font(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                              DEFAULT_PITCH | FF_DONTCARE, "WenQuanYi Micro Hei"));
+  return font.Get();
+}
+
+HFONT TwoLineFont() {
+  // The same face with a cell height of 12 pixels: the layout gives a two-line caption
+  // 24 pixels, which the UI font's taller lines overflow.
+  static ScopedGdiObj<HFONT> font(CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                              DEFAULT_PITCH | FF_DONTCARE, "WenQuanYi Micro Hei"));
+  return font.Get();
+}
+
+}  // namespace ui_internal

@@ -1,0 +1,107 @@
+// The keyboard, as in a dialog box.
+//
+// Tab and Shift+Tab move the focus through the controls the user can see, in layout
+// order; Ctrl+Tab and Ctrl+Shift+Tab change the tab page; Enter presses a focused
+// button, or raises EnterPressed in an edit box bound to it. (Space presses buttons by
+// itself.) A message hook takes these keys out of whichever loop reads the queue (the
+// message loop, a modal window's, the waits that dispatch messages) and posts them to
+// the form, so that what they start runs as an ordinary message of the window.
+#include "win/form.h"
+#include "win/owners.h"
+
+namespace ui_internal {
+namespace {
+
+bool TakesFocus(const Form& f, int index) {
+  HWND h = f.controls[index];
+  if (!h || !(GetWindowLongA(h, GWL_STYLE) & WS_TABSTOP) || !IsWindowEnabled(h)) return false;
+  for (HWND w = h; w && w != f.hwnd; w = GetParent(w))
+    if (!(GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE)) return false;  // on another tab page
+  // Controls that only store values lie outside the client area.
+  RECT rc, client, both;
+  GetWindowRect(h, &rc);
+  GetClientRect(f.hwnd, &client);
+  MapWindowPoints(f.hwnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  return IntersectRect(&both, &rc, &client) != FALSE;
+}
+
+// Moves the focus to the next control after `from` in layout order (-1: from the start),
+// or the previous one; returns whether a control took it.
+bool MoveFocus(Form& f, int from, bool backwards) {
+  const int n = f.layout.controlCount;
+  if (from < 0) from = backwards ? n : -1;
+  for (int step = 1; step <= n; ++step) {
+    const int i = ((from + (backwards ? -step : step)) % n + n) % n;
+    if (!TakesFocus(f, i)) continue;
+    SetFocus(f.controls[i]);
+    if (f.layout.controls[i].kind == ControlKind::Edit) SendMessageA(f.controls[i], EM_SETSEL, 0, -1);
+    return true;
+  }
+  return false;
+}
+
+void TurnPage(Form& f, bool backwards) {
+  for (int t = 0; t < f.layout.controlCount; ++t) {
+    if (f.layout.controls[t].kind != ControlKind::TabControl || !f.controls[t]) continue;
+    const TabControl tab(f.kind, t);
+    const int pages = static_cast<int>(SendMessageA(f.controls[t], TCM_GETITEMCOUNT, 0, 0));
+    if (pages < 2) return;
+    tab.SetCurrentPage((tab.CurrentPage() + (backwards ? pages - 1 : 1)) % pages);
+    f.Raise(t, UiEvent::PageChanged);
+    // The focus goes to the new page unless it rests on a control still shown.
+    const int focused = f.ControlHolding(GetFocus());
+    if (focused < 0 || !TakesFocus(f, focused)) MoveFocus(f, t, false);
+    return;
+  }
+}
+
+bool IsPushButton(ControlKind kind) { return kind == ControlKind::Button || kind == ControlKind::ImageButton; }
+
+
+LRESULT CALLBACK KeyboardFilter(int code, WPARAM wp, LPARAM lp) {
+  auto* msg = reinterpret_cast<MSG*>(lp);
+  if (code == HC_ACTION && wp == PM_REMOVE && msg->message == WM_KEYDOWN &&
+      (msg->wParam == VK_TAB || msg->wParam == VK_RETURN)) {
+    Form* f = FormOfWindow(msg->hwnd);
+    const int focused = f ? f->ControlHolding(msg->hwnd) : -1;
+    // Enter is taken only where it presses something; elsewhere the control keeps it.
+    const bool take = f && !f->layout.popup &&
+                      (msg->wParam == VK_TAB ||
+                       (focused >= 0 && (IsPushButton(f->layout.controls[focused].kind) ||
+                                         FindHandler(f->kind, focused, UiEvent::EnterPressed))));
+    if (take) {
+      // The key state as of this message, not as of its later handling.
+      const LPARAM modifiers = (GetKeyState(VK_SHIFT) < 0 ? kShiftDown : 0) | (GetKeyState(VK_CONTROL) < 0 ? kCtrlDown : 0);
+      PostMessageA(f->hwnd, WM_RAVO_KEY, msg->wParam, modifiers);
+      msg->message = WM_NULL;  // no WM_CHAR either: TranslateMessage sees no key
+    }
+  }
+  return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+UniqueHook g_keyboardHook;  // while a main or update window exists
+
+}  // namespace
+
+void WatchNavigationKeys(bool on) {
+  g_keyboardHook.Reset(on ? SetWindowsHookExA(WH_GETMESSAGE, KeyboardFilter, nullptr, GetCurrentThreadId()) : nullptr);
+}
+
+void OnNavigationKey(Form& f, WPARAM key, LPARAM modifiers) {
+  const int focused = f.ControlHolding(GetFocus());
+  if (key == VK_TAB) {
+    if (modifiers & kCtrlDown) {
+      TurnPage(f, modifiers & kShiftDown);
+    } else {
+      MoveFocus(f, focused, modifiers & kShiftDown);
+    }
+  } else if (key == VK_RETURN && focused >= 0) {
+    if (IsPushButton(f.layout.controls[focused].kind)) {
+      SendMessageA(f.controls[focused], BM_CLICK, 0, 0);  // as a click: the button's own event
+    } else {
+      f.Raise(focused, UiEvent::EnterPressed);
+    }
+  }
+}
+
+}  // namespace ui_internal
