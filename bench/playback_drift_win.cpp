@@ -18,7 +18,7 @@
 
 #include "lyrics/lyric_loader_win.h"
 #include "app/event_table.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "delivery/playback.h"
 #include "lyrics/lyric_state.h"
 #include "win/file_bytes.h"

@@ -10,7 +10,7 @@
 #include "lyrics/lyrics_folder_win.h"
 #include "online/lyric_search_win.h"
 #include "online/self_update.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 
 namespace {
 

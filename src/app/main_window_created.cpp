@@ -1,6 +1,6 @@
 #include "app/main_window_created.h"
 
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "online/update_check.h"
 #include "win/program.h"
 

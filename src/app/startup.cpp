@@ -3,7 +3,7 @@
 #include <ole2.h>
 
 #include "app/event_table.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "win/program.h"
 
 int RunProgram() {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "billboard/scroll_text.h"
 #include "delivery/text_delivery.h"
 #include "win/timed_wait.h"

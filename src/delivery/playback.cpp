@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "delivery/text_delivery.h"
 #include "lyrics/lyric_state.h"
 #include "win/program.h"

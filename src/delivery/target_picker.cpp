@@ -4,7 +4,7 @@
 
 #include "win/drawing_board.h"
 #include "win/owners.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "delivery/release_hook.h"
 #include "text/gbk_text.h"
 

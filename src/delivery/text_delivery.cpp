@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "win/wait_with_messages.h"
 
 namespace {

@@ -6,7 +6,7 @@
 // 10 ms on each row).
 #include "lyrics/lyric_loader_win.h"
 
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "delivery/playback.h"
 #include "lyrics/lrc_parser.h"
 #include "lyrics/lyric_bytes.h"

@@ -4,7 +4,7 @@
 #include <shlobj.h>
 
 #include "win/owners.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 
 std::string AskForLyricsFolder() {
   BROWSEINFOA info = {};

@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "lyrics/lyrics_folder_win.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "build_settings.h"
 #include "lyrics/lyric_bytes.h"
 #include "online/lyric_search.h"

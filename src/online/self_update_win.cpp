@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "win/owners.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "billboard/scroll_text.h"
 #include "build_settings.h"
 #include "online/progress_text.h"

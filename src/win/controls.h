@@ -1,7 +1,7 @@
 // Typed, non-owning handles on the controls of a loaded window, one type per kind of
 // control: a list view offers rows and cells, a button its caption, a timer its period;
 // a call that makes no sense for the kind does not compile. The layouts give each name
-// its type (layout/windows.h):
+// its type (layout/program_windows.h):
 //
 //   M<MainCtl::编辑框1>().SetText(folder);      // TextControl
 //   M<MainCtl::时钟_歌词播放>().SetTimerPeriod(0);  // Timer

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 // The program's windows, an index into the layouts handed to the window layer; the
-// enumerators are declared with the layouts (layout/windows.h).
+// enumerators are declared with the layouts (layout/program_windows.h).
 enum class WindowKind : int;
 
 enum class UiEvent : int {

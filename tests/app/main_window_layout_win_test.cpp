@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "build_settings.h"
 #include "support/win_test_support.h"
 

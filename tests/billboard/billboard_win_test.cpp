@@ -14,7 +14,7 @@
 
 #include "delivery/playback.h"
 #include "lyrics/lyric_loader_win.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"

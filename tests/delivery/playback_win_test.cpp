@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "lyrics/lyric_loader_win.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "delivery/playback.h"
 #include "lyrics/lyric_state.h"
 #include "support/later_on_this_thread.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "win/drawing_board.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "delivery/release_hook.h"
 #include "delivery/target_picker.h"
 #include "support/win_test_support.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "win/owners.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "delivery/text_delivery.h"
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "lyrics/lyric_loader_win.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "delivery/playback.h"
 #include "lyrics/lyric_state.h"
 #include "support/win_test_support.h"

@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "lyrics/lyrics_folder_win.h"
 #include "support/win_test_support.h"
 

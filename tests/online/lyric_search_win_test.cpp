@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "online/lyric_search_win.h"
 #include "support/lyrics_site.h"
 #include "support/win_test_support.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "build_settings.h"
 #include "online/update_check.h"
 #include "online/update_host_standin.h"

@@ -1,7 +1,7 @@
 #include "support/win_test_support.h"
 
 #include "app/event_table.h"
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 #include "win/file_bytes.h"
 
 // The windows under test are the program's own, bound to its handlers.

@@ -1,4 +1,4 @@
-#include "layout/windows.h"
+#include "layout/program_windows.h"
 
 const WindowLayout* const kWindowLayouts[kWindowKinds] = {&kMainWindowLayout, &kUpdateWindowLayout,
                                                           &kPickerWindowLayout};
