@@ -16,9 +16,16 @@ const char kRunning[] = "停止滚动";
 int ScrollerPeriod() { return ReadPeriodMs(M<MainCtl::编辑框3>().Text()); }
 int BillboardPeriod() { return ReadPeriodMs(M<MainCtl::编辑框5>().Text()); }
 
-void Stop(const Button& button) {
-  button.SetText(kIdle);
-  RestoreNickname();
+// A click on a start/stop button: stops a running loop (and answers false), or marks
+// the loop as running (and answers true) for the caller to run it.
+bool Started(const Button& button) {
+  if (button.Text() != kIdle) {
+    button.SetText(kIdle);
+    RestoreNickname();
+    return false;
+  }
+  button.SetText(kRunning);
+  return true;
 }
 
 }  // namespace
@@ -30,11 +37,7 @@ void RotateScrollText() {
 
 void ToggleScroller(const StepWait& wait) {
   const auto button = M<MainCtl::按钮1>();
-  if (button.Text() != kIdle) {
-    Stop(button);
-    return;
-  }
-  button.SetText(kRunning);
+  if (!Started(button)) return;
   // A closed main window reads as an empty caption, which ends the loop here too.
   while (button.Text() == kRunning) {
     RotateScrollText();
@@ -45,11 +48,7 @@ void ToggleScroller(const StepWait& wait) {
 
 void ToggleBillboard(const StepWait& wait) {
   const auto button = M<MainCtl::按钮5>();
-  if (button.Text() != kIdle) {
-    Stop(button);
-    return;
-  }
-  button.SetText(kRunning);
+  if (!Started(button)) return;
   const auto list = M<MainCtl::超级列表框1>();
   while (button.Text() == kRunning) {
     // Rows added during the pass wait for the next one; a row deleted meanwhile reads as

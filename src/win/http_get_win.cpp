@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "win/owners.h"
+#include "win/wait_with_messages.h"
 #include "text/http_url.h"
 
 namespace {
@@ -96,15 +97,7 @@ bool WaitDispatching(HANDLE done, unsigned deadlineMs) {
     const DWORD r = MsgWaitForMultipleObjectsEx(1, &done, deadlineMs - passed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     if (r == WAIT_OBJECT_0) return true;
     if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (msg.message == WM_QUIT) {
-        PostQuitMessage(static_cast<int>(msg.wParam));
-        return false;
-      }
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    if (DispatchPendingMessages()) return false;
   }
 }
 

@@ -12,23 +12,6 @@ namespace {
 // Every kind of message: keyboard, mouse, posted, timer, paint, sent and hot key.
 constexpr DWORD kWakeForAnyMessage = 0xFF;
 
-// Dispatches every waiting message, as DispatchPendingMessages does, and tells whether it
-// met a quit request (which it puts back). The answer has to come from the dispatch
-// itself: a separate peek for the quit request would clear the "new message" state, and
-// a message arriving just before that peek would then not wake the wait.
-bool DispatchPendingUntilQuit() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) {
-      PostQuitMessage(static_cast<int>(msg.wParam));
-      return true;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return false;
-}
-
 }  // namespace
 
 void TimedWait(int ms) {
@@ -49,6 +32,6 @@ void TimedWait(int ms) {
     // Anything but "messages arrived" ends the wait: the timer fired, or the wait itself
     // failed and would fail again at once.
     if (r != WAIT_OBJECT_0 + 1) return;
-    if (DispatchPendingUntilQuit()) return;
+    if (DispatchPendingMessages()) return;
   }
 }

@@ -2,16 +2,17 @@
 
 #include <windows.h>
 
-void DispatchPendingMessages() {
+bool DispatchPendingMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
+      return true;
     }
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  return false;
 }
 
 void WaitWithMessages(int ms) {
