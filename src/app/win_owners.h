@@ -9,35 +9,47 @@
 
 #include <utility>
 
-// A kernel handle closed with CloseHandle (INVALID_HANDLE_VALUE and null both mean none).
-class UniqueHandle {
+// The shape of an owner of one handle: Get, Valid (also as bool), Attach (closing the
+// one held), Detach (handing it over unclosed), Close, and moves. Traits names the
+// handle's type, which values are none and how a handle is closed.
+template <typename Traits>
+class UniqueOwner {
  public:
-  UniqueHandle() = default;
-  explicit UniqueHandle(HANDLE h) : h_(h) {}
-  ~UniqueHandle() { Close(); }
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(o.Detach()) {}
-  UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+  using Handle = typename Traits::Handle;
+  UniqueOwner() = default;
+  explicit UniqueOwner(Handle h) : h_(h) {}
+  ~UniqueOwner() { Close(); }
+  UniqueOwner(const UniqueOwner&) = delete;
+  UniqueOwner& operator=(const UniqueOwner&) = delete;
+  UniqueOwner(UniqueOwner&& o) noexcept : h_(o.Detach()) {}
+  UniqueOwner& operator=(UniqueOwner&& o) noexcept {
     if (this != &o) Attach(o.Detach());
     return *this;
   }
-  HANDLE Get() const { return h_; }
-  bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+  Handle Get() const { return h_; }
+  bool Valid() const { return Traits::Valid(h_); }
   explicit operator bool() const { return Valid(); }
-  void Attach(HANDLE h) {
+  void Attach(Handle h) {
     Close();
     h_ = h;
   }
-  HANDLE Detach() { return std::exchange(h_, nullptr); }
+  Handle Detach() { return std::exchange(h_, Handle{}); }
   void Close() {
-    if (Valid()) CloseHandle(h_);
-    h_ = nullptr;
+    if (Valid()) Traits::Close(h_);
+    h_ = Handle{};
   }
 
  private:
-  HANDLE h_ = nullptr;
+  Handle h_{};
 };
+
+// A kernel handle closed with CloseHandle (INVALID_HANDLE_VALUE and null both mean none).
+struct KernelHandleTraits {
+  using Handle = HANDLE;
+  static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
+  static void Close(HANDLE h) { CloseHandle(h); }
+};
+using UniqueHandle = UniqueOwner<KernelHandleTraits>;
 
 // A find handle of FindFirstFileA.
 class UniqueFind {
@@ -177,20 +189,12 @@ class UniqueModule {
 };
 
 // A WinInet handle (session, connection or request) closed with InternetCloseHandle.
-class UniqueInternet {
- public:
-  explicit UniqueInternet(HINTERNET h = nullptr) : h_(h) {}
-  ~UniqueInternet() {
-    if (h_) InternetCloseHandle(h_);
-  }
-  UniqueInternet(const UniqueInternet&) = delete;
-  UniqueInternet& operator=(const UniqueInternet&) = delete;
-  HINTERNET Get() const { return h_; }
-  explicit operator bool() const { return h_ != nullptr; }
-
- private:
-  HINTERNET h_;
+struct InternetHandleTraits {
+  using Handle = HINTERNET;
+  static bool Valid(HINTERNET h) { return h != nullptr; }
+  static void Close(HINTERNET h) { InternetCloseHandle(h); }
 };
+using UniqueInternet = UniqueOwner<InternetHandleTraits>;
 
 // Memory the shell hands over (an item ID list), freed with CoTaskMemFree.
 class UniqueCoTaskMem {

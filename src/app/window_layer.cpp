@@ -15,6 +15,7 @@
 #include "app/win_owners.h"
 #include "app/window_layer_internal.h"
 #include "text/gbk_text.h"
+#include "text/process_paths_win.h"
 #include "text/wait_with_messages.h"
 
 namespace {
@@ -1021,16 +1022,7 @@ void OpenWebAddress(std::string_view url) {
 }
 
 std::string ProgramFolder() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::string path = ProgramFile();
   const int32_t slash = gbk::FindBackwards(path, "\\");
   return slash < 1 ? std::string() : gbk::Left(path, slash - 1);
 }
