@@ -1,17 +1,11 @@
-// The text side of the scroller and the billboard: the scroller's step, the blank
-// trimming it relies on, and the reading of a period box. No windows here, so that all
-// of it runs in the native tests.
+// The text side of the scroller and the billboard: the scroller's step (its blank
+// trimming is text/trim_blanks.h) and the reading of a period box. No windows here, so
+// that all of it runs in the native tests.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-// Removes the ASCII spaces and full-width spaces (A1 A1) at both ends. After the leading
-// blanks the bytes are paired from the start: a byte of 0x80 or above takes the byte
-// after it as its trail, so a trail byte of 0x20 or 0xA1 never counts as a blank. A lead
-// byte left without a trail at the very end is dropped with the trailing blanks.
-std::string TrimBlanks(std::string_view text);
 
 // True when the text begins with a character of the first level of GB2312 (lead byte
 // B0..D7, trail byte A1..FE). Every other start, full-width punctuation and second-level

@@ -35,8 +35,8 @@ extern const WindowLayout kMainWindowLayout;
 // The rows, in enum order; the kind of each row gives its control its type.
 namespace main_layout {
 
-#define ROW(name) static_cast<int>(MainCtl::name), #name
-#define IN(parent) static_cast<int>(MainCtl::parent)
+#define LAYOUT_ROW(name) static_cast<int>(MainCtl::name), #name
+#define LAYOUT_IN(parent) static_cast<int>(MainCtl::parent)
 
 inline constexpr ColumnRow kLyricColumns[] = {{"时间(毫秒)", 0}, {"歌词", 230}};
 inline constexpr ColumnRow kResultColumns[] = {{"歌曲", 90}, {"歌手", 50}};
@@ -58,97 +58,97 @@ inline constexpr const char kHint[] = "1000毫秒=1秒  不要太快以免卡住
 inline constexpr int kOff = 520;
 
 inline constexpr LayoutRow kMainControls[] = {
-    {ROW(分组框1), ControlKind::GroupBox, kNoParent, 0, 0, 0, 480, 48, "", nullptr, 0, 0},
-    {ROW(画板_捕获器), ControlKind::DrawingBoard, IN(分组框1), 0, 8, 8, 32, 32, "", nullptr, 0, 0},
-    {ROW(标签1), ControlKind::Label, IN(分组框1), 0, 48, 10, 160, 32,
+    {LAYOUT_ROW(分组框1), ControlKind::GroupBox, kNoParent, 0, 0, 0, 480, 48, "", nullptr, 0, 0},
+    {LAYOUT_ROW(画板_捕获器), ControlKind::DrawingBoard, LAYOUT_IN(分组框1), 0, 8, 8, 32, 32, "", nullptr, 0, 0},
+    {LAYOUT_ROW(标签1), ControlKind::Label, LAYOUT_IN(分组框1), 0, 48, 10, 160, 32,
      "←拖动到要字幕的地方\r\n(昵称处或者需要字幕的地方)", nullptr, 0, 0},
-    {ROW(选择框1), ControlKind::CheckBox, IN(分组框1), 0, 208, 16, 80, 24, "字幕完毕后恢复马甲", nullptr, 0, 0},
-    {ROW(编辑框6), ControlKind::Edit, IN(分组框1), 0, 296, 16, 176, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(选择框1), ControlKind::CheckBox, LAYOUT_IN(分组框1), 0, 208, 16, 80, 24, "字幕完毕后恢复马甲", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框6), ControlKind::Edit, LAYOUT_IN(分组框1), 0, 296, 16, 176, 20, "", nullptr, 0, 0},
 
-    {ROW(置顶选择1), ControlKind::TabControl, kNoParent, 0, 0, 48, 480, 448,
+    {LAYOUT_ROW(置顶选择1), ControlKind::TabControl, kNoParent, 0, 0, 48, 480, 448,
      "Ravo语音3.5马甲变歌词字幕器\n歌词快速搜索下载\n(自定义)滚动广告牌\n程序使用说明", nullptr, 0, 0},
 
     // page 1
-    {ROW(分组框4), ControlKind::GroupBox, IN(置顶选择1), 1, 0, 24, 160, 384, "歌词列表", nullptr, 0, 0},
-    {ROW(文件框1), ControlKind::FileList, IN(分组框4), 0, 3, 18, 149, 318, "*.lrc", nullptr, 0, 0},
-    {ROW(超级列表框_歌词), ControlKind::VirtualListView, IN(置顶选择1), 1, 160, 24, 312, 384, "", kLyricColumns, 2, 0},
-    {ROW(超级按钮4), ControlKind::ImageButton, IN(置顶选择1), 1, 0, 368, 152, 35, "播 放", nullptr, 0, 0},
-    {ROW(标签2), ControlKind::Label, IN(置顶选择1), 1, 0, 416, 48, 24, "歌词存放", nullptr, 0, 0},
-    {ROW(编辑框1), ControlKind::Edit, IN(置顶选择1), 1, 50, 416, 356, 24, "", nullptr, 0, 0},
-    {ROW(按钮2), ControlKind::Button, IN(置顶选择1), 1, 408, 416, 67, 24, "导入目录", nullptr, 0, 0},
+    {LAYOUT_ROW(分组框4), ControlKind::GroupBox, LAYOUT_IN(置顶选择1), 1, 0, 24, 160, 384, "歌词列表", nullptr, 0, 0},
+    {LAYOUT_ROW(文件框1), ControlKind::FileList, LAYOUT_IN(分组框4), 0, 3, 18, 149, 318, "*.lrc", nullptr, 0, 0},
+    {LAYOUT_ROW(超级列表框_歌词), ControlKind::VirtualListView, LAYOUT_IN(置顶选择1), 1, 160, 24, 312, 384, "", kLyricColumns, 2, 0},
+    {LAYOUT_ROW(超级按钮4), ControlKind::ImageButton, LAYOUT_IN(置顶选择1), 1, 0, 368, 152, 35, "播 放", nullptr, 0, 0},
+    {LAYOUT_ROW(标签2), ControlKind::Label, LAYOUT_IN(置顶选择1), 1, 0, 416, 48, 24, "歌词存放", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框1), ControlKind::Edit, LAYOUT_IN(置顶选择1), 1, 50, 416, 356, 24, "", nullptr, 0, 0},
+    {LAYOUT_ROW(按钮2), ControlKind::Button, LAYOUT_IN(置顶选择1), 1, 408, 416, 67, 24, "导入目录", nullptr, 0, 0},
 
     // page 2
-    {ROW(标签3), ControlKind::Label, IN(置顶选择1), 2, 8, 24, 32, 24, "歌名", nullptr, 0, 0},
-    {ROW(欲搜索内容), ControlKind::Edit, IN(置顶选择1), 2, 40, 24, 128, 25, "", nullptr, 0, 0},
-    {ROW(搜索歌词), ControlKind::Button, IN(置顶选择1), 2, 8, 48, 160, 23, "在线快速搜索歌词", nullptr, 0, 0},
-    {ROW(欲下载列表), ControlKind::ListView, IN(置顶选择1), 2, 8, 72, 160, 368, "", kResultColumns, 2, 0},
-    {ROW(歌词预览), ControlKind::ListView, IN(置顶选择1), 2, 170, 24, 302, 416, "", kPreviewColumns, 2, 0},
-    {ROW(标签4), ControlKind::Label, IN(置顶选择1), 2, 16, 480, 144, 24,
+    {LAYOUT_ROW(标签3), ControlKind::Label, LAYOUT_IN(置顶选择1), 2, 8, 24, 32, 24, "歌名", nullptr, 0, 0},
+    {LAYOUT_ROW(欲搜索内容), ControlKind::Edit, LAYOUT_IN(置顶选择1), 2, 40, 24, 128, 25, "", nullptr, 0, 0},
+    {LAYOUT_ROW(搜索歌词), ControlKind::Button, LAYOUT_IN(置顶选择1), 2, 8, 48, 160, 23, "在线快速搜索歌词", nullptr, 0, 0},
+    {LAYOUT_ROW(欲下载列表), ControlKind::ListView, LAYOUT_IN(置顶选择1), 2, 8, 72, 160, 368, "", kResultColumns, 2, 0},
+    {LAYOUT_ROW(歌词预览), ControlKind::ListView, LAYOUT_IN(置顶选择1), 2, 170, 24, 302, 416, "", kPreviewColumns, 2, 0},
+    {LAYOUT_ROW(标签4), ControlKind::Label, LAYOUT_IN(置顶选择1), 2, 16, 480, 144, 24,
      "双击左侧列表直接下载\r\n左键单击列表预览歌词", nullptr, 0, 0},
 
     // page 3
-    {ROW(分组框7), ControlKind::GroupBox, IN(置顶选择1), 3, 8, 32, 456, 96, "单行内容滚动器", nullptr, 0, 0},
-    {ROW(标签5), ControlKind::Label, IN(分组框7), 0, 8, 16, 64, 24, "滚动内容", nullptr, 0, 0},
-    {ROW(编辑框2), ControlKind::Edit, IN(分组框7), 0, 88, 16, 360, 24, "", nullptr, 0, 0},
-    {ROW(按钮1), ControlKind::Button, IN(分组框7), 0, 8, 48, 104, 24, "开始滚动", nullptr, 0, 0},
-    {ROW(标签6), ControlKind::Label, IN(分组框7), 0, 120, 48, 56, 24, "滚动速率", nullptr, 0, 0},
-    {ROW(编辑框3), ControlKind::Edit, IN(分组框7), 0, 184, 48, 46, 24, "500", nullptr, 0, 0},
-    {ROW(标签7), ControlKind::Label, IN(分组框7), 0, 232, 48, 30, 24, "毫秒", nullptr, 0, 0},
-    {ROW(标签8), ControlKind::Label, IN(分组框7), 0, 264, 48, 184, 24, kHint, nullptr, 0, 0},
-    {ROW(分组框6), ControlKind::GroupBox, IN(置顶选择1), 3, 8, 128, 464, 312, "自定义内容广告牌", nullptr, 0, 0},
-    {ROW(超级列表框1), ControlKind::ListView, IN(分组框6), 0, 2, 16, 454, 216, "", kBillboardColumns, 1, 0},
-    {ROW(标签9), ControlKind::Label, IN(分组框6), 0, 2, 240, 24, 20, "内容", nullptr, 0, 0},
-    {ROW(编辑框4), ControlKind::Edit, IN(分组框6), 0, 32, 240, 232, 20, "", nullptr, 0, 0},
-    {ROW(按钮3), ControlKind::Button, IN(分组框6), 0, 272, 240, 96, 20, "添加一行广告词", nullptr, 0, 0},
-    {ROW(按钮4), ControlKind::Button, IN(分组框6), 0, 374, 240, 75, 20, "删除选中", nullptr, 0, 0},
-    {ROW(按钮5), ControlKind::Button, IN(分组框6), 0, 4, 272, 132, 24, "开始滚动", nullptr, 0, 0},
-    {ROW(标签13), ControlKind::Label, IN(分组框6), 0, 136, 272, 56, 24, "滚动速率", nullptr, 0, 0},
-    {ROW(编辑框5), ControlKind::Edit, IN(分组框6), 0, 192, 272, 48, 24, "1000", nullptr, 0, 0},
-    {ROW(标签11), ControlKind::Label, IN(分组框6), 0, 248, 272, 30, 24, "毫秒", nullptr, 0, 0},
-    {ROW(标签12), ControlKind::Label, IN(分组框6), 0, 272, 272, 182, 24, kHint, nullptr, 0, 0},
+    {LAYOUT_ROW(分组框7), ControlKind::GroupBox, LAYOUT_IN(置顶选择1), 3, 8, 32, 456, 96, "单行内容滚动器", nullptr, 0, 0},
+    {LAYOUT_ROW(标签5), ControlKind::Label, LAYOUT_IN(分组框7), 0, 8, 16, 64, 24, "滚动内容", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框2), ControlKind::Edit, LAYOUT_IN(分组框7), 0, 88, 16, 360, 24, "", nullptr, 0, 0},
+    {LAYOUT_ROW(按钮1), ControlKind::Button, LAYOUT_IN(分组框7), 0, 8, 48, 104, 24, "开始滚动", nullptr, 0, 0},
+    {LAYOUT_ROW(标签6), ControlKind::Label, LAYOUT_IN(分组框7), 0, 120, 48, 56, 24, "滚动速率", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框3), ControlKind::Edit, LAYOUT_IN(分组框7), 0, 184, 48, 46, 24, "500", nullptr, 0, 0},
+    {LAYOUT_ROW(标签7), ControlKind::Label, LAYOUT_IN(分组框7), 0, 232, 48, 30, 24, "毫秒", nullptr, 0, 0},
+    {LAYOUT_ROW(标签8), ControlKind::Label, LAYOUT_IN(分组框7), 0, 264, 48, 184, 24, kHint, nullptr, 0, 0},
+    {LAYOUT_ROW(分组框6), ControlKind::GroupBox, LAYOUT_IN(置顶选择1), 3, 8, 128, 464, 312, "自定义内容广告牌", nullptr, 0, 0},
+    {LAYOUT_ROW(超级列表框1), ControlKind::ListView, LAYOUT_IN(分组框6), 0, 2, 16, 454, 216, "", kBillboardColumns, 1, 0},
+    {LAYOUT_ROW(标签9), ControlKind::Label, LAYOUT_IN(分组框6), 0, 2, 240, 24, 20, "内容", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框4), ControlKind::Edit, LAYOUT_IN(分组框6), 0, 32, 240, 232, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(按钮3), ControlKind::Button, LAYOUT_IN(分组框6), 0, 272, 240, 96, 20, "添加一行广告词", nullptr, 0, 0},
+    {LAYOUT_ROW(按钮4), ControlKind::Button, LAYOUT_IN(分组框6), 0, 374, 240, 75, 20, "删除选中", nullptr, 0, 0},
+    {LAYOUT_ROW(按钮5), ControlKind::Button, LAYOUT_IN(分组框6), 0, 4, 272, 132, 24, "开始滚动", nullptr, 0, 0},
+    {LAYOUT_ROW(标签13), ControlKind::Label, LAYOUT_IN(分组框6), 0, 136, 272, 56, 24, "滚动速率", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框5), ControlKind::Edit, LAYOUT_IN(分组框6), 0, 192, 272, 48, 24, "1000", nullptr, 0, 0},
+    {LAYOUT_ROW(标签11), ControlKind::Label, LAYOUT_IN(分组框6), 0, 248, 272, 30, 24, "毫秒", nullptr, 0, 0},
+    {LAYOUT_ROW(标签12), ControlKind::Label, LAYOUT_IN(分组框6), 0, 272, 272, 182, 24, kHint, nullptr, 0, 0},
 
     // page 4
-    {ROW(标签21), ControlKind::Label, IN(置顶选择1), 4, 16, 48, 56, 24, "作者说明:", nullptr, 0, 0},
-    {ROW(标签24), ControlKind::Label, IN(置顶选择1), 4, 16, 88, 448, 120, kNotes, nullptr, 0, 0},
-    {ROW(超级链接框1), ControlKind::Hyperlink, IN(置顶选择1), 4, 40, 248, 352, 24, "收听作者微博,支持作者",
+    {LAYOUT_ROW(标签21), ControlKind::Label, LAYOUT_IN(置顶选择1), 4, 16, 48, 56, 24, "作者说明:", nullptr, 0, 0},
+    {LAYOUT_ROW(标签24), ControlKind::Label, LAYOUT_IN(置顶选择1), 4, 16, 88, 448, 120, kNotes, nullptr, 0, 0},
+    {LAYOUT_ROW(超级链接框1), ControlKind::Hyperlink, LAYOUT_IN(置顶选择1), 4, 40, 248, 352, 24, "收听作者微博,支持作者",
      nullptr, 0, 0, RAVO_MICROBLOG_URL},
-    {ROW(按钮15), ControlKind::Button, IN(置顶选择1), 4, 32, 336, 400, 40, "下载更多Ravo语音社区-绿色辅助",
+    {LAYOUT_ROW(按钮15), ControlKind::Button, LAYOUT_IN(置顶选择1), 4, 32, 336, 400, 40, "下载更多Ravo语音社区-绿色辅助",
      nullptr, 0, 0},
 
     // outside the visible area
-    {ROW(编辑框_窗口句柄), ControlKind::Edit, kNoParent, 0, kOff, 8, 120, 20, "", nullptr, 0, 0},
-    {ROW(分组框3), ControlKind::GroupBox, kNoParent, 0, kOff, 32, 200, 120, "", nullptr, 0, 0},
-    {ROW(标签_窗口鼠标位置_X), ControlKind::Label, IN(分组框3), 0, 8, 16, 16, 20, "X", nullptr, 0, 0},
-    {ROW(编辑框_窗口鼠标位置_X), ControlKind::Edit, IN(分组框3), 0, 28, 16, 60, 20, "", nullptr, 0, 0},
-    {ROW(标签_窗口鼠标位置_Y), ControlKind::Label, IN(分组框3), 0, 100, 16, 16, 20, "Y", nullptr, 0, 0},
-    {ROW(编辑框_窗口鼠标位置_Y), ControlKind::Edit, IN(分组框3), 0, 120, 16, 60, 20, "", nullptr, 0, 0},
-    {ROW(标签_鼠标位置_X), ControlKind::Label, IN(分组框3), 0, 8, 48, 16, 20, "X", nullptr, 0, 0},
-    {ROW(编辑框_鼠标位置_X), ControlKind::Edit, IN(分组框3), 0, 28, 48, 60, 20, "", nullptr, 0, 0},
-    {ROW(标签_鼠标位置_Y), ControlKind::Label, IN(分组框3), 0, 100, 48, 16, 20, "Y", nullptr, 0, 0},
-    {ROW(编辑框_鼠标位置_Y), ControlKind::Edit, IN(分组框3), 0, 120, 48, 60, 20, "", nullptr, 0, 0},
-    {ROW(分组框2), ControlKind::GroupBox, kNoParent, 0, kOff, 160, 200, 48, "", nullptr, 0, 0},
-    {ROW(透明标签1), ControlKind::TransparentLabel, IN(分组框2), 0, 6, 16, 188, 24, "", nullptr, 0, 0},
-    {ROW(预备下载内容), ControlKind::Edit, kNoParent, 0, kOff, 216, 200, 20, "", nullptr, 0, 0},
-    {ROW(时钟_歌词播放), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
-    {ROW(超文本浏览框1), ControlKind::WebBrowser, kNoParent, 0, kOff, 244, 200, 150,
+    {LAYOUT_ROW(编辑框_窗口句柄), ControlKind::Edit, kNoParent, 0, kOff, 8, 120, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(分组框3), ControlKind::GroupBox, kNoParent, 0, kOff, 32, 200, 120, "", nullptr, 0, 0},
+    {LAYOUT_ROW(标签_窗口鼠标位置_X), ControlKind::Label, LAYOUT_IN(分组框3), 0, 8, 16, 16, 20, "X", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框_窗口鼠标位置_X), ControlKind::Edit, LAYOUT_IN(分组框3), 0, 28, 16, 60, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(标签_窗口鼠标位置_Y), ControlKind::Label, LAYOUT_IN(分组框3), 0, 100, 16, 16, 20, "Y", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框_窗口鼠标位置_Y), ControlKind::Edit, LAYOUT_IN(分组框3), 0, 120, 16, 60, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(标签_鼠标位置_X), ControlKind::Label, LAYOUT_IN(分组框3), 0, 8, 48, 16, 20, "X", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框_鼠标位置_X), ControlKind::Edit, LAYOUT_IN(分组框3), 0, 28, 48, 60, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(标签_鼠标位置_Y), ControlKind::Label, LAYOUT_IN(分组框3), 0, 100, 48, 16, 20, "Y", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框_鼠标位置_Y), ControlKind::Edit, LAYOUT_IN(分组框3), 0, 120, 48, 60, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(分组框2), ControlKind::GroupBox, kNoParent, 0, kOff, 160, 200, 48, "", nullptr, 0, 0},
+    {LAYOUT_ROW(透明标签1), ControlKind::TransparentLabel, LAYOUT_IN(分组框2), 0, 6, 16, 188, 24, "", nullptr, 0, 0},
+    {LAYOUT_ROW(预备下载内容), ControlKind::Edit, kNoParent, 0, kOff, 216, 200, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(时钟_歌词播放), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
+    {LAYOUT_ROW(超文本浏览框1), ControlKind::WebBrowser, kNoParent, 0, kOff, 244, 200, 150,
      "http://" RAVO_MAKER_ADDRESS "/", nullptr, 0, 0},
-    {ROW(标签17), ControlKind::Label, kNoParent, 0, kOff, 400, 64, 20, "窗口类名：", nullptr, 0, 0},
-    {ROW(编辑框8), ControlKind::Edit, kNoParent, 0, kOff + 70, 400, 120, 20, "#32770", nullptr, 0, 0},
-    {ROW(标签18), ControlKind::Label, kNoParent, 0, kOff, 424, 64, 20, "窗口标题：", nullptr, 0, 0},
-    {ROW(编辑框9), ControlKind::Edit, kNoParent, 0, kOff + 70, 424, 120, 20, "", nullptr, 0, 0},
-    {ROW(按钮10), ControlKind::Button, kNoParent, 0, kOff, 448, 64, 24, "枚举", nullptr, 0, 0},
-    {ROW(编辑框11), ControlKind::Edit, kNoParent, 0, kOff + 70, 448, 120, 20, "", nullptr, 0, 0},
-    {ROW(编辑框12), ControlKind::Edit, kNoParent, 0, kOff + 70, 472, 120, 20, "", nullptr, 0, 0},
-    {ROW(对话框), ControlKind::CommonDialog, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
+    {LAYOUT_ROW(标签17), ControlKind::Label, kNoParent, 0, kOff, 400, 64, 20, "窗口类名：", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框8), ControlKind::Edit, kNoParent, 0, kOff + 70, 400, 120, 20, "#32770", nullptr, 0, 0},
+    {LAYOUT_ROW(标签18), ControlKind::Label, kNoParent, 0, kOff, 424, 64, 20, "窗口标题：", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框9), ControlKind::Edit, kNoParent, 0, kOff + 70, 424, 120, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(按钮10), ControlKind::Button, kNoParent, 0, kOff, 448, 64, 24, "枚举", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框11), ControlKind::Edit, kNoParent, 0, kOff + 70, 448, 120, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(编辑框12), ControlKind::Edit, kNoParent, 0, kOff + 70, 472, 120, 20, "", nullptr, 0, 0},
+    {LAYOUT_ROW(对话框), ControlKind::CommonDialog, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
 
-    {ROW(本地歌词管理), ControlKind::Menu, kNoParent, 0, 0, 0, 0, 0, "本地歌词管理", nullptr, 0, 0},
-    {ROW(更新本地歌词), ControlKind::MenuItem, IN(本地歌词管理), 0, 0, 0, 0, 0, "更新本地歌词", nullptr, 0, 0},
-    {ROW(添加指定目录), ControlKind::MenuItem, IN(本地歌词管理), 0, 0, 0, 0, 0, "添加指定目录", nullptr, 0, 0},
+    {LAYOUT_ROW(本地歌词管理), ControlKind::Menu, kNoParent, 0, 0, 0, 0, 0, "本地歌词管理", nullptr, 0, 0},
+    {LAYOUT_ROW(更新本地歌词), ControlKind::MenuItem, LAYOUT_IN(本地歌词管理), 0, 0, 0, 0, 0, "更新本地歌词", nullptr, 0, 0},
+    {LAYOUT_ROW(添加指定目录), ControlKind::MenuItem, LAYOUT_IN(本地歌词管理), 0, 0, 0, 0, 0, "添加指定目录", nullptr, 0, 0},
 };
 
 static_assert(RowsAreInEnumOrder(kMainControls), "a row stands out of its enum order");
 static_assert(std::size(kMainControls) == static_cast<size_t>(MainCtl::Count), "a control has no row");
 
-#undef ROW
-#undef IN
+#undef LAYOUT_ROW
+#undef LAYOUT_IN
 }  // namespace main_layout

@@ -12,17 +12,17 @@ extern const WindowLayout kPickerWindowLayout;
 // The rows, in enum order; the kind of each row gives its control its type.
 namespace picker_layout {
 
-#define ROW(name) static_cast<int>(PickerCtl::name), #name
+#define LAYOUT_ROW(name) static_cast<int>(PickerCtl::name), #name
 
 inline constexpr LayoutRow kPickerControls[] = {
-    {ROW(画板1), ControlKind::DrawingBoard, kNoParent, 0, 0, 0, 31, 31, "", nullptr, 0, 0},
-    {ROW(时钟1), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 2},
-    {ROW(时钟2), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 100},
+    {LAYOUT_ROW(画板1), ControlKind::DrawingBoard, kNoParent, 0, 0, 0, 31, 31, "", nullptr, 0, 0},
+    {LAYOUT_ROW(时钟1), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 2},
+    {LAYOUT_ROW(时钟2), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 100},
 };
 
 static_assert(RowsAreInEnumOrder(kPickerControls), "a row stands out of its enum order");
 static_assert(std::size(kPickerControls) == static_cast<size_t>(PickerCtl::Count), "a control has no row");
 
-#undef ROW
-#undef IN
+#undef LAYOUT_ROW
+#undef LAYOUT_IN
 }  // namespace picker_layout

@@ -16,27 +16,27 @@ extern const WindowLayout kUpdateWindowLayout;
 // The rows, in enum order; the kind of each row gives its control its type.
 namespace update_layout {
 
-#define ROW(name) static_cast<int>(UpdateCtl::name), #name
+#define LAYOUT_ROW(name) static_cast<int>(UpdateCtl::name), #name
 
 // The buttons, the hyperlink and the picture lie below the window's visible height.
 inline constexpr LayoutRow kUpdateControls[] = {
-    {ROW(进度条), ControlKind::ProgressBar, kNoParent, 0, 2, 4, 238, 13, "", nullptr, 0, 0},
-    {ROW(下载进度), ControlKind::Label, kNoParent, 0, 6, 23, 232, 13, "正在连接服务器....", nullptr, 0, 0},
-    {ROW(下载速度), ControlKind::Label, kNoParent, 0, 6, 36, 232, 13, "下载速度:", nullptr, 0, 0},
-    {ROW(已经下载), ControlKind::Label, kNoParent, 0, 6, 50, 232, 13, "已经下载:", nullptr, 0, 0},
-    {ROW(已用时间), ControlKind::Label, kNoParent, 0, 6, 63, 232, 13, "已用时间:", nullptr, 0, 0},
-    {ROW(剩余时间), ControlKind::Label, kNoParent, 0, 6, 78, 232, 13, "剩余时间:", nullptr, 0, 0},
-    {ROW(时钟), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
-    {ROW(按钮1), ControlKind::Button, kNoParent, 0, 3, 175, 160, 24, "在线下载更新", nullptr, 0, 0},
-    {ROW(按钮2), ControlKind::Button, kNoParent, 0, 176, 176, 64, 24, "进入指定地点下载", nullptr, 0, 0},
-    {ROW(超级链接框1), ControlKind::Hyperlink, kNoParent, 0, 8, 176, 160, 18, "http://" RAVO_MAKER_ADDRESS,
+    {LAYOUT_ROW(进度条), ControlKind::ProgressBar, kNoParent, 0, 2, 4, 238, 13, "", nullptr, 0, 0},
+    {LAYOUT_ROW(下载进度), ControlKind::Label, kNoParent, 0, 6, 23, 232, 13, "正在连接服务器....", nullptr, 0, 0},
+    {LAYOUT_ROW(下载速度), ControlKind::Label, kNoParent, 0, 6, 36, 232, 13, "下载速度:", nullptr, 0, 0},
+    {LAYOUT_ROW(已经下载), ControlKind::Label, kNoParent, 0, 6, 50, 232, 13, "已经下载:", nullptr, 0, 0},
+    {LAYOUT_ROW(已用时间), ControlKind::Label, kNoParent, 0, 6, 63, 232, 13, "已用时间:", nullptr, 0, 0},
+    {LAYOUT_ROW(剩余时间), ControlKind::Label, kNoParent, 0, 6, 78, 232, 13, "剩余时间:", nullptr, 0, 0},
+    {LAYOUT_ROW(时钟), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
+    {LAYOUT_ROW(按钮1), ControlKind::Button, kNoParent, 0, 3, 175, 160, 24, "在线下载更新", nullptr, 0, 0},
+    {LAYOUT_ROW(按钮2), ControlKind::Button, kNoParent, 0, 176, 176, 64, 24, "进入指定地点下载", nullptr, 0, 0},
+    {LAYOUT_ROW(超级链接框1), ControlKind::Hyperlink, kNoParent, 0, 8, 176, 160, 18, "http://" RAVO_MAKER_ADDRESS,
      nullptr, 0, 0, "http://" RAVO_MAKER_ADDRESS "/"},
-    {ROW(图片框1), ControlKind::PictureBox, kNoParent, 0, 16, 239, 64, 64, "", nullptr, 0, 0},
+    {LAYOUT_ROW(图片框1), ControlKind::PictureBox, kNoParent, 0, 16, 239, 64, 64, "", nullptr, 0, 0},
 };
 
 static_assert(RowsAreInEnumOrder(kUpdateControls), "a row stands out of its enum order");
 static_assert(std::size(kUpdateControls) == static_cast<size_t>(UpdateCtl::Count), "a control has no row");
 
-#undef ROW
-#undef IN
+#undef LAYOUT_ROW
+#undef LAYOUT_IN
 }  // namespace update_layout

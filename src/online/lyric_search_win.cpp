@@ -9,6 +9,7 @@
 #include "build_settings.h"
 #include "lyrics/lyric_bytes.h"
 #include "online/lyric_search.h"
+#include "win/code_page.h"
 #include "win/file_bytes.h"
 #include "text/gbk_text.h"
 #include "win/http_get.h"
@@ -29,26 +30,6 @@ std::string fetchedLyricText;
 // Whether that fetch brought a whole successful answer: only such a lyric may replace
 // a file, or an error page or half a file would overwrite a good lyric.
 bool fetchedLyricWhole = false;
-
-std::wstring ToUtf16(std::string_view bytes, UINT codePage) {
-  if (bytes.empty() || bytes.size() > INT_MAX) return {};
-  const int n = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), n);
-  return wide;
-}
-
-std::string FromUtf16(const std::wstring& wide, UINT codePage, DWORD flags) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string bytes(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(codePage, flags, wide.data(), static_cast<int>(wide.size()), bytes.data(), n, nullptr,
-                      nullptr);
-  return bytes;
-}
 
 }  // namespace
 

@@ -1,11 +1,14 @@
-// The self-update: the update page read at start-up (CheckForUpdate in
-// online/update_check.h), the update window's handlers, the download's events, the
-// restart into the new program and the progress display.
+// The self-update, a file for each job: the update page read at start-up
+// (update_check_win.cpp; CheckForUpdate in online/update_check.h), the update window
+// (update_window_win.cpp), the download's events (update_download_event_win.cpp), the
+// restart into the new program or the old one (update_restart_win.cpp) and the progress
+// display (update_progress_win.cpp).
 //
 // Threads: the start-up check reads the page on a thread of its own and hands what it
 // read (update_page::UpdateCheck) to the GUI thread, which applies it. OnDownloadEvent,
 // RestartIntoNewProgram and RestartAfterFailedUpdate run on the downloader's worker
-// thread. Everything else runs on the GUI thread.
+// thread; they reach the GUI thread through the courier (online/update_courier_win.h).
+// Everything else runs on the GUI thread.
 #pragma once
 
 #include <atomic>
@@ -42,6 +45,8 @@ bool UpdateCheckPending();
 // globals above and carries out the plan (the update window at once, the question).
 void ApplyUpdateCheck(const update_page::UpdateCheck& check);
 
+// Opens the update window, modal.
+void OpenUpdateWindow();
 // Fetches the page again and reads the download's address, the program's name and the
 // trusted manifest.
 void ReadUpdateTarget();
@@ -51,14 +56,18 @@ void ReadUpdateTarget();
 // RestartAfterFailedUpdate.
 int32_t OnDownloadEvent(int32_t event, DownloadTask* task, int32_t value, int32_t reserved, DownloadTask* reservedTask);
 // Starts the new program, the file the download checked and saved in the program's
-// folder, then ends the process with exit code 0. When there is nothing to start, or it cannot be started, it goes on as
-// RestartAfterFailedUpdate.
-[[noreturn]] void RestartIntoNewProgram();
+// folder, then ends the process with exit code 0. When there is nothing to start, or it
+// cannot be started, it goes on as RestartAfterFailedUpdate.
+[[noreturn]] void RestartIntoNewProgram(const std::string& checkedProgram);
 // The update window says that the update failed, for a moment; then this program starts
 // its own file anew, in the same working folder, and the process ends with exit code 0.
 [[noreturn]] void RestartAfterFailedUpdate();
 // One tick of the progress display, reading the given downloader's counters.
 void ShowDownloadProgress(Downloader& downloader);
+// The display's end: its timer stops; or its timer stops and the percentage's label
+// says that the update failed.
+void StopProgressTimer();
+void ShowUpdateFailed();
 
 // "http://" + host + the page's path ("https://" when the host is given with it). The
 // host is the build setting RAVO_UPDATE_HOST; tests point it at a stand-in host.

@@ -1,4 +1,4 @@
-// Whole-file reads and writes.
+// Whole-file reads and writes, and whether a file is there.
 #pragma once
 
 #include <string>
@@ -11,3 +11,5 @@
 std::string ReadFileBytes(const std::string& path, uint64_t limit = UINT64_MAX);
 // Replaces the file with bytes; false when it could not be written completely.
 bool WriteFileBytes(const std::string& path, std::string_view bytes);
+// True when a file (or a folder) stands at path.
+bool FileExists(const std::string& path);

@@ -33,3 +33,5 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes) {
   }
   return true;
 }
+
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }

@@ -4,6 +4,7 @@
 
 #include "win/owners.h"
 #include "text/gbk_text.h"
+#include "win/process_paths.h"
 
 namespace {
 
@@ -41,13 +42,7 @@ FileList::FileList(HWND listBox, std::string_view pattern) : box_(listBox), patt
 
 void FileList::SetFolder(std::string_view folder) {
   folder_ = std::string(folder);
-  if (folder_.empty()) {
-    const DWORD n = GetCurrentDirectoryA(0, nullptr);
-    std::string cwd(n, '\0');
-    const DWORD got = GetCurrentDirectoryA(n, cwd.data());
-    cwd.resize(got < n ? got : 0);
-    folder_ = cwd;
-  }
+  if (folder_.empty()) folder_ = CurrentFolder();
   SendMessageA(box_, WM_SETREDRAW, FALSE, 0);
   SendMessageA(box_, LB_RESETCONTENT, 0, 0);
   for (const std::string& name : ListMatchingFiles(folder_, pattern_))

@@ -4,6 +4,7 @@
 
 #include "text/gbk_text.h"
 #include "win/form.h"
+#include "win/process_paths.h"
 #include "win/wait_with_messages.h"
 
 namespace ui {
@@ -30,16 +31,7 @@ void OpenWebAddress(std::string_view url) {
 }
 
 std::string ProgramFolder() {
-  std::string path(MAX_PATH, '\0');
-  for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::string path = ProgramFile();
   const int32_t slash = gbk::FindBackwards(path, "\\");
   return slash < 1 ? std::string() : gbk::Left(path, slash - 1);
 }

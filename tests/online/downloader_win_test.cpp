@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(
         ArrivalCase{"five_connections", 3 << 20, {}, 5, 5, 0, 0},
         ArrivalCase{"one_connection", 3 << 20, {}, 1, 1, 0, 0},
         ArrivalCase{"ranges_refused", 3 << 20, {"--no-ranges"}, 5, 0, 1, 0},
-        // Two answers break off after 100000 bytes; their parts resume from there.
+        // Two answers break off after 100000 bytes; their slices resume from there.
         ArrivalCase{"cut_off_and_resumed", 3 << 20, {"--cut-after", "100000", "--cut-times", "2"}, 5, 7, 0, 2},
         // Too small to be worth a second connection.
         ArrivalCase{"small_file", 10000, {}, 5, 1, 0, 0},
@@ -220,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Without ranges a broken transfer cannot be resumed.
         FailureCase{"cut_off_without_ranges", {"--no-ranges", "--cut-after", "100000"}, "/files/new.exe", 5000, true,
                     100000},
-        // The first part stops coming at 100000 bytes, every time it is asked again.
+        // The first slice stops coming at 100000 bytes, every time it is asked again.
         FailureCase{"stalled_past_receive_timeout", {"--stall-at", "100000"}, "/files/new.exe", 1000, true, -1},
         FailureCase{"not_found", {}, "/files/missing.exe", 5000, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -97,6 +97,8 @@ INSTANTIATE_TEST_SUITE_P(
         // A name that cannot be saved and started safely means no update.
         PlanCase{"name_with_folder", Page("是否强制更新=是</p>是否提示更新=是</p>程序名字=..\\x.exe</p>"), false,
                  false},
+        PlanCase{"name_is_device", Page("是否强制更新=是</p>是否提示更新=是</p>程序名字=CONIN$.exe</p>"), false,
+                 false},
         PlanCase{"name_missing", Page("是否强制更新=是</p>是否提示更新=是</p>"), false, false},
         // Without a trusted manifest there is no update at all.
         PlanCase{"unsigned", Page("是否强制更新=是</p>是否提示更新=是</p>" + kName, ""), false, false},

@@ -1,0 +1,66 @@
+// The downloader's plan, apart from the network: reading the size headers of an answer,
+// slicing the file into byte ranges for the connections, the Range header of a slice,
+// the numbered names of a file that exists, and how long a task may stay silent. No
+// windows here, so that all of it runs natively.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace download_plan {
+
+// Most connections of one task.
+inline constexpr int kMaxConnections = 16;
+// Below this a further connection costs more in set-up than it saves.
+inline constexpr int64_t kMinSliceBytes = 64 * 1024;
+// The end of the only slice of a file whose size is not announced.
+inline constexpr int64_t kUnknownEnd = std::numeric_limits<int64_t>::max();
+
+// A byte count as headers write it: ASCII digits only, at least one, no sign, no blank,
+// and nothing that overflows 64 bits.
+std::optional<int64_t> ParseByteCount(std::string_view text);
+
+// The first byte and the total size of a Content-Range header.
+struct ContentRange {
+  int64_t first = 0;
+  int64_t total = -1;  // -1: "*"
+};
+// "bytes 0-1023/2048" (the unit in any case); the last byte is not read.
+std::optional<ContentRange> ParseContentRange(std::string_view text);
+
+// One slice of the file: bytes [begin, end).
+struct ByteRange {
+  int64_t begin = 0;
+  int64_t end = 0;
+};
+// The slices of a file of total bytes (-1: unknown), one per connection: a single slice
+// unless the server honours ranges and the size is known, and never more slices than
+// `connections` (clamped to 1..kMaxConnections) nor one of less than kMinSliceBytes. The
+// slices are of equal size but the last, which takes the rest. An unknown size gives the
+// single slice [0, kUnknownEnd).
+std::vector<ByteRange> SliceFile(int64_t total, bool rangesHonoured, int connections);
+
+// The Range header's value asking for [first, endExclusive): "bytes=first-last".
+std::string RangeHeader(int64_t first, int64_t endExclusive);
+
+// "C:\dir\name.exe" -> "C:\dir\name(k).exe"; a name without extension, or with only a
+// leading dot, gets the number at its end. Steps over two-byte characters.
+std::string NumberedName(const std::string& path, int k);
+// The first of NumberedName(path, 1), (path, 2), ... (up to 9999) that `taken` says is
+// free; none when all are taken.
+std::optional<std::string> FreeName(const std::string& path, const std::function<bool(const std::string&)>& taken);
+// The folder of a path up to and with its last backslash ("C:\dir\"); "." for a bare
+// name.
+std::string FolderOf(const std::string& path);
+
+// The longest silence of every transfer after which a task is given up: the sum of its
+// three time-outs (a negative one counts as 0), kept below the largest 32-bit count. 0:
+// never.
+uint32_t StallLimitMs(int32_t connectTimeoutMs, int32_t sendTimeoutMs, int32_t receiveTimeoutMs);
+
+}  // namespace download_plan

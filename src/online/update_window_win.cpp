@@ -1,0 +1,73 @@
+// The update window: on its creation the page is read again and the download starts.
+#include <windows.h>
+
+#include "layout/program_windows.h"
+#include "win/program.h"
+#include "online/self_update.h"
+#include "online/update_courier_win.h"
+#include "online/update_page.h"
+#include "online/update_signature.h"
+#include "win/http_get.h"
+#include "text/trim_blanks.h"
+
+std::string updateWindowPageText;
+std::string downloadAddress;
+std::string programName;
+std::optional<update_manifest::Manifest> updateManifest;
+Downloader updateDownloader;
+DownloadTask updateTask;
+
+void OpenUpdateWindow() {
+  ui::LoadOptions options;
+  options.modal = true;
+  ui::LoadWindow(WindowKind::Update, options);
+}
+
+void OnUpdateWindowCreated() {
+  ui::DestroyWindowDeferred(WindowKind::Main);
+  ReadUpdateTarget();
+  StartUpdateDownload();
+}
+
+void ReadUpdateTarget() {
+  ui::ProcessPendingMessages();
+  updateWindowPageText = update_page::SectionOf(HttpGetBytes(UpdatePageAddress()));
+  downloadAddress = update_page::ValueOf(updateWindowPageText, update_page::kAddressKey);
+  programName = update_page::ValueOf(updateWindowPageText, update_page::kProgramNameKey);
+  // The page is read anew, so its manifest is checked anew.
+  updateManifest = update_manifest::TrustedManifest(updateWindowPageText, update_signature::VerifyWithBuiltInKey,
+                                                    RunningVersion());
+}
+
+void StartUpdateDownload() {
+  const auto button = U<UpdateCtl::按钮1>();
+  button.SetText("正在更新,请稍等.");
+  if (HWND h = button.Handle()) EnableWindow(h, FALSE);
+
+  updateTask = DownloadTask{};
+  updateTask.kind = kDownloadToFile;
+  updateTask.url = TrimBlanks(downloadAddress);
+  updateTask.stopWaitMs = 1000;
+  updateTask.connections = 5;
+  // Saved where it is looked for and started from, whatever the working folder.
+  updateTask.savePath = ui::ProgramFolder() + "\\" + programName;
+  updateTask.connectTimeoutMs = 5000;
+  updateTask.sendTimeoutMs = 5000;
+  updateTask.receiveTimeoutMs = 10000;
+  updateTask.bufferBytes = 10240;
+  updateTask.eventHandler = OnDownloadEvent;
+  // The page may have changed since the start-up check: without a trusted manifest
+  // (which also vets the name) nothing is fetched at all. With one, the downloaded file
+  // takes its name only when its size and SHA-256 are the manifest's; otherwise it is
+  // deleted and the task ends as failed.
+  if (updateManifest) {
+    const update_manifest::Manifest manifest = *updateManifest;
+    updateTask.checkFile = [manifest](const std::string& tempPath) {
+      return update_signature::FileMatchesManifest(tempPath, manifest);
+    };
+    updateDownloader.Start(updateTask);
+  }
+
+  EnsureUpdateCourier();
+  U<UpdateCtl::时钟>().SetTimerPeriod(1000);
+}
