@@ -19,6 +19,7 @@
 #include "app/handlers.h"
 #include "app/window_layer.h"
 #include "delivery/playback.h"
+#include "delivery/target_window.h"
 #include "lyrics/lyric_state.h"
 #include "text/file_bytes.h"
 
@@ -89,7 +90,7 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular) {
   ui::LoadOptions options;
   options.show = false;
   ui::LoadWindow(WindowKind::Main, options);
-  M(MainCtl::编辑框_窗口句柄).SetText(std::to_string(reinterpret_cast<uintptr_t>(target)));
+  SetTargetWindow(target);
   M(MainCtl::文件框1).SetFolder(dir);
   M(MainCtl::文件框1).SetSelectedEntry(0);
   OnLyricFileChosen();
@@ -97,7 +98,7 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular) {
   playbackSchedule = schedule;
   const int64_t start = WallMs();
   OnPlayButton();
-  while (M(MainCtl::超级按钮4).Text() != "播 放") {
+  while (IsPlaying()) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     ui::ProcessPendingMessages();
   }
