@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "text/gbk_text.h"
-
 namespace lrc {
 
 namespace {
@@ -44,15 +42,18 @@ bool IsRegexSpace(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+bool SameLetterIgnoringCase(char lower, char c) {
+  return lower == (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
+}
+
 // A marker line, or a header line: "[ar", "[ti", "[al", "[by" or "[offset" in any case.
-// The keys are ASCII, so a byte of a two-byte character among the line's first bytes
-// fails the comparison whether it is folded or not.
 bool IsDroppedLine(std::string_view line) {
   if (line == "*****") return true;
   if (line.empty() || line[0] != '[') return false;
-  const std::string start = gbk::ToLowerAscii(line.substr(0, 7));
   for (const std::string_view key : {"[ar", "[ti", "[al", "[by", "[offset"}) {
-    if (start.compare(0, key.size(), key) == 0) return true;
+    if (line.size() >= key.size() && std::equal(key.begin(), key.end(), line.begin(), SameLetterIgnoringCase)) {
+      return true;
+    }
   }
   return false;
 }
