@@ -20,6 +20,7 @@
 #include "app/event_table.h"
 #include "layout/program_windows.h"
 #include "delivery/playback.h"
+#include "delivery/target_window.h"
 #include "lyrics/lyric_state.h"
 #include "win/file_bytes.h"
 #include "win/program.h"
@@ -92,7 +93,7 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular) {
   options.show = false;
   UseProgramWindows();
   ui::LoadWindow(WindowKind::Main, options);
-  M<MainCtl::编辑框_窗口句柄>().SetText(std::to_string(reinterpret_cast<uintptr_t>(target)));
+  SetTargetWindow(target);
   M<MainCtl::文件框1>().SetFolder(dir);
   M<MainCtl::文件框1>().SetSelectedEntry(0);
   OnLyricFileChosen();
@@ -100,7 +101,7 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular) {
   playbackSchedule = schedule;
   const int64_t start = WallMs();
   OnPlayButton();
-  while (M<MainCtl::超级按钮4>().Text() != "播 放") {
+  while (IsPlaying()) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     ui::ProcessPendingMessages();
   }

@@ -21,6 +21,9 @@ file(GLOB RAVO_WIN_SOURCES CONFIGURE_DEPENDS
   src/win/*.cpp src/layout/*.cpp src/app/*.cpp src/lyrics/*_win.cpp src/delivery/*.cpp
   src/billboard/*_win.cpp src/online/*_win.cpp)
 list(REMOVE_ITEM RAVO_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
+foreach(core ${RAVO_CORE_SOURCES})  # native-built files of these folders live in ravo_core
+  list(REMOVE_ITEM RAVO_WIN_SOURCES ${CMAKE_SOURCE_DIR}/${core})
+endforeach()
 add_library(ravo_win STATIC ${RAVO_WIN_SOURCES})
 target_compile_definitions(ravo_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600 _WIN32_IE=0x0600)
 target_link_libraries(ravo_win PUBLIC ravo_core ${RAVO_WIN_LIBS})

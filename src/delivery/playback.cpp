@@ -1,4 +1,5 @@
 #include "delivery/playback.h"
+#include "win/program.h"
 
 #include <windows.h>
 
@@ -7,9 +8,11 @@
 #include <utility>
 
 #include "layout/program_windows.h"
+#include "delivery/playback_wait.h"
+#include "delivery/target_window.h"
 #include "delivery/text_delivery.h"
 #include "lyrics/lyric_state.h"
-#include "win/program.h"
+#include "lyrics/lyric_table.h"
 
 int32_t lyricCursor = 0;
 PlaybackSchedule playbackSchedule = PlaybackSchedule::Anchored;
@@ -19,18 +22,24 @@ namespace {
 const char kIdle[] = "播 放";
 const char kPlaying[] = "停 止";
 
-// Where the running schedule is anchored: the clock reading at which the time stamp
-// anchorStampMs was (or is taken to be) reached.
-int64_t anchorTick = 0;
-int32_t anchorStampMs = 0;
+// The run's own state; lyricCursor and the play button's caption hold the rest.
+struct RunState {
+  // Where the running schedule is anchored: the clock reading at which the time stamp
+  // anchorStampMs was (or is taken to be) reached.
+  int64_t anchorTick = 0;
+  int32_t anchorStampMs = 0;
+  // Bumped by every outside change of the run (stop, halt, jump, start), so that a tick
+  // whose delivery let such a change run in the middle of it ends quietly.
+  uint32_t generation = 0;
+  // Set while a tick writes a line: the delivery dispatches messages, and a timer tick
+  // that arrives then, with the run unchanged, would write the same line again.
+  bool writingLine = false;
+  uint32_t writingGeneration = 0;
+};
+RunState run;
 
-// Bumped by every outside change of the run (stop, halt, jump, start), so that a tick
-// whose delivery let such a change run in the middle of it ends quietly.
-uint32_t runGeneration = 0;
-// Set while a tick writes a line: the delivery dispatches messages, and a timer tick
-// that arrives then, with the run unchanged, would write the same line again.
-bool writingLine = false;
-uint32_t writingGeneration = 0;
+auto PlayButton() { return M<MainCtl::超级按钮4>(); }
+auto LineTimer() { return M<MainCtl::时钟_歌词播放>(); }
 
 int64_t NowMs() {
   static const int64_t frequency = [] {
@@ -47,14 +56,14 @@ int64_t NowMs() {
 int32_t StampOf(int32_t line) { return currentTimeline.DueMs(static_cast<size_t>(line) - 1); }
 
 void Anchor(int32_t stampMs) {
-  anchorTick = NowMs();
-  anchorStampMs = stampMs;
+  run.anchorTick = NowMs();
+  run.anchorStampMs = stampMs;
 }
 
 // Sets the timer to fire when the line with time stamp dueStamp is due; lastStamp is the
 // time stamp of the line just written (or the anchor) for the chained schedule.
 void ScheduleLine(int32_t dueStamp, int32_t lastStamp) {
-  const auto timer = M<MainCtl::时钟_歌词播放>();
+  const auto timer = LineTimer();
   if (playbackSchedule == PlaybackSchedule::Chained) {
     timer.SetTimerPeriod(std::max(dueStamp - lastStamp, 1));
     return;
@@ -62,50 +71,41 @@ void ScheduleLine(int32_t dueStamp, int32_t lastStamp) {
   // A fresh count from now: a timer left running with the same period would fire on its
   // old cadence instead.
   timer.SetTimerPeriod(0);
-  timer.SetTimerPeriod(AnchoredWaitMs(anchorTick, anchorStampMs, dueStamp, NowMs()));
+  timer.SetTimerPeriod(AnchoredWaitMs(run.anchorTick, run.anchorStampMs, dueStamp, NowMs()));
 }
 
 void EndPlayback() {
   lyricCursor = 0;
-  M<MainCtl::时钟_歌词播放>().SetTimerPeriod(0);
-  M<MainCtl::超级按钮4>().SetText(kIdle);
+  LineTimer().SetTimerPeriod(0);
+  PlayButton().SetText(kIdle);
   RestoreNickname();
 }
 
 // Writes row's text into the target; false when an outside change took over the run
 // while the delivery dispatched messages.
 bool WriteLine(int row, int32_t expectedCursor) {
-  const auto table = M<MainCtl::超级列表框_歌词>();
-  table.SetSelectedRow(row);
-  const uint32_t generation = runGeneration;
+  lyric_table::Select(row);
+  const uint32_t generation = run.generation;
   const int32_t count = currentTimeline.count;
-  const bool wasWriting = std::exchange(writingLine, true);
-  writingGeneration = generation;
-  DeliverText(table.Cell(row, 1), 1);
-  writingLine = wasWriting;
-  return generation == runGeneration && lyricCursor == expectedCursor && currentTimeline.count == count;
-}
-
-void ShowSelectedRow() {
-  const auto table = M<MainCtl::超级列表框_歌词>();
-  table.EnsureVisible(table.SelectedRow());
+  const bool wasWriting = std::exchange(run.writingLine, true);
+  run.writingGeneration = generation;
+  DeliverText(lyric_table::Text(row), 1);
+  run.writingLine = wasWriting;
+  return generation == run.generation && lyricCursor == expectedCursor && currentTimeline.count == count;
 }
 
 }  // namespace
 
-int32_t AnchoredWaitMs(int64_t anchorTick, int32_t anchorStampMs, int32_t dueStampMs, int64_t nowTick) {
-  const int64_t due = anchorTick + (static_cast<int64_t>(dueStampMs) - anchorStampMs);
-  return static_cast<int32_t>(std::clamp<int64_t>(due - nowTick, 1, INT32_MAX));
-}
+bool IsPlaying() { return PlayButton().Text() != kIdle; }
 
 void OnPlayButton() {
-  if (M<MainCtl::编辑框_窗口句柄>().Text().empty()) {
+  if (!TargetWindowChosen()) {
     ui::ShowMessageBox("请选取要发送的程序位置！", "没有目标", MB_ICONINFORMATION | MB_OK);
     return;
   }
-  const auto button = M<MainCtl::超级按钮4>();
-  ++runGeneration;
-  if (button.Text() == kIdle) {
+  const auto button = PlayButton();
+  ++run.generation;
+  if (!IsPlaying()) {
     if (currentTimeline.count == 0) {
       ui::ShowMessageBox("请先选择歌词LRC！", "没有歌词", MB_ICONINFORMATION | MB_OK);
       return;
@@ -114,14 +114,13 @@ void OnPlayButton() {
     button.SetText(kPlaying);
   } else {
     button.SetText(kIdle);
-    M<MainCtl::时钟_歌词播放>().SetTimerPeriod(0);
+    LineTimer().SetTimerPeriod(0);
     lyricCursor = 0;
   }
 }
 
 void PlaybackTick() {
-  if (writingLine && writingGeneration == runGeneration) return;
-  const auto table = M<MainCtl::超级列表框_歌词>();
+  if (run.writingLine && run.writingGeneration == run.generation) return;
   const int32_t count = currentTimeline.count;
 
   if (lyricCursor == 0) {
@@ -136,11 +135,11 @@ void PlaybackTick() {
       if (WriteLine(0, 1)) EndPlayback();
     } else {
       // A first line at 0 stands for the song's start: shown, never written.
-      table.SetSelectedRow(0);
+      lyric_table::Select(0);
       ScheduleLine(StampOf(2), 0);
       lyricCursor = 2;
     }
-    ShowSelectedRow();
+    lyric_table::ShowSelected();
     return;
   }
 
@@ -150,12 +149,12 @@ void PlaybackTick() {
     return;
   }
   // A line written outside the run's schedule (resumed, jumped) anchors it anew.
-  const bool onSchedule = M<MainCtl::时钟_歌词播放>().TimerPeriod() > 0;
+  const bool onSchedule = LineTimer().TimerPeriod() > 0;
   if (!onSchedule) Anchor(StampOf(k));
 
   if (!WriteLine(k - 1, k)) {
     // A stop, halt, jump or new lyric ran during the delivery and owns the run now.
-    ShowSelectedRow();
+    lyric_table::ShowSelected();
     return;
   }
   if (k == count) {
@@ -164,21 +163,20 @@ void PlaybackTick() {
     lyricCursor = k + 1;
     ScheduleLine(StampOf(k + 1), StampOf(k));
   }
-  ShowSelectedRow();
+  lyric_table::ShowSelected();
 }
 
 void OnLyricRowDoubleClick() {
-  if (M<MainCtl::超级按钮4>().Text() != kPlaying) return;
-  const auto table = M<MainCtl::超级列表框_歌词>();
-  ++runGeneration;
-  lyricCursor = static_cast<int32_t>(table.RowData(table.SelectedRow()));
-  M<MainCtl::时钟_歌词播放>().SetTimerPeriod(0);  // the jumped-to line re-anchors the run
+  if (!IsPlaying()) return;
+  ++run.generation;
+  lyricCursor = lyric_table::LineAt(lyric_table::SelectedRow());
+  LineTimer().SetTimerPeriod(0);  // the jumped-to line re-anchors the run
   PlaybackTick();
 }
 
 void HaltPlayback() {
-  ++runGeneration;
-  M<MainCtl::时钟_歌词播放>().SetTimerPeriod(0);
-  M<MainCtl::超级按钮4>().SetText(kIdle);
+  ++run.generation;
+  LineTimer().SetTimerPeriod(0);
+  PlayButton().SetText(kIdle);
   RestoreNickname();
 }

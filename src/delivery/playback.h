@@ -2,8 +2,9 @@
 //
 // The play button's caption is the run state ("播 放" idle, "停 止" playing); the
 // timer 时钟_歌词播放 is set, line after line, to the wait before the next line.
-// Each wait is measured from the moment the run started, resumed or jumped, so the
-// time spent writing a line never pushes the following lines later.
+// Each wait is measured from the moment the run started, resumed or jumped
+// (AnchoredWaitMs, playback_wait.h), so the time spent writing a line never pushes the
+// following lines later. The lines are read from the lyric table (lyric_table.h).
 #pragma once
 
 #include <cstdint>
@@ -16,13 +17,11 @@ extern int32_t lyricCursor;
 enum class PlaybackSchedule { Anchored, Chained };
 extern PlaybackSchedule playbackSchedule;
 
+// Whether lyrics play: the play button's caption reads anything but idle.
+bool IsPlaying();
+
 void OnPlayButton();
 void PlaybackTick();
 void OnLyricRowDoubleClick();
 // Stops playback without forgetting the position, and writes the nickname back.
 void HaltPlayback();
-
-// The wait before the line with time stamp dueStampMs, for a run anchored at
-// (anchorTick, anchorStampMs) when the clock reads nowTick: never negative, and at
-// least 1 ms so that a due or overdue line keeps the timer running.
-int32_t AnchoredWaitMs(int64_t anchorTick, int32_t anchorStampMs, int32_t dueStampMs, int64_t nowTick);

@@ -6,6 +6,7 @@
 #include "win/owners.h"
 #include "layout/program_windows.h"
 #include "delivery/release_hook.h"
+#include "delivery/target_window.h"
 #include "text/gbk_text.h"
 
 HWND framedWindow = nullptr;
@@ -45,11 +46,6 @@ const COLORREF kFramePenColor = 500;
 const COLORREF kSeeThroughKey = RGB(255, 255, 255);
 const BYTE kPickerAlpha = 250;
 
-// Handles are 32-bit values; written unsigned, the way delivery reads them back.
-std::string HandleText(HWND window) {
-  return gbk::IntToText(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window)));
-}
-
 std::string WindowTitle(HWND window) {
   const int length = GetWindowTextLengthA(window);
   std::string title(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
@@ -63,7 +59,7 @@ void DrawCrosshair(DrawingBoard& board) {
   board.Line(kIconCentre, 0, kIconCentre, kCrosshairEnd);
 }
 
-void WriteReleasedWindow(HWND window, UINT, UINT) { M<MainCtl::编辑框_窗口句柄>().SetText(HandleText(window)); }
+void WriteReleasedWindow(HWND window, UINT, UINT) { SetTargetWindow(window); }
 
 bool LeftButtonDown() { return (GetKeyState(VK_LBUTTON) & 0xFF) >= 0x80; }
 
@@ -161,7 +157,7 @@ void DetectWindowUnderCursor(HWND under) {
   DWORD process = 0;
   GetWindowThreadProcessId(under, &process);
   const bool own = process != 0 && process == GetCurrentProcessId();
-  if (own) M<MainCtl::编辑框_窗口句柄>().SetText("");
+  if (own) ClearTargetWindow();
 
   DrawingBoard* board = P<PickerCtl::画板1>().Board();
   if (board) board->Clear();
@@ -193,7 +189,7 @@ void DetectWindowUnderCursor(HWND under) {
     ToggleWindowFrame(framedWindow);
     ToggleWindowFrame(under);
     framedWindow = under;
-    M<MainCtl::编辑框_窗口句柄>().SetText(HandleText(under));
+    SetTargetWindow(under);
     M<MainCtl::透明标签1>().SetText(kTitlePrefix + WindowTitle(under));
   }
 

@@ -12,8 +12,8 @@
 //   DetectTick               (`时钟2`, 100 ms) looks at the window under the cursor.
 //
 // What a pick leaves in the main window (all decimal text):
-//   `编辑框_窗口句柄`     the handle of the foreign window last met, unsigned; empty
-//                        when the cursor is on one of the tool's own windows; "0" in
+//   the target window    (target_window.h) the foreign window last met; none chosen
+//                        when the cursor is on one of the tool's own windows; null in
 //                        super mode until the release hook reports a window.
 //   `编辑框_鼠标位置_X/Y`  the cursor on the screen;
 //   `编辑框_窗口鼠标位置_X/Y` the cursor relative to the client origin of that window;

@@ -5,8 +5,9 @@
 //
 // Everything reaches the target as posted messages; nothing waits for the target or
 // reads anything back, so a hung or vanished target simply loses the text. The target
-// is whatever handle `编辑框_窗口句柄` holds when each step runs: the window picker can
-// change it while a delivery dispatches messages.
+// is the target window (target_window.h) as it stands when the delivery starts, and
+// again after the wait between the commit clicks: that wait dispatches the tool's
+// messages, and the window picker can name another window then.
 #pragma once
 
 #include <windows.h>
@@ -26,14 +27,6 @@ constexpr ClientPoint COMMIT_POINT = {301, 164};
 constexpr int ERASE_COUNT = 30;
 // Pause between the two commit clicks.
 constexpr int COMMIT_WAIT_MS = 10;
-
-// The handle held as decimal text: optional leading white space, an optional sign, then
-// decimal digits up to the first other byte. Both the unsigned and the signed 32-bit
-// spelling of a handle read back as the same handle. Gives null when there are no digits,
-// when the number does not fit in 32 bits (it cannot name a window, and wrapping it
-// could name an unrelated one) and for 65535, which PostMessage would take as
-// HWND_BROADCAST and hand to every top-level window of the desktop.
-HWND ParseTargetHandle(std::string_view text);
 
 // Gives the window the keyboard focus, borrowing its thread's input state only for
 // the SetFocus call.

@@ -3,8 +3,6 @@
 // list events of the tool can run in the middle of the wait.
 #pragma once
 
-#include <cstdint>
-
 // Dispatches every message waiting for the calling thread once, then returns. A quit
 // request met on the way is put back and ends the dispatch, so that the message loop
 // that owns the thread still sees it; the answer tells whether one was met. (A wait
@@ -17,10 +15,3 @@ bool DispatchPendingMessages();
 // call, dispatching messages throughout. ms <= 0 returns at once without dispatching.
 // The tick count's steps (about 16 ms) set the real length.
 void WaitWithMessages(int ms);
-
-// True once more than ms ticks lie between start and now. Measured as a difference so
-// that a tick count wrapping past 2^32 (every 49.7 days) cannot stretch a 10 ms wait
-// into a 49-day one.
-constexpr bool TicksHavePassed(uint32_t start, uint32_t now, uint32_t ms) {
-  return static_cast<uint32_t>(now - start) > ms;
-}

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "text/tick_count.h"
+
 bool DispatchPendingMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -190,50 +190,6 @@ TEST_F(TextDelivery, HandleTextThatIsNoNumberSendsToHandleZeroAndTheDesktop) {
   }
 }
 
-struct HandleCase {
-  const char* text;
-  uintptr_t handle;
-};
-
-TEST(ParseTargetHandle, ReadsLeadingDigitsAsAnUnsigned32BitHandle) {
-  const HandleCase cases[] = {
-      {"123", 123},
-      {"", 0},
-      {"0", 0},
-      {"abc", 0},
-      {"x123", 0},
-      {"0x1F", 0},
-      {"42abc", 42},
-      {"12 34", 12},
-      {"  \t42", 42},
-      {"+42", 42},
-      {"-", 0},
-      {"- 5", 0},
-      {"-0", 0},
-      {"0000000000000000000000123", 123},
-      {"\xA3\xB1\xA3\xB2", 0},  // full-width digits are no number here
-      {"中12", 0},
-      // Handles with the top bit set, in either spelling.
-      {"3000000000", 3000000000u},
-      {"-1294967296", 3000000000u},
-      {"4294967295", 0xFFFFFFFFu},
-      {"-1", 0xFFFFFFFFu},
-      {"-2147483648", 0x80000000u},
-      // Numbers that cannot be a 32-bit handle name no window.
-      {"4294967296", 0},
-      {"4294967297", 0},
-      {"-2147483649", 0},
-      {"99999999999999999999999999999999", 0},
-      // HWND_BROADCAST would reach every top-level window.
-      {"65535", 0},
-      {"65534", 65534},
-      {"65536", 65536},
-  };
-  for (const HandleCase& c : cases) {
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(ParseTargetHandle(c.text)), c.handle) << "text \"" << c.text << "\"";
-  }
-}
-
 TEST(WaitWithMessages, ReturnsAtOnceWithoutDispatchingForZeroOrLess) {
   LaterOnThisThread window(nullptr);
   window.Post();
@@ -276,28 +232,6 @@ TEST(WaitWithMessages, PutsAQuitRequestBackForTheMessageLoop) {
   EXPECT_EQ(window.runs, 3);
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 8u);
-}
-
-TEST(WaitWithMessages, TicksCountAsPassedOnlyBeyondTheWaitAlsoAcrossTheWrap) {
-  struct TickCase {
-    uint32_t start, now, ms;
-    bool passed;
-  };
-  const TickCase cases[] = {
-      {1000, 1000, 10, false},
-      {1000, 1010, 10, false},  // reached is not passed
-      {1000, 1011, 10, true},
-      {1000, 1016, 10, true},
-      {0xFFFFFFF0u, 0xFFFFFFFAu, 10, false},
-      {0xFFFFFFF0u, 0xFFFFFFFBu, 10, true},
-      {0xFFFFFFF0u, 0x00000005u, 10, true},  // the count wrapped during the wait
-      {0xFFFFFFFCu, 0x00000002u, 10, false},
-      {0xFFFFFFFCu, 0x0000000Fu, 10, true},
-  };
-  for (const TickCase& c : cases) {
-    EXPECT_EQ(TicksHavePassed(c.start, c.now, c.ms), c.passed)
-        << std::hex << "start 0x" << c.start << ", now 0x" << c.now << std::dec << ", ms " << c.ms;
-  }
 }
 
 }  // namespace
