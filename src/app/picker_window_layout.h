@@ -3,6 +3,11 @@
 
 #include "app/layout_row.h"
 
-enum class PickerCtl : int { 画板1, 时钟1, 时钟2, Count };
+enum class PickerCtl : int {
+  画板1,  // the picker icon that follows the cursor
+  时钟1,  // every 2 ms: moves the window to the cursor
+  时钟2,  // every 100 ms: finds the window under the cursor
+  Count
+};
 
 extern const WindowSpec kPickerWindowSpec;
