@@ -25,15 +25,6 @@ const COLORREF kGreen = RGB(0, 200, 0);
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kCaptureBack = RGB(240, 255, 240);
 
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > limitMs) return false;
-    PumpFor(10);
-  }
-  return true;
-}
-
 std::string Decimal(HWND h) { return std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h))); }
 
 // The display count, read without leaving it changed.

@@ -19,13 +19,6 @@ namespace {
 
 using update_manifest::Manifest;
 
-std::string RandomBytes(size_t n, unsigned seed) {
-  std::mt19937 gen(seed);
-  std::string bytes(n, '\0');
-  for (char& b : bytes) b = static_cast<char>(gen() & 0xFF);
-  return bytes;
-}
-
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   const size_t at = text.find(from);
   return at == std::string::npos ? std::string() : text.replace(at, from.size(), to);

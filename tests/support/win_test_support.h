@@ -1,10 +1,13 @@
 // Shared pieces of the Win32 tests: the real main window, message boxes answered from
-// a watcher thread, temporary folders.
+// a watcher thread, temporary folders, waiting while messages are dispatched, the
+// windows of a process.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,5 +57,21 @@ class TempFolder {
   std::string path_;
 };
 
+// The names of the files (not folders) in folder, sorted.
+std::vector<std::string> FilesIn(const std::string& folder);
+
 // Dispatches messages for about ms milliseconds.
 void PumpFor(int ms);
+// Dispatches messages until done() holds (true) or limitMs have passed (false).
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000);
+
+// n bytes of every value, the same for the same seed.
+std::string RandomBytes(size_t n, unsigned seed);
+
+std::string WindowClass(HWND hwnd);
+std::string WindowText(HWND hwnd);
+
+// The first top-level window of process pid for which match holds; null when none.
+HWND FindProcessWindow(DWORD pid, const std::function<bool(HWND)>& match);
+// The same, looked for every 20 ms (without dispatching) for up to limitMs.
+HWND WaitForProcessWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD limitMs);
