@@ -119,7 +119,8 @@ std::vector<std::string> TabCaptions(HWND tab) {
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> out;
   size_t from = 0;
-  for (size_t at; (at = text.find('\n', from)) != std::string::npos; from = at + 1) out.push_back(text.substr(from, at - from));
+  for (size_t at; (at = text.find('\n', from)) != std::string::npos; from = at + 1)
+    out.push_back(text.substr(from, at - from));
   out.push_back(text.substr(from));
   return out;
 }
@@ -212,7 +213,9 @@ class MainWindowLayout : public ::testing::Test {
 };
 
 // The creation handler writes the program's folder into 编辑框1.
-TEST_F(MainWindowLayout, EveryRowBuildsItsControl) { ExpectBuiltFromRows(WindowKind::Main, kMainWindowSpec, {"编辑框1"}); }
+TEST_F(MainWindowLayout, EveryRowBuildsItsControl) {
+  ExpectBuiltFromRows(WindowKind::Main, kMainWindowSpec, {"编辑框1"});
+}
 
 // A caption shows whole when each of its lines, measured in the control's own font,
 // fits the control's text area and no sibling above the control covers the text.

@@ -1,6 +1,7 @@
 #include "support/win_test_support.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 
 #include "app/window_layer.h"
@@ -132,15 +133,19 @@ std::string RandomBytes(size_t n, unsigned seed) {
   return bytes;
 }
 
+std::string HandleText(HWND hwnd) { return std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd))); }
+
 std::string WindowClass(HWND hwnd) {
   char cls[256] = {};
   GetClassNameA(hwnd, cls, sizeof(cls));
   return cls;
 }
 
+// The buffer is sized by the text's length: a 1 KiB buffer handed to a child of the folder
+// dialog from another thread ends the whole process under Wine, without a word.
 std::string WindowText(HWND hwnd) {
-  char text[1024] = {};
-  GetWindowTextA(hwnd, text, sizeof(text));
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(hwnd, &text[0], static_cast<int>(text.size()))));
   return text;
 }
 
