@@ -340,9 +340,7 @@ TEST_F(MainWindowLayout, ProgramFolderInEditBoxWhileFileListShowsCurrentFolder) 
   folder.resize(folder.find_last_of('\\'));
   EXPECT_EQ(M(MainCtl::编辑框1).Text(), folder);
 
-  char cwd[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, cwd);
-  EXPECT_EQ(M(MainCtl::文件框1).Folder(), cwd);
+  EXPECT_EQ(M(MainCtl::文件框1).Folder(), CurrentFolder());
 }
 
 TEST(FileList, ListsTheLrcFilesOfTheCurrentFolderAtStart) {
@@ -352,15 +350,12 @@ TEST(FileList, ListsTheLrcFilesOfTheCurrentFolderAtStart) {
   dir.Write("c.txt", "x");
   dir.Write("中文歌.lrc", "x");
   CreateDirectoryA((dir.Path() + "\\sub.lrc").c_str(), nullptr);
-  char old[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, old);
-  SetCurrentDirectoryA(dir.Path().c_str());
   {
+    const CurrentFolderFor inDir(dir.Path());
     MainWindowFixture window;
     const std::vector<std::string> want = {"A.LRC", "b.lrc", "中文歌.lrc"};
     EXPECT_EQ(M(MainCtl::文件框1).Entries(), want);
   }
-  SetCurrentDirectoryA(old);
   RemoveDirectoryA((dir.Path() + "\\sub.lrc").c_str());
 }
 

@@ -20,12 +20,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-std::string CurrentFolder() {
-  char buf[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, buf);
-  return buf;
-}
-
 class LyricsFolder : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -39,18 +39,6 @@ struct UpdateWindowCloser {
   }
 };
 
-class CurrentFolderFor {
- public:
-  explicit CurrentFolderFor(const std::string& folder) {
-    GetCurrentDirectoryA(MAX_PATH, previous_);
-    SetCurrentDirectoryA(folder.c_str());
-  }
-  ~CurrentFolderFor() { SetCurrentDirectoryA(previous_); }
-
- private:
-  char previous_[MAX_PATH] = {};
-};
-
 // Dispatches this thread's messages until the start-up check's page has been applied
 // (at most 20 s: a silent host holds it for the fetch's time-out).
 void AwaitUpdateCheck() {

@@ -57,9 +57,24 @@ class TempFolder {
   std::string path_;
 };
 
+// The current folder, and a change of it for the owner's lifetime.
+std::string CurrentFolder();
+class CurrentFolderFor {
+ public:
+  explicit CurrentFolderFor(const std::string& folder);
+  ~CurrentFolderFor();
+  CurrentFolderFor(const CurrentFolderFor&) = delete;
+  CurrentFolderFor& operator=(const CurrentFolderFor&) = delete;
+
+ private:
+  std::string previous_;
+};
+
 // The names of the files (not folders) in folder, sorted.
 std::vector<std::string> FilesIn(const std::string& folder);
 
+// Dispatches every message waiting for this thread, then returns.
+void PumpOwnQueue();
 // Dispatches messages for about ms milliseconds.
 void PumpFor(int ms);
 // Dispatches messages until done() holds (true) or limitMs have passed (false).

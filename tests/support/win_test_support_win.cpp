@@ -92,14 +92,30 @@ std::string TempFolder::Write(const std::string& name, const std::string& bytes)
   return full;
 }
 
+std::string CurrentFolder() {
+  char buf[MAX_PATH] = {};
+  GetCurrentDirectoryA(MAX_PATH, buf);
+  return buf;
+}
+
+CurrentFolderFor::CurrentFolderFor(const std::string& folder) : previous_(CurrentFolder()) {
+  SetCurrentDirectoryA(folder.c_str());
+}
+
+CurrentFolderFor::~CurrentFolderFor() { SetCurrentDirectoryA(previous_.c_str()); }
+
+void PumpOwnQueue() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
 void PumpFor(int ms) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
   while (static_cast<int>(end - GetTickCount()) > 0) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    PumpOwnQueue();
     Sleep(1);
   }
 }
