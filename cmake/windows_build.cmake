@@ -86,6 +86,7 @@ endif()
 
 # The HTTPS checks, run by tests/e2e/https_flows.sh in a prefix that trusts a test CA.
 add_executable(https_checks tests/e2e/support/https_checks.cpp)
+target_include_directories(https_checks PRIVATE tests)
 target_link_libraries(https_checks PRIVATE ravo_win GTest::gtest)
 target_link_options(https_checks PRIVATE ${RAVO_STATIC_LINK})
 

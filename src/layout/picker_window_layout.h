@@ -5,7 +5,12 @@
 #include "layout/layout_check.h"
 #include "win/layout_row.h"
 
-enum class PickerCtl : int { 画板1, 时钟1, 时钟2, Count };
+enum class PickerCtl : int {
+  画板1,  // the picker icon that follows the cursor
+  时钟1,  // every 2 ms: moves the window to the cursor
+  时钟2,  // every 100 ms: finds the window under the cursor
+  Count
+};
 
 extern const WindowLayout kPickerWindowLayout;
 

@@ -49,7 +49,7 @@ class ScriptedWait {
 class LoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    M<MainCtl::编辑框_窗口句柄>().SetText(std::to_string(reinterpret_cast<uintptr_t>(target.Handle())));
+    M<MainCtl::编辑框_窗口句柄>().SetText(HandleText(target.Handle()));
     M<MainCtl::编辑框6>().SetText("nick");
   }
 

@@ -90,24 +90,6 @@ bool Parse(const std::string& line, LogLine* out) {
   return true;
 }
 
-struct WindowSearch {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK MatchStandin(HWND hwnd, LPARAM lp) {
-  auto* search = reinterpret_cast<WindowSearch*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char title[64] = {};
-  GetWindowTextA(hwnd, title, sizeof(title));
-  if (pid == search->pid && std::string(title) == kStandinTitle) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // One chat_standin.exe for the length of a test; killed if the test gave up on it.
 class Standin {
  public:
@@ -129,14 +111,7 @@ class Standin {
   bool Started() const { return started_; }
 
   HWND WaitForWindow() const {
-    const DWORD start = GetTickCount();
-    do {
-      WindowSearch search = {pi_.dwProcessId, nullptr};
-      EnumWindows(MatchStandin, reinterpret_cast<LPARAM>(&search));
-      if (search.found) return search.found;
-      Sleep(20);
-    } while (GetTickCount() - start < kPatienceMs);
-    return nullptr;
+    return WaitForProcessWindow(pi_.dwProcessId, [](HWND h) { return WindowText(h) == kStandinTitle; }, kPatienceMs);
   }
 
   // Returns the exit code, or -1 if the process did not end in time.

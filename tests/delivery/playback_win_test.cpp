@@ -22,7 +22,7 @@ const char kPlaying[] = "停 止";
 class Playback : public ::testing::Test {
  protected:
   void SetUp() override {
-    M<MainCtl::编辑框_窗口句柄>().SetText(std::to_string(reinterpret_cast<uintptr_t>(target.Handle())));
+    M<MainCtl::编辑框_窗口句柄>().SetText(HandleText(target.Handle()));
     M<MainCtl::编辑框6>().SetText("nick");
   }
 
@@ -44,7 +44,7 @@ class Playback : public ::testing::Test {
 
   // Dispatches messages until the button reads idle again (or 10 s have passed).
   void PlayToEnd() {
-    for (int i = 0; i < 1000 && Caption() != kIdle; ++i) PumpFor(10);
+    PumpUntil([] { return Caption() == kIdle; }, 10000);
     ASSERT_EQ(Caption(), kIdle);
   }
 
@@ -145,7 +145,7 @@ TEST_F(Playback, StopThenPlayStartsAgainFromTheFirstLine) {
   M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.10]one\r\n[00:05.00]two\r\n");
   OnPlayButton();
-  for (int i = 0; i < 300 && Texts().empty(); ++i) PumpFor(10);
+  PumpUntil([&] { return !Texts().empty(); }, 3000);
   ASSERT_EQ(received, (Strings{"one"}));
 
   OnPlayButton();  // stop: no restore
@@ -157,7 +157,7 @@ TEST_F(Playback, StopThenPlayStartsAgainFromTheFirstLine) {
 
   OnPlayButton();
   EXPECT_EQ(lyricCursor, 1);
-  for (int i = 0; i < 300 && Texts().size() < 2; ++i) PumpFor(10);
+  PumpUntil([&] { return Texts().size() >= 2; }, 3000);
   EXPECT_EQ(received, (Strings{"one", "one"}));
 }
 
@@ -165,7 +165,7 @@ TEST_F(Playback, HaltByAFileChoiceThenPlayResumesWithThePendingLine) {
   M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.10]one\r\n[00:09.00]two\r\n[00:20.00]three\r\n");
   OnPlayButton();
-  for (int i = 0; i < 300 && Texts().empty(); ++i) PumpFor(10);
+  PumpUntil([&] { return !Texts().empty(); }, 3000);
   ASSERT_EQ(lyricCursor, 2);
 
   OnLyricFileChosen();  // while playing: halts, loads nothing
@@ -266,7 +266,7 @@ TEST_F(Playback, RefusesWithoutTargetOrLyric) {
   M<MainCtl::编辑框_窗口句柄>().SetText("123");
   Load("no tags at all\r\n");
   OnPlayButton();
-  for (int i = 0; i < 100 && boxes.All().size() < 2; ++i) PumpFor(10);
+  PumpUntil([&] { return boxes.All().size() >= 2; }, 1000);
   const auto seen = boxes.All();
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0].caption, "没有目标");

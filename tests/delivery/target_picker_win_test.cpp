@@ -24,17 +24,6 @@ const COLORREF kGreen = RGB(0, 200, 0);
 const COLORREF kWhite = RGB(255, 255, 255);
 const COLORREF kCaptureBack = RGB(240, 255, 240);
 
-bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > limitMs) return false;
-    PumpFor(10);
-  }
-  return true;
-}
-
-std::string Decimal(HWND h) { return std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h))); }
-
 // The display count, read without leaving it changed.
 int CursorCount() {
   const int shown = ShowCursor(TRUE);
@@ -270,7 +259,7 @@ TEST_F(TargetPicker, ForeignWindowIsWrittenDownOnceSoOwnAndBackLeavesTheHandleEm
   const POINT at = standin.PointAt();
   const int hidden = CursorCount();
   DetectTick();
-  EXPECT_EQ(HandleBox(), Decimal(standin.Handle()));
+  EXPECT_EQ(HandleBox(), HandleText(standin.Handle()));
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), std::string("窗口标题：") + kStandinTitle);
   EXPECT_EQ(M<MainCtl::编辑框_鼠标位置_X>().Text(), std::to_string(at.x));
   EXPECT_EQ(M<MainCtl::编辑框_鼠标位置_Y>().Text(), std::to_string(at.y));
@@ -315,7 +304,7 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
 
   ASSERT_TRUE(SetLeftButton(false));
   ASSERT_TRUE(PumpUntil([] { return !ui::WindowExists(WindowKind::Picker); }));
-  EXPECT_EQ(HandleBox(), Decimal(standin.Handle()));
+  EXPECT_EQ(HandleBox(), HandleText(standin.Handle()));
   EXPECT_EQ(framedWindow, nullptr);
   EXPECT_FALSE(MainIsTopmost());
   EXPECT_FALSE(releaseHook.Installed());
@@ -336,7 +325,7 @@ TEST_F(TargetPicker, BusyTickReturnsAtOnce) {
   EXPECT_TRUE(detectBusy);
   detectBusy = false;
   DetectTick();
-  EXPECT_EQ(HandleBox(), Decimal(WindowFromPoint(desktop)));
+  EXPECT_EQ(HandleBox(), HandleText(WindowFromPoint(desktop)));
   EXPECT_FALSE(detectBusy);
 }
 
@@ -374,11 +363,11 @@ TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheHandleFromTheReleaseHook)
 
   // The release over our own window reaches the journal hook (Wine shows it no other).
   ASSERT_TRUE(SetLeftButton(false));
-  EXPECT_EQ(HandleBox(), Decimal(own.Handle()));
+  EXPECT_EQ(HandleBox(), HandleText(own.Handle()));
   DetectWindowUnderCursor(nullptr);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Picker));
   EXPECT_FALSE(releaseHook.Installed());
-  EXPECT_EQ(HandleBox(), Decimal(own.Handle()));
+  EXPECT_EQ(HandleBox(), HandleText(own.Handle()));
 }
 
 std::vector<std::vector<UINT>> hookCalls;

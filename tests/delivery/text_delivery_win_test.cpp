@@ -54,8 +54,6 @@ std::vector<Msg> WholeDelivery(const std::string& text, LPARAM charLParam) {
   return Join({Click(298, 124), Backspaces(), Chars(text, charLParam), Click(301, 164), Click(301, 164)});
 }
 
-std::string HandleText(HWND hwnd) { return std::to_string(reinterpret_cast<uintptr_t>(hwnd)); }
-
 void SetTarget(const std::string& text) { M<MainCtl::编辑框_窗口句柄>().SetText(text); }
 
 // Index of the first message m in log, or -1.

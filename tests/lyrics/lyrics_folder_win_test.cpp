@@ -19,12 +19,6 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-std::string CurrentFolder() {
-  char buf[MAX_PATH] = {};
-  GetCurrentDirectoryA(MAX_PATH, buf);
-  return buf;
-}
-
 class LyricsFolder : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -97,9 +91,7 @@ constexpr char kDialogTitle[] = "选择歌词目录";
 
 // The child of a window whose text is the dialog's title (lp: HWND* to fill).
 BOOL CALLBACK FindTitleChild(HWND child, LPARAM lp) {
-  char text[128] = {};
-  GetWindowTextA(child, text, sizeof(text));
-  if (std::string(text) != kDialogTitle) return TRUE;
+  if (WindowText(child) != kDialogTitle) return TRUE;
   *reinterpret_cast<HWND*>(lp) = child;
   return FALSE;
 }
@@ -110,22 +102,11 @@ HWND TitleChild(HWND dialog) {
   return found;
 }
 
-// A visible dialog of this process that shows the title (lp: HWND* to fill).
-BOOL CALLBACK FindDialogWindow(HWND hwnd, LPARAM lp) {
-  char cls[64] = {};
-  GetClassNameA(hwnd, cls, sizeof(cls));
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != GetCurrentProcessId() || std::string(cls) != "#32770" || !IsWindowVisible(hwnd)) return TRUE;
-  if (!TitleChild(hwnd)) return TRUE;
-  *reinterpret_cast<HWND*>(lp) = hwnd;
-  return FALSE;
-}
-
-HWND FindFolderDialog() {
-  HWND found = nullptr;
-  EnumWindows(FindDialogWindow, reinterpret_cast<LPARAM>(&found));
-  return found;
+// A visible dialog of this process that shows the title, looked for during 6 s.
+HWND WaitForFolderDialog() {
+  return WaitForProcessWindow(
+      GetCurrentProcessId(),
+      [](HWND h) { return WindowClass(h) == "#32770" && IsWindowVisible(h) && TitleChild(h); }, 6000);
 }
 
 // Runs a Linux xdotool command line through Wine; false when it cannot be started.
@@ -175,11 +156,7 @@ class DialogDriver {
 
  private:
   void Run() {
-    HWND dialog = nullptr;
-    for (int i = 0; i < 300 && !dialog; ++i) {
-      dialog = FindFolderDialog();
-      if (!dialog) Sleep(20);
-    }
+    const HWND dialog = WaitForFolderDialog();
     if (!dialog) return;
     seen_ = true;
     HWND caption = TitleChild(dialog);

@@ -70,13 +70,6 @@ class Recorder {
   HANDLE ended_;
 };
 
-std::string RandomBytes(size_t n, unsigned seed) {
-  std::mt19937 gen(seed);
-  std::string bytes(n, '\0');
-  for (char& b : bytes) b = static_cast<char>(gen() & 0xFF);
-  return bytes;
-}
-
 DownloadTask TaskFor(const std::string& url, const std::string& savePath, int connections) {
   DownloadTask t;
   t.kind = kDownloadToFile;
@@ -89,19 +82,6 @@ DownloadTask TaskFor(const std::string& url, const std::string& savePath, int co
   t.bufferBytes = 10240;
   t.eventHandler = Recorder::Handle;
   return t;
-}
-
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 using Names = std::vector<std::string>;

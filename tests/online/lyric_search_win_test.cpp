@@ -56,18 +56,6 @@ void ClickRow(int row) {
   SendMessageA(M<MainCtl::欲下载列表>().Handle(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
 }
 
-std::set<std::string> LrcFilesIn(const std::string& folder) {
-  std::set<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.insert(fd.cFileName);
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
-  return names;
-}
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Files the downloads write into the program's folder, removed before and after a test.
@@ -320,7 +308,7 @@ TEST_F(LyricSearch, HostileTitlesAreSavedInsideTheProgramFolderOrNotAtAll) {
   catalogue.Add("g.lrc", "-", "-", kGbkLyric);
   Search("歌手");
   ASSERT_EQ(ResultRows().size(), std::size(cases));
-  const std::set<std::string> before = LrcFilesIn(ui::ProgramFolder());
+  const std::vector<std::string> before = FilesIn(ui::ProgramFolder());
 
   for (size_t i = 0; i < std::size(cases); ++i) {
     M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
@@ -328,8 +316,8 @@ TEST_F(LyricSearch, HostileTitlesAreSavedInsideTheProgramFolderOrNotAtAll) {
   }
   for (const std::string& name : expected) EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path(name)), kGbkLyric) << name;
   std::set<std::string> added;
-  for (const std::string& name : LrcFilesIn(ui::ProgramFolder()))
-    if (!before.count(name)) added.insert(name);
+  for (const std::string& name : FilesIn(ui::ProgramFolder()))
+    if (!std::binary_search(before.begin(), before.end(), name)) added.insert(name);
   EXPECT_EQ(added, std::set<std::string>(expected.begin(), expected.end()));
   EXPECT_FALSE(Exists(outside));
 }

@@ -12,19 +12,13 @@
 
 #include "online/downloader.h"
 #include "online/update_host_standin.h"
+#include "support/download_ended.h"
 #include "support/win_test_support.h"
 #include "win/file_bytes.h"
 
 namespace {
 
 using update_manifest::Manifest;
-
-std::string RandomBytes(size_t n, unsigned seed) {
-  std::mt19937 gen(seed);
-  std::string bytes(n, '\0');
-  for (char& b : bytes) b = static_cast<char>(gen() & 0xFF);
-  return bytes;
-}
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   const size_t at = text.find(from);
@@ -39,46 +33,32 @@ std::string WithoutLineOf(const std::string& text, const std::string& key) {
   return text.substr(0, start == std::string::npos ? 0 : start + 1) + text.substr(end + 1);
 }
 
-HANDLE g_ended = nullptr;
-int32_t SignalEnd(int32_t event, DownloadTask*, int32_t, int32_t, DownloadTask*) {
-  if (event == kEventEnded) SetEvent(g_ended);
-  return 0;
-}
-
 // Downloads served from a stand-in host as the update does, with the manifest's check
 // before the final name. Returns the folder's files afterwards.
 std::vector<std::string> DownloadChecked(const Manifest& manifest, const std::string& served) {
   TempFolder source, target;
   StandInHost host({"--serve", "new.exe=" + UnixPathOf(source.Write("new.exe", served))});
   if (!host.Running()) return {"(no host)"};
-  g_ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  const DownloadEnded ended;
   Downloader downloader;
   DownloadTask task;
   task.kind = kDownloadToFile;
   task.url = host.Url("/files/new.exe");
   task.savePath = target.Path() + "\\" + manifest.name;
   task.connections = 3;
-  task.eventHandler = SignalEnd;
+  task.eventHandler = DownloadEnded::Handler;
   task.checkFile = [manifest](const std::string& path) {
     return update_signature::FileMatchesManifest(path, manifest);
   };
   std::vector<std::string> files;
-  if (downloader.Start(task) && WaitForSingleObject(g_ended, 30000) == WAIT_OBJECT_0) {
-    WIN32_FIND_DATAA found;
-    HANDLE h = FindFirstFileA((target.Path() + "\\*").c_str(), &found);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        files.push_back(name);
-        if (ReadFileBytes(target.Path() + "\\" + name) != served) files.back() += " (other bytes)";
-      } while (FindNextFileA(h, &found));
-      FindClose(h);
+  if (downloader.Start(task) && ended.Wait(30000)) {
+    for (const std::string& name : FilesIn(target.Path())) {
+      files.push_back(name);
+      if (ReadFileBytes(target.Path() + "\\" + name) != served) files.back() += " (other bytes)";
     }
   } else {
     files.push_back("(the download never ended)");
   }
-  CloseHandle(g_ended);
   return files;
 }
 

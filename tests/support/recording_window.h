@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "win/owners.h"
+#include "support/win_test_support.h"
 
 struct Msg {
   UINT message;
@@ -35,13 +36,6 @@ inline bool IsInput(UINT m) {
   return (m >= WM_KEYFIRST && m <= WM_KEYLAST) || (m >= WM_MOUSEFIRST && m <= WM_MOUSELAST);
 }
 
-inline void PumpOwnQueue() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
 
 // The stand-in foreign window. It lives on its own thread, as the chat client's window
 // lives in its own process, so that the focus step has to cross threads.

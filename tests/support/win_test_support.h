@@ -1,13 +1,18 @@
 // Shared pieces of the Win32 tests: the real main window, message boxes answered from
-// a watcher thread, temporary folders.
+// a watcher thread, temporary folders, waiting while messages are dispatched, the
+// windows of a process.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "win/process_paths.h"
 
 // Loads the real main window (hidden) for the duration of a test.
 class MainWindowFixture {
@@ -54,5 +59,38 @@ class TempFolder {
   std::string path_;
 };
 
+// A change of the current folder (CurrentFolder: win/process_paths.h) for the owner's
+// lifetime.
+class CurrentFolderFor {
+ public:
+  explicit CurrentFolderFor(const std::string& folder);
+  ~CurrentFolderFor();
+  CurrentFolderFor(const CurrentFolderFor&) = delete;
+  CurrentFolderFor& operator=(const CurrentFolderFor&) = delete;
+
+ private:
+  std::string previous_;
+};
+
+// The names of the files (not folders) in folder, sorted.
+std::vector<std::string> FilesIn(const std::string& folder);
+
+// Dispatches every message waiting for this thread, then returns.
+void PumpOwnQueue();
 // Dispatches messages for about ms milliseconds.
 void PumpFor(int ms);
+// Dispatches messages until done() holds (true) or limitMs have passed (false).
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000);
+
+// n bytes of every value, the same for the same seed.
+std::string RandomBytes(size_t n, unsigned seed);
+
+// A window's handle as the decimal text the target window is written down as.
+std::string HandleText(HWND hwnd);
+std::string WindowClass(HWND hwnd);
+std::string WindowText(HWND hwnd);
+
+// The first top-level window of process pid for which match holds; null when none.
+HWND FindProcessWindow(DWORD pid, const std::function<bool(HWND)>& match);
+// The same, looked for every 20 ms (without dispatching) for up to limitMs.
+HWND WaitForProcessWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD limitMs);

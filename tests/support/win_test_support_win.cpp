@@ -1,5 +1,9 @@
 #include "support/win_test_support.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <random>
+
 #include "app/event_table.h"
 #include "layout/program_windows.h"
 #include "win/file_bytes.h"
@@ -41,31 +45,10 @@ std::vector<MessageBoxWatcher::Seen> MessageBoxWatcher::All() const {
 
 namespace {
 
-struct Search {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lp) {
-  auto* s = reinterpret_cast<Search*>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char cls[64] = {};
-  GetClassNameA(hwnd, cls, sizeof(cls));
-  if (pid == s->pid && std::string(cls) == "#32770" && IsWindowVisible(hwnd)) {
-    s->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 BOOL CALLBACK CollectStaticText(HWND hwnd, LPARAM lp) {
-  char cls[64] = {};
-  GetClassNameA(hwnd, cls, sizeof(cls));
-  if (std::string(cls) == "Static") {
-    char text[1024] = {};
-    GetWindowTextA(hwnd, text, sizeof(text));
-    if (text[0]) *reinterpret_cast<std::string*>(lp) = text;
+  if (WindowClass(hwnd) == "Static") {
+    const std::string text = WindowText(hwnd);
+    if (!text.empty()) *reinterpret_cast<std::string*>(lp) = text;
   }
   return TRUE;
 }
@@ -74,19 +57,18 @@ BOOL CALLBACK CollectStaticText(HWND hwnd, LPARAM lp) {
 
 void MessageBoxWatcher::Run() {
   while (!stop_) {
-    Search s = {GetCurrentProcessId(), nullptr};
-    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&s));
-    if (s.found) {
+    const HWND box = FindProcessWindow(GetCurrentProcessId(), [](HWND h) {
+      return WindowClass(h) == "#32770" && IsWindowVisible(h);
+    });
+    if (box) {
       Seen seen;
-      char caption[256] = {};
-      GetWindowTextA(s.found, caption, sizeof(caption));
-      seen.caption = caption;
-      EnumChildWindows(s.found, CollectStaticText, reinterpret_cast<LPARAM>(&seen.text));
+      seen.caption = WindowText(box);
+      EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&seen.text));
       EnterCriticalSection(&lock_);
       seen_.push_back(seen);
       LeaveCriticalSection(&lock_);
-      PostMessageA(s.found, WM_COMMAND, static_cast<WPARAM>(answer_), 0);
-      for (int i = 0; i < 100 && IsWindow(s.found); ++i) Sleep(10);
+      PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer_), 0);
+      for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(10);
     }
     Sleep(20);
   }
@@ -104,14 +86,7 @@ TempFolder::TempFolder() {
 }
 
 TempFolder::~TempFolder() {
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((path_ + "\\*").c_str(), &fd);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((path_ + "\\" + fd.cFileName).c_str());
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
-  }
+  for (const std::string& name : FilesIn(path_)) DeleteFileA((path_ + "\\" + name).c_str());
   RemoveDirectoryA(path_.c_str());
 }
 
@@ -121,14 +96,103 @@ std::string TempFolder::Write(const std::string& name, const std::string& bytes)
   return full;
 }
 
+CurrentFolderFor::CurrentFolderFor(const std::string& folder) : previous_(CurrentFolder()) {
+  SetCurrentDirectoryA(folder.c_str());
+}
+
+CurrentFolderFor::~CurrentFolderFor() { SetCurrentDirectoryA(previous_.c_str()); }
+
+void PumpOwnQueue() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
 void PumpFor(int ms) {
   const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
   while (static_cast<int>(end - GetTickCount()) > 0) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    PumpOwnQueue();
     Sleep(1);
+  }
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) {
+  const DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > limitMs) return false;
+    PumpFor(10);
+  }
+  return true;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string RandomBytes(size_t n, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::string bytes(n, '\0');
+  for (char& b : bytes) b = static_cast<char>(gen() & 0xFF);
+  return bytes;
+}
+
+std::string HandleText(HWND hwnd) { return std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd))); }
+
+std::string WindowClass(HWND hwnd) {
+  char cls[256] = {};
+  GetClassNameA(hwnd, cls, sizeof(cls));
+  return cls;
+}
+
+// The buffer is sized by the text's length: a 1 KiB buffer handed to a child of the folder
+// dialog from another thread ends the whole process under Wine, without a word.
+std::string WindowText(HWND hwnd) {
+  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(hwnd, &text[0], static_cast<int>(text.size()))));
+  return text;
+}
+
+namespace {
+
+struct WindowSearch {
+  DWORD pid;
+  const std::function<bool(HWND)>* match;
+  HWND found;
+};
+
+BOOL CALLBACK MatchProcessWindow(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<WindowSearch*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != s->pid || !(*s->match)(hwnd)) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindProcessWindow(DWORD pid, const std::function<bool(HWND)>& match) {
+  WindowSearch s = {pid, &match, nullptr};
+  EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+HWND WaitForProcessWindow(DWORD pid, const std::function<bool(HWND)>& match, DWORD limitMs) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND found = FindProcessWindow(pid, match)) return found;
+    if (GetTickCount() - start >= limitMs) return nullptr;
+    Sleep(20);
   }
 }

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "online/downloader.h"
+#include "support/download_ended.h"
 #include "win/file_bytes.h"
 #include "win/http_get.h"
 
@@ -66,12 +67,6 @@ TEST(HttpsFetch, TrustedServerAnswersUntrustedAndStalledOnesFail) {
   EXPECT_GE(g_ticks, 10) << "messages were not dispatched while waiting";
 }
 
-HANDLE g_ended = nullptr;
-int32_t SignalEnd(int32_t event, DownloadTask*, int32_t, int32_t, DownloadTask*) {
-  if (event == kEventEnded) SetEvent(g_ended);
-  return 0;
-}
-
 // The update's downloader over HTTPS: five ranges from a trusted server; nothing from an
 // untrusted one; a stalled handshake ends the task at its stall limit.
 TEST(HttpsFetch, DownloaderTakesOnlyTrustedServersAndGivesUpOnStalls) {
@@ -91,7 +86,7 @@ TEST(HttpsFetch, DownloaderTakesOnlyTrustedServersAndGivesUpOnStalls) {
   for (const Case& c : cases) {
     const std::string savePath = std::string(temp) + "https_" + c.what + ".bin";
     DeleteFileA(savePath.c_str());
-    g_ended = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const DownloadEnded ended;
     Downloader downloader;
     DownloadTask task;
     task.kind = kDownloadToFile;
@@ -99,18 +94,17 @@ TEST(HttpsFetch, DownloaderTakesOnlyTrustedServersAndGivesUpOnStalls) {
     task.savePath = savePath;
     task.connections = 5;
     task.connectTimeoutMs = task.sendTimeoutMs = task.receiveTimeoutMs = 1000;
-    task.eventHandler = SignalEnd;
+    task.eventHandler = DownloadEnded::Handler;
     ASSERT_TRUE(downloader.Start(task)) << c.what;
     const DWORD start = GetTickCount();
-    const bool ended = WaitForSingleObject(g_ended, 60000) == WAIT_OBJECT_0;
+    const bool end = ended.Wait(60000);
     std::printf("  downloader, %s: ended after %lu ms\n", c.what, static_cast<unsigned long>(GetTickCount() - start));
-    EXPECT_TRUE(ended) << c.what;
+    EXPECT_TRUE(end) << c.what;
     EXPECT_EQ(GetFileAttributesA(savePath.c_str()) != INVALID_FILE_ATTRIBUTES, c.saved) << c.what;
     if (c.saved) {
       EXPECT_TRUE(ReadFileBytes(savePath) == expected) << c.what;
     }
     DeleteFileA(savePath.c_str());
-    CloseHandle(g_ended);
   }
 }
 
