@@ -16,7 +16,6 @@
 #include <string>
 #include <vector>
 
-#include "lyrics/lyric_loader_win.h"
 #include "app/event_table.h"
 #include "layout/program_windows.h"
 #include "delivery/playback.h"

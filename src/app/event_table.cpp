@@ -6,7 +6,6 @@
 #include "billboard/billboard.h"
 #include "delivery/playback.h"
 #include "delivery/target_picker.h"
-#include "lyrics/lyric_loader_win.h"
 #include "lyrics/lyrics_folder_win.h"
 #include "online/lyric_search_win.h"
 #include "online/self_update.h"

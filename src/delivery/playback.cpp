@@ -11,6 +11,7 @@
 #include "delivery/playback_wait.h"
 #include "delivery/target_window.h"
 #include "delivery/text_delivery.h"
+#include "lyrics/lyric_loader_win.h"
 #include "lyrics/lyric_state.h"
 #include "lyrics/lyric_table.h"
 
@@ -179,4 +180,14 @@ void HaltPlayback() {
   LineTimer().SetTimerPeriod(0);
   PlayButton().SetText(kIdle);
   RestoreNickname();
+}
+
+void OnLyricFileChosen() {
+  ui::ProcessPendingMessages();
+  if (IsPlaying()) {
+    HaltPlayback();
+    return;
+  }
+  lyricCursor = 0;
+  LoadChosenLyricFile();
 }

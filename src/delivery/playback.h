@@ -21,6 +21,9 @@ extern PlaybackSchedule playbackSchedule;
 bool IsPlaying();
 
 void OnPlayButton();
+// A file chosen in 文件框1 (a click or a double click): loaded into the lyric table from
+// its start, or, while lyrics play, playback halts instead.
+void OnLyricFileChosen();
 void PlaybackTick();
 void OnLyricRowDoubleClick();
 // Stops playback without forgetting the position, and writes the nickname back.

@@ -1,15 +1,12 @@
-// Choosing a file in the lyric file list: load it into the lyric table, or, while
-// lyrics play, halt playback instead.
 #include "lyrics/lyric_loader_win.h"
-#include "win/program.h"
 
 #include "layout/program_windows.h"
-#include "delivery/playback.h"
 #include "lyrics/lrc_parser.h"
 #include "lyrics/lyric_bytes.h"
 #include "lyrics/lyric_state.h"
 #include "lyrics/lyric_table.h"
 #include "win/file_bytes.h"
+#include "win/program.h"
 
 namespace {
 
@@ -19,15 +16,9 @@ constexpr uint64_t kMaxLyricFileBytes = 16u << 20;
 
 }  // namespace
 
-void OnLyricFileChosen() {
-  ui::ProcessPendingMessages();
-  if (IsPlaying()) {
-    HaltPlayback();
-    return;
-  }
+void LoadChosenLyricFile() {
   const auto files = M<MainCtl::文件框1>();
   const std::string path = files.Folder() + "\\" + files.SelectedEntry();
-  lyricCursor = 0;
   lyric_table::Clear();
 
   loadedLrcText = LyricFileText(ReadFileBytes(path, kMaxLyricFileBytes));

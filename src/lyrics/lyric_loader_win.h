@@ -1,6 +1,7 @@
-// The lyric loader: choosing a file in 文件框1 (a click or a double click) loads it into
-// the lyric table, or halts playback when it runs.
+// The lyric loader: the file chosen in 文件框1 goes into the lyric table.
 #pragma once
 
-// The handler bound in the event table to both of 文件框1's events.
-void OnLyricFileChosen();
+// Reads the file selected in 文件框1, parses it into currentTimeline and shows it in the
+// lyric table, with the file's name in 透明标签1. A file that cannot be parsed leaves the
+// table empty and says so.
+void LoadChosenLyricFile();

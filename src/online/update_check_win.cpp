@@ -9,22 +9,18 @@
 #include "win/owners.h"
 #include "win/program.h"
 #include "layout/program_windows.h"
-#include "build_settings.h"
 #include "online/self_update.h"
 #include "online/update_check.h"
 #include "online/update_courier_win.h"
 #include "online/update_page.h"
 #include "online/update_signature.h"
 #include "win/http_get.h"
-#include "text/http_url.h"
 
 std::string updatePageText;
 std::string forceUpdateValue;
 std::string promptUpdateValue;
 
 namespace {
-
-std::string g_updateHost = RAVO_UPDATE_HOST;
 
 // The number of the latest check started; a page read for an older one is dropped.
 std::atomic<unsigned> g_checkNumber{0};
@@ -53,14 +49,6 @@ unsigned __stdcall FetchUpdatePage(void* arg) {
 }
 
 }  // namespace
-
-update_manifest::Version RunningVersion() {
-  return {RAVO_VERSION_MAJOR, RAVO_VERSION_MINOR, RAVO_BUILD_NUMBER};
-}
-
-std::string UpdatePageAddress() { return WithScheme(g_updateHost) + update_page::kPath; }
-
-void SetUpdateHost(std::string hostAndPort) { g_updateHost = std::move(hostAndPort); }
 
 void CheckForUpdate() {
   EnsureUpdateCourier();

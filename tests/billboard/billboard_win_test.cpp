@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "delivery/playback.h"
-#include "lyrics/lyric_loader_win.h"
 #include "layout/program_windows.h"
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"

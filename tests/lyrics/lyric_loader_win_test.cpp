@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "lyrics/lyric_loader_win.h"
 #include "layout/program_windows.h"
 #include "delivery/playback.h"
 #include "lyrics/lyric_state.h"
