@@ -57,6 +57,7 @@ foreach(src ${RAVO_TOOL_PROGRAMS})
   get_filename_component(tool ${src} NAME_WE)
   add_executable(${tool} WIN32 ${src})
   target_compile_options(${tool} PRIVATE -Wall -Wextra)
+  target_include_directories(${tool} PRIVATE src)  # the handle owners of src/win
   target_link_libraries(${tool} PRIVATE ${RAVO_WIN_LIBS})
   target_link_options(${tool} PRIVATE ${RAVO_STATIC_LINK})
 endforeach()

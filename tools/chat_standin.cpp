@@ -17,6 +17,8 @@
 #include <string>
 #include <utility>
 
+#include "win/owners.h"
+
 namespace {
 
 const wchar_t kClassName[] = L"RavoChatStandin";
@@ -36,36 +38,6 @@ const POINT kCommitPoint = {301, 164};
 const RECT kNicknameBox = {90, 108, 470, 141};
 const UINT kGbkCodePage = 936;
 const int kExitUsage = 2;
-
-// Owns one GDI object (font, pen, brush) and deletes it when it goes.
-template <class Handle>
-class OwnedGdi {
- public:
-  explicit OwnedGdi(Handle handle) : handle_(handle) {}
-  ~OwnedGdi() {
-    if (handle_) DeleteObject(handle_);
-  }
-  OwnedGdi(const OwnedGdi&) = delete;
-  OwnedGdi& operator=(const OwnedGdi&) = delete;
-  Handle Get() const { return handle_; }
-
- private:
-  Handle handle_;
-};
-
-// Selects an object into a DC for one scope; the DC gets its previous object back before
-// the object itself is deleted.
-class SelectInto {
- public:
-  SelectInto(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~SelectInto() { SelectObject(dc_, previous_); }
-  SelectInto(const SelectInto&) = delete;
-  SelectInto& operator=(const SelectInto&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
 
 HFONT CjkFont(int pixelHeight, int weight) {
   return CreateFontW(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
@@ -107,14 +79,14 @@ uint64_t UnixMilliseconds() {
 // Opened per line so that a reader polling the file never sees half a line that is
 // still sitting in a buffer of ours.
 bool AppendLine(const std::wstring& path, const std::string& line) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  SetFilePointer(file, 0, nullptr, FILE_END);
+  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  SetFilePointer(file.Get(), 0, nullptr, FILE_END);
   DWORD written = 0;
-  const BOOL ok = WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  FlushFileBuffers(file);
-  CloseHandle(file);
+  const BOOL ok = WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+  FlushFileBuffers(file.Get());
   return ok && written == line.size();
 }
 
@@ -284,35 +256,35 @@ class ChatStandin {
     const COLORREF active = RGB(0x20, 0x60, 0xD0);
 
     {
-      SelectInto font(dc, smallFont_.Get());
+      ScopedSelectObject font(dc, smallFont_.Get());
       SetTextColor(dc, grey);
       RECT label = {12, 6, 470, 24};
       DrawTextW(dc, L"The room sees:", -1, &label, DT_SINGLELINE | DT_NOPREFIX);
     }
     {
-      SelectInto font(dc, largeFont_.Get());
+      ScopedSelectObject font(dc, largeFont_.Get());
       SetTextColor(dc, ink);
       RECT name = {12, 26, 470, 66};
       DrawTextW(dc, committed_.c_str(), static_cast<int>(committed_.size()), &name,
                 DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS | DT_VCENTER);
     }
 
-    OwnedGdi<HPEN> separator(ThinPen(RGB(0xC0, 0xC0, 0xC0)));
-    OwnedGdi<HPEN> boxPen(ThinPen(editing_ ? active : grey));
-    OwnedGdi<HPEN> markerPen(ThinPen(marker));
-    OwnedGdi<HBRUSH> markerBrush(CreateSolidBrush(marker));
+    ScopedGdiObj<HPEN> separator(ThinPen(RGB(0xC0, 0xC0, 0xC0)));
+    ScopedGdiObj<HPEN> boxPen(ThinPen(editing_ ? active : grey));
+    ScopedGdiObj<HPEN> markerPen(ThinPen(marker));
+    ScopedGdiObj<HBRUSH> markerBrush(CreateSolidBrush(marker));
     {
-      SelectInto pen(dc, separator.Get());
+      ScopedSelectObject pen(dc, separator.Get());
       MoveToEx(dc, 12, 84, nullptr);
       LineTo(dc, 468, 84);
     }
     {
-      SelectInto pen(dc, boxPen.Get());
-      SelectInto brush(dc, GetStockObject(NULL_BRUSH));
+      ScopedSelectObject pen(dc, boxPen.Get());
+      ScopedSelectObject brush(dc, GetStockObject(NULL_BRUSH));
       Rectangle(dc, kNicknameBox.left, kNicknameBox.top, kNicknameBox.right, kNicknameBox.bottom);
     }
     {
-      SelectInto font(dc, smallFont_.Get());
+      ScopedSelectObject font(dc, smallFont_.Get());
       SetTextColor(dc, editing_ ? active : grey);
       RECT label = {12, kNicknameBox.top, kNicknameBox.left - 4, kNicknameBox.bottom};
       DrawTextW(dc, L"nickname", -1, &label, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
@@ -321,16 +293,16 @@ class ChatStandin {
 
     {
       // The exact click targets, so a screenshot explains where the tool has to aim.
-      SelectInto pen(dc, markerPen.Get());
+      ScopedSelectObject pen(dc, markerPen.Get());
       MoveToEx(dc, kNicknamePoint.x - 3, kNicknamePoint.y, nullptr);
       LineTo(dc, kNicknamePoint.x + 4, kNicknamePoint.y);
       MoveToEx(dc, kNicknamePoint.x, kNicknamePoint.y - 3, nullptr);
       LineTo(dc, kNicknamePoint.x, kNicknamePoint.y + 4);
-      SelectInto brush(dc, markerBrush.Get());
+      ScopedSelectObject brush(dc, markerBrush.Get());
       Ellipse(dc, kCommitPoint.x - 4, kCommitPoint.y - 4, kCommitPoint.x + 5, kCommitPoint.y + 5);
     }
     {
-      SelectInto font(dc, smallFont_.Get());
+      ScopedSelectObject font(dc, smallFont_.Get());
       SetTextColor(dc, marker);
       RECT label = {kCommitPoint.x + 10, kCommitPoint.y - 10, 470, kCommitPoint.y + 10};
       DrawTextW(dc, L"commit", -1, &label, DT_SINGLELINE | DT_NOPREFIX | DT_VCENTER);
@@ -348,7 +320,7 @@ class ChatStandin {
   // While editing, the tail stays in view so the caret mark is never clipped away.
   void PaintField(HDC dc, COLORREF color) {
     std::wstring shown = editing_ ? buffer_ + L"|" : committed_;
-    SelectInto font(dc, fieldFont_.Get());
+    ScopedSelectObject font(dc, fieldFont_.Get());
     SetTextColor(dc, color);
     RECT inside = {kNicknameBox.left + 6, kNicknameBox.top + 1, kNicknameBox.right - 6, kNicknameBox.bottom - 1};
     SIZE extent = {};
@@ -367,9 +339,9 @@ class ChatStandin {
   WPARAM pendingLead_ = 0;
   int commits_ = 0;
   int failedWrites_ = 0;
-  OwnedGdi<HFONT> largeFont_{CjkFont(28, FW_BOLD)};
-  OwnedGdi<HFONT> fieldFont_{CjkFont(20, FW_NORMAL)};
-  OwnedGdi<HFONT> smallFont_{CjkFont(14, FW_NORMAL)};
+  ScopedGdiObj<HFONT> largeFont_{CjkFont(28, FW_BOLD)};
+  ScopedGdiObj<HFONT> fieldFont_{CjkFont(20, FW_NORMAL)};
+  ScopedGdiObj<HFONT> smallFont_{CjkFont(14, FW_NORMAL)};
 };
 
 }  // namespace

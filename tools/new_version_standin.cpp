@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "win/owners.h"
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char self[MAX_PATH] = {};
   const DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
@@ -16,10 +18,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   GetCurrentDirectoryA(MAX_PATH, cwd);
   const std::string text = std::string("program=") + path + "\r\ncommand line=" + GetCommandLineA() +
                            "\r\ncurrent folder=" + cwd + "\r\n";
-  HANDLE f = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return 3;
+  const UniqueHandle f(
+      CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) return 3;
   DWORD written = 0;
-  const BOOL ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(f);
+  const BOOL ok = WriteFile(f.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   return ok && written == text.size() ? 0 : 3;
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "win/owners.h"
+
 namespace {
 
 std::string Utf8(const std::wstring& w) {
@@ -71,12 +73,11 @@ BOOL CALLBACK AddChild(HWND hwnd, LPARAM lp) {
 std::wstring ProgramOf(HWND hwnd) {
   DWORD pid = 0;
   GetWindowThreadProcessId(hwnd, &pid);
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  const UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process) return {};
   wchar_t path[MAX_PATH] = {};
   DWORD size = MAX_PATH;
-  const BOOL ok = QueryFullProcessImageNameW(process, 0, path, &size);
-  CloseHandle(process);
+  const BOOL ok = QueryFullProcessImageNameW(process.Get(), 0, path, &size);
   if (!ok) return {};
   const std::wstring full(path, size);
   const size_t slash = full.find_last_of(L"\\/");
@@ -117,10 +118,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   Probe probe{Lines(window), thread.hwndFocus};
   EnumChildWindows(window, AddChild, reinterpret_cast<LPARAM>(&probe));
   const std::string out = probe.out + "focus\t" + std::to_string(probe.focusedChild) + "\n";
-  HANDLE f = CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return 3;
+  const UniqueHandle f(CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) return 3;
   DWORD written = 0;
-  WriteFile(f, out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
-  CloseHandle(f);
+  WriteFile(f.Get(), out.data(), static_cast<DWORD>(out.size()), &written, nullptr);
   return written == out.size() ? 0 : 3;
 }
