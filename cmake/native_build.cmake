@@ -42,6 +42,9 @@ if(RAVO_CLANGXX)
             ${CMAKE_BINARY_DIR}/fuzz-work ${CMAKE_SOURCE_DIR}/fuzz/corpus/lrc)
 endif()
 
+# The layers of src/ include only downwards (text <- win <- layout <- features <- app).
+add_test(NAME layers COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/check_layers.sh)
+
 # Benchmarks (not tests): bench/run-benchmarks.sh runs them.
 find_package(benchmark QUIET)
 if(benchmark_FOUND)
