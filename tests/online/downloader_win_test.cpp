@@ -2,6 +2,7 @@
 // over one connection, after cut-offs; what a failed or stopped task leaves behind;
 // the new name for a file that exists.
 #include "online/downloader.h"
+#include "win/owners.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -29,10 +30,7 @@ struct Event {
 class Recorder {
  public:
   Recorder() : ended_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) { current = this; }
-  ~Recorder() {
-    current = nullptr;
-    CloseHandle(ended_);
-  }
+  ~Recorder() { current = nullptr; }
   static int32_t Handle(int32_t event, DownloadTask* task, int32_t value, int32_t reserved, DownloadTask* again) {
     Recorder* r = current;
     if (!r) return 0;
@@ -41,12 +39,12 @@ class Recorder {
     r->wellFormed_ = r->wellFormed_ && reserved == 0 && again == task && task != nullptr;
     if (event == kEventEnded) {
       r->endedPath_ = task->savePath;
-      SetEvent(r->ended_);
+      SetEvent(r->ended_.Get());
     }
     return event == kEventFileExists ? r->fileExistsAnswer : 0;
   }
   // Waits for event 4; the limit only keeps a broken downloader from hanging the run.
-  bool AwaitEnd() { return WaitForSingleObject(ended_, 60000) == WAIT_OBJECT_0; }
+  bool AwaitEnd() { return WaitForSingleObject(ended_.Get(), 60000) == WAIT_OBJECT_0; }
   std::vector<Event> Events() {
     std::lock_guard<std::mutex> hold(lock_);
     return events_;
@@ -67,7 +65,7 @@ class Recorder {
   std::vector<Event> events_;
   std::string endedPath_;
   bool wellFormed_ = true;
-  HANDLE ended_;
+  UniqueHandle ended_;
 };
 
 DownloadTask TaskFor(const std::string& url, const std::string& savePath, int connections) {

@@ -7,14 +7,12 @@
 #include <cstdint>
 
 #include "online/downloader.h"
+#include "win/owners.h"
 
 class DownloadEnded {
  public:
-  DownloadEnded() : event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) { current_ = event_; }
-  ~DownloadEnded() {
-    current_ = nullptr;
-    CloseHandle(event_);
-  }
+  DownloadEnded() : event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) { current_ = event_.Get(); }
+  ~DownloadEnded() { current_ = nullptr; }
   DownloadEnded(const DownloadEnded&) = delete;
   DownloadEnded& operator=(const DownloadEnded&) = delete;
 
@@ -23,9 +21,9 @@ class DownloadEnded {
     if (event == kEventEnded && current_) SetEvent(current_);
     return 0;
   }
-  bool Wait(DWORD ms) const { return WaitForSingleObject(event_, ms) == WAIT_OBJECT_0; }
+  bool Wait(DWORD ms) const { return WaitForSingleObject(event_.Get(), ms) == WAIT_OBJECT_0; }
 
  private:
   static inline HANDLE current_ = nullptr;
-  HANDLE event_;
+  UniqueHandle event_;
 };
