@@ -252,7 +252,7 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
   constexpr int kTotal = 10485760, kHalf = 5242880, kLastSecond = 1536;
   TempFolder served;
   StandInHost host({"--serve", "big.exe=" + UnixPathOf(served.Write("big.bin", RandomBytes(kTotal, 11))), "--no-ranges",
-                    "--pause-at", std::to_string(kHalf - kLastSecond) + ":1500", "--stall-at",
+                    "--pause-at", std::to_string(kHalf - kLastSecond) + ":6000", "--stall-at",
                     std::to_string(kHalf), "--stall-seconds", "5", "--address", ""});
   ASSERT_TRUE(host.Running());
   UpdateHostFor pointed(host.HostAndPort());
@@ -262,8 +262,10 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
   ASSERT_NE(ui::LoadWindow(WindowKind::Update, options), nullptr);  // its own task is refused: no address
   const std::string elapsedBefore = U<UpdateCtl::已用时间>().Text();
 
-  // The counters must be taken during the host's 1.5 s pause; on a machine so loaded
-  // that this thread sleeps through it, the download is run again (at most three times).
+  // The counters must be taken during the host's pause. What the host sent before it can
+  // take the reader more than a second to work through (loopback buffers hold megabytes;
+  // a 1.5 s pause was seen to pass unnoticed), hence 6 s. On a machine so loaded that
+  // this thread sleeps through it, the download is run again (at most three times).
   std::optional<Downloader> downloader;  // a fresh one for each run
   bool atPause = false;
   for (int attempt = 0; attempt < 3 && !atPause; ++attempt) {
