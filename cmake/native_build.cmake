@@ -1,4 +1,4 @@
-# Native Linux build (GCC, for its GBK execution character set): unit tests with
+# Native Linux build (GCC): unit tests with
 # sanitizers, the fuzzer, the benchmarks.
 find_package(Threads REQUIRED)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
@@ -8,6 +8,9 @@ set(RAVO_SANITIZE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-om
 
 ravo_core_library(ravo_core_san ${RAVO_SANITIZE})
 ravo_core_library(ravo_core -O2)
+# Code pages by iconv's tables, standing in for the system's.
+target_sources(ravo_core_san PRIVATE src/text/encoding_native.cpp)
+target_sources(ravo_core PRIVATE src/text/encoding_native.cpp)
 
 # Unit tests of the shared code (also the reference parser used for comparisons).
 file(GLOB RAVO_NATIVE_TESTS CONFIGURE_DEPENDS

@@ -12,6 +12,10 @@ set(RAVO_WIN_LIBS comctl32 gdi32 wininet shell32 ole32 oleaut32 uuid comdlg32 us
 set(RAVO_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 ravo_core_library(ravo_core -O2)
+# Code pages by the system's own tables.
+target_sources(ravo_core PRIVATE src/text/encoding_win.cpp)
+# Unicode inside: every call that takes text is the "W" one.
+target_compile_definitions(ravo_core PUBLIC UNICODE _UNICODE)
 if(RAVO_BOOST_INCLUDE)
   target_include_directories(ravo_core SYSTEM PUBLIC ${RAVO_BOOST_INCLUDE})
 endif()

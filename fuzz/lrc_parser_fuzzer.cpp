@@ -58,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   LyricTimeline timeline;
   Require(parseLrc(text, timeline));
 
-  static const gbk::Regex kTimeTag(R"(\[[0-9]*:[0-9]*.[0-9]*\])");
-  const std::vector<gbk::RegexMatch> tags = kTimeTag.FindAll(text);
+  static const utf8::Regex kTimeTag(R"(\[[0-9]*:[0-9]*.[0-9]*\])");
+  const std::vector<utf8::RegexMatch> tags = kTimeTag.FindAll(text);
   Require(timeline.count == static_cast<int32_t>(tags.size()));
   Require(timeline.timesMs.size() == tags.size());
   Require(timeline.textOf.size() == tags.size());
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Require(std::is_sorted(timeline.timesMs.begin(), timeline.timesMs.end()));
 
   std::vector<int32_t> tagTimes;
-  for (const gbk::RegexMatch& tag : tags) {
+  for (const utf8::RegexMatch& tag : tags) {
     const int32_t ms = tagToMs(tag.text);
     Require(ms >= 0);
     tagTimes.push_back(ms);

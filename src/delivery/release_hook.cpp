@@ -4,7 +4,7 @@ ReleaseHook releaseHook;
 
 void ReleaseHook::Register(Callback callback) {
   callback_ = callback;
-  if (!hook_.Get()) hook_.Reset(SetWindowsHookExA(WH_JOURNALRECORD, Procedure, GetModuleHandleA(nullptr), 0));
+  if (!hook_.Get()) hook_.Reset(SetWindowsHookExW(WH_JOURNALRECORD, Procedure, GetModuleHandleW(nullptr), 0));
 }
 
 void ReleaseHook::Release() {

@@ -1,6 +1,6 @@
 #include "delivery/target_handle.h"
 
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 
 namespace {
 
@@ -31,4 +31,4 @@ uint32_t ParseTargetHandle(std::string_view text) {
   return static_cast<uint32_t>(value);
 }
 
-std::string TargetHandleText(uint32_t handle) { return gbk::IntToText(handle); }
+std::string TargetHandleText(uint32_t handle) { return utf8::IntToText(handle); }

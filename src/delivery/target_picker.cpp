@@ -3,11 +3,12 @@
 #include <string>
 
 #include "win/drawing_board.h"
+#include "text/encoding.h"
 #include "win/owners.h"
 #include "layout/program_windows.h"
 #include "delivery/release_hook.h"
 #include "delivery/target_window.h"
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 
 HWND framedWindow = nullptr;
 int32_t pickOffset = 0;
@@ -47,11 +48,11 @@ const COLORREF kSeeThroughKey = RGB(255, 255, 255);
 const BYTE kPickerAlpha = 250;
 
 std::string WindowTitle(HWND window) {
-  const int length = GetWindowTextLengthA(window);
-  std::string title(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-  const int got = GetWindowTextA(window, title.data(), length + 1);
+  const int length = GetWindowTextLengthW(window);
+  std::wstring title(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+  const int got = GetWindowTextW(window, title.data(), length + 1);
   title.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return title;
+  return enc::Narrow(title);
 }
 
 void DrawCrosshair(DrawingBoard& board) {
@@ -99,7 +100,7 @@ void ToggleWindowFrame(HWND window) {
 }
 
 void MakeClickThrough(HWND window) {
-  SetWindowLongA(window, GWL_EXSTYLE, GetWindowLongA(window, GWL_EXSTYLE) | WS_EX_TRANSPARENT | WS_EX_LAYERED);
+  SetWindowLongW(window, GWL_EXSTYLE, GetWindowLongW(window, GWL_EXSTYLE) | WS_EX_TRANSPARENT | WS_EX_LAYERED);
   SetLayeredWindowAttributes(window, kSeeThroughKey, kPickerAlpha, LWA_COLORKEY | LWA_ALPHA);
 }
 
@@ -176,13 +177,13 @@ void DetectWindowUnderCursor(HWND under) {
 
   POINT cursor = {};
   GetCursorPos(&cursor);
-  M<MainCtl::编辑框_鼠标位置_X>().SetText(gbk::IntToText(cursor.x));
-  M<MainCtl::编辑框_鼠标位置_Y>().SetText(gbk::IntToText(cursor.y));
+  M<MainCtl::编辑框_鼠标位置_X>().SetText(utf8::IntToText(cursor.x));
+  M<MainCtl::编辑框_鼠标位置_Y>().SetText(utf8::IntToText(cursor.y));
   if (!own) {
     POINT origin = {0, 0};
     ClientToScreen(under ? under : GetForegroundWindow(), &origin);
-    M<MainCtl::编辑框_窗口鼠标位置_X>().SetText(gbk::IntToText(cursor.x - origin.x));
-    M<MainCtl::编辑框_窗口鼠标位置_Y>().SetText(gbk::IntToText(cursor.y - origin.y));
+    M<MainCtl::编辑框_窗口鼠标位置_X>().SetText(utf8::IntToText(cursor.x - origin.x));
+    M<MainCtl::编辑框_窗口鼠标位置_Y>().SetText(utf8::IntToText(cursor.y - origin.y));
   }
 
   if (under != framedWindow && !own) {

@@ -3,23 +3,32 @@
 #include <cstdint>
 
 #include "layout/program_windows.h"
+#include "text/encoding.h"
+#include "text/utf8_text.h"
 #include "delivery/target_window.h"
 #include "win/wait_with_messages.h"
 
 namespace {
 
-// A missing link ends the search with null: FindWindowExA under a null parent would
+// A missing link ends the search with null: FindWindowExW under a null parent would
 // search the top-level windows instead and could click into an unrelated program.
 HWND DesktopIconList() {
-  HWND progman = FindWindowA("Progman", "Program Manager");
+  HWND progman = FindWindowW(L"Progman", L"Program Manager");
   if (!progman) return nullptr;
-  HWND view = FindWindowExA(progman, nullptr, "SHELLDLL_DefView", nullptr);
+  HWND view = FindWindowExW(progman, nullptr, L"SHELLDLL_DefView", nullptr);
   if (!view) return nullptr;
-  return FindWindowExA(view, nullptr, "SysListView32", nullptr);
+  return FindWindowExW(view, nullptr, L"SysListView32", nullptr);
 }
 
 void PostChars(HWND target, std::string_view text, LPARAM lParam) {
-  for (char c : text) PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), lParam);
+  if (IsWindowUnicode(target)) {
+    for (wchar_t unit : enc::Wide(text)) PostMessageW(target, WM_CHAR, unit, lParam);
+    return;
+  }
+  // An ANSI window reads its characters in the system's code page, whatever that is:
+  // it gets exactly those bytes, one message each, as it would from its own keyboard.
+  for (char c : enc::EncodeCodePage(text, enc::kSystem))
+    PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), lParam);
 }
 
 }  // namespace
@@ -52,7 +61,7 @@ void DeliverText(std::string_view text, LPARAM charLParam) {
   PostMouseClick(target, EDIT_POINT.x, EDIT_POINT.y);
   // Key-downs only: the target's own TranslateMessage makes the Backspace characters.
   for (int i = 0; i < ERASE_COUNT; ++i) PostMessageA(target, WM_KEYDOWN, VK_BACK, 1);
-  PostChars(target, text, charLParam);
+  PostChars(target, utf8::TypeableText(text), charLParam);
   PostMouseClick(target, COMMIT_POINT.x, COMMIT_POINT.y);
   WaitWithMessages(COMMIT_WAIT_MS);
   // The wait ran the tool's messages: the picker may have named another window.

@@ -35,11 +35,15 @@ void FocusTargetWindow(HWND target);
 // target means the desktop's icon list; when the desktop has none, the click is posted
 // with a null handle.
 void PostMouseClick(HWND target, int x, int y);
-// Posts each byte of the GBK text as one WM_CHAR with lParam 0, lead byte before trail
-// byte, control characters included.
+// Posts the text as WM_CHARs with lParam 0 in the form the target window reads: to a
+// Unicode window (IsWindowUnicode) each UTF-16 unit with PostMessageW, a character beyond
+// the BMP as its two surrogates; to an ANSI window each byte of the text in the system's
+// code page with PostMessageA, lead byte before trail byte (on a Chinese system exactly
+// the GBK bytes), a character the code page lacks as "?".
 void PostTextAsChars(HWND target, std::string_view text);
 
-// Replaces the content of the target field by text. charLParam is the lParam of every
+// Replaces the content of the target field by text, typed without its control
+// characters (utf8::TypeableText). charLParam is the lParam of every
 // character message: 1 for lyric lines, 0 for nicknames and billboard texts.
 void DeliverText(std::string_view text, LPARAM charLParam);
 // Writes the user's own nickname (`编辑框6`) back into the target field when

@@ -20,7 +20,8 @@
 #include "lyrics/lrc_order.h"
 #include "lyrics/lrc_scan.h"
 #include "lyrics/lrc_tag_table.h"
-#include "text/gbk_text.h"
+#include "text/encoding.h"
+#include "text/utf8_text.h"
 
 using lrc::kNone;
 using lrc::SkipDigits;
@@ -69,7 +70,7 @@ std::vector<size_t> LineOfEachTag(const std::vector<std::string_view>& tags,
     for (size_t c = 0; c < line.size();) {
       const unsigned char b = static_cast<unsigned char>(line[c]);
       if (b != '[') {
-        c += gbk::IsLeadByte(b) ? 2 : 1;
+        c += enc::CharLengthAt(line, c);
         continue;
       }
       lrc::ForEachTagEndAt(line, c, offer);
@@ -125,7 +126,7 @@ bool parseLrc(std::string_view lrcText, LyricTimeline& timeline) {
   timeline.artist = std::string(lrc::HeaderValue(lrcText, "[ar:"));
   timeline.album = std::string(lrc::HeaderValue(lrcText, "[al:"));
   timeline.maker = std::string(lrc::HeaderValue(lrcText, "[by:"));
-  timeline.offsetMs = TruncateToInt32(gbk::ToNumber(lrc::HeaderValue(lrcText, "[offset:")));
+  timeline.offsetMs = TruncateToInt32(utf8::ToNumber(lrc::HeaderValue(lrcText, "[offset:")));
 
   const size_t n = tags.size();
   timeline.count = static_cast<int32_t>(n);

@@ -2,7 +2,7 @@
 
 #include "layout/program_windows.h"
 #include "lyrics/lrc_parser.h"
-#include "lyrics/lyric_bytes.h"
+#include "lyrics/lyric_encoding.h"
 #include "lyrics/lyric_state.h"
 #include "lyrics/lyric_table.h"
 #include "win/file_bytes.h"

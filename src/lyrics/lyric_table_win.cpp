@@ -2,7 +2,7 @@
 
 #include "layout/program_windows.h"
 #include "lyrics/lyric_state.h"
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ bool InTimeline(int row) { return row >= 0 && row < currentTimeline.count; }
 std::string CellOfTimeline(int row, int column) {
   if (!InTimeline(row)) return {};
   const size_t i = static_cast<size_t>(row);
-  return column == static_cast<int>(LyricColumn::Time) ? gbk::IntToText(currentTimeline.timesMs[i])
+  return column == static_cast<int>(LyricColumn::Time) ? utf8::IntToText(currentTimeline.timesMs[i])
                                                         : currentTimeline.Text(i);
 }
 

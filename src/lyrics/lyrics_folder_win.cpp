@@ -3,23 +3,25 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "text/encoding.h"
 #include "win/owners.h"
 #include "layout/program_windows.h"
 
 std::string AskForLyricsFolder() {
-  BROWSEINFOA info = {};
-  char displayName[MAX_PATH] = {};
+  BROWSEINFOW info = {};
+  wchar_t displayName[MAX_PATH] = {};
   // Owned by the active window so that the tool stays disabled while the dialog is up.
   info.hwndOwner = GetActiveWindow();
   info.pidlRoot = nullptr;
   info.pszDisplayName = displayName;
-  info.lpszTitle = "选择歌词目录";
+  const std::wstring title = enc::Wide("选择歌词目录");
+  info.lpszTitle = title.c_str();
   info.ulFlags = BIF_EDITBOX | BIF_BROWSEINCLUDEFILES;
-  const UniqueCoTaskMem chosen(SHBrowseForFolderA(&info));
+  const UniqueCoTaskMem chosen(SHBrowseForFolderW(&info));
   if (!chosen.Get()) return {};
-  char path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListA(static_cast<PCIDLIST_ABSOLUTE>(chosen.Get()), path)) return {};
-  return path;
+  wchar_t path[MAX_PATH] = {};
+  if (!SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(chosen.Get()), path)) return {};
+  return enc::Narrow(path);
 }
 
 void UseLyricsFolder(const std::string& folder) {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 
 namespace download_plan {
 
@@ -17,7 +17,7 @@ std::optional<int64_t> ParseByteCount(std::string_view text) {
 }
 
 std::optional<ContentRange> ParseContentRange(std::string_view text) {
-  if (text.size() < 6 || gbk::ToLowerAscii(text.substr(0, 6)) != "bytes ") return std::nullopt;
+  if (text.size() < 6 || utf8::ToLowerAscii(text.substr(0, 6)) != "bytes ") return std::nullopt;
   text.remove_prefix(6);
   const size_t dash = text.find('-');
   const size_t slash = text.find('/');
@@ -54,12 +54,12 @@ std::string RangeHeader(int64_t first, int64_t endExclusive) {
 }
 
 std::string NumberedName(const std::string& path, int k) {
-  const int32_t slash = gbk::FindBackwards(path, "\\");
+  const int32_t slash = utf8::FindBackwards(path, "\\");
   const int32_t fileStart = slash < 1 ? 1 : slash + 1;
-  const int32_t dot = gbk::FindBackwards(path, ".");
+  const int32_t dot = utf8::FindBackwards(path, ".");
   const std::string number = "(" + std::to_string(k) + ")";
   if (dot <= fileStart) return path + number;
-  return gbk::Left(path, dot - 1) + number + gbk::Mid(path, dot, gbk::Len(path));
+  return utf8::Left(path, dot - 1) + number + utf8::Mid(path, dot, utf8::Len(path));
 }
 
 std::optional<std::string> FreeName(const std::string& path, const std::function<bool(const std::string&)>& taken) {
@@ -71,8 +71,8 @@ std::optional<std::string> FreeName(const std::string& path, const std::function
 }
 
 std::string FolderOf(const std::string& path) {
-  const int32_t slash = gbk::FindBackwards(path, "\\");
-  return slash < 1 ? std::string(".") : gbk::Left(path, slash);
+  const int32_t slash = utf8::FindBackwards(path, "\\");
+  return slash < 1 ? std::string(".") : utf8::Left(path, slash);
 }
 
 uint32_t StallLimitMs(int32_t connectTimeoutMs, int32_t sendTimeoutMs, int32_t receiveTimeoutMs) {

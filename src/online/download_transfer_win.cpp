@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "text/encoding.h"
+
 namespace {
 
 // A connection that breaks this many times in a row without a byte of progress ends
@@ -17,7 +19,7 @@ void SetWaits(HINTERNET h, const DownloadTask& t) {
   auto set = [h](DWORD option, int32_t ms) {
     if (ms <= 0) return;
     DWORD v = static_cast<DWORD>(ms);
-    InternetSetOptionA(h, option, &v, sizeof(v));
+    InternetSetOptionW(h, option, &v, sizeof(v));
   };
   set(INTERNET_OPTION_CONNECT_TIMEOUT, t.connectTimeoutMs);
   set(INTERNET_OPTION_SEND_TIMEOUT, t.sendTimeoutMs);
@@ -27,31 +29,31 @@ void SetWaits(HINTERNET h, const DownloadTask& t) {
 }
 
 Transfer::Transfer(Task& task, const std::string& range) : task_(task) {
-  connection_.Reset(InternetConnectA(task.session.Get(), task.url.host.c_str(), task.url.port, nullptr, nullptr,
+  connection_.Reset(InternetConnectW(task.session.Get(), enc::Wide(task.url.host).c_str(), task.url.port, nullptr, nullptr,
                                       INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection_) return;
   SetWaits(connection_.Get(), task.settings);
-  const char* acceptTypes[] = {"*/*", nullptr};
+  const wchar_t* acceptTypes[] = {L"*/*", nullptr};
   // Over https the server's certificate is checked by the system and any error fails
   // the request: no SECURITY_FLAG_IGNORE_* is ever set.
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
   if (task.url.secure) flags |= INTERNET_FLAG_SECURE;
   UniqueInternet request(
-      HttpOpenRequestA(connection_.Get(), "GET", task.url.object.c_str(), nullptr, nullptr, acceptTypes, flags, 0));
+      HttpOpenRequestW(connection_.Get(), L"GET", enc::Wide(task.url.object).c_str(), nullptr, nullptr, acceptTypes, flags, 0));
   if (!request) return;
   const HINTERNET tracked = request.Get();
   if (!task.Track(request)) return;
   request_ = tracked;
   SetWaits(request_, task.settings);
-  const std::string headers = range.empty() ? std::string() : "Range: " + range + "\r\n";
-  const BOOL sent = HttpSendRequestA(request_, headers.empty() ? nullptr : headers.c_str(),
+  const std::wstring headers = range.empty() ? std::wstring() : enc::Wide("Range: " + range + "\r\n");
+  const BOOL sent = HttpSendRequestW(request_, headers.empty() ? nullptr : headers.c_str(),
                                      static_cast<DWORD>(headers.size()), nullptr, 0);
   task.Touch();
   if (!sent) return;
   DWORD status = 0;
   DWORD size = sizeof(status);
-  if (HttpQueryInfoA(request_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+  if (HttpQueryInfoW(request_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
     status_ = status;
   if (auto text = Header(HTTP_QUERY_CONTENT_LENGTH)) length_ = download_plan::ParseByteCount(*text).value_or(-1);
   if (auto text = Header(HTTP_QUERY_CONTENT_RANGE)) range_ = download_plan::ParseContentRange(*text);
@@ -98,10 +100,10 @@ bool Transfer::Flush(int64_t offset, const std::vector<char>& block, size_t used
 }
 
 std::optional<std::string> Transfer::Header(DWORD query) const {
-  char text[256] = {};
-  DWORD size = sizeof(text) - 1;
-  if (!HttpQueryInfoA(request_, query, text, &size, nullptr)) return std::nullopt;
-  return std::string(text, size);
+  wchar_t text[256] = {};
+  DWORD size = sizeof(text) - sizeof(wchar_t);
+  if (!HttpQueryInfoW(request_, query, text, &size, nullptr)) return std::nullopt;
+  return enc::Narrow(std::wstring_view(text, size / sizeof(wchar_t)));
 }
 
 std::unique_ptr<Transfer> OpenFirst(Downloader::Task& task, int64_t& total) {

@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "text/encoding.h"
 #include "win/owners.h"
 #include "online/download_plan.h"
 #include "online/download_task_win.h"
@@ -30,8 +31,8 @@ std::optional<std::string> FreeName(const std::string& path) { return download_p
 void AllowParallelConnections() {
   static const bool done = [] {
     DWORD n = download_plan::kMaxConnections;
-    InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &n, sizeof(n));
-    InternetSetOptionA(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &n, sizeof(n));
+    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &n, sizeof(n));
+    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &n, sizeof(n));
     return true;
   }();
   (void)done;
@@ -64,15 +65,16 @@ void SliceTheFile(Task& task, int64_t total) {
 }
 
 bool PrepareFile(Task& task, int64_t total) {
-  char temp[MAX_PATH] = {};
-  if (!GetTempFileNameA(download_plan::FolderOf(task.settings.savePath).c_str(), "rdl", 0, temp)) return false;
+  wchar_t temp[MAX_PATH] = {};
+  if (!GetTempFileNameW(enc::Wide(download_plan::FolderOf(task.settings.savePath)).c_str(), L"rdl", 0, temp))
+    return false;
   {
     std::lock_guard<std::mutex> hold(task.outcome);
-    task.tempPath = temp;
+    task.tempPath = enc::Narrow(temp);
   }
   // Deleting is shared so that a task given up while a connection still holds the file
   // can delete it all the same: it goes when the last handle closes.
-  task.file.Reset(CreateFileA(temp, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+  task.file.Reset(CreateFileW(temp, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!task.file) return false;
   if (total > 0) {
@@ -89,7 +91,7 @@ bool PrepareFile(Task& task, int64_t total) {
 // meantime makes it look for the next free one, unless replacing was asked for.
 bool MoveToFinalName(Task& task, bool replace) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    if (MoveFileExA(task.tempPath.c_str(), task.settings.savePath.c_str(),
+    if (MoveFileExW(enc::Wide(task.tempPath).c_str(), enc::Wide(task.settings.savePath).c_str(),
                     replace ? MOVEFILE_REPLACE_EXISTING : 0))
       return true;
     const DWORD error = GetLastError();
@@ -116,7 +118,7 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
     }
   }
   // The system's Internet settings, proxy included, as for every request of the program.
-  task.session.Reset(InternetOpenA(kHttpUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  task.session.Reset(InternetOpenW(enc::Wide(kHttpUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!task.session) return false;
   SetWaits(task.session.Get(), task.settings);
 
@@ -208,7 +210,7 @@ unsigned __stdcall TaskThread(void* arg) {
     tempPath = task.tempPath;
   }
   if (!runnerEnded) task.CloseAll();
-  if (!complete && !tempPath.empty()) DeleteFileA(tempPath.c_str());
+  if (!complete && !tempPath.empty()) DeleteFileW(enc::Wide(tempPath).c_str());
   task.ended = true;
   if (!task.stopping) task.Raise(kEventEnded, task.done);
   return 0;

@@ -1,7 +1,7 @@
 #include "online/lyric_search.h"
 
 #include "text/file_name.h"
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 #include "text/http_url.h"
 #include "text/regex.h"
 
@@ -17,18 +17,18 @@ bool IsUnescaped(unsigned char b) {
 
 LyricHit ReadHit(const std::string& item) {
   LyricHit hit;
-  const int32_t lastClose = gbk::FindBackwards(item, ">");
+  const int32_t lastClose = utf8::FindBackwards(item, ">");
   const std::string name = lastClose < 0 ? item : item.substr(static_cast<size_t>(lastClose));
-  const std::vector<std::string> pieces = gbk::Split(name, " ");
+  const std::vector<std::string> pieces = utf8::Split(name, " ");
   if (pieces.size() >= 2) {
     hit.song = pieces[1];
     hit.singer = pieces[0];
   } else {
     hit.song = name;
   }
-  const int32_t p1 = gbk::Find(item, ">", 2);
-  const int32_t p2 = gbk::Find(item, kLinkEnd);
-  if (p1 > 0 && p2 > 0) hit.link = gbk::Mid(item, p1 + 1, p2 - p1 - 1);
+  const int32_t p1 = utf8::Find(item, ">", 2);
+  const int32_t p2 = utf8::Find(item, kLinkEnd);
+  if (p1 > 0 && p2 > 0) hit.link = utf8::Mid(item, p1 + 1, p2 - p1 - 1);
   return hit;
 }
 
@@ -55,19 +55,19 @@ std::string EscapeKeywordBytes(std::string_view utf8) {
   return out;
 }
 
-bool IsNoResultPage(std::string_view page) { return gbk::Find(page, kNoResultMarker) > 0; }
+bool IsNoResultPage(std::string_view page) { return utf8::Find(page, kNoResultMarker) > 0; }
 
 std::vector<LyricHit> ScrapeResultPage(std::string_view page) {
-  static const gbk::Regex pattern(kResultPattern);
+  static const utf8::Regex pattern(kResultPattern);
   std::vector<LyricHit> hits;
-  for (const gbk::RegexMatch& m : pattern.FindAll(page)) hits.push_back(ReadHit(m.Group(1)));
+  for (const utf8::RegexMatch& m : pattern.FindAll(page)) hits.push_back(ReadHit(m.Group(1)));
   return hits;
 }
 
 std::vector<PreviewRow> SplitPreviewRows(std::string_view lyric) {
   std::vector<PreviewRow> rows;
-  for (const std::string& line : gbk::Split(lyric, "\r\n")) {
-    const std::vector<std::string> pieces = gbk::Split(line, "]");
+  for (const std::string& line : utf8::Split(lyric, "\r\n")) {
+    const std::vector<std::string> pieces = utf8::Split(line, "]");
     if (pieces.size() >= 2) rows.push_back({pieces[0], pieces[1]});
   }
   return rows;

@@ -7,11 +7,10 @@
 #include "lyrics/lyrics_folder_win.h"
 #include "layout/program_windows.h"
 #include "build_settings.h"
-#include "lyrics/lyric_bytes.h"
+#include "lyrics/lyric_encoding.h"
 #include "online/lyric_search.h"
-#include "win/code_page.h"
 #include "win/file_bytes.h"
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 #include "win/http_get.h"
 #include "win/program.h"
 
@@ -20,12 +19,11 @@ std::vector<std::string> resultLinks;
 
 namespace {
 
-// The last fetched lyric, as received (cut at its first zero byte): what is saved. An
-// edit box keeps text in UTF-16 and gives back '?' for bytes that are no GBK (a UTF-8
-// lyric's, say), so the bytes are kept here rather than read back from 预备下载内容.
+// The last fetched lyric, as received (cut at its first zero byte): what is saved,
+// byte for byte, whatever its encoding.
 std::string fetchedLyric;
-// The same lyric as the loader would read it (UTF-8 or UTF-16 made GBK, every line end
-// CR LF): what 预备下载内容 and the preview show.
+// The same lyric as the loader would read it (decoded, every line end CR LF): what
+// 预备下载内容 and the preview show.
 std::string fetchedLyricText;
 // Whether that fetch brought a whole successful answer: only such a lyric may replace
 // a file, or an error page or half a file would overwrite a good lyric.
@@ -35,12 +33,13 @@ bool fetchedLyricWhole = false;
 
 std::string EncodeKeyword(std::string_view keyword) {
   // The keyword stops at a zero byte, as the text it came from does.
-  const std::string text = gbk::BytesToText(keyword);
-  return EscapeKeywordBytes(FromUtf16(ToUtf16(text, CP_ACP), CP_UTF8, 0));
+  return EscapeKeywordBytes(utf8::BytesToText(keyword));
 }
 
 std::string DecodePage(std::string_view body) {
-  return gbk::BytesToText(FromUtf16(ToUtf16(body, CP_UTF8), 936, WC_COMPOSITECHECK));
+  // The site writes UTF-8, the program's own text: bytes that form no character show as
+  // U+FFFD wherever the page's text is shown.
+  return utf8::BytesToText(body);
 }
 
 void SearchLyrics(std::string_view url) {
@@ -64,7 +63,7 @@ int FetchSelectedLyric() {
   const int row = M<MainCtl::欲下载列表>().SelectedRow();
   if (row < 0 || static_cast<size_t>(row) >= resultLinks.size()) return -1;
   const HttpResult fetched = HttpGet(resultLinks[static_cast<size_t>(row)]);
-  fetchedLyric = gbk::BytesToText(fetched.body);
+  fetchedLyric = utf8::BytesToText(fetched.body);
   fetchedLyricText = LyricFileText(fetched.body);
   fetchedLyricWhole = fetched.complete && fetched.status >= 200 && fetched.status < 300;
   M<MainCtl::预备下载内容>().SetText(fetchedLyricText);

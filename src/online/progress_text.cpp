@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 
 double RoundHalfAway(double x, int32_t decimals) {
   if (x == 0 || std::isnan(x)) return x;
@@ -14,10 +14,10 @@ double RoundHalfAway(double x, int32_t decimals) {
   return std::copysign(r / scale, x);
 }
 
-std::string NumberText(double x) { return gbk::DoubleToText(x); }
+std::string NumberText(double x) { return utf8::DoubleToText(x); }
 
 std::string FormatByteSize(int64_t n) {
-  if (n <= 0) return gbk::IntToText(n);
+  if (n <= 0) return utf8::IntToText(n);
   struct Unit {
     int64_t size;
     const char* name;
@@ -53,7 +53,7 @@ void SplitAtPoint(const std::string& text, std::string& whole, std::string& frac
 
 // The sixtieths of a fraction's text, rounded back to a whole number.
 std::string Sixtieths(const std::string& fraction) {
-  return NumberText(RoundHalfAway(gbk::ToNumber(NumberText(gbk::ToNumber(fraction) * 60)), 0));
+  return NumberText(RoundHalfAway(utf8::ToNumber(NumberText(utf8::ToNumber(fraction) * 60)), 0));
 }
 
 }  // namespace
@@ -66,7 +66,7 @@ std::optional<RemainingTime> FormatRemainingTime(double remainingBytes, int32_t 
   SplitAtPoint(NumberText(s / 60.0), whole, fraction);
   RemainingTime t;
   t.seconds = Sixtieths(fraction);
-  SplitAtPoint(NumberText(gbk::ToNumber(whole) / 60), hWhole, hFraction);
+  SplitAtPoint(NumberText(utf8::ToNumber(whole) / 60), hWhole, hFraction);
   t.hours = hWhole;
   t.minutes = Sixtieths(hFraction);
   return t;
@@ -100,8 +100,8 @@ std::string Done(int64_t doneBytes, double totalBytes) {
 }
 
 std::string Elapsed(const ElapsedClock& clock) {
-  return kElapsedCaption + gbk::IntToText(clock.hours) + "小时" + gbk::IntToText(clock.minutes) + "分钟" +
-         gbk::IntToText(clock.seconds) + "秒";
+  return kElapsedCaption + utf8::IntToText(clock.hours) + "小时" + utf8::IntToText(clock.minutes) + "分钟" +
+         utf8::IntToText(clock.seconds) + "秒";
 }
 
 std::optional<std::string> Remaining(double totalBytes, int64_t doneBytes, int32_t bytesPerSecond) {

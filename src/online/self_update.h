@@ -7,7 +7,7 @@
 // Threads: the start-up check reads the page on a thread of its own and hands what it
 // read (update_page::UpdateCheck) to the GUI thread, which applies it. OnDownloadEvent,
 // RestartIntoNewProgram and RestartAfterFailedUpdate run on the downloader's worker
-// thread; they reach the GUI thread through the courier (online/update_courier_win.h).
+// thread; they reach the GUI thread through the courier (win/gui_courier.h).
 // Everything else runs on the GUI thread.
 #pragma once
 

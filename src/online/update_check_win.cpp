@@ -11,7 +11,7 @@
 #include "layout/program_windows.h"
 #include "online/self_update.h"
 #include "online/update_check.h"
-#include "online/update_courier_win.h"
+#include "win/gui_courier.h"
 #include "online/update_page.h"
 #include "online/update_signature.h"
 #include "win/http_get.h"
@@ -51,7 +51,7 @@ unsigned __stdcall FetchUpdatePage(void* arg) {
 }  // namespace
 
 void CheckForUpdate() {
-  EnsureUpdateCourier();
+  EnsureGuiCourier();
   auto* fetch = new PageFetch{++g_checkNumber, UpdatePageAddress()};
   g_checkPending = true;
   const uintptr_t thread = _beginthreadex(nullptr, 0, FetchUpdatePage, fetch, 0, nullptr);
@@ -78,7 +78,7 @@ void ApplyUpdateCheck(const update_page::UpdateCheck& check) {
   // loop to quit; that request would dismiss the question unanswered. It is held back
   // while the question (and the update window it may open) is up, then put back.
   MSG quit;
-  const bool quitPending = PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  const bool quitPending = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
   if (ui::ShowMessageBox("当前程序已经有更新版本,是否更新", "字幕工具版本更新提示：", MB_YESNO) == IDYES)
     OpenUpdateWindow();
   if (quitPending) PostQuitMessage(static_cast<int>(quit.wParam));

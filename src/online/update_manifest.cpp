@@ -1,6 +1,7 @@
 #include "online/update_manifest.h"
 
 #include "online/update_page.h"
+#include "text/encoding.h"
 #include "text/file_name.h"
 
 namespace update_manifest {
@@ -86,7 +87,8 @@ std::string CanonicalText(const Manifest& m) {
     text.append(line);
     text += '\n';
   }
-  return text;
+  // Signed as GBK bytes, the page's own encoding, whatever the machine's code page.
+  return enc::EncodeCodePage(text, enc::kGbk);
 }
 
 std::optional<Manifest> TrustedManifest(std::string_view section, const SignatureCheck& verify,

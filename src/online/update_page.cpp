@@ -1,15 +1,16 @@
 #include "online/update_page.h"
 
+#include "text/encoding.h"
 #include "text/file_name.h"
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 
 std::string TextBetween(std::string_view text, std::string_view startMarker, std::string_view endMarker) {
   // A missing start marker gives nothing: a page without the section must not offer an
   // update from keys that happen to stand in it elsewhere.
-  const int32_t p = gbk::Find(text, startMarker);
+  const int32_t p = utf8::Find(text, startMarker);
   if (p < 1) return {};
   const std::string_view rest = text.substr(static_cast<size_t>(p - 1) + startMarker.size());
-  const int32_t q = gbk::Find(rest, endMarker);
+  const int32_t q = utf8::Find(rest, endMarker);
   if (q <= 1) return {};
   return std::string(rest.substr(0, static_cast<size_t>(q - 1)));
 }
@@ -17,7 +18,9 @@ std::string TextBetween(std::string_view text, std::string_view startMarker, std
 namespace update_page {
 
 std::string SectionOf(std::string_view body) {
-  return TextBetween(gbk::BytesToText(body), kSectionStart, kSectionEnd);
+  // The page is GBK, as the host has always written it; everything after this line
+  // reads the program's own text.
+  return TextBetween(enc::DecodeCodePage(utf8::BytesToText(body), enc::kGbk), kSectionStart, kSectionEnd);
 }
 
 std::string ValueOf(std::string_view section, std::string_view key) { return TextBetween(section, key, kValueEnd); }

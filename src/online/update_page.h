@@ -25,7 +25,8 @@ inline constexpr char kProgramNameKey[] = "程序名字=";
 inline constexpr char kValueEnd[] = "</p>";
 inline constexpr char kYes[] = "是";
 
-// The section of a fetched body: the body is cut at its first zero byte first.
+// The section of a fetched body (GBK bytes) as text: the body is cut at its first zero
+// byte first.
 std::string SectionOf(std::string_view body);
 // The value of a key in a section: the exact bytes up to the next "</p>".
 std::string ValueOf(std::string_view section, std::string_view key);

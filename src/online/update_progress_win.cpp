@@ -27,7 +27,7 @@ void ShowDownloadProgress(Downloader& downloader) {
     U<UpdateCtl::下载进度>().SetText(label::Percent(*percent));
   if (const auto percent = label::RoundedPercent(downloader.DoneBytes(), total)) {
     if (HWND bar = U<UpdateCtl::进度条>().Handle())
-      SendMessageA(bar, PBM_SETPOS, static_cast<WPARAM>(std::clamp(*percent, 0.0, 100.0)), 0);
+      SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(std::clamp(*percent, 0.0, 100.0)), 0);
   }
   U<UpdateCtl::下载速度>().SetText(label::Speed(downloader.TakeTaskBytes()));
   U<UpdateCtl::已经下载>().SetText(label::Done(downloader.DoneBytes(), total));

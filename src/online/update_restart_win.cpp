@@ -3,11 +3,12 @@
 
 #include <string_view>
 
+#include "text/encoding.h"
 #include "win/owners.h"
 #include "win/program.h"
 #include "layout/program_windows.h"
 #include "online/self_update.h"
-#include "online/update_courier_win.h"
+#include "win/gui_courier.h"
 #include "win/file_bytes.h"
 #include "text/file_name.h"
 #include "win/process_paths.h"
@@ -21,13 +22,14 @@ constexpr DWORD kFailureShownMs = 3000;
 // Starts the program file at path with the given command line; does not wait for the
 // program's end. The file is named as the application, so that a path with spaces
 // cannot start another program whose name is the path's first words.
-bool StartProgram(const std::string& path, std::string commandLine) {
-  STARTUPINFOA startup = {};
+bool StartProgram(const std::string& path, const std::string& commandLine) {
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
   startup.wShowWindow = SW_SHOWNORMAL;
   PROCESS_INFORMATION started = {};
-  if (!CreateProcessA(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+  std::wstring command = enc::Wide(commandLine);
+  if (!CreateProcessW(enc::Wide(path).c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &started))
     return false;
   UniqueHandle process(started.hProcess);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "text/encoding.h"
 #include "win/owners.h"
 #include "update_key.h"
 
@@ -19,7 +20,7 @@ void AppendLittleEndian(std::string& out, uint32_t v) {
 }
 
 bool AcquireVerifyContext(UniqueCryptProvider& provider) {
-  return CryptAcquireContextA(provider.Receive(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) != FALSE;
+  return CryptAcquireContextW(provider.Receive(), nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) != FALSE;
 }
 
 }  // namespace
@@ -61,7 +62,7 @@ bool VerifySignature(std::string_view keyBlob, std::string_view text, std::strin
     return false;
   // CryptoAPI reads the signature least significant byte first.
   const std::vector<BYTE> reversed(signature.rbegin(), signature.rend());
-  return CryptVerifySignatureA(hash.Get(), reversed.data(), static_cast<DWORD>(reversed.size()), key.Get(), nullptr,
+  return CryptVerifySignatureW(hash.Get(), reversed.data(), static_cast<DWORD>(reversed.size()), key.Get(), nullptr,
                                0) != FALSE;
 }
 
@@ -70,7 +71,7 @@ bool VerifyWithBuiltInKey(std::string_view text, std::string_view signature) {
 }
 
 std::optional<FileDigest> DigestOfFile(const std::string& path) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  UniqueHandle file(CreateFileW(enc::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return std::nullopt;
   UniqueCryptProvider provider;

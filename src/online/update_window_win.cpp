@@ -4,7 +4,7 @@
 #include "layout/program_windows.h"
 #include "win/program.h"
 #include "online/self_update.h"
-#include "online/update_courier_win.h"
+#include "win/gui_courier.h"
 #include "online/update_page.h"
 #include "online/update_signature.h"
 #include "win/http_get.h"
@@ -68,6 +68,6 @@ void StartUpdateDownload() {
     updateDownloader.Start(updateTask);
   }
 
-  EnsureUpdateCourier();
+  EnsureGuiCourier();
   U<UpdateCtl::时钟>().SetTimerPeriod(1000);
 }

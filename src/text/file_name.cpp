@@ -3,7 +3,8 @@
 #include <array>
 #include <vector>
 
-#include "text/gbk_text.h"
+#include "text/encoding.h"
+#include "text/utf8_text.h"
 
 namespace file_name {
 
@@ -19,26 +20,27 @@ bool IsForbiddenAscii(unsigned char c) {
   }
 }
 
-bool IsLead(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
-bool IsTrail(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+// Width of the character at i in bytes; 1 for a byte that starts no valid sequence.
+size_t WidthAt(std::string_view s, size_t i) { return enc::CharLengthAt(s, i); }
 
-// Width of the character at i: 2 for a whole two-byte character, 1 for any other byte.
-size_t WidthAt(std::string_view s, size_t i) {
-  return IsLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size() && IsTrail(static_cast<unsigned char>(s[i + 1]))
-             ? 2
-             : 1;
+// Whether the character of width w at i may stand in a name: printable ASCII other than
+// the forbidden characters, or any valid multi-byte character. A byte that starts no
+// valid sequence is no character.
+bool IsAllowedAt(std::string_view s, size_t i, size_t w) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  if (b < 0x80) return !IsForbiddenAscii(b);
+  return w > 1;
 }
 
-// A single byte that may stand in a name: printable ASCII other than the forbidden
-// characters, or the euro sign 0x80. Lone lead bytes and 0xFF are no characters.
-bool IsAllowedSingle(unsigned char b) { return b < 0x80 ? !IsForbiddenAscii(b) : b == 0x80; }
+// UTF-16 units of the character of width w: two for one beyond the BMP (4 bytes).
+size_t UnitsOf(size_t w) { return w == 4 ? 2 : 1; }
 
 bool OnlyDotsAndSpaces(std::string_view name) { return name.find_first_not_of(". ") == std::string_view::npos; }
 
 }  // namespace
 
 bool NamesDevice(std::string_view name) {
-  std::string stem = gbk::ToUpperAscii(name.substr(0, name.find('.')));
+  std::string stem = utf8::ToUpperAscii(name.substr(0, name.find('.')));
   stem.erase(stem.find_last_not_of(' ') + 1);
   static constexpr std::array<std::string_view, 7> kDevices = {"CON", "PRN", "AUX", "NUL",
                                                                "CONIN$", "CONOUT$", "CLOCK$"};
@@ -49,12 +51,15 @@ bool NamesDevice(std::string_view name) {
 }
 
 bool IsPlainFileName(std::string_view name) {
-  if (name.empty() || name.size() > kMaxNameBytes) return false;
+  if (name.empty()) return false;
+  size_t units = 0;
   for (size_t i = 0; i < name.size();) {
     const size_t w = WidthAt(name, i);
-    if (w == 1 && !IsAllowedSingle(static_cast<unsigned char>(name[i]))) return false;
+    if (!IsAllowedAt(name, i, w)) return false;
+    units += UnitsOf(w);
     i += w;
   }
+  if (units > kMaxNameUnits) return false;
   // Windows drops trailing dots and spaces, so a name of nothing else names the folder.
   if (OnlyDotsAndSpaces(name)) return false;
   return !NamesDevice(name);
@@ -63,19 +68,25 @@ bool IsPlainFileName(std::string_view name) {
 std::string SafeFileName(std::string_view text, std::string_view extension) {
   std::string stem;
   std::vector<size_t> starts;  // where each character of stem starts
+  size_t units = 0;            // UTF-16 units of stem
   stem.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const size_t w = WidthAt(text, i);
     starts.push_back(stem.size());
-    if (w == 1 && !IsAllowedSingle(static_cast<unsigned char>(text[i])))
+    if (!IsAllowedAt(text, i, w)) {
       stem += '_';
-    else
+      units += 1;
+    } else {
       stem.append(text.substr(i, w));
+      units += UnitsOf(w);
+    }
     i += w;
   }
-  // Cuts whole characters off the end until the name fits with `extra` bytes before it.
+  const size_t extensionUnits = enc::Utf8ToUtf16(extension).size();
+  // Cuts whole characters off the end until the name fits with `extra` units before it.
   const auto fit = [&](size_t extra) {
-    while (!starts.empty() && stem.size() + extension.size() + extra > kMaxNameBytes) {
+    while (!starts.empty() && units + extensionUnits + extra > kMaxNameUnits) {
+      units -= UnitsOf(stem.size() - starts.back() == 4 ? 4 : 1);
       stem.resize(starts.back());
       starts.pop_back();
     }

@@ -5,16 +5,17 @@
 
 #include <boost/regex.hpp>
 
-#include "text/gbk_text.h"
+#include "text/encoding.h"
+#include "text/utf8_text.h"
 
-namespace gbk {
+namespace utf8 {
 
 namespace {
 
 // Character classes of the "C" locale on every platform, whatever the process locale
 // or the Windows code page: \s is space, \t, \n, \v, \f, \r, and no byte of 0x80 or
-// above belongs to any class (those bytes are halves of GBK characters, never blanks,
-// letters or digits).
+// above belongs to any class (those bytes are parts of UTF-8 multi-byte characters,
+// never blanks, letters or digits).
 class CLocaleTraits : public boost::cpp_regex_traits<char> {
  public:
   CLocaleTraits() { imbue(std::locale::classic()); }
@@ -28,21 +29,14 @@ class CLocaleTraits : public boost::cpp_regex_traits<char> {
 using Engine = boost::basic_regex<char, CLocaleTraits>;
 using Matches = boost::match_results<const char*>;
 
-// Boost's own "^" and "$" also break lines at \f, and would treat the bytes of GBK
+// Boost's own "^" and "$" also break lines at \f, and would treat the bytes of UTF-8
 // characters one by one; the pattern is rewritten so that lines end only at LF, CR LF
-// and a lone CR, and so that a two-byte character stays one literal character.
+// and a lone CR, and so that a multi-byte character stays one literal character.
 const char kLineStart[] = R"((?:\A|(?<=\n)|(?<=\r)(?!\n)))";
 const char kLineEnd[] = R"((?:\z|(?=\r)|(?<!\r)(?=\n)))";
 
-bool IsGbkTrail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE); }
-
 bool IsAsciiAlnum(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-// Trail bytes that would otherwise be read as pattern syntax.
-bool IsMetaTrail(char c) {
-  return c == '\\' || c == '[' || c == ']' || c == '^' || c == '{' || c == '}' || c == '|';
 }
 
 class PatternRewriter {
@@ -52,8 +46,8 @@ class PatternRewriter {
   std::string Run() {
     while (i_ < p_.size()) {
       const char c = p_[i_];
-      if (TwoByteCharAt(i_)) {
-        EmitTwoByteChar();
+      if (MultiByteCharAt(i_)) {
+        EmitMultiByteChar();
       } else if (c == '\\') {
         Escape();
       } else if (c == '[') {
@@ -75,26 +69,17 @@ class PatternRewriter {
   }
 
  private:
-  bool TwoByteCharAt(size_t i) const {
-    return i + 1 < p_.size() && IsLeadByte(static_cast<unsigned char>(p_[i])) &&
-           IsGbkTrail(static_cast<unsigned char>(p_[i + 1]));
-  }
+  bool MultiByteCharAt(size_t i) const { return i < p_.size() && enc::CharLengthAt(p_, i) > 1; }
 
-  // A quantifier after a two-byte character repeats the whole character.
-  void EmitTwoByteChar() {
-    const size_t next = i_ + 2;
+  // A quantifier after a multi-byte character repeats the whole character.
+  void EmitMultiByteChar() {
+    const size_t next = i_ + enc::CharLengthAt(p_, i_);
     const bool quantified =
         next < p_.size() && (p_[next] == '*' || p_[next] == '+' || p_[next] == '?' || p_[next] == '{');
     if (quantified) out_ += "(?:";
-    AppendLiteralPair(p_[i_], p_[i_ + 1]);
+    out_.append(p_, i_, next - i_);
     if (quantified) out_ += ')';
     i_ = next;
-  }
-
-  void AppendLiteralPair(char lead, char trail) {
-    out_ += lead;
-    if (IsMetaTrail(trail)) out_ += '\\';
-    out_ += trail;
   }
 
   void Escape() {
@@ -107,9 +92,9 @@ class PatternRewriter {
       QuotedRun();
       return;
     }
-    if (TwoByteCharAt(i_ + 1)) {  // an escaped two-byte character is just that character
+    if (MultiByteCharAt(i_ + 1)) {  // an escaped multi-byte character is just that character
       ++i_;
-      EmitTwoByteChar();
+      EmitMultiByteChar();
       return;
     }
     out_.append(p_, i_, 2);
@@ -121,8 +106,8 @@ class PatternRewriter {
     }
   }
 
-  // \Q...\E: every byte literal, written out as escapes so that a trail byte equal to
-  // "\" cannot end the run early.
+  // \Q...\E: every byte literal, written out as escapes; a multi-byte character as a
+  // group of its own.
   void QuotedRun() {
     i_ += 2;
     while (i_ < p_.size()) {
@@ -130,11 +115,12 @@ class PatternRewriter {
         i_ += 2;
         return;
       }
-      if (TwoByteCharAt(i_)) {
+      if (MultiByteCharAt(i_)) {
+        const size_t n = enc::CharLengthAt(p_, i_);
         out_ += "(?:";
-        AppendLiteralPair(p_[i_], p_[i_ + 1]);
+        out_.append(p_, i_, n);
         out_ += ')';
-        i_ += 2;
+        i_ += n;
         continue;
       }
       const char c = p_[i_++];
@@ -144,7 +130,7 @@ class PatternRewriter {
   }
 
   // [...] is copied as it is: "^" and "$" in it are members or the negation, and its
-  // bytes are members one by one (so "[\x81-\xFE]" written with raw bytes keeps working).
+  // bytes are members one by one (so "[\x80-\xFF]" written with raw bytes keeps working).
   void BracketExpression() {
     out_ += p_[i_++];
     if (i_ < p_.size() && p_[i_] == '^') out_ += p_[i_++];
@@ -299,4 +285,4 @@ std::string Regex::ReplaceAll(std::string_view text, std::string_view replacemen
   return out;
 }
 
-}  // namespace gbk
+}  // namespace utf8

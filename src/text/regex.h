@@ -1,4 +1,5 @@
-// Regular expressions on GBK byte strings (Boost.Regex, Perl syntax, case-sensitive).
+// Regular expressions on the program's UTF-8 text (Boost.Regex, Perl syntax,
+// case-sensitive).
 //
 // Lines break at LF, CR LF and a lone CR (not at form feed or any other byte): "^"
 // matches at the start of the text and after each line break, "$" before each line
@@ -6,10 +7,9 @@
 // Character classes are those of the "C" locale: \s is space, \t, \n, \v, \f, \r, and
 // no byte of 0x80 or above is in any class.
 //
-// Matching works on bytes, so a match may start on the trail byte of a two-byte
-// character. In the pattern, a two-byte character outside [...] is one literal
-// character (a trail byte such as "\" or "|" is no syntax, a quantifier after it repeats
-// the whole character); inside [...] every byte is a member on its own.
+// Matching works on bytes. In the pattern, a multi-byte character outside [...] is one
+// literal character (a quantifier after it repeats the whole character); inside [...]
+// every byte is a member on its own.
 //
 // Positions are 1-based. Nothing throws: a pattern that does not compile matches nothing,
 // and a search that exceeds the engine's complexity or memory bounds counts as no match
@@ -23,7 +23,7 @@
 #include <string_view>
 #include <vector>
 
-namespace gbk {
+namespace utf8 {
 
 struct RegexMatch {
   int32_t position = 0;             // 1-based start of the match
@@ -58,4 +58,4 @@ class Regex {
   std::unique_ptr<Impl> impl_;
 };
 
-}  // namespace gbk
+}  // namespace utf8

@@ -1,38 +1,33 @@
 #include "text/trim_blanks.h"
 
-#include "text/gbk_text.h"
+#include "text/encoding.h"
 
 namespace {
 
-bool IsFullWidthSpaceAt(std::string_view s, size_t i) {
-  return i + 1 < s.size() && static_cast<unsigned char>(s[i]) == 0xA1 && static_cast<unsigned char>(s[i + 1]) == 0xA1;
+constexpr std::string_view kIdeographicSpace = "\u3000";
+
+// The length of the blank at i (an ASCII space or U+3000), or 0.
+size_t BlankAt(std::string_view s, size_t i) {
+  if (s[i] == ' ') return 1;
+  return s.substr(i, kIdeographicSpace.size()) == kIdeographicSpace ? kIdeographicSpace.size() : 0;
 }
 
 }  // namespace
 
 std::string TrimBlanks(std::string_view text) {
   size_t i = 0;
-  for (;;) {
-    if (i < text.size() && text[i] == ' ') {
-      i += 1;
-    } else if (IsFullWidthSpaceAt(text, i)) {
-      i += 2;
-    } else {
-      break;
-    }
+  while (i < text.size()) {
+    const size_t blank = BlankAt(text, i);
+    if (blank == 0) break;
+    i += blank;
   }
   const size_t start = i;
   size_t end = start;  // just past the last character that is not a blank
   while (i < text.size()) {
-    if (!gbk::IsLeadByte(static_cast<unsigned char>(text[i]))) {
-      if (text[i] != ' ') end = i + 1;
-      i += 1;
-    } else if (i + 1 < text.size()) {
-      if (!IsFullWidthSpaceAt(text, i)) end = i + 2;
-      i += 2;
-    } else {
-      i += 1;  // a lead byte without its trail: never part of the result
-    }
+    const size_t blank = BlankAt(text, i);
+    const size_t n = blank ? blank : enc::CharLengthAt(text, i);
+    if (!blank) end = i + n;
+    i += n;
   }
   return std::string(text.substr(start, end - start));
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "text/encoding.h"
 #include "win/drawing_board.h"
 #include "win/form.h"
 
@@ -29,29 +30,29 @@ bool Control::Exists() const { return LiveForm() != nullptr; }
 std::string TextControl::Text() const {
   HWND h = Handle();
   if (!h) return {};
-  const int n = GetWindowTextLengthA(h);
-  std::string s(static_cast<size_t>(n) + 1, '\0');
-  const int got = GetWindowTextA(h, s.data(), n + 1);
+  const int n = GetWindowTextLengthW(h);
+  std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+  const int got = GetWindowTextW(h, s.data(), n + 1);
   s.resize(got > 0 ? static_cast<size_t>(got) : 0);
-  return s;
+  return enc::Narrow(s);
 }
 
 void TextControl::SetText(std::string_view text) const {
-  if (HWND h = Handle()) SetWindowTextA(h, std::string(text).c_str());
+  if (HWND h = Handle()) SetWindowTextW(h, enc::Wide(text).c_str());
 }
 
 bool CheckBox::Checked() const {
   HWND h = Handle();
-  return h && SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return h && SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void CheckBox::SetChecked(bool checked) const {
-  if (HWND h = Handle()) SendMessageA(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (HWND h = Handle()) SendMessageW(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool Control::Visible() const {
   HWND h = Handle();
-  return h && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE);
+  return h && (GetWindowLongW(h, GWL_STYLE) & WS_VISIBLE);
 }
 
 void Control::SetVisible(bool visible) const {
@@ -99,26 +100,26 @@ std::string FileListBox::SelectedEntry() const {
 }
 
 void FileListBox::SetSelectedEntry(int index) const {
-  if (HWND h = Handle()) SendMessageA(h, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  if (HWND h = Handle()) SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 int TabControl::CurrentPage() const {
   HWND h = Handle();
-  return h ? static_cast<int>(SendMessageA(h, TCM_GETCURSEL, 0, 0)) : -1;
+  return h ? static_cast<int>(SendMessageW(h, TCM_GETCURSEL, 0, 0)) : -1;
 }
 
 void TabControl::SetCurrentPage(int page) const {
   Form* f = LiveForm();
   HWND h = Handle();
   if (!h) return;
-  const int pages = static_cast<int>(SendMessageA(h, TCM_GETITEMCOUNT, 0, 0));
+  const int pages = static_cast<int>(SendMessageW(h, TCM_GETITEMCOUNT, 0, 0));
   page = std::clamp(page, 0, std::max(0, pages - 1));
-  SendMessageA(h, TCM_SETCURSEL, page, 0);
+  SendMessageW(h, TCM_SETCURSEL, page, 0);
   f->ShowPage(index_, page);
 }
 
 DrawingBoard* DrawingBoardControl::Board() const {
   HWND h = Handle();
   if (!h || Row().kind != ControlKind::DrawingBoard) return nullptr;
-  return reinterpret_cast<DrawingBoard*>(GetWindowLongPtrA(h, GWLP_USERDATA));
+  return reinterpret_cast<DrawingBoard*>(GetWindowLongPtrW(h, GWLP_USERDATA));
 }

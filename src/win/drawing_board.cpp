@@ -1,18 +1,19 @@
 #include "win/drawing_board.h"
 
+#include "text/encoding.h"
 #include "win/form.h"
 
 namespace {
 
 LRESULT CALLBACK BoardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  auto* board = reinterpret_cast<DrawingBoard*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* board = reinterpret_cast<DrawingBoard*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   switch (msg) {
     case WM_NCCREATE:
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new DrawingBoard(hwnd)));
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new DrawingBoard(hwnd)));
       break;
     case WM_NCDESTROY:
       delete board;
-      SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       break;
     case WM_ERASEBKGND:
       return 1;
@@ -27,18 +28,18 @@ LRESULT CALLBACK BoardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       ui_internal::RaiseControlEvent(hwnd, UiEvent::LeftButtonDown);
       return 0;
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 }  // namespace
 
 void DrawingBoard::Register(HINSTANCE instance) {
-  WNDCLASSA wc = {};
+  WNDCLASSW wc = {};
   wc.lpfnWndProc = BoardProc;
   wc.hInstance = instance;
   wc.hCursor = LoadCursor(nullptr, IDC_HAND);
   wc.lpszClassName = kClassName;
-  ::RegisterClassA(&wc);
+  ::RegisterClassW(&wc);
 }
 
 DrawingBoard::DrawingBoard(HWND hwnd) : hwnd_(hwnd) {
@@ -94,7 +95,8 @@ void DrawingBoard::Text(int x, int y, std::string_view text) {
   ScopedSelectObject font(dc_.Get(), ui_internal::UiFont());
   SetBkMode(dc_.Get(), TRANSPARENT);
   SetTextColor(dc_.Get(), pen_);
-  TextOutA(dc_.Get(), x, y, text.data(), static_cast<int>(text.size()));
+  const std::wstring wide = enc::Wide(text);
+  TextOutW(dc_.Get(), x, y, wide.data(), static_cast<int>(wide.size()));
   Changed();
 }
 

@@ -11,7 +11,7 @@
 
 class DrawingBoard {
  public:
-  static constexpr char kClassName[] = "RavoDrawingBoard";
+  static constexpr wchar_t kClassName[] = L"RavoDrawingBoard";
   static void Register(HINSTANCE instance);
 
   explicit DrawingBoard(HWND hwnd);

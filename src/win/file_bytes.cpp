@@ -2,10 +2,11 @@
 
 #include <windows.h>
 
+#include "text/encoding.h"
 #include "win/owners.h"
 
 std::string ReadFileBytes(const std::string& path, uint64_t limit) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  UniqueHandle file(CreateFileW(enc::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return {};
   LARGE_INTEGER size;
@@ -21,7 +22,7 @@ std::string ReadFileBytes(const std::string& path, uint64_t limit) {
 }
 
 bool WriteFileBytes(const std::string& path, std::string_view bytes) {
-  UniqueHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+  UniqueHandle file(CreateFileW(enc::Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
   if (!file) return false;
   size_t done = 0;
@@ -34,4 +35,4 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes) {
   return true;
 }
 
-bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::string& path) { return GetFileAttributesW(enc::Wide(path).c_str()) != INVALID_FILE_ATTRIBUTES; }

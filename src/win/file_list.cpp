@@ -3,14 +3,15 @@
 #include <algorithm>
 
 #include "win/owners.h"
-#include "text/gbk_text.h"
+#include "text/encoding.h"
+#include "text/utf8_text.h"
 #include "win/process_paths.h"
 
 namespace {
 
 bool EndsWithBackslash(const std::string& path) {
-  const int32_t last = gbk::FindBackwards(path, "\\");
-  return last > 0 && last == gbk::Len(path);
+  const int32_t last = utf8::FindBackwards(path, "\\");
+  return last > 0 && last == utf8::Len(path);
 }
 
 }  // namespace
@@ -18,20 +19,20 @@ bool EndsWithBackslash(const std::string& path) {
 std::vector<std::string> ListMatchingFiles(std::string_view folder, std::string_view patterns) {
   std::string dir(folder);
   if (!EndsWithBackslash(dir)) dir += '\\';
-  std::vector<std::string> pieces = gbk::Split(patterns, ";");
+  std::vector<std::string> pieces = utf8::Split(patterns, ";");
   if (pieces.empty()) pieces.push_back("*.*");
   std::vector<std::string> names;
   for (const std::string& pattern : pieces) {
     if (pattern.empty()) continue;
-    WIN32_FIND_DATAA fd;
-    UniqueFind find(FindFirstFileA((dir + pattern).c_str(), &fd));
+    WIN32_FIND_DATAW fd;
+    UniqueFind find(FindFirstFileW(enc::Wide(dir + pattern).c_str(), &fd));
     if (!find.Valid()) continue;
     do {
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(fd.cFileName);
-    } while (FindNextFileA(find.Get(), &fd));
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(enc::Narrow(fd.cFileName));
+    } while (FindNextFileW(find.Get(), &fd));
   }
   auto lessNoCase = [](const std::string& a, const std::string& b) {
-    return gbk::ToLowerAscii(a) < gbk::ToLowerAscii(b);
+    return utf8::ToLowerAscii(a) < utf8::ToLowerAscii(b);
   };
   std::sort(names.begin(), names.end(), lessNoCase);
   names.erase(std::unique(names.begin(), names.end()), names.end());
@@ -43,35 +44,35 @@ FileList::FileList(HWND listBox, std::string_view pattern) : box_(listBox), patt
 void FileList::SetFolder(std::string_view folder) {
   folder_ = std::string(folder);
   if (folder_.empty()) folder_ = CurrentFolder();
-  SendMessageA(box_, WM_SETREDRAW, FALSE, 0);
-  SendMessageA(box_, LB_RESETCONTENT, 0, 0);
+  SendMessageW(box_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(box_, LB_RESETCONTENT, 0, 0);
   for (const std::string& name : ListMatchingFiles(folder_, pattern_))
-    SendMessageA(box_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-  SendMessageA(box_, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(box_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(enc::Wide(name).c_str()));
+  SendMessageW(box_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(box_, nullptr, TRUE);
 }
 
 std::vector<std::string> FileList::Entries() const {
   std::vector<std::string> out;
-  const int n = static_cast<int>(SendMessageA(box_, LB_GETCOUNT, 0, 0));
+  const int n = static_cast<int>(SendMessageW(box_, LB_GETCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
-    const int len = static_cast<int>(SendMessageA(box_, LB_GETTEXTLEN, i, 0));
+    const int len = static_cast<int>(SendMessageW(box_, LB_GETTEXTLEN, i, 0));
     if (len < 0) continue;
-    std::string s(static_cast<size_t>(len) + 1, '\0');
-    SendMessageA(box_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data()));
+    std::wstring s(static_cast<size_t>(len) + 1, L'\0');
+    SendMessageW(box_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data()));
     s.resize(static_cast<size_t>(len));
-    out.push_back(std::move(s));
+    out.push_back(enc::Narrow(s));
   }
   return out;
 }
 
 std::string FileList::SelectedEntry() const {
-  const int sel = static_cast<int>(SendMessageA(box_, LB_GETCURSEL, 0, 0));
+  const int sel = static_cast<int>(SendMessageW(box_, LB_GETCURSEL, 0, 0));
   if (sel < 0) return {};
-  const int len = static_cast<int>(SendMessageA(box_, LB_GETTEXTLEN, sel, 0));
+  const int len = static_cast<int>(SendMessageW(box_, LB_GETTEXTLEN, sel, 0));
   if (len < 0) return {};
-  std::string s(static_cast<size_t>(len) + 1, '\0');
-  SendMessageA(box_, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(s.data()));
+  std::wstring s(static_cast<size_t>(len) + 1, L'\0');
+  SendMessageW(box_, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(s.data()));
   s.resize(static_cast<size_t>(len));
-  return s;
+  return enc::Narrow(s);
 }

@@ -97,7 +97,7 @@ void RaiseControlEvent(HWND control, UiEvent event);
 void EnsureControlClasses();
 void CreateControl(Form& f, int index);
 // The form's own window class, whose procedure routes the messages of a form.
-const char* FormClass();
+const wchar_t* FormClass();
 void EnsureFormClass();
 
 // Check boxes whose caption wraps onto a second line, drawn by the form.

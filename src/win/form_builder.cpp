@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "text/encoding.h"
 #include "win/drawing_board.h"
 #include "win/form.h"
 #include "win/owners.h"
@@ -28,7 +29,7 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_P
     case WM_DRAWITEM:
       if (lp) {
         HWND top = GetAncestor(hwnd, GA_ROOT);
-        if (top) return SendMessageA(top, msg, wp, lp);
+        if (top) return SendMessageW(top, msg, wp, lp);
       }
       break;
     case WM_LBUTTONDOWN:
@@ -46,7 +47,9 @@ void MakeContainer(HWND hwnd) { SetWindowSubclass(hwnd, ContainerProc, kContaine
 // The embedded browser: the system's web browser control, hosted through ATL. Where
 // the machine has no browser engine the control stays blank or is not created.
 HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id) {
-  static UniqueModule atl(LoadLibraryA("atl.dll"));
+  // From the system folder only: a DLL of that name beside the program (in a Downloads
+  // folder, say) is never loaded.
+  static UniqueModule atl(LoadLibraryExW(L"atl.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   static bool ready = [] {
     if (!atl.Get()) return false;
     using InitFn = BOOL(WINAPI*)();
@@ -54,18 +57,19 @@ HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id) {
     return init && init();
   }();
   if (!ready) return nullptr;
-  return CreateWindowExA(0, "AtlAxWin", c.text, WS_CHILD | WS_VISIBLE, c.x, c.y, c.w, c.h, parent,
+  return CreateWindowExW(0, L"AtlAxWin", enc::Wide(c.text).c_str(), WS_CHILD | WS_VISIBLE, c.x, c.y, c.w, c.h, parent,
                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Instance(), nullptr);
 }
 
 void AddListColumns(HWND lv, const LayoutRow& c) {
   for (int i = 0; i < c.columnCount; ++i) {
-    LVCOLUMNA col = {};
+    std::wstring caption = enc::Wide(c.columns[i].caption);
+    LVCOLUMNW col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-    col.pszText = const_cast<char*>(c.columns[i].caption);
+    col.pszText = caption.data();
     col.cx = c.columns[i].width;
     col.iSubItem = i;
-    SendMessageA(lv, LVM_INSERTCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
+    SendMessageW(lv, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
   }
 }
 
@@ -75,11 +79,11 @@ void AddTabPages(HWND tab, const char* captions) {
   for (int page = 0; start <= all.size(); ++page) {
     size_t end = all.find('\n', start);
     if (end == std::string::npos) end = all.size();
-    std::string caption = all.substr(start, end - start);
-    TCITEMA item = {};
+    std::wstring caption = enc::Wide(all.substr(start, end - start));
+    TCITEMW item = {};
     item.mask = TCIF_TEXT;
     item.pszText = caption.data();
-    SendMessageA(tab, TCM_INSERTITEMA, page, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(tab, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
     start = end + 1;
   }
 }
@@ -87,31 +91,31 @@ void AddTabPages(HWND tab, const char* captions) {
 // The window class and styles of each kind of control that is a child window.
 struct ChildClass {
   ControlKind kind;
-  const char* cls;
+  const wchar_t* cls;
   DWORD style;
   DWORD exStyle;
   bool captionless;  // the row's text is no caption (tab pages, a file pattern)
 };
 
 const ChildClass kChildClasses[] = {
-    {ControlKind::GroupBox, "BUTTON", BS_GROUPBOX, 0, false},
+    {ControlKind::GroupBox, L"BUTTON", BS_GROUPBOX, 0, false},
     {ControlKind::DrawingBoard, DrawingBoard::kClassName, 0, 0, false},
-    {ControlKind::Label, "STATIC", SS_LEFT | SS_NOTIFY, 0, false},
-    {ControlKind::TransparentLabel, "STATIC", SS_LEFT | SS_NOTIFY, WS_EX_TRANSPARENT, false},
-    {ControlKind::Hyperlink, "STATIC", SS_LEFT | SS_NOTIFY, 0, false},
-    {ControlKind::PictureBox, "STATIC", SS_ETCHEDFRAME, 0, false},
-    {ControlKind::CheckBox, "BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, false},
-    {ControlKind::Edit, "EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, false},
-    {ControlKind::Button, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, false},
-    {ControlKind::ImageButton, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, false},
-    {ControlKind::TabControl, WC_TABCONTROLA, 0, 0, true},
-    {ControlKind::FileList, "LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
+    {ControlKind::Label, L"STATIC", SS_LEFT | SS_NOTIFY, 0, false},
+    {ControlKind::TransparentLabel, L"STATIC", SS_LEFT | SS_NOTIFY, WS_EX_TRANSPARENT, false},
+    {ControlKind::Hyperlink, L"STATIC", SS_LEFT | SS_NOTIFY, 0, false},
+    {ControlKind::PictureBox, L"STATIC", SS_ETCHEDFRAME, 0, false},
+    {ControlKind::CheckBox, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, false},
+    {ControlKind::Edit, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE, false},
+    {ControlKind::Button, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, false},
+    {ControlKind::ImageButton, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, false},
+    {ControlKind::TabControl, WC_TABCONTROLW, 0, 0, true},
+    {ControlKind::FileList, L"LISTBOX", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP, WS_EX_CLIENTEDGE,
      true},
-    {ControlKind::ListView, WC_LISTVIEWA, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
+    {ControlKind::ListView, WC_LISTVIEWW, LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP,
      WS_EX_CLIENTEDGE, false},
-    {ControlKind::VirtualListView, WC_LISTVIEWA,
+    {ControlKind::VirtualListView, WC_LISTVIEWW,
      LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SINGLESEL | WS_TABSTOP | LVS_OWNERDATA, WS_EX_CLIENTEDGE, false},
-    {ControlKind::ProgressBar, PROGRESS_CLASSA, 0, 0, false},
+    {ControlKind::ProgressBar, PROGRESS_CLASSW, 0, 0, false},
 };
 
 const ChildClass* ChildClassOf(ControlKind kind) {
@@ -139,11 +143,11 @@ bool CreateWindowlessRow(Form& f, int index) {
       }
       if (f.menus.empty()) f.menus.assign(f.controls.size(), nullptr);
       f.menus[index] = CreatePopupMenu();
-      AppendMenuA(f.menuBar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(f.menus[index]), c.text);
+      AppendMenuW(f.menuBar, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(f.menus[index]), enc::Wide(c.text).c_str());
       DrawMenuBar(f.hwnd);
       return true;
     case ControlKind::MenuItem:
-      AppendMenuA(f.menus[c.parent], MF_STRING, id, c.text);
+      AppendMenuW(f.menus[c.parent], MF_STRING, id, enc::Wide(c.text).c_str());
       return true;
     case ControlKind::WebBrowser:
       f.controls[index] = CreateBrowser(c.parent == kNoParent ? f.hwnd : f.controls[c.parent], c, id);
@@ -161,13 +165,13 @@ void SetUpChild(Form& f, int index, HWND h) {
       MakeContainer(h);
       break;
     case ControlKind::TabControl:
-      SendMessageA(h, TCM_SETPADDING, 0, MAKELPARAM(3, 3));
+      SendMessageW(h, TCM_SETPADDING, 0, MAKELPARAM(3, 3));
       AddTabPages(h, c.text);
       MakeContainer(h);
       break;
     case ControlKind::ListView:
     case ControlKind::VirtualListView:
-      SendMessageA(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+      SendMessageW(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
       AddListColumns(h, c);
       break;
     case ControlKind::FileList:
@@ -175,7 +179,7 @@ void SetUpChild(Form& f, int index, HWND h) {
       f.fileLists[index]->SetFolder("");
       break;
     case ControlKind::ProgressBar:
-      SendMessageA(h, PBM_SETRANGE32, 0, 100);
+      SendMessageW(h, PBM_SETRANGE32, 0, 100);
       break;
     default:
       break;
@@ -202,13 +206,13 @@ void CreateControl(Form& f, int index) {
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | k->style;
   if (c.kind == ControlKind::CheckBox && CaptionWraps(c)) style |= BS_MULTILINE;
   HWND parent = c.parent == kNoParent ? f.hwnd : f.controls[c.parent];
-  HWND h = CreateWindowExA(k->exStyle, k->cls, k->captionless ? "" : c.text, style, c.x, c.y, c.w, c.h, parent,
+  HWND h = CreateWindowExW(k->exStyle, k->cls, enc::Wide(k->captionless ? "" : c.text).c_str(), style, c.x, c.y, c.w, c.h, parent,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kControlIdBase + index)), Instance(),
                            nullptr);
   f.controls[index] = h;
   if (!h) return;
   const bool twoLines = c.kind == ControlKind::CheckBox && (style & BS_MULTILINE);
-  SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(twoLines ? TwoLineFont() : UiFont()), FALSE);
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(twoLines ? TwoLineFont() : UiFont()), FALSE);
   SetUpChild(f, index, h);
 }
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "text/encoding.h"
 #include "win/form.h"
 #include "win/window_layer.h"
 #include "win/program.h"
@@ -15,7 +16,7 @@ namespace ui_internal {
 namespace {
 
 constexpr int kProgramIcon = 1;  // the icon resource of the program file
-const char kFormClass[] = "RavoForm";
+const wchar_t kFormClass[] = L"RavoForm";
 
 void OnCommand(Form& f, WPARAM wp, LPARAM lp) {
   const UINT code = HIWORD(wp);
@@ -54,14 +55,11 @@ void GiveVirtualCell(const RowSource* source, const NMHDR* nm) {
   if (item.mask & LVIF_PARAM) item.lParam = source->data(item.iItem);
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
   const std::string text = source->cell(item.iItem, item.iSubItem);
-  if (nm->code == LVN_GETDISPINFOA) {
-    lstrcpynA(item.pszText, text.c_str(), item.cchTextMax);
+  if (nm->code == LVN_GETDISPINFOA) {  // an ANSI caller gets the system code page's bytes
+    lstrcpynA(item.pszText, enc::EncodeCodePage(text, enc::kSystem).c_str(), item.cchTextMax);
     return;
   }
-  auto* wide = reinterpret_cast<wchar_t*>(item.pszText);
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide,
-                                    item.cchTextMax - 1);
-  wide[std::clamp(n, 0, item.cchTextMax - 1)] = L'\0';
+  lstrcpynW(reinterpret_cast<wchar_t*>(item.pszText), enc::Wide(text).c_str(), item.cchTextMax);
 }
 
 LRESULT OnNotify(Form& f, const NMHDR* nm) {
@@ -69,10 +67,10 @@ LRESULT OnNotify(Form& f, const NMHDR* nm) {
   if (index < 0) return 0;
   const LayoutRow& c = f.layout.controls[index];
   if (c.kind == ControlKind::CheckBox && nm->code == NM_CUSTOMDRAW &&
-      (GetWindowLongA(nm->hwndFrom, GWL_STYLE) & BS_MULTILINE))
+      (GetWindowLongW(nm->hwndFrom, GWL_STYLE) & BS_MULTILINE))
     return DrawWrappedCheckBox(*reinterpret_cast<const NMCUSTOMDRAW*>(nm));
   if (c.kind == ControlKind::TabControl && nm->code == TCN_SELCHANGE) {
-    f.ShowPage(index, static_cast<int>(SendMessageA(nm->hwndFrom, TCM_GETCURSEL, 0, 0)));
+    f.ShowPage(index, static_cast<int>(SendMessageW(nm->hwndFrom, TCM_GETCURSEL, 0, 0)));
     f.Raise(index, UiEvent::PageChanged);
   } else if (c.kind == ControlKind::VirtualListView &&
              (nm->code == LVN_GETDISPINFOA || nm->code == LVN_GETDISPINFOW)) {
@@ -98,10 +96,10 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Form* created = holder->release();
     created->hwnd = hwnd;
     FormCreated(created);
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return DefWindowProcW(hwnd, msg, wp, lp);
   }
   Form* f = FormOfWindow(hwnd);
-  if (!f || f->hwnd != hwnd) return DefWindowProcA(hwnd, msg, wp, lp);
+  if (!f || f->hwnd != hwnd) return DefWindowProcW(hwnd, msg, wp, lp);
   switch (msg) {
     case WM_COMMAND:
       OnCommand(*f, wp, lp);
@@ -160,22 +158,22 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_NCDESTROY: {
       FormDestroyed(f);
       delete f;  // a modal loader only compares its pointer with the live form
-      return DefWindowProcA(hwnd, msg, wp, lp);
+      return DefWindowProcW(hwnd, msg, wp, lp);
     }
   }
-  return DefWindowProcA(hwnd, msg, wp, lp);
+  return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 }  // namespace
 
-const char* FormClass() { return kFormClass; }
+const wchar_t* FormClass() { return kFormClass; }
 
 void EnsureFormClass() {
   static bool done = false;
   if (done) return;
   done = true;
   EnsureControlClasses();
-  WNDCLASSEXA wc = {};
+  WNDCLASSEXW wc = {};
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = FormProc;
   wc.hInstance = Instance();
@@ -183,14 +181,14 @@ void EnsureFormClass() {
   // The program's own icon, in the sizes of the title bar and the task switcher.
   auto icon = [](int sizeMetric) {
     const int size = GetSystemMetrics(sizeMetric);
-    return static_cast<HICON>(LoadImageA(Instance(), MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, size, size, LR_SHARED));
+    return static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON, size, size, LR_SHARED));
   };
   wc.hIcon = icon(SM_CXICON);
   wc.hIconSm = icon(SM_CXSMICON);
   if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kFormClass;
-  RegisterClassExA(&wc);
+  RegisterClassExW(&wc);
 }
 
 }  // namespace ui_internal

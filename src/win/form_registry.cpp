@@ -11,7 +11,7 @@ constexpr int kMaxWindows = 8;
 ui::ProgramWindows g_program{};
 std::array<Form*, kMaxWindows> g_forms{};
 int g_topLevelWindows = 0;  // main and update windows alive; the loop ends at 0
-const char kFormProp[] = "RavoForm";
+const wchar_t kFormProp[] = L"RavoForm";
 
 }  // namespace
 
@@ -41,18 +41,18 @@ Form* FormOf(WindowKind kind) { return g_forms[static_cast<int>(kind)]; }
 Form* FormOfWindow(HWND hwnd) {
   // Controls carry the form's pointer as a property of their top-level window.
   HWND top = hwnd;
-  while (top && (GetWindowLongA(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
-  return top ? static_cast<Form*>(GetPropA(top, kFormProp)) : nullptr;
+  while (top && (GetWindowLongW(top, GWL_STYLE) & WS_CHILD)) top = GetParent(top);
+  return top ? static_cast<Form*>(GetPropW(top, kFormProp)) : nullptr;
 }
 
 void FormCreated(Form* f) {
-  SetPropA(f->hwnd, kFormProp, f);
+  SetPropW(f->hwnd, kFormProp, f);
   g_forms[static_cast<int>(f->kind)] = f;
   if (!f->layout.popup && g_topLevelWindows++ == 0) WatchNavigationKeys(true);
 }
 
 void FormDestroyed(Form* f) {
-  RemovePropA(f->hwnd, kFormProp);
+  RemovePropW(f->hwnd, kFormProp);
   if (g_forms[static_cast<int>(f->kind)] == f) g_forms[static_cast<int>(f->kind)] = nullptr;
   f->hwnd = nullptr;
   if (!f->layout.popup && --g_topLevelWindows == 0) {
@@ -63,7 +63,7 @@ void FormDestroyed(Form* f) {
 
 int TopLevelWindowCount() { return g_topLevelWindows; }
 
-HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
 void RaiseControlEvent(HWND control, UiEvent event) {
   Form* f = FormOfWindow(control);
@@ -74,18 +74,18 @@ void RaiseControlEvent(HWND control, UiEvent event) {
 
 HFONT UiFont() {
   // A font with GBK glyphs: the face where it is installed, else the system's GB2312 font.
-  static ScopedGdiObj<HFONT> font(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+  static ScopedGdiObj<HFONT> font(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                              DEFAULT_PITCH | FF_DONTCARE, "WenQuanYi Micro Hei"));
+                                              DEFAULT_PITCH | FF_DONTCARE, L"WenQuanYi Micro Hei"));
   return font.Get();
 }
 
 HFONT TwoLineFont() {
   // The same face with a cell height of 12 pixels: the layout gives a two-line caption
   // 24 pixels, which the UI font's taller lines overflow.
-  static ScopedGdiObj<HFONT> font(CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+  static ScopedGdiObj<HFONT> font(CreateFontW(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                              DEFAULT_PITCH | FF_DONTCARE, "WenQuanYi Micro Hei"));
+                                              DEFAULT_PITCH | FF_DONTCARE, L"WenQuanYi Micro Hei"));
   return font.Get();
 }
 

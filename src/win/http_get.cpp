@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 
+#include "text/encoding.h"
 #include "win/owners.h"
 #include "win/wait_with_messages.h"
 #include "text/http_url.h"
@@ -18,15 +19,15 @@ void LimitWaits(HINTERNET h) {
   DWORD connect = kHttpConnectTimeoutMs;
   DWORD send = kHttpSendTimeoutMs;
   DWORD receive = kHttpReceiveTimeoutMs;
-  InternetSetOptionA(h, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
-  InternetSetOptionA(h, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof(send));
-  InternetSetOptionA(h, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
+  InternetSetOptionW(h, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
+  InternetSetOptionW(h, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof(send));
+  InternetSetOptionW(h, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
 }
 
 std::optional<DWORD> NumberHeader(HINTERNET request, DWORD query) {
   DWORD value = 0;
   DWORD size = sizeof(value);
-  if (!HttpQueryInfoA(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) return std::nullopt;
+  if (!HttpQueryInfoW(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) return std::nullopt;
   return value;
 }
 
@@ -35,10 +36,10 @@ HttpResult Fetch(const HttpUrl& target) {
   HttpResult result;
   // The system's Internet settings: a user who reaches the web only through the proxy
   // configured there gets through it.
-  UniqueInternet session(InternetOpenA(kHttpUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  UniqueInternet session(InternetOpenW(enc::Wide(kHttpUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return result;
   LimitWaits(session.Get());
-  UniqueInternet connection(InternetConnectA(session.Get(), target.host.c_str(), target.port, nullptr, nullptr,
+  UniqueInternet connection(InternetConnectW(session.Get(), enc::Wide(target.host).c_str(), target.port, nullptr, nullptr,
                                              INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return result;
   LimitWaits(connection.Get());
@@ -46,15 +47,15 @@ HttpResult Fetch(const HttpUrl& target) {
   // InternetOpenUrlA would be shorter, but it ignores the time-outs under Wine and sends
   // the Accept header twice. A certificate the system does not trust, or one for another
   // name, fails the request: no SECURITY_FLAG_IGNORE_* is ever set.
-  const char* acceptTypes[] = {"*/*", nullptr};
+  const wchar_t* acceptTypes[] = {L"*/*", nullptr};
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
   if (target.secure) flags |= INTERNET_FLAG_SECURE;
-  UniqueInternet request(HttpOpenRequestA(connection.Get(), "GET", target.object.c_str(), "HTTP/1.0", nullptr,
+  UniqueInternet request(HttpOpenRequestW(connection.Get(), L"GET", enc::Wide(target.object).c_str(), L"HTTP/1.0", nullptr,
                                           acceptTypes, flags, 0));
   if (!request) return result;
   LimitWaits(request.Get());
-  if (!HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0)) return result;
+  if (!HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0)) return result;
 
   result.status = NumberHeader(request.Get(), HTTP_QUERY_STATUS_CODE).value_or(0);
   const std::optional<DWORD> announced = NumberHeader(request.Get(), HTTP_QUERY_CONTENT_LENGTH);
@@ -76,7 +77,7 @@ HttpResult Fetch(const HttpUrl& target) {
 struct Job {
   HttpUrl target;
   HttpResult result;
-  UniqueHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 unsigned __stdcall FetchThread(void* arg) {

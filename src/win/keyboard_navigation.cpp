@@ -14,9 +14,9 @@ namespace {
 
 bool TakesFocus(const Form& f, int index) {
   HWND h = f.controls[index];
-  if (!h || !(GetWindowLongA(h, GWL_STYLE) & WS_TABSTOP) || !IsWindowEnabled(h)) return false;
+  if (!h || !(GetWindowLongW(h, GWL_STYLE) & WS_TABSTOP) || !IsWindowEnabled(h)) return false;
   for (HWND w = h; w && w != f.hwnd; w = GetParent(w))
-    if (!(GetWindowLongA(w, GWL_STYLE) & WS_VISIBLE)) return false;  // on another tab page
+    if (!(GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE)) return false;  // on another tab page
   // Controls that only store values lie outside the client area.
   RECT rc, client, both;
   GetWindowRect(h, &rc);
@@ -34,7 +34,7 @@ bool MoveFocus(Form& f, int from, bool backwards) {
     const int i = ((from + (backwards ? -step : step)) % n + n) % n;
     if (!TakesFocus(f, i)) continue;
     SetFocus(f.controls[i]);
-    if (f.layout.controls[i].kind == ControlKind::Edit) SendMessageA(f.controls[i], EM_SETSEL, 0, -1);
+    if (f.layout.controls[i].kind == ControlKind::Edit) SendMessageW(f.controls[i], EM_SETSEL, 0, -1);
     return true;
   }
   return false;
@@ -44,7 +44,7 @@ void TurnPage(Form& f, bool backwards) {
   for (int t = 0; t < f.layout.controlCount; ++t) {
     if (f.layout.controls[t].kind != ControlKind::TabControl || !f.controls[t]) continue;
     const TabControl tab(f.kind, t);
-    const int pages = static_cast<int>(SendMessageA(f.controls[t], TCM_GETITEMCOUNT, 0, 0));
+    const int pages = static_cast<int>(SendMessageW(f.controls[t], TCM_GETITEMCOUNT, 0, 0));
     if (pages < 2) return;
     tab.SetCurrentPage((tab.CurrentPage() + (backwards ? pages - 1 : 1)) % pages);
     f.Raise(t, UiEvent::PageChanged);
@@ -72,7 +72,7 @@ LRESULT CALLBACK KeyboardFilter(int code, WPARAM wp, LPARAM lp) {
     if (take) {
       // The key state as of this message, not as of its later handling.
       const LPARAM modifiers = (GetKeyState(VK_SHIFT) < 0 ? kShiftDown : 0) | (GetKeyState(VK_CONTROL) < 0 ? kCtrlDown : 0);
-      PostMessageA(f->hwnd, WM_RAVO_KEY, msg->wParam, modifiers);
+      PostMessageW(f->hwnd, WM_RAVO_KEY, msg->wParam, modifiers);
       msg->message = WM_NULL;  // no WM_CHAR either: TranslateMessage sees no key
     }
   }
@@ -84,7 +84,7 @@ UniqueHook g_keyboardHook;  // while a main or update window exists
 }  // namespace
 
 void WatchNavigationKeys(bool on) {
-  g_keyboardHook.Reset(on ? SetWindowsHookExA(WH_GETMESSAGE, KeyboardFilter, nullptr, GetCurrentThreadId()) : nullptr);
+  g_keyboardHook.Reset(on ? SetWindowsHookExW(WH_GETMESSAGE, KeyboardFilter, nullptr, GetCurrentThreadId()) : nullptr);
 }
 
 void OnNavigationKey(Form& f, WPARAM key, LPARAM modifiers) {
@@ -97,7 +97,7 @@ void OnNavigationKey(Form& f, WPARAM key, LPARAM modifiers) {
     }
   } else if (key == VK_RETURN && focused >= 0) {
     if (IsPushButton(f.layout.controls[focused].kind)) {
-      SendMessageA(f.controls[focused], BM_CLICK, 0, 0);  // as a click: the button's own event
+      SendMessageW(f.controls[focused], BM_CLICK, 0, 0);  // as a click: the button's own event
     } else {
       f.Raise(focused, UiEvent::EnterPressed);
     }

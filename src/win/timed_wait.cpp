@@ -15,7 +15,7 @@ constexpr DWORD kWakeForAnyMessage = 0xFF;
 }  // namespace
 
 void TimedWait(int ms) {
-  UniqueHandle timer(CreateWaitableTimerA(nullptr, FALSE, nullptr));
+  UniqueHandle timer(CreateWaitableTimerW(nullptr, FALSE, nullptr));
   // Negative due times are relative. For ms <= 0 the due time is an absolute moment in
   // 1601, long past, so the timer is signalled at once. 64 bits: ms * 10000 overflows
   // 32 bits from 215 ms on.

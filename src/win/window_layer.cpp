@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "text/encoding.h"
 #include "win/form.h"
 
 using namespace ui_internal;
@@ -23,7 +24,7 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   // The window takes the form over as it is created (FormProc, WM_NCCREATE).
   auto holder = std::make_unique<Form>(kind);
   Form* f = holder.get();
-  HWND hwnd = CreateWindowExA(exStyle, FormClass(), layout.title, style, layout.x, layout.y, layout.w, layout.h,
+  HWND hwnd = CreateWindowExW(exStyle, FormClass(), enc::Wide(layout.title).c_str(), style, layout.x, layout.y, layout.w, layout.h,
                               owner, nullptr, Instance(), &holder);
   if (!hwnd || holder) return nullptr;
   for (int i = 0; i < layout.controlCount; ++i) CreateControl(*f, i);
@@ -53,13 +54,13 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
     if (owner) EnableWindow(owner, FALSE);
     MSG msg;
     while (FormOf(kind) == f) {
-      const BOOL r = GetMessageA(&msg, nullptr, 0, 0);
+      const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
       if (r <= 0) {
         if (r == 0) PostQuitMessage(static_cast<int>(msg.wParam));
         break;
       }
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
     if (owner && IsWindow(owner)) EnableWindow(owner, TRUE);
     return nullptr;
@@ -79,7 +80,7 @@ void DestroyWindowNow(WindowKind kind) {
 }
 
 void DestroyWindowDeferred(WindowKind kind) {
-  if (HWND h = WindowHandle(kind)) PostMessageA(h, WM_RAVO_DESTROY, 0, 0);
+  if (HWND h = WindowHandle(kind)) PostMessageW(h, WM_RAVO_DESTROY, 0, 0);
 }
 
 void SetAlwaysOnTop(WindowKind kind, bool onTop) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "text/encoding.h"
 #include "win/form.h"
 #include "win/owners.h"
 
@@ -15,11 +16,11 @@ namespace ui_internal {
 namespace {
 
 // The width of a caption in a font, in pixels.
-int TextWidth(HFONT font, const char* text) {
+int TextWidth(HFONT font, const wchar_t* text) {
   ScopedWindowDC dc(nullptr, ScopedWindowDC::Client);
   ScopedSelectObject select(dc.Get(), font);
   SIZE size = {};
-  GetTextExtentPoint32A(dc.Get(), text, static_cast<int>(strlen(text)), &size);
+  GetTextExtentPoint32W(dc.Get(), text, static_cast<int>(wcslen(text)), &size);
   return size.cx;
 }
 
@@ -30,7 +31,7 @@ int CheckBoxTextIndent() { return GetSystemMetrics(SM_CXMENUCHECK) + 6; }
 
 // A check box's caption too wide for one line of its rectangle wraps onto a second line.
 bool CaptionWraps(const LayoutRow& c) {
-  return TextWidth(ui_internal::UiFont(), c.text) > c.w - CheckBoxTextIndent();
+  return TextWidth(ui_internal::UiFont(), enc::Wide(c.text).c_str()) > c.w - CheckBoxTextIndent();
 }
 
 // A visual style may draw a check box's caption in a font of its own, whose lines do not
@@ -41,7 +42,7 @@ LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd) {
   HWND h = cd.hdr.hwndFrom;
   HTHEME theme = GetWindowTheme(h);
   if (cd.dwDrawStage != CDDS_PREPAINT || !theme) return CDRF_DODEFAULT;
-  const bool checked = SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  const bool checked = SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
   const int state = (checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL) +
                     (!IsWindowEnabled(h)                ? 3
                      : (cd.uItemState & CDIS_SELECTED) ? 2
@@ -54,16 +55,16 @@ LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd) {
   RECT whole = cd.rc;
   DrawThemeParentBackground(h, cd.hdc, &whole);
   DrawThemeBackground(theme, cd.hdc, BP_CHECKBOX, state, &boxRect, nullptr);
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(h)) + 1, '\0');
-  text.resize(static_cast<size_t>(std::max(0, GetWindowTextA(h, text.data(), static_cast<int>(text.size())))));
-  ScopedSelectObject font(cd.hdc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
-  TEXTMETRICA tm = {};
-  GetTextMetricsA(cd.hdc, &tm);
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
+  text.resize(static_cast<size_t>(std::max(0, GetWindowTextW(h, text.data(), static_cast<int>(text.size())))));
+  ScopedSelectObject font(cd.hdc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+  TEXTMETRICW tm = {};
+  GetTextMetricsW(cd.hdc, &tm);
   RECT area = cd.rc;
   area.left += CheckBoxTextIndent();
   auto measure = [&](int width) {
     RECT r = {0, 0, width, 0};
-    DrawTextA(cd.hdc, text.c_str(), static_cast<int>(text.size()), &r, DT_WORDBREAK | DT_CALCRECT);
+    DrawTextW(cd.hdc, text.c_str(), static_cast<int>(text.size()), &r, DT_WORDBREAK | DT_CALCRECT);
     return r;
   };
   const int lines = std::max<int>(1, (measure(area.right - area.left).bottom + tm.tmHeight - 1) / tm.tmHeight);
@@ -73,7 +74,7 @@ LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd) {
   OffsetRect(&box, area.left, area.top + (area.bottom - area.top - box.bottom) / 2);
   SetBkMode(cd.hdc, TRANSPARENT);
   SetTextColor(cd.hdc, GetSysColor(IsWindowEnabled(h) ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
-  DrawTextA(cd.hdc, text.c_str(), static_cast<int>(text.size()), &box, DT_WORDBREAK);
+  DrawTextW(cd.hdc, text.c_str(), static_cast<int>(text.size()), &box, DT_WORDBREAK);
   if (cd.uItemState & CDIS_FOCUS) DrawFocusRect(cd.hdc, &box);
   return CDRF_SKIPDEFAULT;
 }

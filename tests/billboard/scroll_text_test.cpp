@@ -11,20 +11,6 @@ namespace {
 
 using std::string;
 
-TEST(ScrollTextTest, Level1HanziAtTheEdgesOfItsBlock) {
-  const std::vector<std::pair<string, bool>> cases = {
-      {"", false},          {"\xB0", false},      {"a\xB0\xA1", false},
-      {"\xB0\xA1", true},   {"\xD7\xFE", true},   {"\xB0\xFE", true},  {"\xD7\xA1" "x", true},
-      {"中", true},         {"\xAF\xA1", false},  {"\xD8\xA1", false},  // lead just outside
-      {"\xB0\xA0", false},  {"\xB0\xFF", false},  {"\xB0\x40", false},  // trail just outside
-      {"\xA3\xAC", false},  {"\xA1\xA1", false},  {"\xF7\xFE", false},  // punctuation, level 2
-  };
-  for (const auto& [text, expected] : cases) {
-    SCOPED_TRACE(testing::PrintToString(text));
-    EXPECT_EQ(StartsWithLevel1Hanzi(text), expected);
-  }
-}
-
 struct RotationCase {
   string start;
   std::vector<string> steps;  // what each successive step gives
@@ -34,13 +20,17 @@ TEST(ScrollTextTest, RotationSequences) {
   const std::vector<RotationCase> cases = {
       {"ab cd", {"b cda", " cdab", "dabc", "abcd"}},  // the blank is lost for good
       {"中文abc", {"文abc中", "abc中文", "bc中文a"}},
-      {"\xA3\xAC\xD6\xD0", {"\xAC\xD6\xD0\xA3", "\xD6\xD0\xA3\xAC", "\xA3\xAC\xD6\xD0"}},
-      {"\xA3\xAC" "a", {"\xAC" "a\xA3", "a\xAC", "a", "a"}},
+      // Full-width punctuation, second-level characters and characters beyond the BMP move
+      // as whole characters too.
+      {"，中", {"中，", "，中"}},
+      {"蠢a", {"a蠢", "蠢a"}},
+      {"😀가a", {"가a😀", "a😀가", "😀가a"}},
+      {"\xFF" "ab", {"ab\xFF", "b\xFF" "a"}},  // a byte that is no character moves alone
       {"", {"", ""}},
       {"x", {"x"}},
       {"中", {"中"}},
       {"  中文  ", {"文中", "中文"}},
-      {"\xA1\xA1" "ab", {"ba", "ab"}},
+      {"\u3000" "ab\u3000", {"ba", "ab"}},  // ideographic spaces are trimmed
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.start));
@@ -70,15 +60,15 @@ TEST(PeriodTest, ReadsLikeAnInt32WithFullWidthForms) {
       {"12.9", 12},
       {"99999999999", kMax},
       {"-99999999999", kMin},
-      {"\xA3\xB2\xA3\xB5\xA3\xB0", 250},                 // full-width digits
-      {"\xA3\xAD\xA3\xB5", -5},                          // full-width minus
-      {"\xA3\xAB" "3", 3},                               // full-width plus, ASCII digit
-      {"\xA1\xA1\xA1\xA1" "80", 80},                     // full-width spaces before
-      {"1\xA3\xB0" "0毫秒", 100},
-      {"\xA3\xB1\xA3\xB0\xA3\xB0\xA3\xB0\xA3\xED\xA3\xF3", 1000},  // "１０００ｍｓ"
-      {"中\xA3\xB5", 0},                                 // other characters stop the reading
-      {"\xB3\xB1", 0},                                   // trail 0xB1 is not the digit 1
-      {"5\xA3", 5},                                      // lone lead byte at the end
+      {"２５０", 250},          // full-width digits
+      {"－５", -5},             // full-width minus
+      {"＋3", 3},               // full-width plus, ASCII digit
+      {"\u3000\u3000" "80", 80},  // ideographic spaces before
+      {"1０0毫秒", 100},
+      {"１０００ｍｓ", 1000},
+      {"中５", 0},              // other characters stop the reading
+      {"＼１", 0},              // the full-width backslash is no blank
+      {"5\xEF\xBC", 5},         // a character cut off at the end
   };
   for (const auto& [text, expected] : cases) {
     SCOPED_TRACE(testing::PrintToString(text));

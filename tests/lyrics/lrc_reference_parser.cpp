@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 #include "text/regex.h"
 
 namespace reference {
@@ -11,13 +11,13 @@ namespace {
 
 constexpr char kTimeTagPattern[] = R"(\[[0-9]*:[0-9]*.[0-9]*\])";
 
-const gbk::Regex& TimeTagRegex() {
-  static const gbk::Regex re(kTimeTagPattern);
+const utf8::Regex& TimeTagRegex() {
+  static const utf8::Regex re(kTimeTagPattern);
   return re;
 }
 
 std::string HeaderMatch(std::string_view text, const char* pattern) {
-  const auto m = gbk::Regex(pattern).FindFirst(text);
+  const auto m = utf8::Regex(pattern).FindFirst(text);
   return m ? m->text : std::string();
 }
 
@@ -32,12 +32,12 @@ int32_t TruncateToInt32(double v) {
 
 std::vector<std::string> findTimeTags(std::string_view text) {
   std::vector<std::string> tags;
-  for (const gbk::RegexMatch& m : TimeTagRegex().FindAll(text)) tags.push_back(m.text);
+  for (const utf8::RegexMatch& m : TimeTagRegex().FindAll(text)) tags.push_back(m.text);
   return tags;
 }
 
 std::vector<std::string> splitLyricLines(std::string_view text) {
-  const std::string marked = gbk::Regex(R"(^[\s| ]*\r)").ReplaceAll(text, "*****\r\n");
+  const std::string marked = utf8::Regex(R"(^[\s| ]*\r)").ReplaceAll(text, "*****\r\n");
 
   // Every CR LF ends a line, also one right after a stray lead byte: a truncated
   // character must not glue two lyric lines together.
@@ -50,8 +50,8 @@ std::vector<std::string> splitLyricLines(std::string_view text) {
 
   std::vector<std::string> lines;
   for (std::string& line : pieces) {
-    const std::string head3 = gbk::ToLowerAscii(gbk::Left(line, 3));
-    const std::string head7 = gbk::ToLowerAscii(gbk::Left(line, 7));
+    const std::string head3 = utf8::ToLowerAscii(utf8::Left(line, 3));
+    const std::string head7 = utf8::ToLowerAscii(utf8::Left(line, 7));
     if (line == "*****" || head3 == "[ar" || head3 == "[ti" || head3 == "[al" || head3 == "[by" ||
         head7 == "[offset") {
       continue;
@@ -64,42 +64,42 @@ std::vector<std::string> splitLyricLines(std::string_view text) {
 void readHeaderTags(std::string_view text, LyricTimeline& timeline) {
   auto value = [&](const char* pattern) {
     const std::string m = HeaderMatch(text, pattern);
-    return gbk::Mid(m, 5, gbk::Len(m) - 5);
+    return utf8::Mid(m, 5, utf8::Len(m) - 5);
   };
   timeline.title = value(R"(\[ti:\S*\])");
   timeline.artist = value(R"(\[ar:\S*\])");
   timeline.album = value(R"(\[al:\S*\])");
   timeline.maker = value(R"(\[by:\S*\])");
   const std::string offset = HeaderMatch(text, R"(\[offset:\S*\])");
-  timeline.offsetMs = TruncateToInt32(gbk::ToNumber(gbk::Mid(offset, 9, gbk::Len(offset) - 9)));
+  timeline.offsetMs = TruncateToInt32(utf8::ToNumber(utf8::Mid(offset, 9, utf8::Len(offset) - 9)));
 }
 
 std::string lineTextForTag(const std::vector<std::string>& lines, std::string_view tag) {
   for (const std::string& line : lines) {
-    if (gbk::Find(line, tag) != -1) return TimeTagRegex().ReplaceAll(line, "");
+    if (utf8::Find(line, tag) != -1) return TimeTagRegex().ReplaceAll(line, "");
   }
   return {};
 }
 
 int32_t tagToMs(std::string_view tag) {
-  const auto minutesMatch = gbk::Regex(R"(\[[0-9]*:)").FindFirst(tag);
+  const auto minutesMatch = utf8::Regex(R"(\[[0-9]*:)").FindFirst(tag);
   if (!minutesMatch || minutesMatch->text.empty()) return -1;
-  const std::string minutes = gbk::Mid(minutesMatch->text, 2, gbk::Len(minutesMatch->text) - 2);
+  const std::string minutes = utf8::Mid(minutesMatch->text, 2, utf8::Len(minutesMatch->text) - 2);
 
-  const auto secondsMatch = gbk::Regex(R"(:[0-9]*.)").FindFirst(tag);
+  const auto secondsMatch = utf8::Regex(R"(:[0-9]*.)").FindFirst(tag);
   if (!secondsMatch) return -1;
-  const std::string seconds = gbk::Mid(secondsMatch->text, 2, gbk::Len(secondsMatch->text) - 2);
+  const std::string seconds = utf8::Mid(secondsMatch->text, 2, utf8::Len(secondsMatch->text) - 2);
 
   // The fraction starts at the seconds' separator: separator, digits, closing bracket.
-  const int32_t separator = secondsMatch->position + gbk::Len(secondsMatch->text) - 1;
-  const auto fractionMatch = gbk::Regex(R"(.[0-9]*\])").FindFirst(tag, separator);
+  const int32_t separator = secondsMatch->position + utf8::Len(secondsMatch->text) - 1;
+  const auto fractionMatch = utf8::Regex(R"(.[0-9]*\])").FindFirst(tag, separator);
   std::string fraction;
   if (fractionMatch && fractionMatch->position == separator) {
-    fraction = gbk::Mid(fractionMatch->text, 2, gbk::Len(fractionMatch->text) - 2);
+    fraction = utf8::Mid(fractionMatch->text, 2, utf8::Len(fractionMatch->text) - 2);
   }
 
-  const double ms = gbk::ToNumber(minutes) * 60000 + gbk::ToNumber(seconds) * 1000 +
-                    gbk::ToNumber(gbk::Left(fraction + "000", 3));
+  const double ms = utf8::ToNumber(minutes) * 60000 + utf8::ToNumber(seconds) * 1000 +
+                    utf8::ToNumber(utf8::Left(fraction + "000", 3));
   if (!(ms < 2147483647.0)) return std::numeric_limits<int32_t>::max();
   return static_cast<int32_t>(ms);
 }

@@ -1,11 +1,9 @@
 // The bytes of a lyric file to the text the parser reads: which files are taken for
-// UTF-8, the conversion, and the line-end normalisation (which must leave CR LF files
-// untouched). Narrow literals here are GBK (the build's execution character set); u8
-// literals are UTF-8.
+// UTF-8, GBK or Big5, the conversion, and the line-end normalisation (which must leave
+// CR LF files untouched). Literals here are UTF-8; Gbk() and Big5() give a file's bytes.
 #include "lyrics/lyric_encoding.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,27 +13,13 @@
 #include <vector>
 
 #include "lyrics/lrc_parser.h"
+#include "text/encoding.h"
 
 namespace {
 
-// The system's conversion on Windows is code page 936; glibc's GBK is the same table.
-std::string ToGbk(std::u16string_view text) {
-  iconv_t cd = iconv_open("GBK", "UTF-16LE");
-  std::string out(text.size() * 2 + 4, '\0');
-  char* in = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
-  size_t inLeft = text.size() * 2;
-  char* o = out.data();
-  size_t outLeft = out.size();
-  while (inLeft > 0 && iconv(cd, &in, &inLeft, &o, &outLeft) == static_cast<size_t>(-1)) {
-    *o++ = '?';  // no GBK form
-    --outLeft;
-    in += 2;
-    inLeft -= 2;
-  }
-  iconv_close(cd);
-  out.resize(out.size() - outLeft);
-  return out;
-}
+// A text in a byte encoding, as a file of that encoding holds it.
+std::string Gbk(std::string_view utf8) { return enc::EncodeCodePage(utf8, enc::kGbk); }
+std::string Big5(std::string_view utf8) { return enc::EncodeCodePage(utf8, enc::kBig5); }
 
 TEST(LyricLineEnds, BareBreaksBecomeCrLf) {
   const struct {
@@ -86,17 +70,25 @@ TEST(LyricEncoding, Detection) {
   } kCases[] = {
       {"empty", "", LyricEncoding::Gbk},
       {"ASCII only", "[00:01.00]la la\r\n", LyricEncoding::Gbk},
-      {"UTF-8 lyric", u8"[00:01.00]月亮在天上\r\n", LyricEncoding::Utf8},
-      {"the same in GBK", "[00:01.00]月亮在天上\r\n", LyricEncoding::Gbk},
-      {"GBK that looks like UTF-8 at first: 联通", "联通", LyricEncoding::Gbk},
-      {"UTF-8 cut inside its last character", std::string(u8"月亮").substr(0, 5), LyricEncoding::Gbk},
+      {"UTF-8 lyric", "[00:01.00]月亮在天上\r\n", LyricEncoding::Utf8},
+      {"the same in GBK", Gbk("[00:01.00]月亮在天上\r\n"), LyricEncoding::Gbk},
+      {"GBK that looks like UTF-8 at first: 联通", Gbk("联通"), LyricEncoding::Gbk},
+      {"curly quotes and an ellipsis (second byte 0x80)", "“走”…", LyricEncoding::Utf8},
+      {"full-width forms (lead 0xEF)", "，Ｒａｖｏ", LyricEncoding::Utf8},
+      {"last two-byte lead 0xDF", "a\xDF\xBF", LyricEncoding::Utf8},
+      {"last lead 0xF4, U+10FFFF", "a\xF4\x8F\xBF\xBF", LyricEncoding::Utf8},
+      {"overlong four bytes", "a\xF0\x8F\xBF\xBF", LyricEncoding::Gbk},
+      {"valid F1 sequence", "a\xF1\x80\x80\x80", LyricEncoding::Utf8},
+      {"bad third byte", "a\xE6\x9C\x41", LyricEncoding::Gbk},
+      {"Big5 line", Big5("[00:01.00]月亮走，我也走。"), LyricEncoding::Big5},
+      {"UTF-8 cut inside its last character", std::string("月亮").substr(0, 5), LyricEncoding::Gbk},
       {"overlong slash", "a\xC0\xAF", LyricEncoding::Gbk},
       {"overlong three bytes", "a\xE0\x80\xAF", LyricEncoding::Gbk},
       {"surrogate", "a\xED\xA0\x80", LyricEncoding::Gbk},
       {"beyond U+10FFFF", "a\xF4\x90\x80\x80", LyricEncoding::Gbk},
-      {"stray continuation byte", u8"月" "\x80", LyricEncoding::Gbk},
+      {"stray continuation byte", "月" "\x80", LyricEncoding::Gbk},
       {"four-byte character", "a\xF0\x9F\x8E\xB5", LyricEncoding::Utf8},
-      {"zero byte inside UTF-8", std::string(u8"月\0亮", 7), LyricEncoding::Utf8},
+      {"zero byte inside UTF-8", std::string("月\0亮", 7), LyricEncoding::Utf8},
       {"UTF-8 mark", "\xEF\xBB\xBF" "abc", LyricEncoding::Utf8WithMark},
       {"UTF-16 LE mark", "\xFF\xFE" "a\0", LyricEncoding::Utf16Le},
       {"UTF-16 BE mark", "\xFE\xFF" "\0a", LyricEncoding::Utf16Be},
@@ -108,22 +100,27 @@ TEST(LyricEncoding, Decoding) {
   const struct {
     const char* name;
     std::string bytes;
-    std::string want;  // GBK
+    std::string want;
   } kCases[] = {
-      {"GBK as it is", "[00:01.00]月亮\r\n", "[00:01.00]月亮\r\n"},
-      {"UTF-8 without mark", u8"[00:01.00]月亮走我也走", "[00:01.00]月亮走我也走"},
-      {"UTF-8 with mark", "\xEF\xBB\xBF" + std::string(u8"河水"), "河水"},
-      {"UTF-8 with mark, bad byte", "\xEF\xBB\xBF" "a\xFF" "b", "a?b"},
-      {"no GBK form", u8"a\u00E9\u0E01b", "a\xA8\xA6?b"},  // é has one, Thai ko kai none
+      {"GBK", Gbk("[00:01.00]月亮\r\n"), "[00:01.00]月亮\r\n"},
+      {"GBK's own traditional characters", Gbk("[00:01.00]燈火亮起來"), "[00:01.00]燈火亮起來"},
+      {"Big5", Big5("[00:01.00]燈火一盞盞亮起來，"), "[00:01.00]燈火一盞盞亮起來，"},
+      {"UTF-8 without mark", "[00:01.00]月亮走我也走", "[00:01.00]月亮走我也走"},
+      {"UTF-8 with mark", "\xEF\xBB\xBF" + std::string("河水"), "河水"},
+      {"UTF-8 with mark, bad byte kept as it is", "\xEF\xBB\xBF" "a\xFF" "b", "a\xFF" "b"},
+      {"characters GBK lacks are kept", "a\u00E9\u0E01가😀b", "a\u00E9\u0E01가😀b"},
       {"UTF-16 LE", std::string("\xFF\xFE" "\x08\x67\xAE\x4E", 6), "月亮"},
+      {"UTF-16 LE, U+10000 and an emoji", std::string("\xFF\xFE" "\x00\xD8\x00\xDC" "\x3D\xD8\x00\xDE", 10),
+       "\U00010000😀"},
+      {"UTF-16 LE, a lone surrogate", std::string("\xFF\xFE" "\x00\xD8" "a\0", 6), "\uFFFDa"},
       {"UTF-16 BE, odd last byte", std::string("\xFE\xFF" "\x67\x08" "\x00", 5), "月"},
       {"cut at the first zero after conversion", std::string("\xFF\xFE" "a\0\0\0b\0", 8), "a"},
       {"GBK cut at zero", std::string("ab\0cd", 5), "ab"},
   };
-  for (const auto& c : kCases) EXPECT_EQ(DecodeLyricBytes(c.bytes, ToGbk), c.want) << c.name;
+  for (const auto& c : kCases) EXPECT_EQ(DecodeLyricBytes(c.bytes), c.want) << c.name;
 }
 
-// Lines of our own, in GBK as a Chinese lyric file holds them.
+// Lines of our own.
 const char* const kOwnLines[] = {
     "月亮走我也走", "河水弯弯流过小村", "山上的风吹过小路", "灯火一盏盏亮起来", "慢慢走回家",
     "你听那远方的歌声", "春天的花开满山坡", "我们一起唱到天亮", "雨落在屋檐上", "妈妈做的饭最香",
@@ -134,12 +131,22 @@ const char* const kOwnLines[] = {
     "联通", "马甲变歌词", "（间奏）", "——", "作词：我们自己", "作曲：我们自己", "Ｒａｖｏ", "啦啦啦～",
 };
 
+// Traditional lines of our own, as sung in Taiwan and Hong Kong.
+const char* const kTraditionalLines[] = {
+    "月亮走我也走", "河水彎彎流過小村", "山上的風吹過小路", "燈火一盞盞亮起來", "慢慢走回家",
+    "你聽那遠方的歌聲", "春天的花開滿山坡", "我們一起唱到天亮", "雨落在屋簷上", "媽媽做的飯最香",
+    "門前一條小河", "天邊飛過一群大雁", "星星眨著眼睛", "船兒搖啊搖", "秋風吹黃了稻田",
+    "冬天的雪花飄", "老樹下說故事", "朋友請你別走", "路上的燈為你留", "明天還會再見",
+    "心裡的話說給你聽", "遠方有一片海", "唱一首小小的歌", "太陽出來了", "花兒對我笑",
+    "（間奏）", "作詞：我們自己", "一", "我", "小河",
+};
+
 TEST(LyricEncoding, GbkLyricsStayGbk) {
   // Each line alone, each line as an LRC line, and whole generated songs.
   std::vector<std::string> corpus;
   for (const char* line : kOwnLines) {
-    corpus.push_back(line);
-    corpus.push_back(std::string("[00:12.34]") + line + "\r\n");
+    corpus.push_back(Gbk(line));
+    corpus.push_back(Gbk(std::string("[00:12.34]") + line + "\r\n"));
   }
   std::mt19937 rng(936);
   for (int song = 0; song < 300; ++song) {
@@ -150,7 +157,7 @@ TEST(LyricEncoding, GbkLyricsStayGbk) {
       lrc += kOwnLines[rng() % std::size(kOwnLines)];
       lrc += "\r\n";
     }
-    corpus.push_back(lrc);
+    corpus.push_back(Gbk(lrc));
   }
   // And random lines of the common characters (GB2312 level 1, rows B0-D7), as long as
   // a sung line (a run of two or three may well be valid UTF-8 by chance: only whole
@@ -164,15 +171,55 @@ TEST(LyricEncoding, GbkLyricsStayGbk) {
     }
     corpus.push_back(s);
   }
-  int utf8 = 0;
+  // GBK's own traditional characters, as a GBK editor on a Simplified system writes a
+  // Taiwanese song, and random lines of every GBK character of the traditional rows.
+  for (const char* line : kTraditionalLines) {
+    corpus.push_back(Gbk(line));
+    corpus.push_back(Gbk(std::string("[01:02.03]") + line + "\r\n"));
+  }
+  for (int i = 0; i < 300; ++i) {
+    std::string s;
+    const int n = 6 + static_cast<int>(rng() % 14);
+    for (int k = 0; k < n; ++k) {
+      s += static_cast<char>(0x81 + rng() % 0x7E);  // GBK/3 and GBK/4: lead 81-FE, trail 40-A0
+      const int trail = 0x40 + static_cast<int>(rng() % 0x60);
+      s += static_cast<char>(trail == 0x7F ? 0x80 : trail);
+    }
+    if (enc::IsValidInCodePage(s, enc::kGbk)) corpus.push_back(s);
+  }
+  int wrong = 0;
   for (const std::string& text : corpus) {
     if (DetectLyricEncoding(text) != LyricEncoding::Gbk) {
-      ++utf8;
-      ADD_FAILURE() << "taken for UTF-8: " << text;
+      ++wrong;
+      ADD_FAILURE() << "not taken for GBK: " << testing::PrintToString(text);
     }
   }
-  EXPECT_EQ(utf8, 0) << "of " << corpus.size();
-  EXPECT_GE(corpus.size(), 800u);
+  EXPECT_EQ(wrong, 0) << "of " << corpus.size();
+  EXPECT_GE(corpus.size(), 1100u);
+}
+
+// Big5 files of our own traditional lines read as Big5: every line with its line tag,
+// and whole songs.
+TEST(LyricEncoding, Big5LyricsReadAsBig5) {
+  std::vector<std::string> songs;
+  for (const char* line : kTraditionalLines) songs.push_back(std::string("[00:12.34]") + line + "\r\n");
+  std::mt19937 rng(950);
+  for (int song = 0; song < 200; ++song) {
+    std::string lrc = "[ti:" + std::string(kTraditionalLines[song % std::size(kTraditionalLines)]) + "]\r\n";
+    const int lines = 1 + static_cast<int>(rng() % 12);
+    for (int i = 0; i < lines; ++i)
+      lrc += "[00:1" + std::to_string(i % 10) + ".00]" + kTraditionalLines[rng() % std::size(kTraditionalLines)] + "\r\n";
+    songs.push_back(lrc);
+  }
+  int wrong = 0;
+  for (const std::string& text : songs) {
+    const std::string bytes = Big5(text);
+    if (DetectLyricEncoding(bytes) != LyricEncoding::Big5 || DecodeLyricBytes(bytes) != text) {
+      ++wrong;
+      ADD_FAILURE() << "not read as Big5: " << text;
+    }
+  }
+  EXPECT_EQ(wrong, 0) << "of " << songs.size();
 }
 
 // The whole load path on a song saved three ways: the same table every time.
@@ -182,14 +229,15 @@ TEST(LyricEncoding, OneSongAnyForm) {
   ASSERT_TRUE(parseLrc(crlf, want));
   ASSERT_EQ(want.count, 2);
   EXPECT_EQ(want.Text(1), "我也走");  // no line feed of the blank line before it
-  const std::string forms[] = {
-      u8"[ti:x]\n[00:01.00]月亮走\n\n[00:02.50]我也走\n",
+  const std::string forms[] = {  // UTF-8 with LF, UTF-8 with CR, UTF-8 with a mark, GBK
+      "[ti:x]\n[00:01.00]月亮走\n\n[00:02.50]我也走\n",
       "[ti:x]\r[00:01.00]月亮走\r\r[00:02.50]我也走\r",
-      "\xEF\xBB\xBF" + std::string(u8"[ti:x]\r\n[00:01.00]月亮走\r\n\r\n[00:02.50]我也走\r\n"),
+      "\xEF\xBB\xBF" + std::string("[ti:x]\r\n[00:01.00]月亮走\r\n\r\n[00:02.50]我也走\r\n"),
+      Gbk("[ti:x]\n[00:01.00]月亮走\n\n[00:02.50]我也走\n"),
   };
   for (const std::string& bytes : forms) {
     LyricTimeline got;
-    ASSERT_TRUE(parseLrc(NormalizeLineEnds(DecodeLyricBytes(bytes, ToGbk)), got));
+    ASSERT_TRUE(parseLrc(LyricFileText(bytes), got));
     EXPECT_EQ(got.timesMs, want.timesMs);
     ASSERT_EQ(got.count, want.count);
     for (size_t i = 0; i < 2; ++i) EXPECT_EQ(got.Text(i), want.Text(i));

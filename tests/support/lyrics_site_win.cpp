@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "win/file_bytes.h"
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 
 namespace {
 
@@ -23,8 +23,8 @@ std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 // The value of "key=N" in the site's ready file; 0 when absent.
 int ReadyValue(const std::string& ready, const std::string& key) {
-  for (const std::string& line : gbk::Split(ready, "\n"))
-    if (line.compare(0, key.size() + 1, key + "=") == 0) return gbk::ToInt32(line.substr(key.size() + 1));
+  for (const std::string& line : utf8::Split(ready, "\n"))
+    if (line.compare(0, key.size() + 1, key + "=") == 0) return utf8::ToInt32(line.substr(key.size() + 1));
   return 0;
 }
 
@@ -104,7 +104,7 @@ std::string LyricsSite::Base() const { return "http://" + Host(); }
 std::vector<std::vector<std::string>> LyricsSite::Requests() const {
   std::vector<std::vector<std::string>> requests;
   std::vector<std::string> current;
-  for (const std::string& line : gbk::Split(ReadFileBytes(logFile_), "\n")) {
+  for (const std::string& line : utf8::Split(ReadFileBytes(logFile_), "\n")) {
     if (line.empty()) {
       if (!current.empty()) requests.push_back(current);
       current.clear();

@@ -12,13 +12,13 @@ namespace {
 
 using std::string;
 
-std::vector<int32_t> Positions(const std::vector<gbk::RegexMatch>& matches) {
+std::vector<int32_t> Positions(const std::vector<utf8::RegexMatch>& matches) {
   std::vector<int32_t> positions;
   for (const auto& m : matches) positions.push_back(m.position);
   return positions;
 }
 
-std::vector<string> Texts(const std::vector<gbk::RegexMatch>& matches) {
+std::vector<string> Texts(const std::vector<utf8::RegexMatch>& matches) {
   std::vector<string> texts;
   for (const auto& m : matches) texts.push_back(m.text);
   return texts;
@@ -27,7 +27,7 @@ std::vector<string> Texts(const std::vector<gbk::RegexMatch>& matches) {
 // The blank-line marker of the lyric parser: which lines a "^" may start decides which
 // blank runs become "*****".
 TEST(RegexTest, BlankRunMarkerFollowsLineBreakRules) {
-  const gbk::Regex blankRun("^[\\s| ]*\r");
+  const utf8::Regex blankRun("^[\\s| ]*\r");
   ASSERT_TRUE(blankRun.Valid());
   const std::vector<std::pair<string, string>> cases = {
       {"a\r\n\r\nb", "a\r\n*****\r\n\nb"},
@@ -53,12 +53,12 @@ TEST(RegexTest, BlankRunMarkerFollowsLineBreakRules) {
 
 TEST(RegexTest, LineStartsAndEnds) {
   const string text = "a\nb\r\nc\rd\fe";  // LF, CR LF, lone CR, form feed
-  EXPECT_EQ(Positions(gbk::Regex("^").FindAll(text)), (std::vector<int32_t>{1, 3, 6, 8}));
+  EXPECT_EQ(Positions(utf8::Regex("^").FindAll(text)), (std::vector<int32_t>{1, 3, 6, 8}));
   // Line ends: before the LF, before the CR of CR LF (not inside it), before a lone CR,
   // at the end of the text.
-  EXPECT_EQ(Positions(gbk::Regex("$").FindAll(text)), (std::vector<int32_t>{2, 4, 7, 11}));
-  EXPECT_EQ(Texts(gbk::Regex("^.$").FindAll(text)), (std::vector<string>{"a", "b", "c"}));
-  EXPECT_EQ(Texts(gbk::Regex("(?m)^\\w").FindAll("x\fy\nz")), (std::vector<string>{"x", "z"}));
+  EXPECT_EQ(Positions(utf8::Regex("$").FindAll(text)), (std::vector<int32_t>{2, 4, 7, 11}));
+  EXPECT_EQ(Texts(utf8::Regex("^.$").FindAll(text)), (std::vector<string>{"a", "b", "c"}));
+  EXPECT_EQ(Texts(utf8::Regex("(?m)^\\w").FindAll("x\fy\nz")), (std::vector<string>{"x", "z"}));
 }
 
 TEST(RegexTest, FindFirstFromAStartSeesTheTextBefore) {
@@ -90,7 +90,7 @@ TEST(RegexTest, FindFirstFromAStartSeesTheTextBefore) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.pattern + " in " + testing::PrintToString(c.text) + " from " +
                  std::to_string(c.start));
-    const auto m = gbk::Regex(c.pattern).FindFirst(c.text, c.start);
+    const auto m = utf8::Regex(c.pattern).FindFirst(c.text, c.start);
     if (c.position == 0) {
       EXPECT_FALSE(m.has_value());
     } else {
@@ -102,7 +102,7 @@ TEST(RegexTest, FindFirstFromAStartSeesTheTextBefore) {
 }
 
 TEST(RegexTest, Groups) {
-  const auto m = gbk::Regex("(\\d+):(\\d+)(x)?").FindFirst("at 12:34.");
+  const auto m = utf8::Regex("(\\d+):(\\d+)(x)?").FindFirst("at 12:34.");
   ASSERT_TRUE(m.has_value());
   EXPECT_EQ(m->position, 4);
   EXPECT_EQ(m->text, "12:34");
@@ -115,29 +115,29 @@ TEST(RegexTest, Groups) {
 }
 
 TEST(RegexTest, FindAllInTextOrderWithoutOverlaps) {
-  const gbk::Regex tag("\\[[0-9]*:[0-9]*.[0-9]*\\]");
+  const utf8::Regex tag("\\[[0-9]*:[0-9]*.[0-9]*\\]");
   const string lrc = "[ti:歌]\r\n[00:12.34]一[01:02]二\r\n[00:01.00][:]三";
   const auto tags = tag.FindAll(lrc);
   EXPECT_EQ(Texts(tags), (std::vector<string>{"[00:12.34]", "[01:02]", "[00:01.00]"}));
   EXPECT_EQ(Positions(tags), (std::vector<int32_t>{10, 22, 33}));
-  EXPECT_EQ(Texts(gbk::Regex("aa").FindAll("aaaaa")), (std::vector<string>{"aa", "aa"}));
+  EXPECT_EQ(Texts(utf8::Regex("aa").FindAll("aaaaa")), (std::vector<string>{"aa", "aa"}));
   // Empty matches: each place once, and a non-empty match may follow at the same place.
-  EXPECT_EQ(Texts(gbk::Regex("a*").FindAll("baac")), (std::vector<string>{"", "aa", "", ""}));
-  EXPECT_EQ(Positions(gbk::Regex("a*").FindAll("baac")), (std::vector<int32_t>{1, 2, 4, 5}));
-  EXPECT_EQ(Positions(gbk::Regex("x*").FindAll("")), (std::vector<int32_t>{1}));
-  EXPECT_EQ(gbk::Regex("a*").ReplaceAll("baac", "-"), "-b--c-");
+  EXPECT_EQ(Texts(utf8::Regex("a*").FindAll("baac")), (std::vector<string>{"", "aa", "", ""}));
+  EXPECT_EQ(Positions(utf8::Regex("a*").FindAll("baac")), (std::vector<int32_t>{1, 2, 4, 5}));
+  EXPECT_EQ(Positions(utf8::Regex("x*").FindAll("")), (std::vector<int32_t>{1}));
+  EXPECT_EQ(utf8::Regex("a*").ReplaceAll("baac", "-"), "-b--c-");
 }
 
 TEST(RegexTest, DotMatchesEveryByte) {
   const string bytes("a\r\n\0\xD6\xD0\x85\f", 8);
-  EXPECT_EQ(gbk::Regex(".").ReplaceAll(bytes, "x"), "xxxxxxxx");
-  const auto m = gbk::Regex("a.*\f").FindFirst(bytes);
+  EXPECT_EQ(utf8::Regex(".").ReplaceAll(bytes, "x"), "xxxxxxxx");
+  const auto m = utf8::Regex("a.*\f").FindFirst(bytes);
   ASSERT_TRUE(m.has_value());
   EXPECT_EQ(m->text, bytes);
 }
 
 TEST(RegexTest, ClassesAreTheCLocaleOnes) {
-  const gbk::Regex space("\\s"), nonSpace("\\S"), posixSpace("[[:space:]]"), word("\\w");
+  const utf8::Regex space("\\s"), nonSpace("\\S"), posixSpace("[[:space:]]"), word("\\w");
   for (int b = 0; b < 256; ++b) {
     SCOPED_TRACE(b);
     const string one(1, static_cast<char>(b));
@@ -150,16 +150,16 @@ TEST(RegexTest, ClassesAreTheCLocaleOnes) {
     }
   }
   // \S* stops at a blank and runs over GBK bytes.
-  const auto title = gbk::Regex("\\[ti:\\S*\\]").FindFirst("[ti:中文\x85\xA0]\r\n");
+  const auto title = utf8::Regex("\\[ti:\\S*\\]").FindFirst("[ti:中文\x85\xA0]\r\n");
   ASSERT_TRUE(title.has_value());
   EXPECT_EQ(title->text, "[ti:中文\x85\xA0]");
-  EXPECT_FALSE(gbk::Regex("\\[ti:\\S*\\]").FindFirst("[ti:My Song]").has_value());
+  EXPECT_FALSE(utf8::Regex("\\[ti:\\S*\\]").FindFirst("[ti:My Song]").has_value());
 }
 
 // GBK characters inside patterns: bytes match bytes, a match may start on a trail byte,
 // and a two-byte character whose trail byte is pattern syntax stays one literal.
 TEST(RegexTest, TwoByteCharactersInPatterns) {
-  const auto across = gbk::Regex("形").FindFirst("中文");  // D0 CE across a boundary
+  const auto across = utf8::Regex("形").FindFirst("中文");  // D0 CE across a boundary
   ASSERT_TRUE(across.has_value());
   EXPECT_EQ(across->position, 2);
 
@@ -183,7 +183,7 @@ TEST(RegexTest, TwoByteCharactersInPatterns) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.pattern) + " in " + testing::PrintToString(c.text));
-    const gbk::Regex re(c.pattern);
+    const utf8::Regex re(c.pattern);
     ASSERT_TRUE(re.Valid());
     const auto m = re.FindFirst(c.text);
     EXPECT_EQ(m.has_value() ? m->text : string(), c.matched);
@@ -208,7 +208,7 @@ TEST(RegexTest, AnchorsInsideOtherSyntaxStayLiteral) {
   const string text = "x^]$\\[ab\r";
   for (const auto& [pattern, expected] : cases) {
     SCOPED_TRACE(pattern);
-    const gbk::Regex re(pattern);
+    const utf8::Regex re(pattern);
     ASSERT_TRUE(re.Valid());
     const auto m = re.FindFirst(text);
     ASSERT_TRUE(m.has_value());
@@ -217,15 +217,15 @@ TEST(RegexTest, AnchorsInsideOtherSyntaxStayLiteral) {
 }
 
 TEST(RegexTest, ReplacementIsLiteral) {
-  EXPECT_EQ(gbk::Regex("(b)").ReplaceAll("abcb", "$1\\&$&"), "a$1\\&$&c$1\\&$&");
-  EXPECT_EQ(gbk::Regex("b").ReplaceAll("abc", ""), "ac");
-  EXPECT_EQ(gbk::Regex("z").ReplaceAll("abc", "y"), "abc");
+  EXPECT_EQ(utf8::Regex("(b)").ReplaceAll("abcb", "$1\\&$&"), "a$1\\&$&c$1\\&$&");
+  EXPECT_EQ(utf8::Regex("b").ReplaceAll("abc", ""), "ac");
+  EXPECT_EQ(utf8::Regex("z").ReplaceAll("abc", "y"), "abc");
 }
 
 TEST(RegexTest, InvalidPatternMatchesNothing) {
   for (const string pattern : {"(", "[a", "a{2,1}", "\\", "(?<=a+)b", "*a", "\\Q(\\E)"}) {
     SCOPED_TRACE(pattern);
-    const gbk::Regex re(pattern);
+    const utf8::Regex re(pattern);
     EXPECT_FALSE(re.Valid());
     EXPECT_FALSE(re.FindFirst("a(b)*a").has_value());
     EXPECT_TRUE(re.FindAll("a(b)*a").empty());
@@ -242,7 +242,7 @@ TEST(RegexTest, EngineLimitsCountAsNoFurtherMatch) {
     boost::smatch m;
     EXPECT_ANY_THROW(boost::regex_search(hopeless, m, raw));
   }
-  const gbk::Regex re(pattern);
+  const utf8::Regex re(pattern);
   EXPECT_FALSE(re.FindFirst(hopeless).has_value());
   EXPECT_TRUE(re.FindAll(hopeless).empty());
   const string text = "aab-" + hopeless;
@@ -251,11 +251,11 @@ TEST(RegexTest, EngineLimitsCountAsNoFurtherMatch) {
 }
 
 TEST(RegexTest, MovedRegexKeepsItsPattern) {
-  gbk::Regex a("b+");
-  gbk::Regex b(std::move(a));
+  utf8::Regex a("b+");
+  utf8::Regex b(std::move(a));
   ASSERT_TRUE(b.Valid());
   EXPECT_EQ(b.FindFirst("abbc").value().text, "bb");
-  a = gbk::Regex("c");
+  a = utf8::Regex("c");
   EXPECT_EQ(a.FindFirst("abbc").value().position, 4);
 }
 

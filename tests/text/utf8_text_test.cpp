@@ -1,4 +1,6 @@
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
+
+#include "text/encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -16,15 +18,9 @@ using std::string;
 constexpr int32_t kMaxI32 = std::numeric_limits<int32_t>::max();
 constexpr int32_t kMinI32 = std::numeric_limits<int32_t>::min();
 
-// Two-byte characters whose trail byte is an ASCII character the helpers look for.
-const string kTrailBackslash = "\x81\x5C";  // trail '\'
-const string kTrailBar = "\x81\x7C";        // trail '|'
-const string kTrailUpperA = "\x81\x41";     // trail 'A'
-const string kTrailLowerA = "\x81\x61";     // trail 'a'
-
-TEST(GbkTextTest, ChineseLiteralsAreGbk) {
-  EXPECT_EQ(string("中文"), "\xD6\xD0\xCE\xC4");
-  EXPECT_EQ(gbk::Len("中文"), 4);
+TEST(Utf8TextTest, ChineseLiteralsAreUtf8) {
+  EXPECT_EQ(string("中文"), "\xE4\xB8\xAD\xE6\x96\x87");
+  EXPECT_EQ(utf8::Len("中文"), 6);
 }
 
 struct SliceCase {
@@ -34,7 +30,7 @@ struct SliceCase {
   string left, right, mid;  // Left(s, a), Right(s, a), Mid(s, a, b)
 };
 
-TEST(GbkTextTest, LeftRightMid) {
+TEST(Utf8TextTest, LeftRightMid) {
   const std::vector<SliceCase> cases = {
       {"abcdef", 2, 3, "ab", "ef", "bcd"},
       {"abcdef", 6, 1, "abcdef", "abcdef", "f"},
@@ -46,13 +42,13 @@ TEST(GbkTextTest, LeftRightMid) {
       {"abcdef", kMaxI32, kMaxI32, "abcdef", "abcdef", ""},
       {"abcdef", kMinI32, kMaxI32, "", "", ""},
       {"", 1, 1, "", "", ""},
-      {"中文", 3, 2, "中\xCE", "\xD0文", "文"},  // byte positions, not characters
+      {"中文", 4, 3, "中\xE6", "\xAD文", "文"},  // byte positions, not characters
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.s + " a=" + std::to_string(c.a) + " b=" + std::to_string(c.b));
-    EXPECT_EQ(gbk::Left(c.s, c.a), c.left);
-    EXPECT_EQ(gbk::Right(c.s, c.a), c.right);
-    EXPECT_EQ(gbk::Mid(c.s, c.a, c.b), c.mid);
+    EXPECT_EQ(utf8::Left(c.s, c.a), c.left);
+    EXPECT_EQ(utf8::Right(c.s, c.a), c.right);
+    EXPECT_EQ(utf8::Mid(c.s, c.a, c.b), c.mid);
   }
 }
 
@@ -63,7 +59,7 @@ struct FindCase {
   int32_t expected;
 };
 
-TEST(GbkTextTest, FindStepsOverTwoByteCharacters) {
+TEST(Utf8TextTest, FindStepsOverMultiByteCharacters) {
   const std::vector<FindCase> cases = {
       {"abcabc", "bc", 1, false, 2},
       {"abcabc", "bc", 3, false, 5},
@@ -75,28 +71,25 @@ TEST(GbkTextTest, FindStepsOverTwoByteCharacters) {
       {"abc", "c", 4, false, -1},
       {"abc", "c", kMaxI32, false, -1},
       {"", "a", 1, false, -1},
-      // "形" is D0 CE: the bytes exist across the boundary of "中文" but never as a character.
       {"中文", "形", 1, false, -1},
-      {"a中文形", "形", 1, false, 6},
-      {kTrailBackslash + "\\", "\\", 1, false, 3},
-      {kTrailBar + "|", "|", 1, false, 3},
-      {"中中", "中", 2, false, 3},  // start on a trail byte: next character start
-      {"ab\xD6", "\xD6", 1, false, 3},  // a lone lead byte at the end
-      {"ab\xD6", "b\xD6", 1, false, 2},
+      {"a中文形", "形", 1, false, 8},
+      {"中中", "中", 2, false, 4},  // start inside a character: the next character start
+      {"ab\xE4", "\xE4", 1, false, 3},  // a character cut off at the end is a byte of its own
+      {"ab\xE4", "b\xE4", 1, false, 2},
+      {"\xE4\xB8" "a", "a", 1, false, 3},
       {"xABC", "abc", 1, true, 2},
       {"xABC", "abc", 1, false, -1},
-      {kTrailUpperA, kTrailLowerA, 1, true, -1},  // trail bytes are never folded
-      {kTrailUpperA, "a", 1, true, -1},
-      {kTrailUpperA + "a", "A", 1, true, 3},
+      {"Ａ", "ａ", 1, true, -1},  // only ASCII letters are folded
+      {"Ａa", "A", 1, true, 4},
       {"[TI:x]", "[ti", 1, true, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("hay=" + c.hay + " needle=" + c.needle + " start=" + std::to_string(c.start));
-    EXPECT_EQ(gbk::Find(c.hay, c.needle, c.start, c.ignoreCase), c.expected);
+    EXPECT_EQ(utf8::Find(c.hay, c.needle, c.start, c.ignoreCase), c.expected);
   }
 }
 
-TEST(GbkTextTest, FindBackwards) {
+TEST(Utf8TextTest, FindBackwards) {
   const std::vector<FindCase> cases = {
       {"abab", "ab", -1, false, 3},
       {"abab", "ab", 0, false, 3},
@@ -107,25 +100,23 @@ TEST(GbkTextTest, FindBackwards) {
       {"abab", "ba", 1, false, -1},
       {"abab", "", -1, false, -1},
       {"", "a", -1, false, -1},
-      {"\\" + kTrailBackslash, "\\", -1, false, 1},
-      {"中文形", "形", -1, false, 5},
+      {"中文形", "形", -1, false, 7},
       {"形中文", "形", -1, false, 1},
       {"aXbx", "X", -1, true, 4},
-      {kTrailUpperA + "x", "A", -1, true, -1},
-      {"ab\xD6", "\xD6", -1, false, 3},
+      {"Ａx", "a", -1, true, -1},
+      {"ab\xE4", "\xE4", -1, false, 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("hay=" + c.hay + " needle=" + c.needle + " start=" + std::to_string(c.start));
-    EXPECT_EQ(gbk::FindBackwards(c.hay, c.needle, c.start, c.ignoreCase), c.expected);
+    EXPECT_EQ(utf8::FindBackwards(c.hay, c.needle, c.start, c.ignoreCase), c.expected);
   }
 }
 
-TEST(GbkTextTest, CaseFoldingTouchesOnlyAsciiCharacters) {
-  const string mixed = "aZ" + kTrailUpperA + kTrailLowerA + "中b[OFFSET" + "\xD6";
-  EXPECT_EQ(gbk::ToLowerAscii(mixed), "az" + kTrailUpperA + kTrailLowerA + "中b[offset" + "\xD6");
-  EXPECT_EQ(gbk::ToUpperAscii(mixed), "AZ" + kTrailUpperA + kTrailLowerA + "中B[OFFSET" + "\xD6");
-  EXPECT_EQ(gbk::ToLowerAscii("\xD6" "A"), "\xD6" "A");  // 'A' is the trail byte here
-  EXPECT_EQ(gbk::ToUpperAscii(""), "");
+TEST(Utf8TextTest, CaseFoldingTouchesOnlyAsciiCharacters) {
+  const string mixed = "aZＡａ中b[OFFSET\xE4";
+  EXPECT_EQ(utf8::ToLowerAscii(mixed), "azＡａ中b[offset\xE4");
+  EXPECT_EQ(utf8::ToUpperAscii(mixed), "AZＡａ中B[OFFSET\xE4");
+  EXPECT_EQ(utf8::ToUpperAscii(""), "");
 }
 
 struct SplitCase {
@@ -133,7 +124,7 @@ struct SplitCase {
   std::vector<string> pieces;
 };
 
-TEST(GbkTextTest, Split) {
+TEST(Utf8TextTest, Split) {
   const std::vector<SplitCase> cases = {
       {"a,b,,c", ",", {"a", "b", "", "c"}},
       {"a,b,", ",", {"a", "b"}},
@@ -145,19 +136,18 @@ TEST(GbkTextTest, Split) {
       {"abc", ",", {"abc"}},
       {"a\r\nb\r\n\r\n", "\r\n", {"a", "b", ""}},
       {"a\r\n\r\nb", "\r\n", {"a", "", "b"}},
-      {kTrailBar + "x|y", "|", {kTrailBar + "x", "y"}},
       {"中,文", ",", {"中", "文"}},
       {"中文形", "形", {"中文"}},
       {"中文", "形", {"中文"}},
-      {"ab\xD6", "\xD6", {"ab"}},
+      {"ab\xE4", "\xE4", {"ab"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("s=" + c.s + " delim=" + c.delim);
-    EXPECT_EQ(gbk::Split(c.s, c.delim), c.pieces);
+    EXPECT_EQ(utf8::Split(c.s, c.delim), c.pieces);
   }
 }
 
-TEST(GbkTextTest, ToNumber) {
+TEST(Utf8TextTest, ToNumber) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::vector<std::pair<string, double>> cases = {
       {"", 0},        {"abc", 0},      {"12.5", 12.5},   {"  -3.25xyz", -3.25},
@@ -171,13 +161,13 @@ TEST(GbkTextTest, ToNumber) {
   };
   for (const auto& [text, expected] : cases) {
     SCOPED_TRACE(text);
-    EXPECT_DOUBLE_EQ(gbk::ToNumber(text), expected);
+    EXPECT_DOUBLE_EQ(utf8::ToNumber(text), expected);
   }
-  EXPECT_DOUBLE_EQ(gbk::ToNumber(string(400, '9')), inf);
-  EXPECT_DOUBLE_EQ(gbk::ToNumber("0." + string(400, '0') + "1"), 0);
+  EXPECT_DOUBLE_EQ(utf8::ToNumber(string(400, '9')), inf);
+  EXPECT_DOUBLE_EQ(utf8::ToNumber("0." + string(400, '0') + "1"), 0);
 }
 
-TEST(GbkTextTest, ToInt32Saturates) {
+TEST(Utf8TextTest, ToInt32Saturates) {
   const std::vector<std::pair<string, int32_t>> cases = {
       {"", 0},
       {"abc", 0},
@@ -196,15 +186,15 @@ TEST(GbkTextTest, ToInt32Saturates) {
   };
   for (const auto& [text, expected] : cases) {
     SCOPED_TRACE(text);
-    EXPECT_EQ(gbk::ToInt32(text), expected);
+    EXPECT_EQ(utf8::ToInt32(text), expected);
   }
 }
 
-TEST(GbkTextTest, NumbersToText) {
-  EXPECT_EQ(gbk::IntToText(0), "0");
-  EXPECT_EQ(gbk::IntToText(-5), "-5");
-  EXPECT_EQ(gbk::IntToText(std::numeric_limits<int64_t>::min()), "-9223372036854775808");
-  EXPECT_EQ(gbk::IntToText(std::numeric_limits<int64_t>::max()), "9223372036854775807");
+TEST(Utf8TextTest, NumbersToText) {
+  EXPECT_EQ(utf8::IntToText(0), "0");
+  EXPECT_EQ(utf8::IntToText(-5), "-5");
+  EXPECT_EQ(utf8::IntToText(std::numeric_limits<int64_t>::min()), "-9223372036854775808");
+  EXPECT_EQ(utf8::IntToText(std::numeric_limits<int64_t>::max()), "9223372036854775807");
 
   const std::vector<std::pair<double, string>> cases = {
       {0.0, "0"},          {12.0, "12"},           {1.5, "1.5"},
@@ -213,22 +203,35 @@ TEST(GbkTextTest, NumbersToText) {
       {1234567890123.0, "1234567890123"},          {2.0 / 3 * 1000, "666.6666666667"},
   };
   for (const auto& [value, expected] : cases) {
-    EXPECT_EQ(gbk::DoubleToText(value), expected);
+    EXPECT_EQ(utf8::DoubleToText(value), expected);
   }
 }
 
-TEST(GbkTextTest, BytesToTextCutsAtFirstZero) {
-  EXPECT_EQ(gbk::BytesToText(string("ab\0cd", 5)), "ab");
-  EXPECT_EQ(gbk::BytesToText(string("\0x", 2)), "");
-  EXPECT_EQ(gbk::BytesToText("中文"), "中文");
-  EXPECT_EQ(gbk::BytesToText(""), "");
+TEST(Utf8TextTest, TypeableTextDropsControlCharacters) {
+  const std::vector<std::pair<string, string>> cases = {
+      {"月亮走", "月亮走"},
+      {"a\x16" "b", "ab"},  // Ctrl+V would paste the clipboard
+      {"\x03\x18\x1A\x01x\x1F\x7F", "x"},
+      {"a\tb", "a b"},
+      {"\r\n行\r\n", "行"},
+      {" ~", " ~"},
+      {"\xC2\x80", "\xC2\x80"},  // U+0080 is two bytes of 0x80 and above: kept
+  };
+  for (const auto& [text, typed] : cases) EXPECT_EQ(utf8::TypeableText(text), typed) << text;
 }
 
-// Random texts over a small alphabet rich in lead bytes and in trail bytes that equal
-// the ASCII characters searched for; the sanitizers check that nothing reads outside
+TEST(Utf8TextTest, BytesToTextCutsAtFirstZero) {
+  EXPECT_EQ(utf8::BytesToText(string("ab\0cd", 5)), "ab");
+  EXPECT_EQ(utf8::BytesToText(string("\0x", 2)), "");
+  EXPECT_EQ(utf8::BytesToText("中文"), "中文");
+  EXPECT_EQ(utf8::BytesToText(""), "");
+}
+
+// Random texts over a small alphabet rich in pieces of UTF-8 characters and bytes that
+// start none; the sanitizers check that nothing reads outside
 // the texts, and the results are checked against what they promise.
-TEST(GbkTextTest, RandomInputsKeepTheirPromises) {
-  const string alphabet = string("aA,|\\\r\n ") + "\x81\xD6\xD0\xFE";
+TEST(Utf8TextTest, RandomInputsKeepTheirPromises) {
+  const string alphabet = string("aA,|\\\r\n ") + "\xE4\xB8\xAD\x80\xFF";
   std::mt19937 rng(12345);
   auto randomText = [&](size_t maxLen) {
     string s(rng() % (maxLen + 1), ' ');
@@ -237,7 +240,7 @@ TEST(GbkTextTest, RandomInputsKeepTheirPromises) {
   };
   auto charStarts = [](const string& s) {
     std::vector<bool> starts(s.size(), false);
-    for (size_t i = 0; i < s.size(); i += (gbk::IsLeadByte(s[i]) && i + 1 < s.size()) ? 2 : 1) {
+    for (size_t i = 0; i < s.size(); i += enc::CharLengthAt(s, i)) {
       starts[i] = true;
     }
     return starts;
@@ -249,8 +252,8 @@ TEST(GbkTextTest, RandomInputsKeepTheirPromises) {
     const bool ignoreCase = rng() % 2 == 0;
     SCOPED_TRACE("round " + std::to_string(round));
     const auto starts = charStarts(hay);
-    for (int32_t found : {gbk::Find(hay, needle, start, ignoreCase),
-                          gbk::FindBackwards(hay, needle, start, ignoreCase)}) {
+    for (int32_t found : {utf8::Find(hay, needle, start, ignoreCase),
+                          utf8::FindBackwards(hay, needle, start, ignoreCase)}) {
       if (found == -1) continue;
       ASSERT_GE(found, 1);
       ASSERT_LE(static_cast<size_t>(found) - 1 + needle.size(), hay.size());
@@ -259,18 +262,18 @@ TEST(GbkTextTest, RandomInputsKeepTheirPromises) {
         EXPECT_EQ(hay.substr(found - 1, needle.size()), needle);
       }
     }
-    const auto pieces = gbk::Split(hay, needle);
+    const auto pieces = utf8::Split(hay, needle);
     if (!needle.empty() && !hay.empty()) {
       string joined;
       for (size_t k = 0; k < pieces.size(); ++k) joined += (k ? needle : "") + pieces[k];
       EXPECT_TRUE(joined == hay || joined + needle == hay);
     }
-    EXPECT_EQ(gbk::ToLowerAscii(gbk::ToUpperAscii(hay)), gbk::ToLowerAscii(hay));
+    EXPECT_EQ(utf8::ToLowerAscii(utf8::ToUpperAscii(hay)), utf8::ToLowerAscii(hay));
     const int32_t n = start * 3 - 5;
     const bool inside = start >= 1 && static_cast<size_t>(start) <= hay.size() && n > 0;
-    EXPECT_EQ(gbk::Mid(hay, start, n), inside ? hay.substr(start - 1, n) : "");
-    gbk::ToNumber(hay);
-    gbk::ToInt32(hay);
+    EXPECT_EQ(utf8::Mid(hay, start, n), inside ? hay.substr(start - 1, n) : "");
+    utf8::ToNumber(hay);
+    utf8::ToInt32(hay);
   }
 }
 

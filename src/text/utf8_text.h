@@ -1,9 +1,9 @@
-// Text helpers for GBK byte strings (code page 936).
+// Text helpers for the program's text: UTF-8 in a std::string (text/encoding.h).
 //
-// A text is a std::string of GBK bytes: a byte of 0x80 or above starts a two-byte
-// character. Positions are 1-based byte positions. Searches and splits step over
-// two-byte characters so that a match never starts on a trail byte. Nothing here
-// throws or reports errors: out-of-range arguments give empty texts, -1 or 0.
+// Positions are 1-based byte positions. Searches and splits step from character start
+// to character start (a byte that starts no valid sequence counts as a character of its
+// own), so a match never starts inside a character. Nothing here throws or reports
+// errors: out-of-range arguments give empty texts, -1 or 0.
 #pragma once
 
 #include <cstdint>
@@ -11,10 +11,7 @@
 #include <string_view>
 #include <vector>
 
-namespace gbk {
-
-// True when b starts a two-byte character.
-inline bool IsLeadByte(unsigned char b) { return b >= 0x80; }
+namespace utf8 {
 
 // Length in bytes.
 int32_t Len(std::string_view s);
@@ -37,8 +34,7 @@ int32_t Find(std::string_view hay, std::string_view needle, int32_t start = 1,
 int32_t FindBackwards(std::string_view hay, std::string_view needle, int32_t start = -1,
                       bool ignoreAsciiCase = false);
 
-// Case folding of the ASCII letters only; bytes of two-byte characters are untouched,
-// also when a trail byte falls in the ASCII letter range.
+// Case folding of the ASCII letters only; bytes of multi-byte characters are untouched.
 std::string ToUpperAscii(std::string_view s);
 std::string ToLowerAscii(std::string_view s);
 
@@ -63,7 +59,12 @@ std::string IntToText(int64_t v);
 // At most 13 significant digits, no trailing zeros ("%.13g").
 std::string DoubleToText(double v);
 
+// The text as it may be typed into another program: every control character (below
+// 0x20, and 0x7F) dropped, for an edit control takes 0x16 as Ctrl+V, 0x03 as Ctrl+C and
+// so on; a tab becomes a space.
+std::string TypeableText(std::string_view s);
+
 // Bytes read from a file or the network as text: cut at the first zero byte.
 std::string BytesToText(std::string_view bytes);
 
-}  // namespace gbk
+}  // namespace utf8

@@ -1,41 +1,30 @@
-#include "text/gbk_text.h"
+#include "text/utf8_text.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-namespace gbk {
+#include "text/encoding.h"
+
+namespace utf8 {
 
 namespace {
 
-// Byte width of the character that starts at i: a lead byte with a byte after it takes
-// two; a lead byte at the very end stands alone so that no scan runs past the text.
-size_t CharWidth(std::string_view s, size_t i) {
-  return (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
-}
+// Byte width of the character that starts at i; a byte that starts no valid sequence
+// stands alone, so that no scan runs past the text.
+size_t CharWidth(std::string_view s, size_t i) { return enc::CharLengthAt(s, i); }
 
 char FoldAscii(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Compares needle with hay at i, where i is a character start. Only bytes that stand
-// as ASCII characters in hay are folded; a trail byte in the letter range is part of a
-// two-byte character and must match exactly. Because the bytes before any position
-// agree, hay and needle have the same character layout up to the first difference.
+// Compares needle with hay at i, where i is a character start. Every byte of a UTF-8
+// multi-byte character is 0x80 or above, so folding the ASCII letters never touches one.
 bool MatchesAt(std::string_view hay, size_t i, std::string_view needle, bool ignoreAsciiCase) {
   if (needle.size() > hay.size() - i) return false;
   if (!ignoreAsciiCase) return hay.compare(i, needle.size(), needle) == 0;
-  bool trail = false;
   for (size_t k = 0; k < needle.size(); ++k) {
-    const char h = hay[i + k];
-    const char n = needle[k];
-    if (trail) {
-      if (h != n) return false;
-      trail = false;
-    } else {
-      if (FoldAscii(h) != FoldAscii(n)) return false;
-      trail = IsLeadByte(static_cast<unsigned char>(h));
-    }
+    if (FoldAscii(hay[i + k]) != FoldAscii(needle[k])) return false;
   }
   return true;
 }
@@ -229,4 +218,18 @@ std::string BytesToText(std::string_view bytes) {
   return std::string(bytes.substr(0, bytes.find('\0')));
 }
 
-}  // namespace gbk
+std::string TypeableText(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (const char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '\t') {
+      out += ' ';
+    } else if (b >= 0x20 && b != 0x7F) {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace utf8

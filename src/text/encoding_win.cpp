@@ -1,0 +1,49 @@
+// Code pages by the system's own tables (MultiByteToWideChar, WideCharToMultiByte).
+#include <windows.h>
+
+#include <climits>
+
+#include "text/encoding.h"
+
+namespace enc {
+
+namespace {
+
+std::wstring ToWide(std::string_view bytes, UINT codePage, DWORD flags) {
+  if (bytes.empty() || bytes.size() > INT_MAX) return {};
+  const int len = static_cast<int>(bytes.size());
+  const int n = MultiByteToWideChar(codePage, flags, bytes.data(), len, nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(codePage, flags, bytes.data(), len, wide.data(), n);
+  return wide;
+}
+
+}  // namespace
+
+std::string DecodeCodePage(std::string_view bytes, unsigned codePage) {
+  return Narrow(ToWide(bytes, codePage, 0));
+}
+
+bool IsValidInCodePage(std::string_view bytes, unsigned codePage) {
+  return bytes.empty() || !ToWide(bytes, codePage, MB_ERR_INVALID_CHARS).empty();
+}
+
+std::string EncodeCodePage(std::string_view utf8, unsigned codePage, bool* complete) {
+  const std::wstring wide = Wide(utf8);
+  if (complete) *complete = true;
+  if (wide.empty() || wide.size() > INT_MAX) return {};
+  const int len = static_cast<int>(wide.size());
+  BOOL usedDefault = FALSE;
+  const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), len, nullptr, 0, "?", &usedDefault);
+  if (n <= 0) {
+    if (complete) *complete = false;
+    return {};
+  }
+  std::string bytes(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), len, bytes.data(), n, "?", &usedDefault);
+  if (complete) *complete = !usedDefault;
+  return bytes;
+}
+
+}  // namespace enc

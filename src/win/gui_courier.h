@@ -1,0 +1,13 @@
+// The GUI thread's mailbox for worker threads: jobs wait in the program's own queue, and
+// a message to a message-only window only wakes the GUI thread to run them. The message
+// carries nothing, so a message that any other program posts to the window does nothing
+// but an empty pass over the queue.
+#pragma once
+
+#include <functional>
+
+// Creates the courier; on the GUI thread, before a worker may need it. Once is enough.
+void EnsureGuiCourier();
+// From any thread: the GUI thread runs job soon, in the order the jobs were handed in.
+// False, and the job is dropped, when there is no courier.
+bool RunOnGuiThread(std::function<void()> job);
