@@ -87,6 +87,19 @@ if(RAVO_WIN_TESTS)
   target_link_options(win_tests PRIVATE ${RAVO_STATIC_LINK})
   gtest_discover_tests(win_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "wine." DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 120)
+  # The tests of every text path again under the code pages of Traditional Chinese (950)
+  # and English (1252) Windows: captions read back, lyric files of any encoding and name,
+  # delivery into Unicode and ANSI windows, the search, the update page and its signature.
+  set(RAVO_TEXT_PATH_TESTS
+      "MainWindowLayout.*:UpdateWindow.*:TargetPicker.*:ProgramResources.*:TextDelivery.*:Playback.FilesOfAnyName*:Playback.Writes*:LyricLoader.*:LyricSearch.*:UpdateSignature.*:SelfUpdateWindow.*:Scroller.*:Billboard.*")
+  foreach(locale zh_TW.UTF-8 en_US.UTF-8)
+    string(REGEX REPLACE "\\..*" "" tag ${locale})
+    add_test(NAME codepage.${tag}
+             COMMAND ${CMAKE_COMMAND} -E env RAVO_LC_CTYPE=${locale}
+                     ${CMAKE_SOURCE_DIR}/scripts/winerun $<TARGET_FILE:win_tests> --gtest_brief=1
+                     --gtest_filter=${RAVO_TEXT_PATH_TESTS})
+    set_tests_properties(codepage.${tag} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+  endforeach()
 endif()
 
 # The HTTPS checks, run by tests/e2e/https_flows.sh in a prefix that trusts a test CA.
@@ -104,6 +117,17 @@ foreach(script ${RAVO_E2E})
                    RAVO_UPDATE_SIGNING_KEY=${RAVO_UPDATE_SIGNING_KEY}
                    bash ${script} $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
   set_tests_properties(e2e.${name} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+endforeach()
+# The whole flows whose text crosses the system's code page, again under 950 and 1252.
+foreach(name subtitles_into_standin lyric_search_flow forced_update)
+  foreach(locale zh_TW.UTF-8 en_US.UTF-8)
+    string(REGEX REPLACE "\\..*" "" tag ${locale})
+    add_test(NAME e2e.${name}.${tag}
+             COMMAND ${CMAKE_COMMAND} -E env RAVO_LC_CTYPE=${locale} RAVO_MAKER_ADDRESS=${RAVO_MAKER_ADDRESS}
+                     RAVO_UPDATE_SIGNING_KEY=${RAVO_UPDATE_SIGNING_KEY}
+                     bash ${CMAKE_SOURCE_DIR}/tests/e2e/${name}.sh $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
+    set_tests_properties(e2e.${name}.${tag} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+  endforeach()
 endforeach()
 if(TEST e2e.release_package)
   set_tests_properties(e2e.release_package PROPERTIES TIMEOUT 900)  # it builds the program a second time

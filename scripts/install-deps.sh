@@ -26,9 +26,16 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# Wine needs a zh_CN locale to run with code page 936.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
-  $SUDO sed -i 's/^# *zh_CN.UTF-8/zh_CN.UTF-8/' /etc/locale.gen
-  grep -q '^zh_CN.UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+# Wine takes the system's code page from the locale: zh_CN gives 936 (the default of our
+# runs), zh_TW 950 and en_US 1252 (the runs under other display languages).
+missing_locales=()
+for loc in zh_CN zh_TW en_US; do
+  locale -a 2>/dev/null | grep -qi "^${loc}\.utf8$" || missing_locales+=("$loc")
+done
+if [ ${#missing_locales[@]} -gt 0 ]; then
+  for loc in "${missing_locales[@]}"; do
+    $SUDO sed -i "s/^# *${loc}.UTF-8/${loc}.UTF-8/" /etc/locale.gen
+    grep -q "^${loc}.UTF-8" /etc/locale.gen || echo "${loc}.UTF-8 UTF-8" | $SUDO tee -a /etc/locale.gen >/dev/null
+  done
   $SUDO locale-gen
 fi

@@ -54,6 +54,8 @@ def main():
     target = os.path.join(out_dir, "%s-win32.zip" % folder)
     with zipfile.ZipFile(target + ".tmp", "w") as z:
         for name, data in entries:
+            # zipfile stores a name that is not ASCII in UTF-8 with the format's UTF-8 flag
+            # (bit 11), so that an unpacker on any code page shows 晨光.lrc as it is.
             info = zipfile.ZipInfo("%s/%s" % (folder, name), date_time=stamp)
             info.create_system = 0        # MS-DOS attributes, as Windows tools write them
             info.external_attr = 0x20     # "archive"

@@ -9,7 +9,9 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # none; the stand-in servers on loopback are reached directly.
 unset http_proxy HTTP_PROXY https_proxy HTTPS_PROXY
 export LANG=C.UTF-8
-export LC_CTYPE=zh_CN.UTF-8
+# The system code page follows LC_CTYPE: 936 by default; RAVO_LC_CTYPE=zh_TW.UTF-8 gives
+# 950, en_US.UTF-8 gives 1252.
+export LC_CTYPE="${RAVO_LC_CTYPE:-zh_CN.UTF-8}"
 unset LC_ALL
 
 # ravo_ensure_prefix: creates the Wine prefix once (about 10 s).

@@ -1,4 +1,4 @@
-// LRC parsing: the whole file text (GBK, already cut at its first zero byte) into a
+// LRC parsing: the whole file text (UTF-8, already cut at its first zero byte) into a
 // LyricTimeline.
 //
 // Time tags are every stretch matching \[[0-9]*:[0-9]*.[0-9]*\] (the dot stands for any

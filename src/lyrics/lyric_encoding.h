@@ -28,9 +28,10 @@ LyricEncoding DetectLyricEncoding(std::string_view bytes);
 // The conservative Big5 rule: every byte pair is a Big5 character that is not of Big5's
 // private-use areas, and read as GBK at least one pair falls in GBK's private-use
 // (user-defined) areas, which no GBK text written with a standard input method holds.
-// Big5's punctuation (A1 40-A0) and its commonest characters (A4-A7 40-A0, AA A1-FE …)
-// are exactly such pairs, so any Big5 line of a few characters shows one; a GBK text,
-// with its own traditional characters included, shows none.
+// Big5's punctuation (A1 40-7E) and its commonest characters (A4-A7 40-7E, AA-AF A1-FE …)
+// are exactly such pairs, so nearly every Big5 line shows one; a GBK text, with its own
+// traditional characters included, shows none. A Big5 line without any (no punctuation,
+// none of the commonest characters, such as 星星眨著眼睛) is GBK text as well and stays GBK.
 bool IsOnlyBig5(std::string_view bytes);
 
 // The file's text as UTF-8, cut at its first zero byte (after the conversion). Nothing

@@ -49,7 +49,7 @@ std::vector<ByteRange> SliceFile(int64_t total, bool rangesHonoured, int connect
 std::string RangeHeader(int64_t first, int64_t endExclusive);
 
 // "C:\dir\name.exe" -> "C:\dir\name(k).exe"; a name without extension, or with only a
-// leading dot, gets the number at its end. Steps over two-byte characters.
+// leading dot, gets the number at its end. Steps from character start to character start.
 std::string NumberedName(const std::string& path, int k);
 // The first of NumberedName(path, 1), (path, 2), ... (up to 9999) that `taken` says is
 // free; none when all are taken.

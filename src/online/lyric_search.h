@@ -28,7 +28,7 @@ struct LyricHit {
   bool operator==(const LyricHit& o) const { return song == o.song && singer == o.singer && link == o.link; }
 };
 
-// The hits of a result page (GBK text), in page order. A hit's name reads "singer song";
+// The hits of a result page (UTF-8 text), in page order. A hit's name reads "singer song";
 // a name without a second piece gives the whole name as the song and no singer.
 std::vector<LyricHit> ScrapeResultPage(std::string_view page);
 

@@ -15,9 +15,9 @@ extern std::string lyricsSiteHost;
 // The lyric file's address of each row of 欲下载列表, in row order.
 extern std::vector<std::string> resultLinks;
 
-// The GBK keyword as it goes into the search address: UTF-8, escaped byte by byte.
+// The keyword as it goes into the search address: UTF-8, escaped byte by byte.
 std::string EncodeKeyword(std::string_view keyword);
-// A UTF-8 page body as GBK text, cut at its first zero byte.
+// A UTF-8 page body as text, cut at its first zero byte.
 std::string DecodePage(std::string_view body);
 // Fetches one result page and lists its hits in 欲下载列表 (or says there are none).
 void SearchLyrics(std::string_view url);

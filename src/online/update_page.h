@@ -9,8 +9,8 @@
 #include "online/update_manifest.h"
 
 // The bytes after the first startMarker up to the first endMarker after it. Empty when
-// either marker is missing or nothing stands between them. Searches step over two-byte
-// characters, so a marker never matches from the middle of a character.
+// either marker is missing or nothing stands between them. Searches step from character
+// start to character start, so a marker never matches from the middle of a character.
 std::string TextBetween(std::string_view text, std::string_view startMarker, std::string_view endMarker);
 
 namespace update_page {

@@ -46,8 +46,12 @@ bool NamesDevice(std::string_view name) {
                                                                "CONIN$", "CONOUT$", "CLOCK$"};
   for (std::string_view device : kDevices)
     if (stem == device) return true;
-  const bool numbered = stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0);
-  return numbered && stem[3] >= '0' && stem[3] <= '9';
+  const bool numberedPort = stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0;
+  if (!numberedPort) return false;
+  // COM0-9 and LPT0-9, and with the superscript digits ¹ ² ³, which Windows takes too.
+  const std::string_view number = std::string_view(stem).substr(3);
+  if (number.size() == 1) return number[0] >= '0' && number[0] <= '9';
+  return number == "\u00B9" || number == "\u00B2" || number == "\u00B3";
 }
 
 bool IsPlainFileName(std::string_view name) {

@@ -29,7 +29,7 @@ bool IsPlainFileName(std::string_view name);
 std::string SafeFileName(std::string_view text, std::string_view extension);
 
 // True when Windows opens a device for this name whatever its extension: CON, PRN, AUX,
-// NUL, COM0..COM9, LPT0..LPT9, CONIN$, CONOUT$ and CLOCK$, in any case, before the
+// NUL, COM0..COM9, LPT0..LPT9 (and COM¹ ² ³, LPT¹ ² ³), CONIN$, CONOUT$ and CLOCK$, in any case, before the
 // first dot, trailing spaces ignored ("nul.exe", "Con .txt").
 bool NamesDevice(std::string_view name);
 

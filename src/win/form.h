@@ -86,7 +86,7 @@ void FormDestroyed(Form* f);
 int TopLevelWindowCount();
 
 HINSTANCE Instance();
-// The font of every control (a GBK-capable UI font).
+// The font of every control (a UI font with Chinese glyphs).
 HFONT UiFont();
 // The font of check boxes whose caption wraps: the UI face with lines 12 pixels apart.
 HFONT TwoLineFont();

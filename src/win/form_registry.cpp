@@ -73,7 +73,7 @@ void RaiseControlEvent(HWND control, UiEvent event) {
 }
 
 HFONT UiFont() {
-  // A font with GBK glyphs: the face where it is installed, else the system's GB2312 font.
+  // A font with Chinese glyphs: the face where it is installed, else the system's GB2312 font.
   static ScopedGdiObj<HFONT> font(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
                                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                               DEFAULT_PITCH | FF_DONTCARE, L"WenQuanYi Micro Hei"));

@@ -12,6 +12,7 @@
 
 #include "layout/program_windows.h"
 #include "build_settings.h"
+#include "text/encoding.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -90,13 +91,13 @@ std::vector<Column> ColumnsOf(HWND lv) {
   HWND header = reinterpret_cast<HWND>(SendMessageA(lv, LVM_GETHEADER, 0, 0));
   const int n = static_cast<int>(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
-    char buf[256] = {};
-    LVCOLUMNA col = {};
+    wchar_t buf[256] = {};
+    LVCOLUMNW col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH;
     col.pszText = buf;
-    col.cchTextMax = sizeof(buf);
-    SendMessageA(lv, LVM_GETCOLUMNA, i, reinterpret_cast<LPARAM>(&col));
-    out.push_back({buf, col.cx});
+    col.cchTextMax = 256;
+    SendMessageW(lv, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+    out.push_back({enc::Narrow(buf), col.cx});
   }
   return out;
 }
@@ -105,13 +106,13 @@ std::vector<std::string> TabCaptions(HWND tab) {
   std::vector<std::string> out;
   const int n = static_cast<int>(SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0));
   for (int i = 0; i < n; ++i) {
-    char buf[128] = {};
-    TCITEMA item = {};
+    wchar_t buf[128] = {};
+    TCITEMW item = {};
     item.mask = TCIF_TEXT;
     item.pszText = buf;
-    item.cchTextMax = sizeof(buf);
-    SendMessageA(tab, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
-    out.push_back(buf);
+    item.cchTextMax = 128;
+    SendMessageW(tab, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    out.push_back(enc::Narrow(buf));
   }
   return out;
 }
@@ -126,9 +127,9 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 std::string MenuText(HMENU menu, int position) {
-  char text[128] = {};
-  GetMenuStringA(menu, position, text, sizeof(text), MF_BYPOSITION);
-  return text;
+  wchar_t text[128] = {};
+  GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+  return enc::Narrow(text);
 }
 
 // Checks the loaded window against its layout, row by row: each control exists with its
@@ -238,30 +239,29 @@ TEST_F(MainWindowLayout, CaptionsShowWhole) {
     const int width = rc.right - rc.left - c.indent;
     HDC dc = GetDC(h);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
-    TEXTMETRICA tm = {};
-    GetTextMetricsA(dc, &tm);
+    TEXTMETRICW tm = {};
+    GetTextMetricsW(dc, &tm);
     // Lines as the control breaks them: at CR LF, and where the next character would
     // not fit (which takes a control that wraps).
-    std::vector<std::string> lines;
-    std::string rest = WindowText(h);
+    std::vector<std::wstring> lines;
+    std::wstring rest = enc::Wide(WindowText(h));
     while (!rest.empty()) {
-      std::string line = rest.substr(0, rest.find("\r\n"));
+      std::wstring line = rest.substr(0, rest.find(L"\r\n"));
       int fit = 0;
       SIZE size = {};
-      GetTextExtentExPointA(dc, line.c_str(), static_cast<int>(line.size()), width, &fit, nullptr, &size);
+      GetTextExtentExPointW(dc, line.c_str(), static_cast<int>(line.size()), width, &fit, nullptr, &size);
       if (fit < static_cast<int>(line.size())) {
-        if (fit > 0 && IsDBCSLeadByte(static_cast<BYTE>(line[fit - 1]))) --fit;  // no half characters
         ASSERT_GT(fit, 0);
         line.resize(fit);
       }
       lines.push_back(line);
       rest.erase(0, line.size());
-      if (rest.rfind("\r\n", 0) == 0) rest.erase(0, 2);
+      if (rest.rfind(L"\r\n", 0) == 0) rest.erase(0, 2);
     }
     int textWidth = 0;
-    for (const std::string& line : lines) {
+    for (const std::wstring& line : lines) {
       SIZE size = {};
-      GetTextExtentPoint32A(dc, line.c_str(), static_cast<int>(line.size()), &size);
+      GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
       textWidth = std::max<int>(textWidth, size.cx);
     }
     SelectObject(dc, old);

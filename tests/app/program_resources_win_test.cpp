@@ -8,15 +8,16 @@
 #include <vector>
 
 #include "build_settings.h"
+#include "text/encoding.h"
 
 namespace {
 
 std::string VersionString(const std::vector<char>& info, const char* name) {
-  char* value = nullptr;
+  wchar_t* value = nullptr;
   UINT size = 0;
-  const std::string path = std::string("\\StringFileInfo\\080404b0\\") + name;
-  if (!VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &size) || !value) return {};
-  return value;
+  const std::wstring path = L"\\StringFileInfo\\080404b0\\" + enc::Wide(name);
+  if (!VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &size) || !value) return {};
+  return enc::Narrow(value);
 }
 
 TEST(ProgramResources, VersionInformationAsPropertiesShowIt) {
@@ -28,7 +29,7 @@ TEST(ProgramResources, VersionInformationAsPropertiesShowIt) {
 
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT fixedSize = 0;
-  ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &fixedSize));
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize));
   const DWORD ms = MAKELONG(RAVO_VERSION_MINOR, RAVO_VERSION_MAJOR), ls = MAKELONG(0, RAVO_BUILD_NUMBER);
   EXPECT_EQ(fixed->dwFileVersionMS, ms);
   EXPECT_EQ(fixed->dwFileVersionLS, ls);

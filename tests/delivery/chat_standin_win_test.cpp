@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/win_test_support.h"
+#include "text/encoding.h"
 
 namespace {
 
@@ -15,13 +16,7 @@ const char kStandinTitle[] = "Ravo Chat Stand-in";
 const DWORD kPatienceMs = 10000;
 const int kBackspacesPerDelivery = 30;
 
-std::wstring Widen(const std::string& ansi) {
-  if (ansi.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &out[0], n);
-  return out;
-}
+std::wstring Widen(const std::string& text) { return enc::Wide(text); }
 
 std::wstring StandinExe() {
   wchar_t self[MAX_PATH] = {};
@@ -134,8 +129,9 @@ void Click(HWND hwnd, int x, int y) {
   PostMessageA(hwnd, WM_LBUTTONUP, 0, at);
 }
 
-void PostBytes(HWND hwnd, const std::string& gbk) {
-  for (unsigned char byte : gbk) PostMessageA(hwnd, WM_CHAR, byte, 1);
+// As the tool types into a Unicode window: one UTF-16 unit a message.
+void PostText(HWND hwnd, const std::string& text) {
+  for (wchar_t unit : enc::Wide(text)) PostMessageW(hwnd, WM_CHAR, unit, 1);
 }
 
 void PostBackspaces(HWND hwnd, int count) {
@@ -143,7 +139,7 @@ void PostBackspaces(HWND hwnd, int count) {
 }
 
 // The tool's whole sequence for one text, focus step included.
-void Deliver(HWND hwnd, const std::string& gbk) {
+void Deliver(HWND hwnd, const std::string& text) {
   const DWORD target = GetWindowThreadProcessId(hwnd, nullptr);
   const DWORD self = GetCurrentThreadId();
   AttachThreadInput(self, target, TRUE);
@@ -151,7 +147,7 @@ void Deliver(HWND hwnd, const std::string& gbk) {
   AttachThreadInput(self, target, FALSE);
   Click(hwnd, 298, 124);
   PostBackspaces(hwnd, kBackspacesPerDelivery);
-  PostBytes(hwnd, gbk);
+  PostText(hwnd, text);
   Click(hwnd, 301, 164);
   Sleep(10);
   Click(hwnd, 301, 164);
@@ -192,7 +188,7 @@ TEST(ChatStandin, EachDeliveryReplacesAShortNicknameAndLogsOneLine) {
   EXPECT_EQ(first.hex, "616263");
   EXPECT_EQ(first.utf8, "abc");
   EXPECT_EQ(second.hex, "d6d0cec4b8e8b4ca");
-  EXPECT_EQ(second.utf8, u8"中文歌词");
+  EXPECT_EQ(second.utf8, "中文歌词");
   // Wall-clock milliseconds, comparable with another process's clock.
   EXPECT_LE(before, first.ms);
   EXPECT_LE(first.ms, second.ms);
@@ -224,9 +220,9 @@ TEST(ChatStandin, ThirtyBackspacesKeepTheHeadOfALongNicknameCountingCharactersNo
   ASSERT_TRUE(Parse(lines[0], &first)) << lines[0];
   ASSERT_TRUE(Parse(lines[1], &second)) << lines[1];
   EXPECT_EQ(first.hex, "5261766fc2edbcd7d6d0");
-  EXPECT_EQ(first.utf8, u8"Ravo马甲中");
+  EXPECT_EQ(first.utf8, "Ravo马甲中");
   EXPECT_EQ(second.hex, "b8e8b4ca2074776f");
-  EXPECT_EQ(second.utf8, u8"歌词 two");
+  EXPECT_EQ(second.utf8, "歌词 two");
 }
 
 TEST(ChatStandin, OnlyTheExactPointsOpenAndCommitAndOnlyKeyDownErases) {
@@ -240,24 +236,24 @@ TEST(ChatStandin, OnlyTheExactPointsOpenAndCommitAndOnlyKeyDownErases) {
   // Nothing is open: a commit click, typing and erasing must leave the nickname alone.
   Click(hwnd, 301, 164);
   PostBackspaces(hwnd, 3);
-  PostBytes(hwnd, "x");
+  PostText(hwnd, "x");
   Click(hwnd, 301, 164);
   // A pixel beside the nickname point opens nothing either.
   Click(hwnd, 299, 124);
-  PostBytes(hwnd, "y");
+  PostText(hwnd, "y");
   Click(hwnd, 301, 164);
   Click(hwnd, 298, 125);
-  PostBytes(hwnd, "z");
+  PostText(hwnd, "z");
   Click(hwnd, 301, 164);
 
   // Opened: the edit starts from the committed nickname; a WM_CHAR 8 erases nothing and
   // a click a pixel beside the commit point commits nothing.
   Click(hwnd, 298, 124);
-  PostBytes(hwnd, "ab");
+  PostText(hwnd, "ab");
   PostMessageA(hwnd, WM_CHAR, 8, 1);
-  PostBytes(hwnd, "c");
+  PostText(hwnd, "c");
   Click(hwnd, 300, 164);
-  PostBytes(hwnd, "词");
+  PostText(hwnd, "词");
   Click(hwnd, 301, 164);
   Click(hwnd, 301, 164);
   ASSERT_EQ(WaitForLines(log, 1).size(), 1u);
@@ -268,7 +264,7 @@ TEST(ChatStandin, OnlyTheExactPointsOpenAndCommitAndOnlyKeyDownErases) {
   LogLine line;
   ASSERT_TRUE(Parse(lines[0], &line)) << lines[0];
   EXPECT_EQ(line.hex, "4775657374616263b4ca");
-  EXPECT_EQ(line.utf8, u8"Guestabc词");
+  EXPECT_EQ(line.utf8, "Guestabc词");
 }
 
 TEST(ChatStandin, AnEmptyNicknameIsLoggedWithADashForItsBytes) {

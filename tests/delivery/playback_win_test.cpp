@@ -9,6 +9,7 @@
 #include "layout/program_windows.h"
 #include "delivery/playback.h"
 #include "lyrics/lyric_state.h"
+#include "text/encoding.h"
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
@@ -17,6 +18,8 @@ namespace {
 
 const char kIdle[] = "播 放";
 const char kPlaying[] = "停 止";
+
+using Strings = std::vector<std::string>;
 
 class Playback : public ::testing::Test {
  protected:
@@ -53,13 +56,43 @@ class Playback : public ::testing::Test {
 
   MainWindowFixture window;
   MessageBoxWatcher boxes;
-  Recorder target;
+  Recorder target{Recorder::Unicode};  // as a chat client of today is
   TempFolder dir;
   std::vector<std::string> received;
   std::vector<LPARAM> lParams;
 };
 
-using Strings = std::vector<std::string>;
+
+// Whatever the system's code page: a file whose name lies outside it is listed, loaded
+// and played, and GBK, Big5 and UTF-8 lyrics reach a Unicode chat window as the
+// characters they hold.
+TEST_F(Playback, FilesOfAnyNameAndEncodingPlayIntoAUnicodeWindow) {
+  M<MainCtl::选择框1>().SetChecked(false);
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* line;
+  } kCases[] = {
+      {"가사😀.lrc", "[00:00.10]아침 햇살😀\n", "아침 햇살😀"},
+      {"晨光.lrc", enc::EncodeCodePage("[00:00.10]晨光照在小河上\r\n", enc::kGbk), "晨光照在小河上"},
+      {"燈火.lrc", enc::EncodeCodePage("[00:00.10]燈火一盞盞亮起來，\r\n", enc::kBig5), "燈火一盞盞亮起來，"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    TempFolder folder;
+    folder.Write(c.name, c.bytes);
+    const auto files = M<MainCtl::文件框1>();
+    files.SetFolder(folder.Path());
+    ASSERT_EQ(files.Entries(), Strings{c.name});
+    files.SetSelectedEntry(0);
+    OnLyricFileChosen();
+    ASSERT_EQ(M<MainCtl::超级列表框_歌词>().Cell(0, 1), c.line);
+    received.clear();
+    OnPlayButton();
+    PlayToEnd();
+    EXPECT_EQ(Texts(), Strings{c.line});
+  }
+}
 
 TEST_F(Playback, WritesEveryLineInOrderThenRestoresTheNickname) {
   M<MainCtl::选择框1>().SetChecked(true);

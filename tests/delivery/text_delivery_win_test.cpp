@@ -19,6 +19,7 @@
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
+#include "text/encoding.h"
 #include "win/wait_with_messages.h"
 
 namespace {
@@ -38,9 +39,10 @@ std::vector<Msg> Click(int x, int y) {
 
 std::vector<Msg> Backspaces() { return std::vector<Msg>(30, Msg{WM_KEYDOWN, VK_BACK, 1}); }
 
-std::vector<Msg> Chars(const std::string& bytes, LPARAM lParam) {
+// What an ANSI window receives for a text: the bytes of the system's code page.
+std::vector<Msg> Chars(const std::string& text, LPARAM lParam) {
   std::vector<Msg> chars;
-  for (unsigned char b : bytes) chars.push_back({WM_CHAR, b, lParam});
+  for (unsigned char b : enc::EncodeCodePage(text, enc::kSystem)) chars.push_back({WM_CHAR, b, lParam});
   return chars;
 }
 
@@ -81,20 +83,45 @@ class TextDelivery : public ::testing::Test {
 };
 
 TEST_F(TextDelivery, FocusesThenClicksErasesTypesAndCommitsTwice) {
-  // Lead and trail bytes in order, trail bytes 0x5C and 0x7C, control characters.
-  const std::string text = "中文 a\x95\x5C\x81\x7C\x01\t\r\nZ";
+  // Characters whose GBK trail bytes are 0x5C and 0x7C, and control characters, which
+  // are never typed (a tab becomes a space).
+  const std::string text = "中文 a昞亅\x01\t\r\nZ\x16";
   DeliverText(text, 1);
   const std::vector<Msg> log = target.Take();
 
   const std::vector<Msg> input = InputOnly(log);
-  EXPECT_EQ(input, WholeDelivery(text, 1));
-  ASSERT_EQ(input.size(), 39u + text.size());
-  const std::vector<Msg> chinese = {
-      {WM_CHAR, 0xD6, 1}, {WM_CHAR, 0xD0, 1}, {WM_CHAR, 0xCE, 1}, {WM_CHAR, 0xC4, 1}};
-  EXPECT_EQ(std::vector<Msg>(input.begin() + 33, input.begin() + 37), chinese);
+  EXPECT_EQ(input, WholeDelivery("中文 a昞亅 Z", 1));
+  // An ANSI window gets the bytes of its system's code page, lead byte first.
+  const struct {
+    UINT codePage;
+    std::vector<unsigned> bytes;
+  } kTyped[] = {
+      {936, {0xD6, 0xD0, 0xCE, 0xC4, ' ', 'a', 0x95, 0x5C, 0x81, 0x7C, ' ', 'Z'}},
+      {950, {0xA4, 0xA4, 0xA4, 0xE5, ' ', 'a', '?', '?', ' ', 'Z'}},
+      {1252, {'?', '?', ' ', 'a', '?', '?', ' ', 'Z'}},
+  };
+  for (const auto& c : kTyped) {
+    if (c.codePage != GetACP()) continue;
+    std::vector<Msg> chars;
+    for (unsigned b : c.bytes) chars.push_back({WM_CHAR, b, 1});
+    ASSERT_EQ(input.size(), 39u + chars.size());
+    EXPECT_EQ(std::vector<Msg>(input.begin() + 33, input.end() - 6), chars);
+  }
   const int focus = IndexOf(log, WM_SETFOCUS);
   ASSERT_NE(focus, -1) << "the target never got the keyboard focus";
   EXPECT_LT(focus, IndexOfFirstInput(log));
+}
+
+// A Unicode window gets UTF-16 units whatever the system's code page: characters no
+// Chinese code page has, and one beyond the BMP as its two surrogates.
+TEST_F(TextDelivery, AUnicodeWindowGetsUtf16Units) {
+  Recorder unicode(Recorder::Unicode);
+  unicode.Take();
+  SetTarget(HandleText(unicode.Handle()));
+  DeliverText("月亮😀가é", 1);
+  std::vector<Msg> chars;
+  for (unsigned unit : {0x6708u, 0x4EAEu, 0xD83Du, 0xDE00u, 0xAC00u, 0xE9u}) chars.push_back({WM_CHAR, unit, 1});
+  EXPECT_EQ(InputOnly(unicode.Take()), Join({Click(298, 124), Backspaces(), chars, Click(301, 164), Click(301, 164)}));
 }
 
 TEST_F(TextDelivery, EmptyTextStillClicksErasesAndCommits) {

@@ -36,6 +36,15 @@ $folder/晨光.lrc"
 $listing"
 
 mkdir "$work/unpacked"
+# Every name outside ASCII is stored as UTF-8 with the UTF-8 flag, whatever code page
+# unpacks it.
+python3 - "$zip" <<'PY' || fail "an entry name outside ASCII is not flagged UTF-8"
+import sys, zipfile
+infos = [i for i in zipfile.ZipFile(sys.argv[1]).infolist() if not i.filename.isascii()]
+assert infos, "no entry name outside ASCII"
+for info in infos:
+    assert info.flag_bits & 0x800, info.filename
+PY
 python3 -c 'import sys, zipfile; zipfile.ZipFile(sys.argv[1]).extractall(sys.argv[2])' "$zip" "$work/unpacked"
 dir="$work/unpacked/$folder"
 cmp -s "$dir/RavoSubtitler.exe" "$exe" || fail "the zip's program is not the one the build made"

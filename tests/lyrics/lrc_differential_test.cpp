@@ -115,7 +115,7 @@ std::string RandomPiece(Rng& rng) {
       "la", "word ", " ", "|", " | ", "\t", "中文", "风吹麦浪", "\x81[", "\x81]", "\x81|", "\x81:",
       "\x81\x31", "\xB0", "*****", ":", "[", "]", "12", "\x81\r", "\n", "\r", "\x0B", "\x0C",
       "[ti:x]", "[ar:a b]", "[al:\x81]]", "[by:me][ar:you]", "[offset:-12]", "[offset:+3.5]",
-      "[TI:Up]", "[Offset:7]", "[ti:", "ti:"};
+      "[TI:Up]", "[Offset:7]", "[ti:", "ti:", "\xE4\xB8[", "\xF0\x9F", "𠮷"};
   return rng.Pick(kPieces);
 }
 

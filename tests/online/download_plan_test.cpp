@@ -110,7 +110,9 @@ TEST(DownloadPlan, NumberedNamesAndFolders) {
       {"C:\\my.dir\\name", "C:\\my.dir\\name(2)", "C:\\my.dir\\"},     // the dot is the folder's
       {"C:\\dir\\a.b.exe", "C:\\dir\\a.b(2).exe", "C:\\dir\\"},
       {"name.exe", "name(2).exe", "."},
-      {"\xB1\\.exe", "\xB1\\(2).exe", "."},  // 0x5C is the trail byte of a character, no separator
+      {"C:\\歌词\\月亮.lrc", "C:\\歌词\\月亮(2).lrc", "C:\\歌词\\"},
+      {"歌＼词．lrc", "歌＼词．lrc(2)", "."},  // full-width ＼ and ． are neither separator nor dot
+      {"\xE4\xB8\\a.exe", "\xE4\xB8\\a(2).exe", "\xE4\xB8\\"},  // a cut-off character hides no separator
   };
   for (const Case& c : cases) {
     EXPECT_EQ(NumberedName(c.path, 2), c.numbered) << c.path;

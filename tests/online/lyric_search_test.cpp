@@ -24,7 +24,7 @@ struct EscapeCase {
 
 TEST(LyricSearchEscape, EscapesEveryByteButTheListedOnes) {
   const EscapeCase cases[] = {
-      {"a Chinese character, byte by byte", u8"\u4e2d" /* 中 */ "", "%E4%B8%AD"},
+      {"a Chinese character, byte by byte", "\u4e2d" /* 中 */ "", "%E4%B8%AD"},
       {"space and plus", "a b+c", "a%20b%2Bc"},
       {"the seven punctuation marks kept", "*,-./@_", "*,-./@_"},
       {"letters and digits kept", "AZaz09Mm5", "AZaz09Mm5"},
@@ -83,7 +83,8 @@ TEST(LyricSearchScrape, ReadsNamesAndLinks) {
       {"one piece: the whole name is the song", Hit("u", "独唱"), {{"独唱", "", "u"}}},
       {"one piece with a trailing space", Hit("u", "独唱 "), {{"独唱 ", "", "u"}}},
       {"an empty name", Hit("u", ""), {{"", "", "u"}}},
-      {"a space after a lead byte is its trail, not a separator", Hit("u", "\x81 x"), {{"\x81 x", "", "u"}}},
+      {"an ideographic space is no separator", Hit("u", "歌手\u3000歌名"), {{"歌手\u3000歌名", "", "u"}}},
+      {"a space after a cut-off character is a separator", Hit("u", "\xE4\xB8 x"), {{"x", "\xE4\xB8", "u"}}},
       {"line breaks inside a hit", "<font size=\"-1\">\r\n<b>L</font>\r\n<i>\r\n>甲 乙 LRC歌词下载</a>",
        {{"乙", "甲", "L"}}},
       {"no \">\" in the item: name is the item, no link", "<font size=\"-1\">甲 乙 LRC歌词下载</a>",
@@ -112,7 +113,7 @@ TEST(LyricSearchScrape, NoResultMarkerIsFoundAnywhereAtCharacterStarts) {
       {"at the very end", "....没有找到相关", true},
       {"hits only", Hit("u", "甲 乙"), false},
       {"part of the marker", "没有找到", false},
-      {"the marker's bytes behind a lead byte are no marker", "\xb0没有找到相关", false},
+      {"a cut-off character before the marker hides nothing", "\xE4\xB8没有找到相关", true},
       {"empty", "", false},
   };
   for (const Case& c : cases) EXPECT_EQ(IsNoResultPage(c.page), c.noResult) << c.what;
@@ -135,7 +136,8 @@ TEST(LyricSearchPreview, SplitsLinesAtCrLfAndTheFirstBrackets) {
       {"text before any bracket", "x]y", {{"x", "y"}}},
       {"a leading bracket gives an empty time", "]y", {{"", "y"}}},
       {"lines without a bracket are skipped", "plain\r\n\r\n[00:03]c\r\n", {{"[00:03", "c"}}},
-      {"a bracket as a trail byte does not split", "[00:04]\x81]z", {{"[00:04", "\x81]z"}}},
+      {"a full-width bracket does not split", "[00:04]歌］z", {{"[00:04", "歌］z"}}},
+      {"a bracket after a cut-off character splits", "[00:04]\xE4\xB8]z", {{"[00:04", "\xE4\xB8"}}},
       {"empty", "", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(SplitPreviewRows(c.lyric), c.rows) << c.what;

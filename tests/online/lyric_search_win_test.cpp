@@ -12,6 +12,7 @@
 
 #include "layout/program_windows.h"
 #include "online/lyric_search_win.h"
+#include "text/encoding.h"
 #include "support/lyrics_site.h"
 #include "support/win_test_support.h"
 #include "win/file_bytes.h"
@@ -21,9 +22,10 @@ namespace {
 
 const char kNoHitText[] = "搜索失败！没有相关歌词,查看歌名是否正确！";
 
-const std::string kGbkLyric =
+const std::string kLyricText =
     "[ti:山间小路]\r\n[ar:林木]\r\n[00:04.50]石阶一级一级往上爬\r\n[00:09.00]松针落在旧布鞋上\r\n";
-// "中\r\n" in UTF-8 ends in a byte that pairs with CR as GBK, which no text control keeps.
+// The lyric as the site serves it, in GBK: saved byte for byte, shown decoded.
+const std::string kGbkLyric = enc::EncodeCodePage(kLyricText, enc::kGbk);
 const std::string kUtf8Lyric = "\xef\xbb\xbf[00:01.00]\xe4\xb8\xad\r\n[00:02.00]\xe6\x96\x87 line\r\n";
 
 struct Row {
@@ -56,7 +58,7 @@ void ClickRow(int row) {
   SendMessageA(M<MainCtl::欲下载列表>().Handle(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) { return FileExists(path); }
 
 // Files the downloads write into the program's folder, removed before and after a test.
 class ProgramFolderFiles {
@@ -67,7 +69,7 @@ class ProgramFolderFiles {
 
  private:
   void Remove() const {
-    for (const std::string& n : names_) DeleteFileA(Path(n).c_str());
+    for (const std::string& n : names_) DeleteFileW(enc::Wide(Path(n)).c_str());
   }
   std::vector<std::string> names_;
 };
@@ -191,7 +193,7 @@ TEST_F(LyricSearch, ClickingARowPreviewsItsLyricAndRefreshesTheFileList) {
   ASSERT_EQ(requests.size(), before + 1);
   EXPECT_EQ(requests.back()[0], "GET /lrc/b.lrc HTTP/1.0");
   EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:04.50", "石阶一级一级往上爬"}, {"[00:09.00", "松针落在旧布鞋上"}}));
-  EXPECT_EQ(M<MainCtl::预备下载内容>().Text(), kGbkLyric);
+  EXPECT_EQ(M<MainCtl::预备下载内容>().Text(), kLyricText);
   EXPECT_EQ(M<MainCtl::文件框1>().Folder(), lyrics.Path());
   EXPECT_EQ(M<MainCtl::文件框1>().Entries(), std::vector<std::string>{"new.lrc"});
 
@@ -303,7 +305,7 @@ TEST_F(LyricSearch, HostileTitlesAreSavedInsideTheProgramFolderOrNotAtAll) {
     if (!c.savedAs.empty()) expected.push_back(c.savedAs);
   const ProgramFolderFiles files(expected);
   const std::string outside = ui::ProgramFolder() + "\\..\\..\\测试x.lrc";
-  DeleteFileA(outside.c_str());
+  DeleteFileW(enc::Wide(outside).c_str());
   for (size_t i = 0; i < std::size(cases); ++i) catalogue.AddLink("歌手", cases[i].song, "{base}/lrc/g.lrc");
   catalogue.Add("g.lrc", "-", "-", kGbkLyric);
   Search("歌手");

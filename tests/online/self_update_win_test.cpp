@@ -196,7 +196,7 @@ TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
   TempFolder served, current;
   const std::string content = RandomBytes(123456, 11);
   StandInHost host({"--serve", "new.exe=" + UnixPathOf(served.Write("new.bin", content)), "--address",
-                    "\xA1\xA1 http://127.0.0.1:{port}/files/new.exe  ", "--name", " new version.exe",
+                    "\u3000 http://127.0.0.1:{port}/files/new.exe  ", "--name", " new version.exe",
                     "--stall-at", "0"});
   ASSERT_TRUE(host.Running());
   UpdateHostFor pointed(host.HostAndPort());
@@ -215,7 +215,7 @@ TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
 
   EXPECT_TRUE(running);
   EXPECT_EQ(downloadTotalBytes.load(), 123456.0);
-  EXPECT_EQ(downloadAddress, "\xA1\xA1 " + host.Url("/files/new.exe") + "  ");
+  EXPECT_EQ(downloadAddress, "\u3000 " + host.Url("/files/new.exe") + "  ");
   EXPECT_EQ(programName, " new version.exe");
   EXPECT_EQ(updateTask.kind, 4096);
   EXPECT_EQ(updateTask.url, host.Url("/files/new.exe"));

@@ -11,20 +11,6 @@
 #include "win/file_bytes.h"
 #include "win/http_get.h"
 
-// The Linux path of a Windows path, from Wine's own kernel32.
-inline std::string UnixPathOf(const std::string& windowsPath) {
-  using ToUnix = char*(CDECL*)(LPCWSTR);
-  static const auto toUnix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!toUnix) return {};
-  wchar_t wide[MAX_PATH] = {};
-  MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
-  char* unix = toUnix(wide);
-  if (!unix) return {};
-  std::string result(unix);
-  HeapFree(GetProcessHeap(), 0, unix);
-  return result;
-}
 
 // Runs a shell command line of the Linux side and waits (up to 60 s) until it has ended;
 // Wine hands back no handle for a Linux process, so the end is a marker file.
@@ -33,13 +19,7 @@ inline bool RunLinuxShell(const std::string& command) {
   const std::string marker = control.Path() + "\\ended";
   std::string commandLine =
       "/bin/bash -c \"set -o pipefail; (" + command + "); echo $? > '" + UnixPathOf(marker) + "'\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-    return false;
-  if (started.hProcess) CloseHandle(started.hProcess);
-  if (started.hThread) CloseHandle(started.hThread);
+  if (!StartDetached(commandLine)) return false;
   for (int i = 0; i < 1200; ++i) {
     const std::string status = ReadFileBytes(marker);
     if (!status.empty() && status.back() == '\n') return status == "0\n";
@@ -50,7 +30,7 @@ inline bool RunLinuxShell(const std::string& command) {
 
 class StandInHost {
  public:
-  // args: options of update_host.py; texts are GBK and reach Python as UTF-8. The page is
+  // args: options of update_host.py, as text; Python gets them as UTF-8. The page is
   // signed with the build's own key (as the real maker signs it) unless signed is false.
   explicit StandInHost(const std::vector<std::string>& args, bool signed_ = true) {
     const std::string readyFile = control_.Path() + "\\port";
@@ -59,15 +39,7 @@ class StandInHost {
     commandLine += " --ready-file \"" + UnixPathOf(readyFile) + "\" --log \"" + UnixPathOf(logPath_) + "\"";
     for (const std::string& a : args) commandLine += " \"" + a + "\"";
     if (signed_ && RAVO_UPDATE_SIGNING_KEY[0]) commandLine += " --sign-key \"" RAVO_UPDATE_SIGNING_KEY "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started))
-      return;
-    // Wine hands back no handle for a Linux process.
-    if (started.hProcess) CloseHandle(started.hProcess);
-    if (started.hThread) CloseHandle(started.hThread);
+    if (!StartDetached(commandLine)) return;
     for (int i = 0; i < 200 && port_ == 0; ++i) {
       port_ = atoi(ReadFileBytes(readyFile).c_str());
       if (port_ == 0) Sleep(50);

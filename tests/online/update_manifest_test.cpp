@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "text/encoding.h"
+
 namespace {
 
 using namespace update_manifest;
@@ -21,7 +23,8 @@ std::string Section(const std::string& version, const std::string& name, const s
 TEST(UpdateManifest, CanonicalTextIsProductAndFourValues) {
   const auto m = ReadManifest(Section("3.5.12", "字幕器 v3.6.exe", "1048576", kDigest, "00ff"));
   ASSERT_TRUE(m);
-  EXPECT_EQ(CanonicalText(*m), "Ravo字幕器\n3.5.12\n字幕器 v3.6.exe\n1048576\n" + kDigest + "\n");
+  EXPECT_EQ(CanonicalText(*m),
+            enc::EncodeCodePage("Ravo字幕器\n3.5.12\n字幕器 v3.6.exe\n1048576\n" + kDigest + "\n", enc::kGbk));
   EXPECT_EQ(CanonicalText(*m).rfind("Ravo\xD7\xD6\xC4\xBB\xC6\xF7\n", 0), 0u) << "the product name is GBK";
   EXPECT_EQ(m->sizeBytes, 1048576);
   EXPECT_EQ(m->digest[0], 0x9f);

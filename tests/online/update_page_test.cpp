@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "text/encoding.h"
+
 namespace {
 
 using update_page::PlanUpdate;
@@ -33,10 +35,10 @@ INSTANTIATE_TEST_SUITE_P(
         BetweenCase{"empty_text", "", "[", "]", ""},
         BetweenCase{"empty_start_marker", "a[b]", "", "]", ""},
         BetweenCase{"multi_byte_markers", "x////开始K=是</p>////结束y", "////开始", "////结束", "K=是</p>"},
-        // "形" (D0 CE) is found by plain bytes inside "中文" (D6 D0 CE C4); it must not
-        // match there because it would start on a trail byte.
-        BetweenCase{"no_match_on_trail_byte", "中文形x", "形", "x", ""},
-        BetweenCase{"end_not_matched_on_trail_byte", "[中文]形", "[", "形", "中文]"},
+        // Markers match at character starts only: the bytes B8 AD stand inside 中 (E4 B8
+        // AD), and again after the "]" as two bytes of no character.
+        BetweenCase{"no_match_inside_a_character", "中文x", "\xB8\xAD", "x", ""},
+        BetweenCase{"end_not_matched_inside_a_character", "[中]\xB8\xAD", "[", "\xB8\xAD", "中]"},
         BetweenCase{"value_kept_untrimmed", "k= 是 </p>", "k=", "</p>", " 是 "}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -46,15 +48,18 @@ std::string Replace(std::string text, const std::string& from, const std::string
 
 struct PlanCase {
   const char* name;
-  std::string page;  // the whole body as served
+  std::string page;  // the whole body as served: GBK bytes
   bool openAtOnce, askAfterwards;
 };
+
+// The host writes the page in GBK.
+std::string Gbk(const std::string& text) { return enc::EncodeCodePage(text, enc::kGbk); }
 
 // A manifest whose signature the stand-in verifier below takes for valid ("00"); the
 // real signature check is tested under Wine.
 const std::string kSigned = "新版本号=3.6.0</p>文件大小=1</p>文件SHA256=" + std::string(64, 'a') + "</p>数字签名=00</p>";
 std::string Page(const std::string& section, const std::string& manifest = kSigned) {
-  return "<html><body><p>更新说明</p>////开始" + section + manifest + "////结束<p>程序名字=evil.exe</p></body></html>";
+  return Gbk("<html><body><p>更新说明</p>////开始" + section + manifest + "////结束<p>程序名字=evil.exe</p></body></html>");
 }
 const std::string kName = "程序名字=RavoNew.exe</p>";
 bool SignedWith00(std::string_view, std::string_view signature) { return signature == std::string(1, '\0'); }
@@ -86,13 +91,16 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"no_value_end", Page(kName + "是否强制更新=是"), false, false},
         // Keys count only inside the section, and the first occurrence wins.
         PlanCase{"key_after_section_end",
-                 "////开始" + kName + "////结束是否强制更新=是</p>是否提示更新=是</p>", false, false},
+                 Gbk("////开始" + kName + "////结束是否强制更新=是</p>是否提示更新=是</p>"), false, false},
         PlanCase{"key_twice_first_wins", Page("是否强制更新=否</p>" + kName + "是否强制更新=是</p>"), false, false},
         PlanCase{"key_twice_first_yes", Page("是否强制更新=是</p>" + kName + "是否强制更新=否</p>"), true, false},
-        PlanCase{"no_section", "是否强制更新=是</p>是否提示更新=是</p>" + kName, false, false},
-        PlanCase{"section_unterminated", "////开始是否强制更新=是</p>" + kName, false, false},
+        PlanCase{"no_section", Gbk("是否强制更新=是</p>是否提示更新=是</p>" + kName), false, false},
+        PlanCase{"section_unterminated", Gbk("////开始是否强制更新=是</p>" + kName), false, false},
         PlanCase{"empty_body", "", false, false},
-        PlanCase{"cut_at_zero_byte", std::string("////开始是否强制更新=是</p>") + '\0' + kName + "////结束", false,
+        PlanCase{"cut_at_zero_byte", Gbk(std::string("////开始是否强制更新=是</p>") + '\0' + kName + "////结束"),
+                 false, false},
+        // The body is read as GBK: the same page in UTF-8 holds none of the markers.
+        PlanCase{"utf8_body", "////开始是否强制更新=是</p>是否提示更新=是</p>" + kName + kSigned + "////结束", false,
                  false},
         // A name that cannot be saved and started safely means no update.
         PlanCase{"name_with_folder", Page("是否强制更新=是</p>是否提示更新=是</p>程序名字=..\\x.exe</p>"), false,

@@ -1,6 +1,7 @@
 // The update's checks with the system's CryptoAPI and signatures made by openssl (through
 // scripts/sign-update.sh): the page's manifest must verify, name a newer version, and the
 // downloaded file must have its size and SHA-256, or nothing takes the final name.
+#include "text/encoding.h"
 #include "online/update_signature.h"
 
 #include <gtest/gtest.h>
@@ -82,7 +83,9 @@ TEST(UpdateSignature, ManifestAndDownloadAreCheckedWithCryptoApi) {
   ASSERT_EQ(modulusLine.rfind("Modulus=", 0), 0u) << modulusLine;
   const std::string keyA = update_signature::RsaPublicKeyBlob(modulusLine.substr(8, 512), 65537);
   ASSERT_EQ(keyA.size(), 20u + 256u);
-  const std::string good = ReadFileBytes(work.Path() + "\\a-3.5.9");
+  // The signed lines are GBK, as a page holds them; the manifest reads the page's text.
+  const auto page = [&](const char* name) { return enc::DecodeCodePage(ReadFileBytes(work.Path() + "\\" + name), enc::kGbk); };
+  const std::string good = page("a-3.5.9");
   ASSERT_NE(good.find("程序名字=RavoNew.exe</p>"), std::string::npos) << good;
   ASSERT_NE(good.find("文件大小=300000</p>"), std::string::npos) << good;
   std::string flipped = program;
@@ -100,17 +103,17 @@ TEST(UpdateSignature, ManifestAndDownloadAreCheckedWithCryptoApi) {
       {"valid", good, keyA, program, true, true},
       {"flipped byte in the file", good, keyA, flipped, true, false},
       {"one byte more in the file", good, keyA, program + "x", true, false},
-      {"wrong key", ReadFileBytes(work.Path() + "\\b-3.5.9"), keyA, program, false, false},
+      {"wrong key", page("b-3.5.9"), keyA, program, false, false},
       {"changed size", Replaced(good, "文件大小=300000", "文件大小=300001"), keyA, program + "x", false, false},
       {"changed version", Replaced(good, "新版本号=3.5.9", "新版本号=3.5.19"), keyA, program, false, false},
-      {"same version as running", ReadFileBytes(work.Path() + "\\a-3.5.1"), keyA, program, false, false},
-      {"older version", ReadFileBytes(work.Path() + "\\a-3.4.99"), keyA, program, false, false},
+      {"same version as running", page("a-3.5.1"), keyA, program, false, false},
+      {"older version", page("a-3.4.99"), keyA, program, false, false},
       {"missing signature", WithoutLineOf(good, "数字签名="), keyA, program, false, false},
       {"signature of another text", Replaced(good, "程序名字=RavoNew.exe", "程序名字=RavoNeu.exe"), keyA, program,
        false, false},
   };
   if (!buildKey.empty())
-    cases.push_back({"the build's own key", ReadFileBytes(work.Path() + "\\built-in"),
+    cases.push_back({"the build's own key", page("built-in"),
                      update_signature::BuiltInKeyBlob(), program, true, true});
 
   const update_manifest::Version running{3, 5, 1};

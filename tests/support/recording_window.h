@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "text/encoding.h"
 #include "win/owners.h"
 #include "support/win_test_support.h"
 
@@ -41,7 +42,10 @@ inline bool IsInput(UINT m) {
 // lives in its own process, so that the focus step has to cross threads.
 class Recorder {
  public:
-  Recorder() : marker_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
+  // An ANSI window (class and loop of the "A" functions) sees the bytes of the system's
+  // code page posted to it; a Unicode one the UTF-16 units.
+  enum Kind { Ansi, Unicode };
+  explicit Recorder(Kind kind = Ansi) : kind_(kind), marker_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {
     UniqueHandle ready(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     thread_ = std::thread([this, &ready] { Run(ready.Get()); });
     WaitForSingleObject(ready.Get(), INFINITE);
@@ -82,7 +86,7 @@ class Recorder {
       SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+    if (!self) return Default(hwnd, message, wParam, lParam);
     if (message == kMarker) {
       SetEvent(self->marker_.Get());
       return 0;
@@ -93,10 +97,19 @@ class Recorder {
     }
     if (message == WM_DESTROY) PostQuitMessage(0);
     if (IsInput(message)) return 0;
-    return DefWindowProcA(hwnd, message, wParam, lParam);
+    return Default(hwnd, message, wParam, lParam);
+  }
+
+  static LRESULT Default(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return IsWindowUnicode(hwnd) ? DefWindowProcW(hwnd, message, wParam, lParam)
+                                 : DefWindowProcA(hwnd, message, wParam, lParam);
   }
 
   void Run(HANDLE ready) {
+    if (kind_ == Unicode) {
+      RunUnicode(ready);
+      return;
+    }
     WNDCLASSA wc = {};
     wc.lpfnWndProc = Proc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -109,6 +122,20 @@ class Recorder {
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
   }
 
+  void RunUnicode(HANDLE ready) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"DeliveryRecorderW";
+    RegisterClassW(&wc);
+    hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"recorder", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                            wc.hInstance, this);
+    SetEvent(ready);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  }
+
+  Kind kind_;
   UniqueHandle marker_;
   std::mutex lock_;
   std::vector<Msg> log_;
@@ -117,8 +144,8 @@ class Recorder {
 };
 
 
-// One text as the target saw it arrive: the bytes typed between the click into the
-// field and the first commit click, with the lParam of its character messages and when
+// One text as a Unicode target saw it arrive: the UTF-16 units typed between the click
+// into the field and the first commit click, as UTF-8, with the lParam of its character messages and when
 // the commit click was received (GetTickCount of the recording thread).
 struct ReceivedText {
   std::string text;
@@ -133,15 +160,18 @@ inline std::vector<ReceivedText> ReceivedTexts(const std::vector<Msg>& log) {
   std::vector<ReceivedText> texts;
   bool open = false;
   ReceivedText current;
+  std::u16string units;
   for (const Msg& m : log) {
     if (m.message == WM_LBUTTONDOWN && m.lParam == edit) {
       open = true;
       current = ReceivedText{};
+      units.clear();
     } else if (open && m.message == WM_CHAR) {
-      current.text += static_cast<char>(m.wParam);
+      units += static_cast<char16_t>(m.wParam);
       current.charLParam = m.lParam;
     } else if (open && m.message == WM_LBUTTONDOWN && m.lParam == commit) {
       current.committedAt = m.time;
+      current.text = enc::Utf16ToUtf8(units);
       texts.push_back(current);
       open = false;
     }

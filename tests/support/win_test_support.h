@@ -90,6 +90,13 @@ std::string HandleText(HWND hwnd);
 std::string WindowClass(HWND hwnd);
 std::string WindowText(HWND hwnd);
 
+// Starts a process from a UTF-8 command line (any characters reach it) and lets it run on
+// unwatched; false when it could not be started.
+bool StartDetached(const std::string& commandLine);
+
+// The Linux path of a Windows path, from Wine's own kernel32; empty outside Wine.
+std::string UnixPathOf(const std::string& windowsPath);
+
 // The first top-level window of process pid for which match holds; null when none.
 HWND FindProcessWindow(DWORD pid, const std::function<bool(HWND)>& match);
 // The same, looked for every 20 ms (without dispatching) for up to limitMs.

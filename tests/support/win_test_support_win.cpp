@@ -1,3 +1,4 @@
+#include "text/encoding.h"
 #include "support/win_test_support.h"
 
 #include <algorithm>
@@ -21,7 +22,7 @@ MainWindowFixture::~MainWindowFixture() {
   ui::DestroyWindowNow(WindowKind::Main);
   // The last window's end posts a quit request; it is no business of the next test.
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
   }
 }
 
@@ -67,7 +68,7 @@ void MessageBoxWatcher::Run() {
       EnterCriticalSection(&lock_);
       seen_.push_back(seen);
       LeaveCriticalSection(&lock_);
-      PostMessageA(box, WM_COMMAND, static_cast<WPARAM>(answer_), 0);
+      PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer_), 0);
       for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(10);
     }
     Sleep(20);
@@ -75,19 +76,19 @@ void MessageBoxWatcher::Run() {
 }
 
 TempFolder::TempFolder() {
-  char base[MAX_PATH] = {};
-  GetTempPathA(MAX_PATH, base);
+  wchar_t base[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, base);
   static int counter = 0;
   for (;;) {
-    path_ = std::string(base) + "ravo_test_" + std::to_string(GetCurrentProcessId()) + "_" +
+    path_ = enc::Narrow(base) + "ravo_test_" + std::to_string(GetCurrentProcessId()) + "_" +
             std::to_string(++counter);
-    if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+    if (CreateDirectoryW(enc::Wide(path_).c_str(), nullptr)) break;
   }
 }
 
 TempFolder::~TempFolder() {
-  for (const std::string& name : FilesIn(path_)) DeleteFileA((path_ + "\\" + name).c_str());
-  RemoveDirectoryA(path_.c_str());
+  for (const std::string& name : FilesIn(path_)) DeleteFileW(enc::Wide(path_ + "\\" + name).c_str());
+  RemoveDirectoryW(enc::Wide(path_).c_str());
 }
 
 std::string TempFolder::Write(const std::string& name, const std::string& bytes) const {
@@ -97,16 +98,16 @@ std::string TempFolder::Write(const std::string& name, const std::string& bytes)
 }
 
 CurrentFolderFor::CurrentFolderFor(const std::string& folder) : previous_(CurrentFolder()) {
-  SetCurrentDirectoryA(folder.c_str());
+  SetCurrentDirectoryW(enc::Wide(folder).c_str());
 }
 
-CurrentFolderFor::~CurrentFolderFor() { SetCurrentDirectoryA(previous_.c_str()); }
+CurrentFolderFor::~CurrentFolderFor() { SetCurrentDirectoryW(enc::Wide(previous_).c_str()); }
 
 void PumpOwnQueue() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
@@ -129,12 +130,12 @@ bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) {
 
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  WIN32_FIND_DATAW fd;
+  HANDLE find = FindFirstFileW(enc::Wide(folder + "\\*").c_str(), &fd);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(fd.cFileName);
-  } while (FindNextFileA(find, &fd));
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(enc::Narrow(fd.cFileName));
+  } while (FindNextFileW(find, &fd));
   FindClose(find);
   std::sort(names.begin(), names.end());
   return names;
@@ -150,17 +151,43 @@ std::string RandomBytes(size_t n, unsigned seed) {
 std::string HandleText(HWND hwnd) { return std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd))); }
 
 std::string WindowClass(HWND hwnd) {
-  char cls[256] = {};
-  GetClassNameA(hwnd, cls, sizeof(cls));
-  return cls;
+  wchar_t cls[256] = {};
+  GetClassNameW(hwnd, cls, 256);
+  return enc::Narrow(cls);
 }
 
 // The buffer is sized by the text's length: a 1 KiB buffer handed to a child of the folder
 // dialog from another thread ends the whole process under Wine, without a word.
 std::string WindowText(HWND hwnd) {
-  std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(hwnd, &text[0], static_cast<int>(text.size()))));
-  return text;
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()))));
+  return enc::Narrow(text);
+}
+
+bool StartDetached(const std::string& commandLine) {
+  std::wstring command = enc::Wide(commandLine);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION started = {};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+    return false;
+  // Wine hands back no handle for a Linux process.
+  if (started.hProcess) CloseHandle(started.hProcess);
+  if (started.hThread) CloseHandle(started.hThread);
+  return true;
+}
+
+std::string UnixPathOf(const std::string& windowsPath) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  // Through void* because the export's real type is not that of FARPROC.
+  static const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return {};
+  char* unix = toUnix(enc::Wide(windowsPath).c_str());
+  if (!unix) return {};
+  std::string result(unix);
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
 }
 
 namespace {

@@ -15,29 +15,40 @@ struct NameCase {
   std::string lyric;   // the name a lyric of this title is saved under ("" : not saved)
 };
 
-const std::string k251(251, 'a');  // 251 + ".lrc" = 255 bytes
+const std::string k251(251, 'a');  // 251 + ".lrc" = 255 UTF-16 units
+const std::string kBeyondBmp = "𠮷";  // U+20BB7: four bytes, two UTF-16 units
+
+std::string Times(size_t n, const std::string& s) {
+  std::string out;
+  for (size_t i = 0; i < n; ++i) out += s;
+  return out;
+}
 
 const NameCase kNames[] = {
     {"plain", "RavoNew.exe", true, "RavoNew.exe.lrc"},
     {"spaces and dots inside", "new version v1.2", true, "new version v1.2.lrc"},
     {"leading space", " new.exe", true, " new.exe.lrc"},
-    {"GBK", "山间小路", true, "山间小路.lrc"},
+    {"Chinese", "山间小路", true, "山间小路.lrc"},
+    {"beyond the BMP", "a" + kBeyondBmp, true, "a" + kBeyondBmp + ".lrc"},
     {"no extension", "noextension", true, "noextension.lrc"},
     {"longer than a device", "CONSOLE.exe", true, "CONSOLE.exe.lrc"},
     {"COM without digit", "COMX", true, "COMX.lrc"},
-    // Two-byte characters whose trail bytes are '\' and '|' stay whole.
-    {"trail byte backslash", "\x81\x5C.exe", true, "\x81\x5C.exe.lrc"},
-    {"trail byte bar", "\x81\x7C.exe", true, "\x81\x7C.exe.lrc"},
-    // 0x80 is a character of its own: the pair after it is D0 5C, not 80 D0 and a '\'.
-    {"euro then a pair", "\x80\xD0\x5C", true, "\x80\xD0\x5C.lrc"},
+    // Full-width forms are characters of their own, never folded to what they look like.
+    {"full-width look-alikes", "ａ＼ｂ｜ｃ：／＊？.exe", true, "ａ＼ｂ｜ｃ：／＊？.exe.lrc"},
+    {"full-width device name", "ＣＯＮ", true, "ＣＯＮ.lrc"},
+    // A byte that starts no valid sequence is no character, and takes none of the bytes
+    // after it.
+    {"cut-off character then a character", "\xE4\xB8中", false, "__中.lrc"},
     {"0xFF before a slash", "\xFF/evil.exe", false, "__evil.exe.lrc"},
-    {"0x80 before a backslash", "\x80\\evil.exe", false, "\x80_evil.exe.lrc"},
-    {"0x80 before a colon", "\x80:evil.exe", false, "\x80_evil.exe.lrc"},
+    {"0x80 before a backslash", "\x80\\evil.exe", false, "__evil.exe.lrc"},
+    {"0x80 before a colon", "\x80:evil.exe", false, "__evil.exe.lrc"},
     {"0xFF alone", "a\xFF", false, "a_.lrc"},
-    {"lead byte before a slash", "\x81/x", false, "__x.lrc"},
-    {"lead byte at the end", "ab\x81", false, "ab_.lrc"},
-    {"lead byte never takes a zero byte", std::string("a\x81\0.exe", 7), false, "a__.exe.lrc"},
-    {"lead byte never takes a control byte", "a\xB1\n.exe", false, "a__.exe.lrc"},
+    {"lead byte before a slash", "\xC3/x", false, "__x.lrc"},
+    {"cut-off character at the end", "ab\xE4\xB8", false, "ab__.lrc"},
+    {"lead byte never takes a zero byte", std::string("a\xC3\0.exe", 7), false, "a__.exe.lrc"},
+    {"lead byte never takes a control byte", "a\xE4\n.exe", false, "a__.exe.lrc"},
+    {"overlong slash", "a\xC0\xAF" "b", false, "a__b.lrc"},
+    {"encoded surrogate", "a\xED\xA0\x80", false, "a___.lrc"},
     {"empty", "", false, ""},
     {"one dot", ".", false, ""},
     {"two dots", "..", false, ""},
@@ -60,15 +71,26 @@ const NameCase kNames[] = {
     {"COM9", "com9", false, "_com9.lrc"},
     {"LPT0", "lpt0.exe", false, "_lpt0.exe.lrc"},
     {"LPT9", "LPT9", false, "_LPT9.lrc"},
+    {"COM superscript one", "COM¹.exe", false, "_COM¹.exe.lrc"},
+    {"lpt superscript three", "lpt³", false, "_lpt³.lrc"},
+    {"COM superscript four is no device", "COM⁴", true, "COM⁴.lrc"},
     {"CONIN$", "conin$", false, "_conin$.lrc"},
     {"CONOUT$", "CONOUT$.exe", false, "_CONOUT$.exe.lrc"},
     {"CLOCK$", "clock$", false, "_clock$.lrc"},
     {"device with a colon", "con:", false, "con_.lrc"},
-    // Long names: refused for updates, shortened for lyrics (".lrc" kept, 255 bytes at most).
-    {"255 bytes", std::string(255, 'a'), true, k251 + ".lrc"},
-    {"256 bytes", std::string(256, 'a'), false, k251 + ".lrc"},
-    {"long GBK name is cut between characters", "xy" + std::string(300, '\xB0'), false,
-     "xy" + std::string(248, '\xB0') + ".lrc"},
+    // Long names: refused for updates, shortened for lyrics (".lrc" kept, 255 UTF-16 units
+    // at most, whatever the bytes).
+    {"255 units", std::string(255, 'a'), true, k251 + ".lrc"},
+    {"256 units", std::string(256, 'a'), false, k251 + ".lrc"},
+    {"255 units in 765 bytes", Times(255, "中"), true, Times(251, "中") + ".lrc"},
+    {"last character beyond the BMP, 255 units", std::string(253, 'a') + kBeyondBmp, true, k251 + ".lrc"},
+    {"last character beyond the BMP, 256 units", std::string(254, 'a') + kBeyondBmp, false, k251 + ".lrc"},
+    {"lyric name of 255 units ending beyond the BMP", std::string(249, 'a') + kBeyondBmp, true,
+     std::string(249, 'a') + kBeyondBmp + ".lrc"},
+    {"character beyond the BMP cut whole", std::string(250, 'a') + kBeyondBmp, true,
+     std::string(250, 'a') + ".lrc"},
+    {"long Chinese name is cut between characters", "xy" + Times(300, "中"), false,
+     "xy" + Times(249, "中") + ".lrc"},
     {"long device name keeps its underscore", "CON" + std::string(300, ' ') + ".txt", false,
      "_CON" + std::string(247, ' ') + ".lrc"},
 };

@@ -40,9 +40,9 @@ TEST(RegexTest, BlankRunMarkerFollowsLineBreakRules) {
       {"a\r\n\r", "a\r\n*****\r\n"},
       {"a\f\r\nb", "a\f\r\nb"},                  // \f is blank but no line break
       {"a\n\f\r\nb", "a\n*****\r\n\nb"},
-      {"x\x85\r\nb", "x\x85\r\nb"},              // 0x85 is a GBK lead byte, no line break
-      {"a\n\x85\r\nb", "a\n\x85\r\nb"},          // and no blank either
-      {"a\n\xA1\xA1\r\nb", "a\n\xA1\xA1\r\nb"},  // nor is the full-width space
+      {"x\u0085\r\nb", "x\u0085\r\nb"},          // U+0085 (C2 85) is no line break
+      {"a\n\u0085\r\nb", "a\n\u0085\r\nb"},      // and no blank either
+      {"a\n\u3000\r\nb", "a\n\u3000\r\nb"},      // nor is the ideographic space
       {"", ""},
   };
   for (const auto& [text, expected] : cases) {
@@ -119,7 +119,7 @@ TEST(RegexTest, FindAllInTextOrderWithoutOverlaps) {
   const string lrc = "[ti:歌]\r\n[00:12.34]一[01:02]二\r\n[00:01.00][:]三";
   const auto tags = tag.FindAll(lrc);
   EXPECT_EQ(Texts(tags), (std::vector<string>{"[00:12.34]", "[01:02]", "[00:01.00]"}));
-  EXPECT_EQ(Positions(tags), (std::vector<int32_t>{10, 22, 33}));
+  EXPECT_EQ(Positions(tags), (std::vector<int32_t>{11, 24, 36}));  // bytes: 歌 and 一 take three
   EXPECT_EQ(Texts(utf8::Regex("aa").FindAll("aaaaa")), (std::vector<string>{"aa", "aa"}));
   // Empty matches: each place once, and a non-empty match may follow at the same place.
   EXPECT_EQ(Texts(utf8::Regex("a*").FindAll("baac")), (std::vector<string>{"", "aa", "", ""}));
@@ -149,19 +149,21 @@ TEST(RegexTest, ClassesAreTheCLocaleOnes) {
       EXPECT_FALSE(word.FindFirst(one).has_value());
     }
   }
-  // \S* stops at a blank and runs over GBK bytes.
-  const auto title = utf8::Regex("\\[ti:\\S*\\]").FindFirst("[ti:中文\x85\xA0]\r\n");
+  // \S* stops at a blank and runs over the bytes of multi-byte characters, U+0085 and
+  // U+3000 included.
+  const auto title = utf8::Regex("\\[ti:\\S*\\]").FindFirst("[ti:中文\u0085\u3000]\r\n");
   ASSERT_TRUE(title.has_value());
-  EXPECT_EQ(title->text, "[ti:中文\x85\xA0]");
+  EXPECT_EQ(title->text, "[ti:中文\u0085\u3000]");
   EXPECT_FALSE(utf8::Regex("\\[ti:\\S*\\]").FindFirst("[ti:My Song]").has_value());
 }
 
-// GBK characters inside patterns: bytes match bytes, a match may start on a trail byte,
-// and a two-byte character whose trail byte is pattern syntax stays one literal.
-TEST(RegexTest, TwoByteCharactersInPatterns) {
-  const auto across = utf8::Regex("形").FindFirst("中文");  // D0 CE across a boundary
+// Multi-byte characters inside patterns: bytes match bytes (raw bytes may match inside a
+// character), a character stays one literal, and a byte that starts no valid sequence is
+// a literal byte of its own.
+TEST(RegexTest, MultiByteCharactersInPatterns) {
+  const auto across = utf8::Regex("\xAD\xE6").FindFirst("中文");  // E4 B8 AD, E6 96 87
   ASSERT_TRUE(across.has_value());
-  EXPECT_EQ(across->position, 2);
+  EXPECT_EQ(across->position, 3);
 
   struct Case {
     string pattern;
@@ -169,16 +171,16 @@ TEST(RegexTest, TwoByteCharactersInPatterns) {
     string matched;  // "" = no match
   };
   const std::vector<Case> cases = {
-      {"\x81\x5C" "d", "5\x81\x5C" "d", "\x81\x5C" "d"},  // trail '\' does not escape 'd'
-      {"\x81\x5C" "d", "\x81" "5", ""},
-      {"\x81\x7C" "x", "x\x81\x7Cx", "\x81\x7Cx"},        // trail '|' is no alternative
-      {"\x81\x5B" "a]", "\x81\x5B" "a]", "\x81\x5B" "a]"},  // trail '[' opens no set
-      {"a\x81\x5E", "a\x81\x5E", "a\x81\x5E"},              // trail '^' is no anchor
-      {"\\Q\x81\x5C" "E.\\E", "\x81\x5C" "E.", "\x81\x5C" "E."},  // trail '\' ends no quote
       {"中+", "x中中中y", "中中中"},  // a quantifier repeats the whole character
       {"中{2}", "中中中", "中中"},
+      {"中?x", "\xE4\xB8x", "x"},     // ... and makes the whole character optional
+      {"𠮷+", "x𠮷𠮷y", "𠮷𠮷"},       // four bytes, beyond the BMP
       {"\\中", "a中", "中"},
-      {"[\x81-\xFE]+", "ab中文c", "中文"},  // raw bytes in a set stay single bytes
+      {"\\Q中.\\E", "中x中.", "中."},  // quoted: the character, then a literal dot
+      {"\xE4\xB8+", "\xE4\xB8\xB8\xAD", "\xE4\xB8\xB8"},  // a cut-off character: + takes its last byte
+      {"\xFF+", "a\xFF\xFF" "b", "\xFF\xFF"},
+      {"[\x80-\xFF]+", "ab中文c", "中文"},  // raw bytes in a set stay single bytes
+      {"[中]", "x\xADy", "\xAD"},          // ... and so do the bytes of a character in a set
       {"LRC歌词下载</a>", "<a>x LRC歌词下载</a>", "LRC歌词下载</a>"},
   };
   for (const auto& c : cases) {

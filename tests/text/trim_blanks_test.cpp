@@ -1,4 +1,4 @@
-// Blank trimming of GBK texts, as the scroller and the update's address read it.
+// Blank trimming of UTF-8 texts, as the scroller and the update's address read it.
 #include "text/trim_blanks.h"
 
 #include <gtest/gtest.h>
@@ -14,25 +14,22 @@ struct TextCase {
   string in, out;
 };
 
-TEST(TrimBlanksTest, PairsBytesFromTheStart) {
+TEST(TrimBlanksTest, StepsCharactersFromTheStart) {
   const std::vector<TextCase> cases = {
       {"", ""},
       {"   ", ""},
       {"  ab  c  ", "ab  c"},
-      {"\xA1\xA1" "ab\xA1\xA1 \xA1\xA1", "ab"},           // full-width spaces both ends
-      {" \xA1\xA1 中 文 \xA1\xA1", "中 文"},
-      {"\tab\r\n", "\tab\r\n"},                           // only spaces are blanks
-      {"\xB0 ", "\xB0 "},                                 // trail byte 0x20 is no blank
-      {"\xB0\xA1\xA1", "\xB0\xA1"},                       // B0 A1 is a character, A1 alone is dropped
-      {"x\xB0\xA1\xA1\xA1", "x\xB0\xA1"},                 // ...and so is the lone A1 after it
-      {"\xA1\xA1\xA1", ""},                               // leading pair, then a lone lead byte
-      {"ab\xA3", "ab"},                                   // lone last lead byte dropped
-      {"ab \xA3", "ab"},                                  // ...together with the blank before it
-      {"\xA3", ""},
-      {"\xA3\xAC" "a", "\xA3\xAC" "a"},
-      {"\xAC" "a\xA3", "\xAC" "a"},                       // AC 61 pairs up, A3 is left alone
-      {" \xA1", ""},
-      {"\xA1 ", "\xA1 "},                                 // A1 20 is one character
+      {"\u3000ab\u3000 \u3000", "ab"},          // ideographic spaces both ends
+      {" \u3000 中 文 \u3000", "中 文"},
+      {"\tab\r\n", "\tab\r\n"},                 // only spaces are blanks
+      {"\u00A0ab\u2002", "\u00A0ab\u2002"},     // and no other Unicode space
+      {"\xE4\xB8 ", "\xE4\xB8"},                // a cut-off character takes no blank
+      {"\xE3\x80", "\xE3\x80"},                 // a cut-off U+3000 is no blank
+      {"\xE3\xE3\x80\x80", "\xE3"},             // a stray lead byte, then U+3000
+      {"\u3000\x80", "\x80"},                   // a stray continuation byte stays
+      {"ab\xE4\xB8", "ab\xE4\xB8"},             // a cut-off last character stays
+      {"中\u3000\u3000", "中"},
+      {"\uFF0Ca", "\uFF0Ca"},                   // a full-width comma is no blank
       {"\xFF\xFF ", "\xFF\xFF"},
   };
   for (const auto& c : cases) {
