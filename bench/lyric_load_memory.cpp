@@ -38,7 +38,6 @@ std::string Shape(int which) {
   return s;
 }
 
-std::string Ascii(std::u16string_view t) { return std::string(t.begin(), t.end()); }
 
 }  // namespace
 
@@ -54,7 +53,7 @@ int main(int argc, char** argv) {
   const char* names[] = {"", "one line, tags then text", "shortest tags only", "bare LF lines", "bare CRs only"};
   LyricTimeline timeline;
   {
-    const std::string text = NormalizeLineEnds(DecodeLyricBytes(Shape(which), Ascii));
+    const std::string text = LyricFileText(Shape(which));
     parseLrc(text, timeline);
   }
   size_t textBytes = 0;
