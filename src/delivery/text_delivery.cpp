@@ -27,6 +27,7 @@ void PostChars(HWND target, std::string_view text, LPARAM lParam) {
   }
   // An ANSI window reads its characters in the system's code page, whatever that is:
   // it gets exactly those bytes, one message each, as it would from its own keyboard.
+  // PostMessageA on purpose: the "W" form would have the system convert each byte.
   for (char c : enc::EncodeCodePage(text, enc::kSystem))
     PostMessageA(target, WM_CHAR, static_cast<unsigned char>(c), lParam);
 }
@@ -48,9 +49,9 @@ void PostMouseClick(HWND target, int x, int y) {
       static_cast<LPARAM>(static_cast<uint32_t>(x) + 65536u * static_cast<uint32_t>(y));
   // The move carries 2 (MK_RBUTTON) rather than 0: the chat client has always been
   // driven with exactly this sequence, and it is not worth finding out what else works.
-  PostMessageA(target, WM_MOUSEMOVE, 2, point);
-  PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, point);
-  PostMessageA(target, WM_LBUTTONUP, 0, point);
+  PostMessageW(target, WM_MOUSEMOVE, 2, point);
+  PostMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, point);
+  PostMessageW(target, WM_LBUTTONUP, 0, point);
 }
 
 void PostTextAsChars(HWND target, std::string_view text) { PostChars(target, text, 0); }
@@ -60,7 +61,7 @@ void DeliverText(std::string_view text, LPARAM charLParam) {
   FocusTargetWindow(target);
   PostMouseClick(target, EDIT_POINT.x, EDIT_POINT.y);
   // Key-downs only: the target's own TranslateMessage makes the Backspace characters.
-  for (int i = 0; i < ERASE_COUNT; ++i) PostMessageA(target, WM_KEYDOWN, VK_BACK, 1);
+  for (int i = 0; i < ERASE_COUNT; ++i) PostMessageW(target, WM_KEYDOWN, VK_BACK, 1);
   PostChars(target, utf8::TypeableText(text), charLParam);
   PostMouseClick(target, COMMIT_POINT.x, COMMIT_POINT.y);
   WaitWithMessages(COMMIT_WAIT_MS);

@@ -1,6 +1,7 @@
 #include "win/file_list.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "win/owners.h"
 #include "text/encoding.h"
@@ -52,27 +53,24 @@ void FileList::SetFolder(std::string_view folder) {
   InvalidateRect(box_, nullptr, TRUE);
 }
 
+std::optional<std::string> FileList::Entry(int index) const {
+  const int len = static_cast<int>(SendMessageW(box_, LB_GETTEXTLEN, index, 0));
+  if (len < 0) return std::nullopt;
+  std::wstring s(static_cast<size_t>(len) + 1, L'\0');
+  SendMessageW(box_, LB_GETTEXT, index, reinterpret_cast<LPARAM>(s.data()));
+  s.resize(static_cast<size_t>(len));
+  return enc::Narrow(s);
+}
+
 std::vector<std::string> FileList::Entries() const {
   std::vector<std::string> out;
   const int n = static_cast<int>(SendMessageW(box_, LB_GETCOUNT, 0, 0));
-  for (int i = 0; i < n; ++i) {
-    const int len = static_cast<int>(SendMessageW(box_, LB_GETTEXTLEN, i, 0));
-    if (len < 0) continue;
-    std::wstring s(static_cast<size_t>(len) + 1, L'\0');
-    SendMessageW(box_, LB_GETTEXT, i, reinterpret_cast<LPARAM>(s.data()));
-    s.resize(static_cast<size_t>(len));
-    out.push_back(enc::Narrow(s));
-  }
+  for (int i = 0; i < n; ++i)
+    if (std::optional<std::string> entry = Entry(i)) out.push_back(std::move(*entry));
   return out;
 }
 
 std::string FileList::SelectedEntry() const {
   const int sel = static_cast<int>(SendMessageW(box_, LB_GETCURSEL, 0, 0));
-  if (sel < 0) return {};
-  const int len = static_cast<int>(SendMessageW(box_, LB_GETTEXTLEN, sel, 0));
-  if (len < 0) return {};
-  std::wstring s(static_cast<size_t>(len) + 1, L'\0');
-  SendMessageW(box_, LB_GETTEXT, sel, reinterpret_cast<LPARAM>(s.data()));
-  s.resize(static_cast<size_t>(len));
-  return enc::Narrow(s);
+  return sel < 0 ? std::string() : Entry(sel).value_or(std::string());
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +22,8 @@ class FileList {
   std::string SelectedEntry() const;
 
  private:
+  std::optional<std::string> Entry(int index) const;  // none when there is no such entry
+
   HWND box_;
   std::string pattern_;
   std::string folder_;

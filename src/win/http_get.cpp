@@ -44,7 +44,7 @@ HttpResult Fetch(const HttpUrl& target) {
   if (!connection) return result;
   LimitWaits(connection.Get());
 
-  // InternetOpenUrlA would be shorter, but it ignores the time-outs under Wine and sends
+  // InternetOpenUrl would be shorter, but it ignores the time-outs under Wine and sends
   // the Accept header twice. A certificate the system does not trust, or one for another
   // name, fails the request: no SECURITY_FLAG_IGNORE_* is ever set.
   const wchar_t* acceptTypes[] = {L"*/*", nullptr};
