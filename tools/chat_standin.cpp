@@ -99,8 +99,8 @@ bool IsGbkTrailByte(WPARAM value) { return value >= 0x40 && value <= 0xFE && val
 
 class ChatStandin {
  public:
-  ChatStandin(std::wstring logPath, std::wstring nickname)
-      : logPath_(std::move(logPath)), committed_(std::move(nickname)) {}
+  ChatStandin(std::wstring logPath, std::wstring nickname, DWORD hangMs)
+      : logPath_(std::move(logPath)), committed_(std::move(nickname)), hangMs_(hangMs) {}
 
   HWND Create(HINSTANCE instance) {
     WNDCLASSW wc = {};
@@ -161,6 +161,11 @@ class ChatStandin {
       committed_ = buffer_;
       editing_ = false;
       Log(committed_);
+      if (commits_ == 1 && hangMs_ > 0) {
+        // A chat client that stops reading its messages for a while: everything posted
+        // meanwhile waits in the queue.
+        Sleep(hangMs_);
+      }
     } else {
       return;
     }
@@ -338,6 +343,7 @@ class ChatStandin {
   bool editing_ = false;
   WPARAM pendingLead_ = 0;
   int commits_ = 0;
+  DWORD hangMs_ = 0;
   int failedWrites_ = 0;
   ScopedGdiObj<HFONT> largeFont_{CjkFont(28, FW_BOLD)};
   ScopedGdiObj<HFONT> fieldFont_{CjkFont(20, FW_NORMAL)};
@@ -357,9 +363,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   }
   const std::wstring logPath = argv[1];
   const std::wstring nickname = argc >= 3 ? argv[2] : kDefaultNickname;
+  const DWORD hangMs = argc >= 4 ? wcstoul(argv[3], nullptr, 10) : 0;
   LocalFree(argv);
 
-  ChatStandin standin(logPath, nickname);
+  ChatStandin standin(logPath, nickname, hangMs);
   HWND hwnd = standin.Create(instance);
   if (!hwnd) return 1;
   ShowWindow(hwnd, SW_SHOWNORMAL);

@@ -36,7 +36,13 @@ struct RunState {
   // that arrives then, with the run unchanged, would write the same line again.
   bool writingLine = false;
   uint32_t writingGeneration = 0;
+  // Set when the target did not answer as the line at lyricCursor fell due: the timer
+  // then tries again every kRetryMs, with the line that is current by then.
+  bool retrying = false;
 };
+
+// How often a line that a hung target did not take is tried again.
+constexpr int32_t kRetryMs = 250;
 RunState run;
 
 auto PlayButton() { return M<MainCtl::超级按钮4>(); }
@@ -83,16 +89,36 @@ void EndPlayback() {
 }
 
 // Writes row's text into the target; false when an outside change took over the run
-// while the delivery dispatched messages.
-bool WriteLine(int row, int32_t expectedCursor) {
+// while the delivery dispatched messages. delivered tells whether the target took it.
+bool WriteLine(int row, int32_t expectedCursor, bool* delivered = nullptr) {
   lyric_table::Select(row);
   const uint32_t generation = run.generation;
   const int32_t count = currentTimeline.count;
   const bool wasWriting = std::exchange(run.writingLine, true);
   run.writingGeneration = generation;
-  DeliverText(lyric_table::Text(row), 1);
+  const bool took = DeliverText(lyric_table::Text(row), 1);
+  if (delivered) *delivered = took;
   run.writingLine = wasWriting;
   return generation == run.generation && lyricCursor == expectedCursor && currentTimeline.count == count;
+}
+
+// The last line from k on that is due by now on the anchored schedule: after a hang the
+// target gets the line of the moment, not the ones it missed.
+int32_t CurrentLineFrom(int32_t k, int32_t count) {
+  if (playbackSchedule != PlaybackSchedule::Anchored) return k;
+  const int64_t songNow = run.anchorStampMs + (NowMs() - run.anchorTick);
+  while (k < count && StampOf(k + 1) <= songNow) ++k;
+  return k;
+}
+
+// Tries line k again after kRetryMs, or when the next line is due if that comes sooner.
+void ScheduleRetry(int32_t k, int32_t count) {
+  int32_t wait = kRetryMs;
+  if (k < count && playbackSchedule == PlaybackSchedule::Anchored)
+    wait = std::min(wait, AnchoredWaitMs(run.anchorTick, run.anchorStampMs, StampOf(k + 1), NowMs()));
+  const auto timer = LineTimer();
+  timer.SetTimerPeriod(0);
+  timer.SetTimerPeriod(std::max(wait, 1));
 }
 
 }  // namespace
@@ -127,6 +153,7 @@ void PlaybackTick() {
   if (lyricCursor == 0) {
     if (count == 0) return;
     lyricCursor = 1;
+    run.retrying = false;
     Anchor(0);
     // The first line's own time stamp decides whether it stands for the song's start.
     if (currentTimeline.timesMs[0] != 0) {
@@ -144,17 +171,28 @@ void PlaybackTick() {
     return;
   }
 
-  const int32_t k = lyricCursor;
-  if (k > count) {  // the lyric changed under the cursor: nothing left to write
+  if (lyricCursor > count) {  // the lyric changed under the cursor: nothing left to write
     EndPlayback();
     return;
   }
   // A line written outside the run's schedule (resumed, jumped) anchors it anew.
   const bool onSchedule = LineTimer().TimerPeriod() > 0;
-  if (!onSchedule) Anchor(StampOf(k));
+  if (!onSchedule) {
+    run.retrying = false;
+    Anchor(StampOf(lyricCursor));
+  }
+  if (run.retrying) lyricCursor = CurrentLineFrom(lyricCursor, count);
+  const int32_t k = lyricCursor;
 
-  if (!WriteLine(k - 1, k)) {
+  bool delivered = true;
+  if (!WriteLine(k - 1, k, &delivered)) {
     // A stop, halt, jump or new lyric ran during the delivery and owns the run now.
+    lyric_table::ShowSelected();
+    return;
+  }
+  run.retrying = !delivered;
+  if (!delivered) {
+    ScheduleRetry(k, count);
     lyric_table::ShowSelected();
     return;
   }

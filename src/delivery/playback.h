@@ -5,6 +5,9 @@
 // Each wait is measured from the moment the run started, resumed or jumped
 // (AnchoredWaitMs, playback_wait.h), so the time spent writing a line never pushes the
 // following lines later. The lines are read from the lyric table (lyric_table.h).
+// A line that the target does not take because it does not answer (a hung chat client)
+// is tried again every 250 ms, each time as the line that is current by then, so that
+// a target that wakes gets the line of the moment and then the following ones on time.
 #pragma once
 
 #include <cstdint>

@@ -56,8 +56,16 @@ void PostMouseClick(HWND target, int x, int y) {
 
 void PostTextAsChars(HWND target, std::string_view text) { PostChars(target, text, 0); }
 
-void DeliverText(std::string_view text, LPARAM charLParam) {
+bool TargetAnswers(HWND target) {
+  if (!target) return true;
+  DWORD_PTR ignored = 0;
+  return SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTargetAnswerMs, &ignored) != 0;
+}
+
+bool DeliverText(std::string_view text, LPARAM charLParam) {
   HWND target = TargetWindow();
+  // Before anything else: SetFocus on a hung window's attached thread would wait for it.
+  if (!TargetAnswers(target)) return false;
   FocusTargetWindow(target);
   PostMouseClick(target, EDIT_POINT.x, EDIT_POINT.y);
   // Key-downs only: the target's own TranslateMessage makes the Backspace characters.
@@ -67,6 +75,7 @@ void DeliverText(std::string_view text, LPARAM charLParam) {
   WaitWithMessages(COMMIT_WAIT_MS);
   // The wait ran the tool's messages: the picker may have named another window.
   PostMouseClick(TargetWindow(), COMMIT_POINT.x, COMMIT_POINT.y);
+  return true;
 }
 
 void RestoreNickname() {

@@ -3,8 +3,11 @@
 // Backspaces, type the new text byte by byte and click twice below the field so that
 // the program takes the text over.
 //
-// Everything reaches the target as posted messages; nothing waits for the target or
-// reads anything back, so a hung or vanished target simply loses the text. The target
+// Everything reaches the target as posted messages. The one wait on the target comes
+// first: a window that does not answer a WM_NULL within kTargetAnswerMs gets nothing at
+// all (no focus change, no posts), so that a hung chat client neither freezes the tool
+// nor finds a pile of stale texts in its queue when it wakes. A vanished target simply
+// loses the text. The target
 // is the target window (target_window.h) as it stands when the delivery starts, and
 // again after the wait between the commit clicks: that wait dispatches the tool's
 // messages, and the window picker can name another window then.
@@ -27,6 +30,8 @@ constexpr ClientPoint COMMIT_POINT = {301, 164};
 constexpr int ERASE_COUNT = 30;
 // Pause between the two commit clicks.
 constexpr int COMMIT_WAIT_MS = 10;
+// How long a target may take to answer before it counts as hung.
+constexpr unsigned kTargetAnswerMs = 200;
 
 // Gives the window the keyboard focus, borrowing its thread's input state only for
 // the SetFocus call.
@@ -42,10 +47,15 @@ void PostMouseClick(HWND target, int x, int y);
 // the GBK bytes), a character the code page lacks as "?".
 void PostTextAsChars(HWND target, std::string_view text);
 
+// True unless target is a window that does not answer within kTargetAnswerMs (hung,
+// busy, or gone). A null target (the desktop stands in) always answers.
+bool TargetAnswers(HWND target);
+
 // Replaces the content of the target field by text, typed without its control
 // characters (utf8::TypeableText). charLParam is the lParam of every
 // character message: 1 for lyric lines, 0 for nicknames and billboard texts.
-void DeliverText(std::string_view text, LPARAM charLParam);
+// False when the target did not answer and was given nothing.
+bool DeliverText(std::string_view text, LPARAM charLParam);
 // Writes the user's own nickname (`编辑框6`) back into the target field when
 // `选择框1` asks for it; otherwise does nothing.
 void RestoreNickname();

@@ -124,6 +124,18 @@ TEST_F(TextDelivery, AUnicodeWindowGetsUtf16Units) {
   EXPECT_EQ(InputOnly(unicode.Take()), Join({Click(298, 124), Backspaces(), chars, Click(301, 164), Click(301, 164)}));
 }
 
+// A target that does not answer gets nothing, not even the focus; once it answers again
+// the next delivery reaches it whole.
+TEST_F(TextDelivery, AHungTargetGetsNothingAndTheNextTextWhenItAnswers) {
+  target.Hang(1500);
+  EXPECT_FALSE(DeliverText("stale", 1));
+  const std::vector<Msg> whileHung = target.Take();  // waits for the hang to end
+  EXPECT_EQ(InputOnly(whileHung), std::vector<Msg>{});
+  EXPECT_EQ(IndexOf(whileHung, WM_SETFOCUS), -1);
+  EXPECT_TRUE(DeliverText("fresh", 1));
+  EXPECT_EQ(InputOnly(target.Take()), WholeDelivery("fresh", 1));
+}
+
 TEST_F(TextDelivery, EmptyTextStillClicksErasesAndCommits) {
   DeliverText("", 1);
   const std::vector<Msg> log = target.Take();

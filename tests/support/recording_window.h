@@ -59,6 +59,12 @@ class Recorder {
 
   HWND Handle() const { return hwnd_; }
 
+  // Stops reading messages for ms, as a hung program does; returns once the hang began.
+  void Hang(DWORD ms) {
+    PostMessageA(hwnd_, kHang, ms, 0);
+    WaitForSingleObject(marker_.Get(), 5000);
+  }
+
   // Everything received since the last call. A marker posted now queues behind all that
   // was posted before; this thread's own messages are pumped while waiting for it.
   std::vector<Msg> Take() {
@@ -79,6 +85,7 @@ class Recorder {
 
  private:
   static constexpr UINT kMarker = WM_APP + 17;
+  static constexpr UINT kHang = WM_APP + 18;
 
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -89,6 +96,11 @@ class Recorder {
     if (!self) return Default(hwnd, message, wParam, lParam);
     if (message == kMarker) {
       SetEvent(self->marker_.Get());
+      return 0;
+    }
+    if (message == kHang) {
+      SetEvent(self->marker_.Get());
+      Sleep(static_cast<DWORD>(wParam));
       return 0;
     }
     {

@@ -41,11 +41,12 @@ wait_for_exit() {
   kill "$pid" 2>/dev/null || true
 }
 
-# start_standin_and_tool STANDIN_EXE TOOL_EXE LOG WORKDIR: starts the stand-in chat client
-# writing LOG, then the tool in WORKDIR, and waits for both windows. Sets standin and
-# tool (their PIDs) and sid and wid (their X windows).
+# start_standin_and_tool STANDIN_EXE TOOL_EXE LOG WORKDIR [HANG_MS]: starts the stand-in
+# chat client writing LOG (hanging HANG_MS after its first commit), then the tool in
+# WORKDIR, and waits for both windows. Sets standin and tool (their PIDs) and sid and wid
+# (their X windows).
 start_standin_and_tool() {
-  wine "$1" "$(winepath -w "$3")" Guest &
+  wine "$1" "$(winepath -w "$3")" Guest ${5:-} &
   standin=$!
   sid=$(wait_for_window "Ravo Chat Stand-in" 30) || fail "the stand-in did not start"
   (cd "$4" && exec wine "$2") &

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Whole flow with a chat client that hangs: the stand-in stops reading its messages for
+# 2.5 s right after the first line. The tool must keep answering, post nothing into the
+# hung client (so no pile of stale lines is committed in a burst when it wakes), and go
+# on with the line that is current when the client answers again, then the rest on time.
+source "$(dirname "$0")/support/lib.sh"
+exe="$1"
+build="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"; ravo_stop_xvfb' EXIT
+log="$work/standin.log"
+
+# Ten lines half a second apart, the first at 1 s; our own words.
+{
+  printf '[00:00.00]hang song\n'
+  for i in $(seq 1 10); do
+    printf '[00:%02d.%02d]line %d\n' $(( (500 + 500 * i) / 1000 )) $(( (500 + 500 * i) % 1000 / 10 )) "$i"
+  done
+} > "$work/hang.lrc"
+
+start_standin_and_tool "$build/chat_standin.exe" "$exe" "$log" "$work" 2500
+click "$wid" 80 77          # tab page 1
+drag_crosshair_onto_standin
+click "$wid" 40 122         # the lyric file
+click "$wid" 76 453         # 播 放
+
+logged() { if [ -f "$log" ]; then wc -l < "$log"; else echo 0; fi; }
+for _ in $(seq 1 100); do
+  [ "$(logged)" -ge 1 ] && break
+  sleep 0.1
+done
+# While the stand-in hangs, the tool's window still answers (window_probe asks it for
+# its texts and would wait for as long as the tool does not answer).
+sleep 0.8
+title=$(xdotool getwindowname "$wid")
+timeout 20 wine "$build/window_probe.exe" "$(winepath -w "$work/probe.txt")" "$title" "$(basename "$exe")" \
+  >/dev/null 2>&1 </dev/null || fail "the tool did not answer while the chat client hung (probe: $?)"
+for _ in $(seq 1 100); do
+  tail -n 1 "$log" 2>/dev/null | grep -q 'line 10$' && break
+  sleep 0.1
+done
+sleep 0.5
+echo "stand-in log:"; cat "$log"
+
+# Each committed line against its time stamp, measured from the first line's commit.
+mapfile -t at < <(cut -d' ' -f1 "$log")
+mapfile -t number < <(sed -E 's/.* line ([0-9]+)$/\1/' "$log")
+[ "${number[0]}" = 1 ] || fail "the first line was not written first"
+[ "${number[-1]}" = 10 ] || fail "the last line was not written"
+[ "${#at[@]}" -le 8 ] || fail "${#at[@]} lines reached the hung client: the lines due while it hung were not skipped"
+for i in $(seq 1 $(( ${#at[@]} - 1 ))); do
+  [ "${number[i]}" -gt "${number[i - 1]}" ] || fail "line ${number[i]} came after line ${number[i - 1]}"
+  gap=$(( at[i] - at[i - 1] ))
+  [ "$gap" -ge 150 ] || fail "line ${number[i]} was committed ${gap} ms after the one before: a burst"
+  late=$(( at[i] - at[0] - 500 * (number[i] - 1) ))
+  [ "$late" -ge -200 ] && [ "$late" -le 700 ] ||
+    fail "line ${number[i]} came ${late} ms off its time stamp: not the line current when it was written"
+done
+
+wine taskkill /im "$(basename "$exe")" >/dev/null 2>&1 || true
+wine taskkill /im chat_standin.exe >/dev/null 2>&1 || true
+wait_for_exit "$tool" 20
+[ "$EXIT_CODE" = 0 ] || fail "the tool ended with '$EXIT_CODE'"
+wait_for_exit "$standin" 20
+echo "PASS: nothing reached the hung client, the line of the moment came when it woke, then the rest on time"
