@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     HttpResult last;
     for (int r = 0; r < repeats; ++r) {
       const double start = NowMs();
-      last = HttpGet(url);
+      last = HttpGet(url, kSitePageMaxBytes);
       times.push_back(NowMs() - start);
     }
     std::sort(times.begin(), times.end());

@@ -92,6 +92,14 @@ if(RAVO_WIN_TESTS)
   # delivery into Unicode and ANSI windows, the search, the update page and its signature.
   set(RAVO_TEXT_PATH_TESTS
       "MainWindowLayout.*:UpdateWindow.*:TargetPicker.*:ProgramResources.*:TextDelivery.*:Playback.FilesOfAnyName*:Playback.Writes*:LyricLoader.*:LyricSearch.*:UpdateSignature.*:SelfUpdateWindow.*:Scroller.*:Billboard.*")
+  # A lyric save that fills the disk: the test run under a file-size limit, beyond which a
+  # write fails as it does on a full disk (the signal the limit raises is ignored).
+  add_test(NAME full_disk.lyric_save
+           COMMAND bash -c "trap '' XFSZ; ulimit -f 256; exec \"$0\" \"$@\""
+                   ${CMAKE_SOURCE_DIR}/scripts/winerun $<TARGET_FILE:win_tests> --gtest_brief=1
+                   --gtest_filter=LyricSearch.ASaveThatFillsTheDiskKeepsTheOldLyric)
+  set_tests_properties(full_disk.lyric_save PROPERTIES TIMEOUT 120 ENVIRONMENT RAVO_FILE_SIZE_LIMIT_KB=256
+                       FAIL_REGULAR_EXPRESSION "SKIPPED|FAILED")
   foreach(locale zh_TW.UTF-8 en_US.UTF-8)
     string(REGEX REPLACE "\\..*" "" tag ${locale})
     add_test(NAME codepage.${tag}

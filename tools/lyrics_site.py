@@ -129,6 +129,20 @@ class Handler(BaseHTTPRequestHandler):
             self.answer(200, body, length=sent + 1000)
             self.wfile.flush()
             self.close_connection = True
+        elif len(parts) == 2 and parts[0] == "big" and parts[1].isdigit():
+            self.answer(200, b"x" * int(parts[1]))
+        elif url.path == "/endless":
+            # No length, no end: only the client's closing stops it.
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.end_headers()
+            chunk = b"[00:01.00]" + b"y" * 65526
+            try:
+                while True:
+                    self.wfile.write(chunk)
+            except OSError:
+                pass
+            self.close_connection = True
         elif len(parts) == 2 and parts[0] == "slow" and parts[1].isdigit():
             time.sleep(int(parts[1]) / 1000.0)
             self.answer(200, ("slow answer after %s ms\n" % parts[1]).encode("ascii"))

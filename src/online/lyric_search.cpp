@@ -60,7 +60,10 @@ bool IsNoResultPage(std::string_view page) { return utf8::Find(page, kNoResultMa
 std::vector<LyricHit> ScrapeResultPage(std::string_view page) {
   static const utf8::Regex pattern(kResultPattern);
   std::vector<LyricHit> hits;
-  for (const utf8::RegexMatch& m : pattern.FindAll(page)) hits.push_back(ReadHit(m.Group(1)));
+  for (const utf8::RegexMatch& m : pattern.FindAll(page)) {
+    if (hits.size() == kMaxResultHits) break;
+    hits.push_back(ReadHit(m.Group(1)));
+  }
   return hits;
 }
 

@@ -28,8 +28,13 @@ struct LyricHit {
   bool operator==(const LyricHit& o) const { return song == o.song && singer == o.singer && link == o.link; }
 };
 
-// The hits of a result page (UTF-8 text), in page order. A hit's name reads "singer song";
-// a name without a second piece gives the whole name as the song and no singer.
+// The most hits a result page gives: more than anyone reads, few enough that the results
+// table fills at once.
+inline constexpr size_t kMaxResultHits = 500;
+
+// The hits of a result page (UTF-8 text), in page order, the first kMaxResultHits of them.
+// A hit's name reads "singer song"; a name without a second piece gives the whole name as
+// the song and no singer.
 std::vector<LyricHit> ScrapeResultPage(std::string_view page);
 
 struct PreviewRow {

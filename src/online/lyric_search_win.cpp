@@ -43,7 +43,7 @@ std::string DecodePage(std::string_view body) {
 }
 
 void SearchLyrics(std::string_view url) {
-  const std::string page = DecodePage(HttpGetBytes(url));
+  const std::string page = DecodePage(HttpGetBytes(url, kSitePageMaxBytes));
   if (IsNoResultPage(page)) {
     ui::ShowMessageBox("搜索失败！没有相关歌词,查看歌名是否正确！", "信息：", MB_ICONINFORMATION | MB_OK);
     return;
@@ -59,15 +59,28 @@ void SearchLyrics(std::string_view url) {
   }
 }
 
-int FetchSelectedLyric() {
+namespace {
+
+// The selected result row with its link, or -1 when none is selected.
+int SelectedResult() {
   const int row = M<MainCtl::欲下载列表>().SelectedRow();
-  if (row < 0 || static_cast<size_t>(row) >= resultLinks.size()) return -1;
-  const HttpResult fetched = HttpGet(resultLinks[static_cast<size_t>(row)]);
+  return row >= 0 && static_cast<size_t>(row) < resultLinks.size() ? row : -1;
+}
+
+void FetchLyric(const std::string& link) {
+  const HttpResult fetched = HttpGet(link, kLyricFileMaxBytes);
   fetchedLyric = utf8::BytesToText(fetched.body);
   fetchedLyricText = LyricFileText(fetched.body);
   fetchedLyricWhole = fetched.complete && fetched.status >= 200 && fetched.status < 300;
   M<MainCtl::预备下载内容>().SetText(fetchedLyricText);
   FillPreviewList();
+}
+
+}  // namespace
+
+int FetchSelectedLyric() {
+  const int row = SelectedResult();
+  if (row >= 0) FetchLyric(std::string(resultLinks[static_cast<size_t>(row)]));
   return row;
 }
 
@@ -88,9 +101,12 @@ void PreviewSelectedLyric() {
 }
 
 void DownloadSelectedLyric() {
-  const int row = FetchSelectedLyric();
+  const int row = SelectedResult();
   if (row < 0) return;
+  // Taken before the fetch: its wait dispatches messages, and a search started meanwhile
+  // replaces the rows.
   const std::string name = LyricFileName(M<MainCtl::欲下载列表>().Cell(row, 0));
+  FetchLyric(std::string(resultLinks[static_cast<size_t>(row)]));
   const std::string folder = ui::ProgramFolder();
   if (!name.empty() && !folder.empty() && !fetchedLyric.empty() && fetchedLyricWhole)
     WriteFileBytes(folder + "\\" + name, fetchedLyric);

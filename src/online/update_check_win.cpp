@@ -43,7 +43,7 @@ struct PageFetch {
 unsigned __stdcall FetchUpdatePage(void* arg) {
   std::unique_ptr<PageFetch> fetch(static_cast<PageFetch*>(arg));
   auto check = std::make_shared<update_page::UpdateCheck>(update_page::ReadUpdateCheck(
-      HttpGetBytes(fetch->address), update_signature::VerifyWithBuiltInKey, RunningVersion()));
+      HttpGetBytes(fetch->address, kUpdatePageMaxBytes), update_signature::VerifyWithBuiltInKey, RunningVersion()));
   RunOnGuiThread([number = fetch->number, check] { OnUpdatePageRead(number, *check); });
   return 0;
 }

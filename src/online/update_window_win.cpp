@@ -31,7 +31,7 @@ void OnUpdateWindowCreated() {
 
 void ReadUpdateTarget() {
   ui::ProcessPendingMessages();
-  updateWindowPageText = update_page::SectionOf(HttpGetBytes(UpdatePageAddress()));
+  updateWindowPageText = update_page::SectionOf(HttpGetBytes(UpdatePageAddress(), kUpdatePageMaxBytes));
   downloadAddress = update_page::ValueOf(updateWindowPageText, update_page::kAddressKey);
   programName = update_page::ValueOf(updateWindowPageText, update_page::kProgramNameKey);
   // The page is read anew, so its manifest is checked anew.

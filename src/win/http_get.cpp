@@ -2,7 +2,9 @@
 
 #include <process.h>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "text/encoding.h"
@@ -31,8 +33,30 @@ std::optional<DWORD> NumberHeader(HINTERNET request, DWORD query) {
   return value;
 }
 
+// What the caller and the worker share; the worker's reference keeps it alive after an
+// abandoning caller has gone.
+struct Job {
+  HttpUrl target;
+  size_t maxBytes = 0;
+  HttpResult result;
+  UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+  // The request being read, until the worker or an abandoning caller closes it: closing
+  // it ends a read that is under way, so the worker stops at the caller's deadline.
+  std::mutex lock;
+  HINTERNET request = nullptr;
+  std::atomic<bool> abandoned{false};
+
+  // The caller gives up: the request is closed at once.
+  void Abandon() {
+    std::lock_guard<std::mutex> hold(lock);
+    abandoned = true;
+    if (request) InternetCloseHandle(std::exchange(request, nullptr));
+  }
+};
+
 // The fetch itself, blocking the thread it runs on.
-HttpResult Fetch(const HttpUrl& target) {
+HttpResult Fetch(Job& job) {
+  const HttpUrl& target = job.target;
   HttpResult result;
   // The system's Internet settings: a user who reaches the web only through the proxy
   // configured there gets through it.
@@ -51,38 +75,51 @@ HttpResult Fetch(const HttpUrl& target) {
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
   if (target.secure) flags |= INTERNET_FLAG_SECURE;
-  UniqueInternet request(HttpOpenRequestW(connection.Get(), L"GET", enc::Wide(target.object).c_str(), L"HTTP/1.0", nullptr,
-                                          acceptTypes, flags, 0));
+  HINTERNET request = HttpOpenRequestW(connection.Get(), L"GET", enc::Wide(target.object).c_str(), L"HTTP/1.0",
+                                       nullptr, acceptTypes, flags, 0);
   if (!request) return result;
-  LimitWaits(request.Get());
-  if (!HttpSendRequestW(request.Get(), nullptr, 0, nullptr, 0)) return result;
+  {
+    std::lock_guard<std::mutex> hold(job.lock);
+    if (job.abandoned) {
+      InternetCloseHandle(request);
+      return result;
+    }
+    job.request = request;
+  }
+  // Whoever closes the request first: the worker here, or an abandoning caller.
+  struct CloseRequest {
+    Job& job;
+    ~CloseRequest() { job.Abandon(); }
+  } closeRequest{job};
 
-  result.status = NumberHeader(request.Get(), HTTP_QUERY_STATUS_CODE).value_or(0);
-  const std::optional<DWORD> announced = NumberHeader(request.Get(), HTTP_QUERY_CONTENT_LENGTH);
+  LimitWaits(request);
+  if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return result;
+
+  result.status = NumberHeader(request, HTTP_QUERY_STATUS_CODE).value_or(0);
+  const std::optional<DWORD> announced = NumberHeader(request, HTTP_QUERY_CONTENT_LENGTH);
+  if (announced && *announced > job.maxBytes) return {};
   char buffer[16384];
-  for (;;) {
+  while (!job.abandoned) {
     DWORD got = 0;
-    if (!InternetReadFile(request.Get(), buffer, sizeof(buffer), &got)) break;
+    if (!InternetReadFile(request, buffer, sizeof(buffer), &got)) break;
     if (got == 0) {
       result.complete = !announced || result.body.size() == *announced;
       break;
     }
+    if (result.body.size() + got > job.maxBytes) return {};
     result.body.append(buffer, got);
   }
   return result;
 }
 
-// What the caller and the worker share; the worker's reference keeps it alive after an
-// abandoning caller has gone.
-struct Job {
-  HttpUrl target;
-  HttpResult result;
-  UniqueHandle done{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-};
-
 unsigned __stdcall FetchThread(void* arg) {
   std::unique_ptr<std::shared_ptr<Job>> job(static_cast<std::shared_ptr<Job>*>(arg));
-  (*job)->result = Fetch((*job)->target);
+  try {
+    (*job)->result = Fetch(**job);
+  } catch (...) {
+    // Out of memory: the fetch failed, the tool goes on.
+    (*job)->result = HttpResult();
+  }
   SetEvent((*job)->done.Get());
   return 0;
 }
@@ -104,11 +141,12 @@ bool WaitDispatching(HANDLE done, unsigned deadlineMs) {
 
 }  // namespace
 
-HttpResult HttpGet(std::string_view url, unsigned deadlineMs) {
+HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs) {
   const std::optional<HttpUrl> target = ParseHttpUrl(url);
   if (!target) return {};
   auto job = std::make_shared<Job>();
   job->target = *target;
+  job->maxBytes = maxBytes;
   if (!job->done) return {};
   auto* arg = new std::shared_ptr<Job>(job);
   const uintptr_t thread = _beginthreadex(nullptr, 0, FetchThread, arg, 0, nullptr);
@@ -117,8 +155,11 @@ HttpResult HttpGet(std::string_view url, unsigned deadlineMs) {
     return {};
   }
   UniqueHandle(reinterpret_cast<HANDLE>(thread)).Reset();  // the thread runs on unwatched
-  if (!WaitDispatching(job->done.Get(), deadlineMs)) return {};
+  if (!WaitDispatching(job->done.Get(), deadlineMs)) {
+    job->Abandon();
+    return {};
+  }
   return std::move(job->result);
 }
 
-std::string HttpGetBytes(std::string_view url) { return HttpGet(url).body; }
+std::string HttpGetBytes(std::string_view url, size_t maxBytes) { return HttpGet(url, maxBytes).body; }

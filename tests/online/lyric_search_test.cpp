@@ -99,6 +99,12 @@ TEST(LyricSearchScrape, ReadsNamesAndLinks) {
       {"an empty page", "", {}},
   };
   for (const PageCase& c : cases) EXPECT_EQ(ScrapeResultPage(c.page), c.hits) << c.what;
+
+  std::string crowded;
+  for (size_t i = 0; i <= kMaxResultHits; ++i) crowded += Hit("u" + std::to_string(i), "歌手 歌名");
+  const std::vector<LyricHit> hits = ScrapeResultPage(crowded);
+  ASSERT_EQ(hits.size(), kMaxResultHits);
+  EXPECT_EQ(hits.back().link, "u" + std::to_string(kMaxResultHits - 1));
 }
 
 TEST(LyricSearchScrape, NoResultMarkerIsFoundAnywhereAtCharacterStarts) {

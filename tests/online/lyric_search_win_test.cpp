@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <set>
 #include <string>
@@ -272,6 +273,7 @@ TEST_F(LyricSearch, AFailedFetchLeavesAnExistingFileAlone) {
       {"refused port", refused},
       {"error status", "{base}/status/404"},
       {"transfer cut short", "{base}/cut/20"},
+      {"an endless body", "{base}/endless"},
       {"relative link", "lrc/x.lrc"},
       {"empty link", ""},
   };
@@ -285,6 +287,23 @@ TEST_F(LyricSearch, AFailedFetchLeavesAnExistingFileAlone) {
     DownloadSelectedLyric();
     EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试戊.lrc")), kGbkLyric) << cases[i].what;
   }
+}
+
+// Run under a file-size limit (RAVO_FILE_SIZE_LIMIT_KB, set by the test's own entry in the
+// build, which starts it with that limit): a write that fills the "disk" keeps the old file.
+TEST_F(LyricSearch, ASaveThatFillsTheDiskKeepsTheOldLyric) {
+  const char* limitKb = std::getenv("RAVO_FILE_SIZE_LIMIT_KB");
+  if (!limitKb) GTEST_SKIP() << "runs under a file-size limit only";
+  const ProgramFolderFiles files({"测试己.lrc"});
+  WriteFileBytes(ProgramFolderFiles::Path("测试己.lrc"), kGbkLyric);
+  // Made by the site, not written here: the limit holds for every process of the test.
+  catalogue.AddLink("歌手", "测试己", "{base}/big/" + std::to_string((std::atoi(limitKb) + 64) * 1024));
+  Search("测试己");
+  M<MainCtl::欲下载列表>().SetSelectedRow(0);
+  DownloadSelectedLyric();
+  EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试己.lrc")), kGbkLyric);
+  for (const std::string& name : FilesIn(ui::ProgramFolder()))
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " was left behind";
 }
 
 TEST_F(LyricSearch, HostileTitlesAreSavedInsideTheProgramFolderOrNotAtAll) {

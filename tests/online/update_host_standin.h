@@ -46,7 +46,7 @@ class StandInHost {
     }
   }
   ~StandInHost() {
-    if (port_) HttpGetBytes(Url("/__quit"));
+    if (port_) HttpGetBytes(Url("/__quit"), kUpdatePageMaxBytes);
   }
   StandInHost(const StandInHost&) = delete;
   StandInHost& operator=(const StandInHost&) = delete;

@@ -23,7 +23,7 @@ class HttpGetTest : public ::testing::Test {
 };
 
 TEST_F(HttpGetTest, SendsOneHttp10GetWithTheFixedHeaders) {
-  EXPECT_EQ(HttpGetBytes(site.Base() + "/lrc/bin.lrc?x=1"), std::string("a\0b\r\n\xff\xfe", 7));
+  EXPECT_EQ(HttpGetBytes(site.Base() + "/lrc/bin.lrc?x=1", kSitePageMaxBytes), std::string("a\0b\r\n\xff\xfe", 7));
   const std::vector<std::vector<std::string>> requests = site.Requests();
   ASSERT_EQ(requests.size(), 1u);
   const std::vector<std::string>& lines = requests[0];
@@ -59,12 +59,37 @@ TEST_F(HttpGetTest, ReturnsTheBodyWhateverTheStatusAndThePartOfABrokenTransfer) 
       {"/lrc/bin.lrc", 200, std::string("a\0b\r\n\xff\xfe", 7), true},
   };
   for (const Case& c : cases) {
-    const HttpResult r = HttpGet(site.Base() + c.path);
+    const HttpResult r = HttpGet(site.Base() + c.path, kSitePageMaxBytes);
     EXPECT_EQ(r.status, c.status) << c.path;
     EXPECT_EQ(r.body, c.body) << c.path;
     EXPECT_EQ(r.complete, c.complete) << c.path;
-    EXPECT_EQ(HttpGetBytes(site.Base() + c.path), c.body) << c.path;
+    EXPECT_EQ(HttpGetBytes(site.Base() + c.path, kSitePageMaxBytes), c.body) << c.path;
   }
+}
+
+// A body up to the limit is read whole; a longer one, announced or endless, is a failed
+// fetch, read no further than the limit.
+TEST_F(HttpGetTest, ABodyOverItsLimitIsAFailedFetch) {
+  const size_t limit = 100000;
+  const struct {
+    std::string path;
+    unsigned status;
+    size_t bytes;
+  } cases[] = {
+      {"/big/100000", 200, limit},
+      {"/big/100001", 0, 0},
+      {"/endless", 0, 0},
+  };
+  for (const auto& c : cases) {
+    const HttpResult r = HttpGet(site.Base() + c.path, limit);
+    EXPECT_EQ(r.status, c.status) << c.path;
+    EXPECT_EQ(r.body.size(), c.bytes) << c.path;
+    EXPECT_EQ(r.complete, c.bytes > 0) << c.path;
+  }
+  // The tool's own limit for a lyric file holds against an endless one too.
+  const HttpResult lyric = HttpGet(site.Base() + "/endless", kLyricFileMaxBytes);
+  EXPECT_EQ(lyric.status, 0u);
+  EXPECT_EQ(lyric.body, "");
 }
 
 TEST_F(HttpGetTest, GivesEmptyBytesForAddressesItDoesNotFetch) {
@@ -86,7 +111,7 @@ TEST_F(HttpGetTest, GivesEmptyBytesForAddressesItDoesNotFetch) {
   };
   for (const Case& c : cases) {
     const DWORD start = GetTickCount();
-    const HttpResult r = HttpGet(c.url);
+    const HttpResult r = HttpGet(c.url, kSitePageMaxBytes);
     std::printf("  %-45s %5lu ms\n", c.what, static_cast<unsigned long>(GetTickCount() - start));
     EXPECT_EQ(r.status, 0u) << c.what;
     EXPECT_EQ(r.body, "") << c.what;
@@ -106,7 +131,7 @@ TEST_F(HttpGetTest, StopsWaitingAtTheDeadlineOrAtQuitAndDispatchesMeanwhile) {
   g_ticks = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 100, CountTick);
   DWORD start = GetTickCount();
-  const HttpResult atDeadline = HttpGet(silent, 1000);
+  const HttpResult atDeadline = HttpGet(silent, kSitePageMaxBytes, 1000);
   const DWORD deadlineMs = GetTickCount() - start;
   KillTimer(nullptr, timer);
   std::printf("  deadline 1000 ms: back after %lu ms, %d timer ticks meanwhile\n",
@@ -118,7 +143,7 @@ TEST_F(HttpGetTest, StopsWaitingAtTheDeadlineOrAtQuitAndDispatchesMeanwhile) {
 
   PostQuitMessage(7);
   start = GetTickCount();
-  const HttpResult atQuit = HttpGet(silent, 20000);
+  const HttpResult atQuit = HttpGet(silent, kSitePageMaxBytes, 20000);
   const DWORD quitMs = GetTickCount() - start;
   EXPECT_EQ(atQuit.status, 0u);
   EXPECT_LT(quitMs, kHttpReceiveTimeoutMs) << "a quit request did not end the wait";

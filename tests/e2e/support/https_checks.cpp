@@ -45,12 +45,12 @@ void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
 TEST(HttpsFetch, TrustedServerAnswersUntrustedAndStalledOnesFail) {
   const std::string expected = ReadFileBytes(Env("RAVO_HTTPS_FILE"));
   ASSERT_FALSE(expected.empty());
-  const HttpResult trusted = HttpGet(Env("RAVO_HTTPS_TRUSTED") + "/big.bin");
+  const HttpResult trusted = HttpGet(Env("RAVO_HTTPS_TRUSTED") + "/big.bin", kLyricFileMaxBytes);
   EXPECT_EQ(trusted.status, 200u);
   EXPECT_TRUE(trusted.complete);
   EXPECT_TRUE(trusted.body == expected) << trusted.body.size() << " bytes";
 
-  const HttpResult untrusted = HttpGet(Env("RAVO_HTTPS_UNTRUSTED") + "/big.bin");
+  const HttpResult untrusted = HttpGet(Env("RAVO_HTTPS_UNTRUSTED") + "/big.bin", kLyricFileMaxBytes);
   EXPECT_EQ(untrusted.status, 0u);
   EXPECT_EQ(untrusted.body, "");
 
@@ -58,7 +58,7 @@ TEST(HttpsFetch, TrustedServerAnswersUntrustedAndStalledOnesFail) {
   g_ticks = 0;
   const UINT_PTR timer = SetTimer(nullptr, 0, 250, CountTick);
   const DWORD start = GetTickCount();
-  const HttpResult stalled = HttpGet(Env("RAVO_HTTPS_STALLED") + "/big.bin");
+  const HttpResult stalled = HttpGet(Env("RAVO_HTTPS_STALLED") + "/big.bin", kLyricFileMaxBytes);
   const DWORD ms = GetTickCount() - start;
   KillTimer(nullptr, timer);
   std::printf("  stalled handshake: back after %lu ms (deadline %u ms), %d timer ticks meanwhile\n",
