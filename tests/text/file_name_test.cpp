@@ -49,6 +49,11 @@ const NameCase kNames[] = {
     {"lead byte never takes a control byte", "a\xE4\n.exe", false, "a__.exe.lrc"},
     {"overlong slash", "a\xC0\xAF" "b", false, "a__b.lrc"},
     {"encoded surrogate", "a\xED\xA0\x80", false, "a___.lrc"},
+    // The bounds of the encoding: the last character of Unicode and the highest trail
+    // byte are characters; a lead byte before DEL, or a sequence beyond U+10FFFF, is not.
+    {"the last character of Unicode", "a\xF4\x8F\xBF\xBF", true, "a\xF4\x8F\xBF\xBF.lrc"},
+    {"lead byte before DEL", "a\xC3\x7F", false, "a__.lrc"},
+    {"beyond U+10FFFF", "a\xF4\x90\x80\x80", false, "a____.lrc"},
     {"empty", "", false, ""},
     {"one dot", ".", false, ""},
     {"two dots", "..", false, ""},
