@@ -5,6 +5,9 @@
 // Each wait is measured from the moment the run started, resumed or jumped
 // (AnchoredWaitMs, playback_wait.h), so the time spent writing a line never pushes the
 // following lines later. The lines are read from the lyric table (lyric_table.h).
+// While lyrics play the singer can nudge the lines not yet written earlier or later, or
+// have the next one written at once (playback_hot_keys.h): a nudge moves the anchor, so
+// every later line is on time to the moved schedule, and the title bar shows the shift.
 #pragma once
 
 #include <cstdint>
@@ -28,3 +31,12 @@ void PlaybackTick();
 void OnLyricRowDoubleClick();
 // Stops playback without forgetting the position, and writes the nickname back.
 void HaltPlayback();
+
+// Nudges of an anchored run while lyrics play; nothing while idle. The lines not yet
+// written come earlierMs sooner (later when negative), none due before now.
+void ShiftPendingLines(int32_t earlierMs);
+// The next line is written now, and the lines after it keep their spacing from it.
+void WritePendingLineNow();
+// How far the nudges have moved the lines ahead of the schedule the run started, resumed
+// or jumped with, in ms (negative: behind).
+int32_t PlaybackShiftMs();
