@@ -109,7 +109,7 @@ probe
 [ "$(grep -c $'^tooltip\tCtrl+Alt+' "$work/probe.txt")" -eq 4 ] || fail "the play button's tip lists no four hot keys"
 ! grep -q "不可用" "$work/probe.txt" || fail "a hot key is named unavailable though none is taken"
 
-# The presses: at (ms after the first) and keys. The title line is row 0 of the table.
+# The presses: at (ms after the first) and keys. The lyric's title line is the table's row 0.
 presses=(
   "0     ctrl+alt+p"       # 0: start
   "2600  ctrl+alt+Right"   # 1: +0.5 s
@@ -118,7 +118,7 @@ presses=(
   "7000  ctrl+alt+Down"    # 4: 冬 now (due at 8500), +1.0 s
   "9500  ctrl+alt+p"       # 5: stop
 )
-# What each line shows once press 4 is handled: the shift in the title, 冬 selected.
+# Right after press 4: the title bar with the shift, and the lyric table's selection.
 after_press=([4]='sleep 0.3; shown=$(xdotool getwindowname "$wid"); probe "$shown"')
 press_table "${presses[@]}"
 sleep 1.5
