@@ -101,7 +101,7 @@ std::string TipLines(HWND tooltip) {
 }
 
 struct Tips {
-  HWND owner;
+  DWORD thread;  // the probed window's
   std::string lines;
 };
 
@@ -109,7 +109,8 @@ BOOL CALLBACK AddTips(HWND hwnd, LPARAM lp) {
   auto* tips = reinterpret_cast<Tips*>(lp);
   wchar_t cls[64] = {};
   GetClassNameW(hwnd, cls, 64);
-  if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && GetWindow(hwnd, GW_OWNER) == tips->owner) tips->lines += TipLines(hwnd);
+  if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && GetWindowThreadProcessId(hwnd, nullptr) == tips->thread)
+    tips->lines += TipLines(hwnd);
   return TRUE;
 }
 
@@ -175,7 +176,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
   Probe probe{Lines(window), thread.hwndFocus};
   EnumChildWindows(window, AddChild, reinterpret_cast<LPARAM>(&probe));
-  Tips tips{window, {}};
+  Tips tips{GetWindowThreadProcessId(window, nullptr), {}};
   EnumWindows(AddTips, reinterpret_cast<LPARAM>(&tips));
   const std::string out = probe.out + tips.lines + "focus\t" + std::to_string(probe.focusedChild) + "\n";
   const UniqueHandle f(CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

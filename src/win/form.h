@@ -52,7 +52,8 @@ class Form {
   bool quietListChanges = false;  // programmatic selection raises no list events
   HWND lastFocus = nullptr;       // the control that had the focus when the window was left
   std::vector<bool> hotKeysHeld;  // by control index, for HotKey rows
-  HWND toolTips = nullptr;        // the tips of its controls, made with the first one
+  HWND toolTips = nullptr;        // the tips of its controls, made with the first one, no
+                                  // owned window (it would keep the form from the top)
 
   void Raise(int control, UiEvent event) {
     if (Handler h = ui_internal::FindHandler(kind, control, event)) h();

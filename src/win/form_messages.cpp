@@ -160,6 +160,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       for (size_t i = 0; i < f->timerPeriods.size(); ++i)
         if (f->timerPeriods[i] > 0) KillTimer(hwnd, kControlIdBase + i);
       LetGoOfHotKeys(*f);
+      if (f->toolTips) DestroyWindow(f->toolTips);
       break;
     }
     case WM_NCDESTROY: {

@@ -1,5 +1,7 @@
-// Tips on controls: one tooltip window per form, owned by it (and so destroyed with it),
-// holding one tool per control that has a tip.
+// Tips on controls: one tooltip window per form, holding one tool per control that has a
+// tip. The form destroys it as it goes; it is no owned window of the form's, since Wine
+// never makes a window topmost that owns others, and the picker puts the main window on
+// top.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -42,7 +44,7 @@ void Control::SetToolTip(std::string_view text) const {
   if (!f || !h) return;
   if (!f->toolTips) {
     f->toolTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, f->hwnd, nullptr,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                   ui_internal::Instance(), nullptr);
     if (!f->toolTips) return;
     SendMessageW(f->toolTips, TTM_SETMAXTIPWIDTH, 0, kTipWidth);
