@@ -7,6 +7,11 @@
 //
 // A second pair of runs uses irregular gaps of the same average.
 //
+// A third anchored run of each lyric is nudged along the way by the hot keys (later,
+// earlier, the next line now), delivered as the system delivers them; its lateness is
+// measured against the schedule as the nudges moved it, overall and for the lines after
+// the first nudge.
+//
 // Usage (under Wine, from the build folder): playback_drift_bench.exe [seconds]
 #include <windows.h>
 
@@ -22,6 +27,7 @@
 #include "delivery/target_window.h"
 #include "lyrics/lyric_state.h"
 #include "win/file_bytes.h"
+#include "win/form.h"
 #include "win/program.h"
 
 namespace {
@@ -66,11 +72,25 @@ std::vector<int64_t> CommitTimes(const std::string& log) {
 
 struct Result {
   std::vector<int64_t> lateness;  // per line, ms
+  size_t firstNudged = 0;         // index of the first line a nudge moved (0: none)
+  std::string nudges;             // what the presses did
 };
 
-Result Run(PlaybackSchedule schedule, int seconds, bool irregular) {
+// A hot key pressed once line `after` has been written.
+struct Nudge {
+  int after;
+  MainCtl key;
+  const char* name;
+};
+const Nudge kNudges[] = {
+    {20, MainCtl::热键_推后, "later"},     {40, MainCtl::热键_推后, "later"},
+    {60, MainCtl::热键_提前, "earlier"},   {80, MainCtl::热键_下一句, "next now"},
+    {100, MainCtl::热键_提前, "earlier"},
+};
+
+Result Run(PlaybackSchedule schedule, int seconds, bool irregular, bool nudged) {
   const std::string log = Folder() + "\\drift_" + (schedule == PlaybackSchedule::Anchored ? "anchored" : "chained") +
-                          ".log";
+                          (nudged ? "_nudged" : "") + ".log";
   DeleteFileA(log.c_str());
   const std::string cmd = "\"" + Folder() + "\\chat_standin.exe\" \"" + log + "\" start";
   STARTUPINFOA si{};
@@ -98,11 +118,26 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular) {
   OnLyricFileChosen();
 
   playbackSchedule = schedule;
+  Result r;
+  // The shift each line is due with: that of the last press before it was written.
+  std::vector<int32_t> shiftOf(currentTimeline.timesMs.size() + 2, 0);
+  size_t next = 0;
   const int64_t start = WallMs();
   OnPlayButton();
   while (IsPlaying()) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     ui::ProcessPendingMessages();
+    if (!nudged || next == std::size(kNudges) || lyricCursor <= kNudges[next].after) continue;
+    const Nudge& n = kNudges[next++];
+    const int32_t pending = lyricCursor;
+    SendMessageW(ui::WindowHandle(WindowKind::Main), WM_HOTKEY, ui_internal::kControlIdBase + static_cast<int>(n.key), 0);
+    const int32_t shift = PlaybackShiftMs();
+    for (size_t i = static_cast<size_t>(pending); i < shiftOf.size(); ++i) shiftOf[i] = shift;
+    if (r.firstNudged == 0) r.firstNudged = static_cast<size_t>(pending) - 1;
+    char text[64];
+    std::snprintf(text, sizeof(text), "%s%s before line %d: %+d ms", r.nudges.empty() ? "" : ", ", n.name, pending,
+                  shift);
+    r.nudges += text;
   }
   Sleep(300);  // the stand-in writes its last line
   ui::DestroyWindowNow(WindowKind::Main);
@@ -115,9 +150,8 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular) {
   CloseHandle(pi.hProcess);
 
   const std::vector<int64_t> commits = CommitTimes(ReadFileBytes(log));
-  Result r;
   for (size_t i = 0; i < commits.size() && i < currentTimeline.timesMs.size(); ++i)
-    r.lateness.push_back(commits[i] - (start + currentTimeline.timesMs[i]));
+    r.lateness.push_back(commits[i] - (start + currentTimeline.timesMs[i] - shiftOf[i + 1]));
   return r;
 }
 
@@ -126,6 +160,7 @@ void Report(const char* name, const Result& r) {
     std::printf("%-9s no commits logged\n", name);
     return;
   }
+  if (!r.nudges.empty()) std::printf("  presses: %s\n", r.nudges.c_str());
   std::vector<int64_t> sorted = r.lateness;
   std::sort(sorted.begin(), sorted.end());
   const size_t n = sorted.size();
@@ -133,6 +168,13 @@ void Report(const char* name, const Result& r) {
               name, n, static_cast<long long>(sorted[n / 2]), static_cast<long long>(sorted[n * 9 / 10]),
               static_cast<long long>(sorted.back()), static_cast<long long>(r.lateness.front()), n / 2 + 1,
               static_cast<long long>(r.lateness[n / 2]), n, static_cast<long long>(r.lateness.back()));
+  if (r.firstNudged > 0 && r.firstNudged < n) {
+    std::vector<int64_t> after(r.lateness.begin() + static_cast<ptrdiff_t>(r.firstNudged), r.lateness.end());
+    std::sort(after.begin(), after.end());
+    std::printf("%-9s lines %3zu  median %5lld ms  max %5lld ms  (from line %zu, the first a press moved)\n", "  nudged",
+                after.size(), static_cast<long long>(after[after.size() / 2]), static_cast<long long>(after.back()),
+                r.firstNudged + 1);
+  }
 }
 
 }  // namespace
@@ -142,8 +184,9 @@ int main(int argc, char** argv) {
   std::printf("lateness of each line's commit in the stand-in against its due time, %d s of lyric\n", seconds);
   for (bool irregular : {false, true}) {
     std::printf("%s:\n", irregular ? "gaps cycling 400/600/300/700/500 ms" : "a line every 500 ms");
-    Report("anchored", Run(PlaybackSchedule::Anchored, seconds, irregular));
-    Report("chained", Run(PlaybackSchedule::Chained, seconds, irregular));
+    Report("anchored", Run(PlaybackSchedule::Anchored, seconds, irregular, false));
+    Report("chained", Run(PlaybackSchedule::Chained, seconds, irregular, false));
+    Report("anchored, nudged", Run(PlaybackSchedule::Anchored, seconds, irregular, true));
   }
   return 0;
 }

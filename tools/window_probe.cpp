@@ -1,8 +1,10 @@
 // Writes what another program's window shows, so that a test script can read it: the
 // window's and each child control's class and text, a progress bar's position, a tab
-// control's current page and a list box's entries. See window_probe.md.
+// control's current page, a list view's selected row, a list box's entries and the tips
+// of the window's tooltips. See window_probe.md.
 #include <windows.h>
 #include <shellapi.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -50,9 +52,66 @@ std::string Lines(HWND hwnd) {
     line += std::to_string(static_cast<int>(SendMessageW(hwnd, 0x0408 /* PBM_GETPOS */, 0, 0)));
   if (lstrcmpiW(cls, L"SysTabControl32") == 0)
     line += "page " + std::to_string(static_cast<int>(SendMessageW(hwnd, 0x130B /* TCM_GETCURSEL */, 0, 0)));
+  if (lstrcmpiW(cls, L"SysListView32") == 0) {
+    const LRESULT row = SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    if (row >= 0) line += "selected " + std::to_string(static_cast<int>(row));
+  }
   line += "\n";
   if (lstrcmpiW(cls, L"ListBox") == 0) line += ListBoxEntries(hwnd);
   return line;
+}
+
+// The texts of a tooltip of another process: the tooltip writes them into memory it
+// can reach, which is lent in that process.
+std::string TipLines(HWND tooltip) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tooltip, &pid);
+  const UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid));
+  if (!process) return {};
+  constexpr size_t kTextChars = 4096;
+  const size_t size = sizeof(TTTOOLINFOW) + kTextChars * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process.Get(), nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return {};
+  auto* remoteText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(TTTOOLINFOW));
+  std::string lines;
+  const LRESULT tools = SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0);
+  for (LRESULT i = 0; i < tools; ++i) {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.lpszText = remoteText;
+    std::wstring text(kTextChars, L'\0');
+    SIZE_T moved = 0;
+    if (!WriteProcessMemory(process.Get(), remote, &tool, sizeof(tool), &moved) ||
+        !WriteProcessMemory(process.Get(), remoteText, text.data(), sizeof(wchar_t), &moved) ||
+        !SendMessageW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(remote)) ||
+        !ReadProcessMemory(process.Get(), remoteText, text.data(), (kTextChars - 1) * sizeof(wchar_t), &moved))
+      continue;
+    text.resize(wcsnlen(text.c_str(), kTextChars));
+    for (size_t from = 0; from <= text.size();) {
+      size_t end = text.find(L'\n', from);
+      if (end == std::wstring::npos) end = text.size();
+      std::wstring line = text.substr(from, end - from);
+      if (!line.empty() && line.back() == L'\r') line.pop_back();
+      lines += "tooltip\t" + Utf8(line) + "\n";
+      from = end + 1;
+    }
+  }
+  VirtualFreeEx(process.Get(), remote, 0, MEM_RELEASE);
+  return lines;
+}
+
+struct Tips {
+  DWORD thread;  // the probed window's
+  std::string lines;
+};
+
+BOOL CALLBACK AddTips(HWND hwnd, LPARAM lp) {
+  auto* tips = reinterpret_cast<Tips*>(lp);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  if (lstrcmpiW(cls, TOOLTIPS_CLASSW) == 0 && GetWindowThreadProcessId(hwnd, nullptr) == tips->thread)
+    tips->lines += TipLines(hwnd);
+  return TRUE;
 }
 
 struct Probe {
@@ -117,7 +176,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
   Probe probe{Lines(window), thread.hwndFocus};
   EnumChildWindows(window, AddChild, reinterpret_cast<LPARAM>(&probe));
-  const std::string out = probe.out + "focus\t" + std::to_string(probe.focusedChild) + "\n";
+  Tips tips{GetWindowThreadProcessId(window, nullptr), {}};
+  EnumWindows(AddTips, reinterpret_cast<LPARAM>(&tips));
+  const std::string out = probe.out + tips.lines + "focus\t" + std::to_string(probe.focusedChild) + "\n";
   const UniqueHandle f(CreateFileW(argv[1], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!f) return 3;
   DWORD written = 0;

@@ -5,6 +5,7 @@
 #include "app/main_window_created.h"
 #include "billboard/billboard.h"
 #include "delivery/playback.h"
+#include "delivery/playback_hot_keys.h"
 #include "delivery/target_picker.h"
 #include "lyrics/lyrics_folder_win.h"
 #include "online/lyric_search_win.h"
@@ -49,6 +50,10 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::置顶选择1), UiEvent::PageChanged, DoNothing},
     {Main, C(MainCtl::分组框2), UiEvent::LeftButtonDown, DoNothing},
     {Main, C(MainCtl::欲下载列表), UiEvent::OtherListEvent, DoNothing},
+    {Main, C(MainCtl::热键_播放停止), UiEvent::Pressed, OnPlayHotKey},
+    {Main, C(MainCtl::热键_提前), UiEvent::Pressed, OnEarlierHotKey},
+    {Main, C(MainCtl::热键_推后), UiEvent::Pressed, OnLaterHotKey},
+    {Main, C(MainCtl::热键_下一句), UiEvent::Pressed, OnNextLineHotKey},
 
     {Update, kWindowItself, UiEvent::Created, OnUpdateWindowCreated},
     {Update, C(UpdateCtl::时钟), UiEvent::TimerTick, OnProgressTick},

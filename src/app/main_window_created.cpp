@@ -1,5 +1,6 @@
 #include "app/main_window_created.h"
 
+#include "delivery/playback_hot_keys.h"
 #include "layout/program_windows.h"
 #include "online/update_check.h"
 #include "win/program.h"
@@ -9,4 +10,6 @@ void OnMainWindowCreated() {
   // The list keeps showing the current folder until the user refreshes or chooses one.
   M<MainCtl::编辑框1>().SetText(ui::ProgramFolder());
   M<MainCtl::置顶选择1>().SetCurrentPage(4);
+  // The window layer took the hot keys as it built the window; which it got shows here.
+  ShowPlaybackHotKeys();
 }

@@ -29,6 +29,10 @@ struct RunState {
   // anchorStampMs was (or is taken to be) reached.
   int64_t anchorTick = 0;
   int32_t anchorStampMs = 0;
+  // Where the song's start lay when the run was last anchored by a start, resume or
+  // jump: the nudges since have moved the anchor away from it.
+  int64_t songStartTick = 0;
+  int32_t shownShiftMs = 0;  // the shift the title bar shows; 0: the plain title
   // Bumped by every outside change of the run (stop, halt, jump, start), so that a tick
   // whose delivery let such a change run in the middle of it ends quietly.
   uint32_t generation = 0;
@@ -62,29 +66,46 @@ int64_t NowMs() {
 // When line is due, on the song's clock: its time stamp shifted by the file's offset.
 int32_t StampOf(int32_t line) { return currentTimeline.DueMs(static_cast<size_t>(line) - 1); }
 
+// The title bar shows the shift while lyrics play, and the plain title otherwise; it is
+// touched only when what it shows changes.
+void ShowShift() {
+  const int32_t shift = IsPlaying() ? PlaybackShiftMs() : 0;
+  if (shift == run.shownShiftMs) return;
+  run.shownShiftMs = shift;
+  const std::string title = kMainWindowLayout.title;
+  ui::SetWindowTitle(WindowKind::Main, shift == 0 ? title : "[" + ShiftCaption(shift) + "] " + title);
+}
+
 void Anchor(int32_t stampMs) {
   run.anchorTick = NowMs();
   run.anchorStampMs = stampMs;
+  run.songStartTick = run.anchorTick - stampMs;
+  ShowShift();
+}
+
+// A fresh count from now to when the line with time stamp dueStamp is due: a timer left
+// running with the same period would fire on its old cadence instead.
+void ScheduleAnchored(int32_t dueStamp) {
+  const auto timer = LineTimer();
+  timer.SetTimerPeriod(0);
+  timer.SetTimerPeriod(AnchoredWaitMs(run.anchorTick, run.anchorStampMs, dueStamp, NowMs()));
 }
 
 // Sets the timer to fire when the line with time stamp dueStamp is due; lastStamp is the
 // time stamp of the line just written (or the anchor) for the chained schedule.
 void ScheduleLine(int32_t dueStamp, int32_t lastStamp) {
-  const auto timer = LineTimer();
   if (playbackSchedule == PlaybackSchedule::Chained) {
-    timer.SetTimerPeriod(std::max(dueStamp - lastStamp, 1));
+    LineTimer().SetTimerPeriod(std::max(dueStamp - lastStamp, 1));
     return;
   }
-  // A fresh count from now: a timer left running with the same period would fire on its
-  // old cadence instead.
-  timer.SetTimerPeriod(0);
-  timer.SetTimerPeriod(AnchoredWaitMs(run.anchorTick, run.anchorStampMs, dueStamp, NowMs()));
+  ScheduleAnchored(dueStamp);
 }
 
 void EndPlayback() {
   lyricCursor = 0;
   LineTimer().SetTimerPeriod(0);
   PlayButton().SetText(kIdle);
+  ShowShift();
   RestoreNickname();
 }
 
@@ -121,6 +142,17 @@ void ScheduleRetry(int32_t k, int32_t count) {
   timer.SetTimerPeriod(std::max(wait, 1));
 }
 
+// The line a nudge moves: the next to write, or, while a tick writes that one, the line
+// after it; 0 when none is pending or the run follows no anchor.
+int32_t NudgedLine() {
+  if (playbackSchedule != PlaybackSchedule::Anchored || !IsPlaying() || lyricCursor < 1 ||
+      LineTimer().TimerPeriod() <= 0)
+    return 0;
+  const bool writing = run.writingLine && run.writingGeneration == run.generation;
+  const int32_t line = writing ? lyricCursor + 1 : lyricCursor;
+  return line <= currentTimeline.count ? line : 0;
+}
+
 }  // namespace
 
 bool IsPlaying() { return PlayButton().Text() != kIdle; }
@@ -143,6 +175,7 @@ void OnPlayButton() {
     button.SetText(kIdle);
     LineTimer().SetTimerPeriod(0);
     lyricCursor = 0;
+    ShowShift();
   }
 }
 
@@ -217,7 +250,29 @@ void HaltPlayback() {
   ++run.generation;
   LineTimer().SetTimerPeriod(0);
   PlayButton().SetText(kIdle);
+  ShowShift();
   RestoreNickname();
+}
+
+int32_t PlaybackShiftMs() {
+  return static_cast<int32_t>(run.songStartTick - (run.anchorTick - run.anchorStampMs));
+}
+
+void ShiftPendingLines(int32_t earlierMs) {
+  const int32_t line = NudgedLine();
+  if (line == 0) return;
+  const int64_t due = run.anchorTick + (StampOf(line) - run.anchorStampMs);
+  run.anchorTick -= BoundedShiftMs(earlierMs, due, NowMs());
+  // A tick that is writing the line before schedules this one itself, from the moved anchor.
+  if (line == lyricCursor) ScheduleAnchored(StampOf(line));
+  ShowShift();
+}
+
+void WritePendingLineNow() {
+  const int32_t line = NudgedLine();
+  if (line == 0) return;
+  ShiftPendingLines(INT32_MAX);  // due now: the lines after it keep their spacing from it
+  if (line == lyricCursor) PlaybackTick();
 }
 
 void OnLyricFileChosen() {

@@ -8,6 +8,9 @@
 // A line that the target does not take because it does not answer (a hung chat client)
 // is tried again every 250 ms, each time as the line that is current by then, so that
 // a target that wakes gets the line of the moment and then the following ones on time.
+// While lyrics play the singer can nudge the lines not yet written earlier or later, or
+// have the next one written at once (playback_hot_keys.h): a nudge moves the anchor, so
+// every later line is on time to the moved schedule, and the title bar shows the shift.
 #pragma once
 
 #include <cstdint>
@@ -31,3 +34,12 @@ void PlaybackTick();
 void OnLyricRowDoubleClick();
 // Stops playback without forgetting the position, and writes the nickname back.
 void HaltPlayback();
+
+// Nudges of an anchored run while lyrics play; nothing while idle. The lines not yet
+// written come earlierMs sooner (later when negative), none due before now.
+void ShiftPendingLines(int32_t earlierMs);
+// The next line is written now, and the lines after it keep their spacing from it.
+void WritePendingLineNow();
+// How far the nudges have moved the lines ahead of the schedule the run started, resumed
+// or jumped with, in ms (negative: behind).
+int32_t PlaybackShiftMs();

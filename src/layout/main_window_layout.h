@@ -72,6 +72,11 @@ enum class MainCtl : int {
   对话框,
   // menu bar
   本地歌词管理, 更新本地歌词, 添加指定目录,
+  // hot keys, held system-wide: lyrics started, stopped and nudged from another program
+  热键_播放停止,  // as the play/stop button
+  热键_提前,      // the lines not yet written 0.5 s earlier
+  热键_推后,      // the lines not yet written 0.5 s later
+  热键_下一句,    // the next line now, the following ones keeping their spacing
   Count
 };
 
@@ -189,6 +194,11 @@ inline constexpr LayoutRow kMainControls[] = {
     {LAYOUT_ROW(本地歌词管理), ControlKind::Menu, kNoParent, 0, 0, 0, 0, 0, "本地歌词管理", nullptr, 0, 0},
     {LAYOUT_ROW(更新本地歌词), ControlKind::MenuItem, LAYOUT_IN(本地歌词管理), 0, 0, 0, 0, 0, "更新本地歌词", nullptr, 0, 0},
     {LAYOUT_ROW(添加指定目录), ControlKind::MenuItem, LAYOUT_IN(本地歌词管理), 0, 0, 0, 0, 0, "添加指定目录", nullptr, 0, 0},
+
+    {LAYOUT_ROW(热键_播放停止), ControlKind::HotKey, kNoParent, 0, 0, 0, 0, 0, "Ctrl+Alt+P", nullptr, 0, 0},
+    {LAYOUT_ROW(热键_提前), ControlKind::HotKey, kNoParent, 0, 0, 0, 0, 0, "Ctrl+Alt+Right", nullptr, 0, 0},
+    {LAYOUT_ROW(热键_推后), ControlKind::HotKey, kNoParent, 0, 0, 0, 0, 0, "Ctrl+Alt+Left", nullptr, 0, 0},
+    {LAYOUT_ROW(热键_下一句), ControlKind::HotKey, kNoParent, 0, 0, 0, 0, 0, "Ctrl+Alt+Down", nullptr, 0, 0},
 };
 
 static_assert(RowsAreInEnumOrder(kMainControls), "a row stands out of its enum order");

@@ -41,6 +41,10 @@ class Control {
   const LayoutRow& Row() const;  // the control's row in its window's layout
   bool Visible() const;
   void SetVisible(bool visible) const;
+  // The tip shown while the pointer rests on the control (lines apart by "\r\n"); an
+  // empty text shows none.
+  std::string ToolTip() const;
+  void SetToolTip(std::string_view text) const;
 
  protected:
   Form* LiveForm() const;
@@ -76,6 +80,15 @@ class Timer : public Control {
   using Control::Control;
   int TimerPeriod() const;
   void SetTimerPeriod(int ms) const;
+};
+
+// A key combination the form holds system-wide from its creation to its end: Held()
+// is false when it could not be had (another program holds it, or its text names no
+// key).
+class HotKey : public Control {
+ public:
+  using Control::Control;
+  bool Held() const;
 };
 
 // What every report list view offers (rows 0-based).
@@ -153,5 +166,6 @@ template <> struct ControlTypeOf<ControlKind::VirtualListView> { using type = Vi
 template <> struct ControlTypeOf<ControlKind::FileList> { using type = FileListBox; };
 template <> struct ControlTypeOf<ControlKind::TabControl> { using type = TabControl; };
 template <> struct ControlTypeOf<ControlKind::DrawingBoard> { using type = DrawingBoardControl; };
+template <> struct ControlTypeOf<ControlKind::HotKey> { using type = HotKey; };
 template <ControlKind K>
 using ControlType = typename ControlTypeOf<K>::type;

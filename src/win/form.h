@@ -37,6 +37,7 @@ class Form {
     timerPeriods.assign(n, 0);
     fileLists.resize(n);
     rowSources.assign(n, nullptr);
+    hotKeysHeld.assign(n, false);
   }
 
   WindowKind kind;
@@ -50,6 +51,9 @@ class Form {
   std::vector<const RowSource*> rowSources;  // virtual list views: what they show
   bool quietListChanges = false;  // programmatic selection raises no list events
   HWND lastFocus = nullptr;       // the control that had the focus when the window was left
+  std::vector<bool> hotKeysHeld;  // by control index, for HotKey rows
+  HWND toolTips = nullptr;        // the tips of its controls, made with the first one, no
+                                  // owned window (it would keep the form from the top)
 
   void Raise(int control, UiEvent event) {
     if (Handler h = ui_internal::FindHandler(kind, control, event)) h();
@@ -103,6 +107,11 @@ void EnsureFormClass();
 // Check boxes whose caption wraps onto a second line, drawn by the form.
 bool CaptionWraps(const LayoutRow& c);
 LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd);
+
+// Hot key rows: held from the form's creation (id kControlIdBase plus the row) until
+// the form's window goes.
+void HoldHotKey(Form& f, int index);
+void LetGoOfHotKeys(Form& f);
 
 // The keyboard, as in a dialog box.
 void WatchNavigationKeys(bool on);

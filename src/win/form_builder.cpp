@@ -1,5 +1,5 @@
-// Building a form from its layout rows: each row becomes a child window, a timer, a menu
-// or nothing (a common dialog), in row order, so that containers exist before what
+// Building a form from its layout rows: each row becomes a child window, a timer, a menu,
+// a hot key or nothing (a common dialog), in row order, so that containers exist before what
 // they hold.
 #include <windows.h>
 #include <commctrl.h>
@@ -124,7 +124,7 @@ const ChildClass* ChildClassOf(ControlKind kind) {
   return nullptr;
 }
 
-// The rows that are no child window: timers, menus, the browser, common dialogs.
+// The rows that are no child window: timers, hot keys, menus, the browser, common dialogs.
 // Returns whether the row was one of them.
 bool CreateWindowlessRow(Form& f, int index) {
   const LayoutRow& c = f.layout.controls[index];
@@ -135,6 +135,9 @@ bool CreateWindowlessRow(Form& f, int index) {
       Timer(f.kind, index).SetTimerPeriod(c.timerMs);
       return true;
     case ControlKind::CommonDialog:
+      return true;
+    case ControlKind::HotKey:
+      HoldHotKey(f, index);
       return true;
     case ControlKind::Menu:
       if (!f.menuBar) {

@@ -1,5 +1,6 @@
 // Routing the messages of a form: commands and notifications of its controls become
-// events of the event table; timers tick; the form paints its labels and goes away.
+// events of the event table; timers tick; hot keys are pressed; the form paints its
+// labels and goes away.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -111,6 +112,11 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       if (index >= 0 && index < f->layout.controlCount) f->Raise(index, UiEvent::TimerTick);
       return 0;
     }
+    case WM_HOTKEY: {
+      const int index = static_cast<int>(wp) - static_cast<int>(kControlIdBase);
+      if (index >= 0 && index < f->layout.controlCount) f->Raise(index, UiEvent::Pressed);
+      return 0;
+    }
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         f->lastFocus = f->ControlHolding(GetFocus()) >= 0 ? GetFocus() : nullptr;
@@ -153,6 +159,8 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY: {
       for (size_t i = 0; i < f->timerPeriods.size(); ++i)
         if (f->timerPeriods[i] > 0) KillTimer(hwnd, kControlIdBase + i);
+      LetGoOfHotKeys(*f);
+      if (f->toolTips) DestroyWindow(f->toolTips);
       break;
     }
     case WM_NCDESTROY: {

@@ -24,6 +24,8 @@ enum class ControlKind : uint8_t {
   CommonDialog,  // no window until used
   Menu,          // a drop-down menu of the menu bar
   MenuItem,      // an item of the Menu named as its parent
+  HotKey,        // no window: a key combination held for the form system-wide, whichever
+                 // program has the focus; its text names it, as "Ctrl+Alt+P"
 };
 
 struct ColumnRow {

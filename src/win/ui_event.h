@@ -21,6 +21,7 @@ enum class UiEvent : int {
   Chosen,             // menu items
   PageChanged,        // tab controls
   EnterPressed,       // edit boxes: Enter was pressed in it
+  Pressed,            // hot keys: pressed, whichever program has the focus
 };
 
 constexpr int kWindowItself = -1;

@@ -92,4 +92,8 @@ void SetWindowVisible(WindowKind kind, bool visible) {
   if (HWND h = WindowHandle(kind)) ShowWindow(h, visible ? SW_SHOWNA : SW_HIDE);
 }
 
+void SetWindowTitle(WindowKind kind, std::string_view title) {
+  if (HWND h = WindowHandle(kind)) SetWindowTextW(h, enc::Wide(title).c_str());
+}
+
 }  // namespace ui

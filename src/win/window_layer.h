@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string_view>
 
 #include "win/controls.h"
 #include "win/layout_row.h"
@@ -41,5 +42,7 @@ void DestroyWindowNow(WindowKind kind);
 void DestroyWindowDeferred(WindowKind kind);
 void SetAlwaysOnTop(WindowKind kind, bool onTop);
 void SetWindowVisible(WindowKind kind, bool visible);
+// The text of the window's title bar (its layout's title until set).
+void SetWindowTitle(WindowKind kind, std::string_view title);
 
 }  // namespace ui

@@ -52,6 +52,7 @@ const char* ClassOfKind(ControlKind kind) {
     case ControlKind::CommonDialog:
     case ControlKind::Menu:
     case ControlKind::MenuItem:
+    case ControlKind::HotKey:
       return nullptr;
   }
   return nullptr;

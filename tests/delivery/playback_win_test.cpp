@@ -10,6 +10,7 @@
 #include "delivery/playback.h"
 #include "lyrics/lyric_state.h"
 #include "text/encoding.h"
+#include "win/form.h"
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
@@ -289,6 +290,76 @@ TEST_F(Playback, AJumpDuringALinesDeliveryLeavesTheJumpInCharge) {
   EXPECT_EQ(Texts(), (Strings{"two", "four"}));
   EXPECT_EQ(lyricCursor, 0);  // four was the last line
   EXPECT_EQ(Period(), 0);
+}
+
+// A hot key as the system delivers it: WM_HOTKEY with the id of the key's row.
+void Press(MainCtl key, int times = 1) {
+  for (int i = 0; i < times; ++i)
+    SendMessageW(ui::WindowHandle(WindowKind::Main), WM_HOTKEY, ui_internal::kControlIdBase + static_cast<int>(key), 0);
+}
+
+std::string Title() {
+  wchar_t title[512] = {};
+  GetWindowTextW(ui::WindowHandle(WindowKind::Main), title, 512);
+  return enc::Narrow(title);
+}
+
+TEST_F(Playback, HotKeysNudgeThePendingLinesAndTheTitleShowsTheShift) {
+  M<MainCtl::选择框1>().SetChecked(true);
+  Load("[00:00.10]one\r\n[00:04.00]two\r\n[00:08.00]three\r\n[00:12.00]four\r\n[00:16.00]five\r\n");
+  const std::string plain = Title();
+  Press(MainCtl::热键_提前);  // idle: nothing to move
+  EXPECT_EQ(Title(), plain);
+  Press(MainCtl::热键_播放停止);
+  PumpUntil([&] { return !Texts().empty(); }, 3000);
+  ASSERT_EQ(received, (Strings{"one"}));
+  Press(MainCtl::热键_提前);
+  Press(MainCtl::热键_推后);  // no shift, and the wait measured afresh
+  EXPECT_EQ(Title(), plain);
+
+  // The keys pressed, how much sooner the pending line is due after them, the title's head.
+  const struct {
+    MainCtl key;
+    int times;
+    int soonerMs;
+    const char* shown;
+  } kNudges[] = {
+      {MainCtl::热键_提前, 1, 500, "[+0.5 s] "},
+      {MainCtl::热键_推后, 2, -1000, "[-0.5 s] "},
+      {MainCtl::热键_推后, 1, -500, "[-1.0 s] "},
+  };
+  for (const auto& n : kNudges) {
+    const int before = Period();
+    Press(n.key, n.times);
+    EXPECT_NEAR(before - Period(), n.soonerMs, 30) << n.shown;
+    EXPECT_EQ(Title(), n.shown + plain);
+  }
+  Press(MainCtl::热键_提前, 20);  // no further than now
+  EXPECT_EQ(Period(), 1);
+  EXPECT_EQ(Texts(), (Strings{"one"}));
+  PumpUntil([&] { return Texts().size() >= 2; }, 1000);
+  EXPECT_EQ(received, (Strings{"one", "two"}));
+
+  Press(MainCtl::热键_下一句);  // three at once; four 4 s after it
+  EXPECT_EQ(Texts(), (Strings{"one", "two", "three"}));
+  EXPECT_EQ(Selected(), 2);
+  EXPECT_GT(Period(), 3500);
+  EXPECT_LE(Period(), 4000);
+
+  // A nudge while a tick writes four moves five, which that tick schedules.
+  LaterOnThisThread nudge([] { Press(MainCtl::热键_提前); });
+  nudge.Post();
+  PlaybackTick();
+  EXPECT_EQ(nudge.runs, 1);
+  EXPECT_EQ(Texts(), (Strings{"one", "two", "three", "four"}));
+  EXPECT_GT(Period(), 7000);  // five is due 8 s after three was written, less the 0.5 s
+  EXPECT_LE(Period(), 7500);
+
+  Press(MainCtl::热键_播放停止);  // stop, and the nickname back
+  EXPECT_EQ(Caption(), kIdle);
+  EXPECT_EQ(Period(), 0);
+  EXPECT_EQ(Title(), plain);
+  EXPECT_EQ(Texts(), (Strings{"one", "two", "three", "four", "nick"}));
 }
 
 TEST_F(Playback, RefusesWithoutTargetOrLyric) {
