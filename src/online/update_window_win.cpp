@@ -24,8 +24,21 @@ void OpenUpdateWindow() {
 }
 
 void OnUpdateWindowCreated() {
+  // On screen before the main window goes, and while the page is read again: the tool
+  // never stands without a window.
+  HWND self = ui::WindowHandle(WindowKind::Update);
+  if (self && ui::WindowExists(WindowKind::Main)) {
+    ShowWindow(self, SW_SHOW);
+    UpdateWindow(self);
+  }
   ui::DestroyWindowDeferred(WindowKind::Main);
   ReadUpdateTarget();
+  // No trusted manifest this time (unsigned, changed, not found, no answer in time):
+  // nothing is fetched and the tool comes back at once.
+  if (!updateManifest) {
+    ReturnFromUpdate();
+    return;
+  }
   StartUpdateDownload();
 }
 
@@ -57,17 +70,25 @@ void StartUpdateDownload() {
   updateTask.bufferBytes = 10240;
   updateTask.eventHandler = OnDownloadEvent;
   // The page may have changed since the start-up check: without a trusted manifest
-  // (which also vets the name) nothing is fetched at all. With one, the downloaded file
-  // takes its name only when its size and SHA-256 are the manifest's; otherwise it is
-  // deleted and the task ends as failed.
+  // (which also vets the name) nothing is fetched at all. With one, the downloader is
+  // told the signed size, and the downloaded file takes its name only when its size and
+  // SHA-256 are the manifest's; otherwise it is deleted and the task ends as failed.
+  if (updateDownloader.Running()) return;
+  bool started = false;
   if (updateManifest) {
     const update_manifest::Manifest manifest = *updateManifest;
-    updateTask.checkFile = [manifest](const std::string& tempPath) {
-      return update_signature::FileMatchesManifest(tempPath, manifest);
+    updateTask.expectedBytes = manifest.sizeBytes;
+    updateTask.checkFile = [manifest](void* file) {
+      return update_signature::OpenFileMatchesManifest(file, manifest);
     };
-    updateDownloader.Start(updateTask);
+    started = updateDownloader.Start(updateTask);
   }
 
   EnsureGuiCourier();
+  if (!started) {
+    // No event will ever come (no address, say): the update has failed already.
+    ReportFailedUpdate();
+    return;
+  }
   U<UpdateCtl::时钟>().SetTimerPeriod(1000);
 }
