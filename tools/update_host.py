@@ -51,6 +51,8 @@ def parse_args(argv):
     page.add_argument("--later-pages", choices=["unswitched", "unsigned", "missing"], default="unswitched",
                       help="what the page answers after the first --switch-pages are: the switches off "
                            "(default), the same page without its signature, or 404")
+    page.add_argument("--later-delay", type=float, default=0,
+                      help="answer the pages after the first --switch-pages after this many seconds")
     files = p.add_argument_group("files")
     files.add_argument("--serve", action="append", default=[], metavar="NAME=PATH",
                        help="serve PATH as /files/NAME (repeatable)")
@@ -115,15 +117,15 @@ class State:
         return lines
 
     def page(self):
-        """The page's body, or None for a 404."""
+        """The page's body (None for a 404), and whether it is one of the later answers."""
         a = self.args
         with self.lock:
             self.page_answers += 1
             switches_hold = a.switch_pages == 0 or self.page_answers <= a.switch_pages
         if not switches_hold and a.later_pages == "missing":
-            return None
+            return None, True
         if a.empty_page:
-            return b""
+            return b"", not switches_hold
         later = None if switches_hold else a.later_pages
         force, prompt = ("否", "否") if later == "unswitched" else (a.force, a.prompt)
         manifest = [line for line in self.manifest if later != "unsigned" or "数字签名=" not in line]
@@ -143,7 +145,7 @@ class State:
         if not a.no_section and not a.no_end_marker:
             lines.append("<p>////结束</p>")
         lines.append("</body></html>")
-        return "\r\n".join(lines).encode("gbk")
+        return "\r\n".join(lines).encode("gbk"), not switches_hold
 
     def log(self, record):
         if not self.args.log:
@@ -188,7 +190,9 @@ class Handler(BaseHTTPRequestHandler):
         if path == PAGE_PATH:
             if state.args.page_delay > 0:
                 time.sleep(state.args.page_delay)
-            body = state.page()
+            body, later = state.page()
+            if later and state.args.later_delay > 0:
+                time.sleep(state.args.later_delay)
             status = 404 if body is None else 200
             self.answer(status, b"not found\n" if body is None else body, "text/html; charset=gbk")
             state.log({"path": path, "status": status})
