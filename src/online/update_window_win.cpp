@@ -53,6 +53,7 @@ void ReadUpdateTarget() {
 }
 
 void StartUpdateDownload() {
+  if (updateDownloader.Running()) return;  // a second click
   const auto button = U<UpdateCtl::按钮1>();
   button.SetText("正在更新,请稍等.");
   if (HWND h = button.Handle()) EnableWindow(h, FALSE);
@@ -73,7 +74,6 @@ void StartUpdateDownload() {
   // (which also vets the name) nothing is fetched at all. With one, the downloader is
   // told the signed size, and the downloaded file takes its name only when its size and
   // SHA-256 are the manifest's; otherwise it is deleted and the task ends as failed.
-  if (updateDownloader.Running()) return;
   bool started = false;
   if (updateManifest) {
     const update_manifest::Manifest manifest = *updateManifest;
