@@ -69,8 +69,11 @@ void RestartIntoNewProgram(const std::string& checkedProgram);
 void ReportFailedUpdate();
 // On the GUI thread: no update for the rest of this run; the main window is loaded
 // again and the update window closes. Nothing when the update window is gone already
-// (closed by hand: the program ends as it always did).
+// (closed by hand: the program ends as it always did), or when it did not open in the
+// main window's place (UpdateWindowReplacedMain).
 void ReturnFromUpdate();
+// Whether the update window now open took the main window's place when it opened.
+bool UpdateWindowReplacedMain();
 // Whether an update failed in this run: the start-up check then neither forces nor
 // offers one. Tests put it back.
 bool UpdateFailedThisRun();

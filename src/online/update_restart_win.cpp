@@ -72,7 +72,6 @@ void CALLBACK FailureShown(HWND, UINT, UINT_PTR id, DWORD) {
 }  // namespace
 
 void ReportFailedUpdate() {
-  g_updateFailed = true;
   RunOnGuiThread([] {
     g_failedWindow = ui::WindowHandle(WindowKind::Update);
     if (!g_failedWindow) return;
@@ -82,8 +81,9 @@ void ReportFailedUpdate() {
 }
 
 void ReturnFromUpdate() {
+  // An update window that was opened on its own, not in the main window's place, stays.
+  if (!ui::WindowExists(WindowKind::Update) || !UpdateWindowReplacedMain()) return;
   g_updateFailed = true;
-  if (!ui::WindowExists(WindowKind::Update)) return;
   StopProgressTimer();
   // The main window's deferred end may still be on its way: it ends now, and its
   // successor is loaded before the update window goes, so that a window of the tool is

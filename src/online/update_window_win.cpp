@@ -23,11 +23,20 @@ void OpenUpdateWindow() {
   ui::LoadWindow(WindowKind::Update, options);
 }
 
+namespace {
+
+bool g_replacedMain = false;
+
+}  // namespace
+
+bool UpdateWindowReplacedMain() { return g_replacedMain; }
+
 void OnUpdateWindowCreated() {
   // On screen before the main window goes, and while the page is read again: the tool
   // never stands without a window.
   HWND self = ui::WindowHandle(WindowKind::Update);
-  if (self && ui::WindowExists(WindowKind::Main)) {
+  g_replacedMain = ui::WindowExists(WindowKind::Main);
+  if (self && g_replacedMain) {
     ShowWindow(self, SW_SHOW);
     UpdateWindow(self);
   }
