@@ -117,10 +117,26 @@ bool PrepareFile(Task& task, int64_t total) {
   return true;
 }
 
+// NT's form of a path, which a rename through a handle takes: the full path after
+// "\??\", a network path as "\??\UNC\server\share\...".
+std::wstring NtPath(const std::string& path) {
+  const std::wstring wide = enc::Wide(path);
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return {};
+  full.resize(length);
+  if (full.compare(0, 4, L"\\\\?\\") == 0) return L"\\??\\" + full.substr(4);
+  if (full.compare(0, 2, L"\\\\") == 0) return L"\\??\\UNC\\" + full.substr(2);
+  return L"\\??\\" + full;
+}
+
 // Gives the held file the name path through its own handle, so that the file named is
-// the file checked. The rename takes NT's form of the path.
+// the file checked.
 bool RenameHeld(Task& task, const std::string& path, bool replace) {
-  const std::wstring target = L"\\??\\" + enc::Wide(path);
+  const std::wstring target = NtPath(path);
+  if (target.empty()) return false;
   std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
   auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
   info->ReplaceIfExists = replace ? TRUE : FALSE;
