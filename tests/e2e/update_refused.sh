@@ -22,7 +22,6 @@ work="$(mktemp -d)"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  # The restarted program is no child of this shell.
   wine taskkill /f /im RavoSubtitler.exe >/dev/null 2>&1 </dev/null || true
   rm -rf "$work"
   ravo_stop_xvfb
