@@ -20,12 +20,14 @@ HANDLE g_ended = nullptr;
 int32_t g_total = -1;
 int32_t g_done = 0;
 std::string g_path;
+bool g_complete = false;
 
 int32_t OnEvent(int32_t event, DownloadTask* task, int32_t value, int32_t, DownloadTask*) {
   if (event == kEventTotalSize) g_total = value;
   if (event == kEventEnded) {
     g_done = value;
     g_path = task->savePath;
+    g_complete = task->complete;
     SetEvent(g_ended);
   }
   return 0;
@@ -64,7 +66,6 @@ int main(int argc, char** argv) {
   std::printf("bytes=%ld total=%ld seconds=%.3f MBps=%.1f path=%s\n", static_cast<long>(g_done),
               static_cast<long>(g_total), seconds, g_done / seconds / 1048576.0, g_path.c_str());
   std::fflush(stdout);
-  const bool whole = g_total >= 0 && g_done == g_total &&
-                     GetFileAttributesA(g_path.c_str()) != INVALID_FILE_ATTRIBUTES;
-  return whole ? 0 : 1;
+  // The downloader's own word on the outcome.
+  return g_complete && g_total >= 0 && g_done == g_total ? 0 : 1;
 }

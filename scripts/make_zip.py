@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
 """Packs the release zip: dist/RavoSubtitler-<version>-win32.zip.
 
-Usage: make_zip.py BUILD_DIR OUT_DIR
+Usage: make_zip.py BUILD_DIR OUT_DIR [SUFFIX]
+
+SUFFIX ends the zip's name (RavoSubtitler-<version>-win32SUFFIX.zip); a package for our
+own tests is marked so.
 
 Takes the version and the maker from BUILD_DIR/generated/build_settings.h (CMake writes
 it from the values set in CMakeLists.txt), the program file from BUILD_DIR, and the
@@ -30,6 +33,7 @@ def notepad_text(text):
 
 def main():
     build, out_dir = sys.argv[1], sys.argv[2]
+    suffix = sys.argv[3] if len(sys.argv) > 3 else ""
     values = settings(os.path.join(build, "generated", "build_settings.h"))
     version, maker = values["RAVO_VERSION"], values["RAVO_MAKER"]
     with open(os.path.join(ROOT, "scripts", "package_readme.txt.in"), encoding="utf-8") as f:
@@ -51,7 +55,7 @@ def main():
     stamp = time.gmtime(max(epoch, 315532800))[:6]  # zip dates start in 1980
     folder = "RavoSubtitler-%s" % version
     os.makedirs(out_dir, exist_ok=True)
-    target = os.path.join(out_dir, "%s-win32.zip" % folder)
+    target = os.path.join(out_dir, "%s-win32%s.zip" % (folder, suffix))
     with zipfile.ZipFile(target + ".tmp", "w") as z:
         for name, data in entries:
             # zipfile stores a name that is not ASCII in UTF-8 with the format's UTF-8 flag

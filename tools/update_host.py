@@ -48,6 +48,11 @@ def parse_args(argv):
     page.add_argument("--switch-pages", type=int, default=0,
                       help="the two switches hold for the first N page answers only; later ones say 否 "
                            "(0: every one)")
+    page.add_argument("--later-pages", choices=["unswitched", "unsigned", "missing"], default="unswitched",
+                      help="what the page answers after the first --switch-pages are: the switches off "
+                           "(default), the same page without its signature, or 404")
+    page.add_argument("--later-delay", type=float, default=0,
+                      help="answer the pages after the first --switch-pages after this many seconds")
     files = p.add_argument_group("files")
     files.add_argument("--serve", action="append", default=[], metavar="NAME=PATH",
                        help="serve PATH as /files/NAME (repeatable)")
@@ -55,6 +60,11 @@ def parse_args(argv):
     files.add_argument("--cut-after", type=int, help="close the connection after this many body bytes")
     files.add_argument("--cut-times", type=int, default=0,
                        help="cut only the first N file answers (0: every one)")
+    files.add_argument("--claim-total", type=int,
+                       help="announce this total instead of the file's size (Content-Range's total, or "
+                            "Content-Length without ranges); the body is the file as it is")
+    files.add_argument("--no-length", action="store_true",
+                       help="send no Content-Length: the body ends when the connection closes")
     files.add_argument("--rate", type=int, default=0, help="bytes per second per connection (0: no limit)")
     files.add_argument("--pause-at", metavar="OFFSET:MS",
                        help="pause MS milliseconds when the body reaches file offset OFFSET")
@@ -107,13 +117,18 @@ class State:
         return lines
 
     def page(self):
+        """The page's body (None for a 404), and whether it is one of the later answers."""
         a = self.args
         with self.lock:
             self.page_answers += 1
             switches_hold = a.switch_pages == 0 or self.page_answers <= a.switch_pages
+        if not switches_hold and a.later_pages == "missing":
+            return None, True
         if a.empty_page:
-            return b""
-        force, prompt = (a.force, a.prompt) if switches_hold else ("否", "否")
+            return b"", not switches_hold
+        later = None if switches_hold else a.later_pages
+        force, prompt = ("否", "否") if later == "unswitched" else (a.force, a.prompt)
+        manifest = [line for line in self.manifest if later != "unsigned" or "数字签名=" not in line]
         name = a.name if a.name is not None else (self.first_file or "")
         if a.address is not None:
             address = a.address.replace("{port}", str(self.port))
@@ -126,11 +141,11 @@ class State:
         if not a.no_section:
             lines.append("<p>////开始</p>")
         lines += [f"<p>是否强制更新={force}</p>", f"<p>是否提示更新={prompt}</p>",
-                  f"<p>自动更新地址={address}</p>", f"<p>程序名字={name}</p>"] + self.manifest
+                  f"<p>自动更新地址={address}</p>", f"<p>程序名字={name}</p>"] + manifest
         if not a.no_section and not a.no_end_marker:
             lines.append("<p>////结束</p>")
         lines.append("</body></html>")
-        return "\r\n".join(lines).encode("gbk")
+        return "\r\n".join(lines).encode("gbk"), not switches_hold
 
     def log(self, record):
         if not self.args.log:
@@ -175,8 +190,12 @@ class Handler(BaseHTTPRequestHandler):
         if path == PAGE_PATH:
             if state.args.page_delay > 0:
                 time.sleep(state.args.page_delay)
-            self.answer(200, state.page(), "text/html; charset=gbk")
-            state.log({"path": path, "status": 200})
+            body, later = state.page()
+            if later and state.args.later_delay > 0:
+                time.sleep(state.args.later_delay)
+            status = 404 if body is None else 200
+            self.answer(status, b"not found\n" if body is None else body, "text/html; charset=gbk")
+            state.log({"path": path, "status": status})
             return
         if path == "/":
             body = "<html><body><p>Ravo语音社区 (stand-in home page)</p></body></html>".encode("gbk")
@@ -219,11 +238,13 @@ class Handler(BaseHTTPRequestHandler):
         try:
             self.send_response(status)
             self.send_header("Content-Type", "application/octet-stream")
-            self.send_header("Content-Length", str(last - first + 1))
+            claimed = a.claim_total if a.claim_total is not None else size
+            if not a.no_length:
+                self.send_header("Content-Length", str(last - first + 1 if wanted else claimed))
             if not a.no_ranges:
                 self.send_header("Accept-Ranges", "bytes")
             if wanted:
-                self.send_header("Content-Range", f"bytes {first}-{last}/{size}")
+                self.send_header("Content-Range", f"bytes {first}-{last}/{claimed}")
             self.end_headers()
             sent = self.stream(state, file_path, first, last, cut)
         except (BrokenPipeError, ConnectionResetError, ConnectionAbortedError):

@@ -81,4 +81,19 @@ uint32_t StallLimitMs(int32_t connectTimeoutMs, int32_t sendTimeoutMs, int32_t r
   return static_cast<uint32_t>(std::min<int64_t>(sum, std::numeric_limits<uint32_t>::max() - 1));
 }
 
+SpeedFloor::SpeedFloor(uint32_t windowMs, int32_t floorBytesPerSecond, uint32_t startMs)
+    : windowMs_(windowMs),
+      bytesPerWindow_(static_cast<int64_t>(std::max(floorBytesPerSecond, 0)) * windowMs / 1000),
+      windowStartMs_(startMs) {}
+
+bool SpeedFloor::Below(uint32_t nowMs, int64_t done) {
+  if (windowMs_ == 0 || nowMs - windowStartMs_ < windowMs_) return false;
+  if (done - doneAtWindowStart_ < bytesPerWindow_) return true;
+  windowStartMs_ = nowMs;
+  doneAtWindowStart_ = done;
+  return false;
+}
+
+bool AnnouncedSizeFits(int64_t announced, int64_t told) { return told < 0 || announced < 0 || announced == told; }
+
 }  // namespace download_plan

@@ -63,4 +63,30 @@ std::string FolderOf(const std::string& path);
 // never.
 uint32_t StallLimitMs(int32_t connectTimeoutMs, int32_t sendTimeoutMs, int32_t receiveTimeoutMs);
 
+// The least speed a task must keep, on average over each window: a server that sends a
+// byte now and then keeps every time-out quiet, and would hold the task for ever.
+inline constexpr int32_t kSpeedFloorBytesPerSecond = 1024;
+inline constexpr uint32_t kSpeedFloorWindowMs = 60000;
+
+// The floor applied over windows that follow one another from the task's start: each
+// window of windowMs must bring at least floorBytesPerSecond * windowMs / 1000 bytes.
+// Times are tick counts in ms (they may wrap); a window of 0 ms is no floor.
+class SpeedFloor {
+ public:
+  SpeedFloor(uint32_t windowMs, int32_t floorBytesPerSecond, uint32_t startMs);
+  // True when a window that has ended by nowMs brought fewer bytes than the floor asks;
+  // done: the task's bytes so far. A window that kept to the floor starts the next.
+  bool Below(uint32_t nowMs, int64_t done);
+
+ private:
+  uint32_t windowMs_;
+  int64_t bytesPerWindow_;
+  uint32_t windowStartMs_;
+  int64_t doneAtWindowStart_ = 0;
+};
+
+// Whether an answer's announced size agrees with the size the task was told: a told
+// size of -1 takes any; an announced size of -1 (none) is no disagreement.
+bool AnnouncedSizeFits(int64_t announced, int64_t told);
+
 }  // namespace download_plan

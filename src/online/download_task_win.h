@@ -62,6 +62,10 @@ struct Downloader::Task {
   UniqueInternet session;
   UniqueHandle file;
   std::string tempPath;
+  // The complete file, opened for reading without write or delete sharing from its
+  // check until event 4 has been handled.
+  UniqueHandle held;
+  int64_t total = -1;  // the size the first answer announced (or the task was told)
   bool rangesHonoured = false;
   std::unique_ptr<Slice[]> slices;
   int sliceCount = 0;

@@ -79,7 +79,15 @@ bool Transfer::ReadInto(Slice& slice, std::vector<char>& block, DWORD readSize) 
       blockStart = slice.pos;
       used = 0;
     }
-    const DWORD want = static_cast<DWORD>(std::min<int64_t>(left, readSize));
+    // Only what has arrived is read: a read of a whole buffer would wait for all of it,
+    // and a server that trickles would hold the reader past a stop or a failure.
+    DWORD available = 0;
+    if (!InternetQueryDataAvailable(request_, &available, 0, 0)) break;
+    if (available == 0) {
+      endedNormally = true;
+      break;
+    }
+    const DWORD want = static_cast<DWORD>(std::min<int64_t>({left, readSize, available}));
     DWORD got = 0;
     if (!InternetReadFile(request_, block.data() + used, want, &got)) break;
     if (got == 0) {
@@ -109,16 +117,21 @@ std::optional<std::string> Transfer::Header(DWORD query) const {
 std::unique_ptr<Transfer> OpenFirst(Downloader::Task& task, int64_t& total) {
   auto first = std::make_unique<Transfer>(task, "bytes=0-");
   if (first->Status() == 416) first = std::make_unique<Transfer>(task, "");  // an empty file
+  const int64_t told = task.settings.expectedBytes;
   total = -1;
   if (first->Status() == 206) {
     const auto& range = first->Range();
     if (!range || range->first != 0 || range->total < 0) return nullptr;
+    // A part longer than the whole is another size too.
+    if (!download_plan::AnnouncedSizeFits(range->total, told) || first->Length() > range->total) return nullptr;
     task.rangesHonoured = true;
     total = range->total;
     return first;
   }
   if (first->Status() == 200) {
-    total = first->Length();
+    if (!download_plan::AnnouncedSizeFits(first->Length(), told)) return nullptr;
+    // Without a length the told size is where the body ends for the task.
+    total = first->Length() >= 0 ? first->Length() : told;
     return first;
   }
   return nullptr;
@@ -134,9 +147,10 @@ bool FetchSlice(Downloader::Task& task, Slice& slice, std::unique_ptr<Transfer> 
     if (!transfer) {
       transfer = std::make_unique<Transfer>(task, download_plan::RangeHeader(before, slice.end));
       const auto& range = transfer->Range();
-      // A server that answers a range with another one (or the whole file) cannot be
-      // used for this slice.
-      if (transfer->Status() != 206 || !range || range->first != before) transfer.reset();
+      // A server that answers a range with another one (or the whole file), or now
+      // names another total, cannot be used for this slice.
+      if (transfer->Status() != 206 || !range || range->first != before || range->total != task.total)
+        transfer.reset();
     }
     const bool endedNormally = transfer && transfer->ReadInto(slice, block, readSize);
     if (slice.end == download_plan::kUnknownEnd) {

@@ -52,7 +52,8 @@ class Transfer {
 
 // Asks for the whole file as a range: a 206 answer tells that ranges are honoured
 // (task.rangesHonoured) and gives the size; a 200 answer is the whole file over this one
-// connection. total: the size, -1 when not announced. None when neither came.
+// connection. total: the size, -1 when not announced (the told size, when the task was
+// told one). None when neither came, or when the size announced is not the told one.
 std::unique_ptr<Transfer> OpenFirst(Downloader::Task& task, int64_t& total);
 
 // Fetches one slice to its end, resuming a broken connection from its last byte while

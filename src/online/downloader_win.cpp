@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cwchar>
+#include <cwctype>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -46,7 +48,12 @@ struct SliceJob {
 unsigned __stdcall SliceThread(void* arg) {
   std::unique_ptr<SliceJob> job(static_cast<SliceJob*>(arg));
   Slice& slice = job->task->slices[job->index];
-  const bool complete = FetchSlice(*job->task, slice, nullptr);
+  bool complete = false;
+  try {
+    complete = FetchSlice(*job->task, slice, nullptr);
+  } catch (...) {
+    complete = false;  // out of memory, most likely: the task fails, the process goes on
+  }
   slice.complete = complete;
   if (!complete) job->task->failed = true;
   return 0;
@@ -62,6 +69,29 @@ void SliceTheFile(Task& task, int64_t total) {
     task.slices[i].pos = ranges[i].begin;
     task.slices[i].end = ranges[i].end;
   }
+}
+
+// GetTempFileName's names for the prefix "rdl": "rdl" and one to four hexadecimal digits.
+bool IsTemporaryName(const std::wstring& name) {
+  if (name.size() < 8 || name.size() > 11 || name.compare(0, 3, L"rdl") != 0) return false;
+  if (_wcsicmp(name.c_str() + name.size() - 4, L".tmp") != 0) return false;
+  for (size_t i = 3; i + 4 < name.size(); ++i)
+    if (!iswxdigit(name[i])) return false;
+  return true;
+}
+
+// The temporary files that a task of a process ended by force left in the folder. A
+// file that another task still has open cannot be opened without sharing, and stays.
+void RemoveLeftovers(const std::string& folder) {
+  const std::wstring base = enc::Wide(folder) + (folder.empty() || folder.back() == '\\' ? L"" : L"\\");
+  WIN32_FIND_DATAW found;
+  UniqueFind find(FindFirstFileW((base + L"rdl*.tmp").c_str(), &found));
+  if (!find) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTemporaryName(found.cFileName)) continue;
+    UniqueHandle leftover(CreateFileW((base + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  } while (FindNextFileW(find.Get(), &found));
 }
 
 bool PrepareFile(Task& task, int64_t total) {
@@ -87,13 +117,40 @@ bool PrepareFile(Task& task, int64_t total) {
   return true;
 }
 
-// Moves the complete file to its final name; another file that took the name in the
-// meantime makes it look for the next free one, unless replacing was asked for.
+// NT's form of a path, which a rename through a handle takes: the full path after
+// "\??\", a network path as "\??\UNC\server\share\...".
+std::wstring NtPath(const std::string& path) {
+  const std::wstring wide = enc::Wide(path);
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return {};
+  full.resize(length);
+  if (full.compare(0, 4, L"\\\\?\\") == 0) return L"\\??\\" + full.substr(4);
+  if (full.compare(0, 2, L"\\\\") == 0) return L"\\??\\UNC\\" + full.substr(2);
+  return L"\\??\\" + full;
+}
+
+// Gives the held file the name path through its own handle, so that the file named is
+// the file checked.
+bool RenameHeld(Task& task, const std::string& path, bool replace) {
+  const std::wstring target = NtPath(path);
+  if (target.empty()) return false;
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = replace ? TRUE : FALSE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  std::copy(target.begin(), target.end(), info->FileName);
+  return SetFileInformationByHandle(task.held.Get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
+}
+
+// Moves the complete, held file to its final name; another file that took the name in
+// the meantime makes it look for the next free one, unless replacing was asked for.
 bool MoveToFinalName(Task& task, bool replace) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    if (MoveFileExW(enc::Wide(task.tempPath).c_str(), enc::Wide(task.settings.savePath).c_str(),
-                    replace ? MOVEFILE_REPLACE_EXISTING : 0))
-      return true;
+    if (RenameHeld(task, task.settings.savePath, replace)) return true;
     const DWORD error = GetLastError();
     if (replace || (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)) return false;
     const auto next = FreeName(task.settings.savePath);
@@ -122,9 +179,11 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
   if (!task.session) return false;
   SetWaits(task.session.Get(), task.settings);
 
+  RemoveLeftovers(download_plan::FolderOf(task.settings.savePath));
   int64_t total = -1;
   std::unique_ptr<Transfer> first = OpenFirst(task, total);
   if (!first || task.Cancelled()) return false;
+  task.total = total;
   if (total >= 0) task.Raise(kEventTotalSize, total);
   if (!PrepareFile(task, total)) return false;
   SliceTheFile(task, total);
@@ -154,15 +213,29 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
     if (task.abandoned) return false;
     task.finishing = true;
   }
-  if (complete && task.settings.checkFile && !task.settings.checkFile(task.tempPath)) return false;
-  return complete && MoveToFinalName(task, replace);
+  if (!complete) return false;
+  // From here the file is held: read only, nobody may write, rename or delete it, and
+  // the check, the rename and event 4 all see this one file.
+  task.held.Reset(CreateFileW(enc::Wide(task.tempPath).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!task.held) return false;
+  if (task.settings.checkFile) {
+    if (!task.settings.checkFile(task.held.Get())) return false;
+  }
+  return MoveToFinalName(task, replace);
 }
 
 unsigned __stdcall RunnerThread(void* arg) {
-  std::unique_ptr<std::shared_ptr<Task>> held(static_cast<std::shared_ptr<Task>*>(arg));
-  Task& task = **held;
-  const bool complete = RunTask(*held);
+  std::unique_ptr<std::shared_ptr<Task>> shared(static_cast<std::shared_ptr<Task>*>(arg));
+  Task& task = **shared;
+  bool complete = false;
+  try {
+    complete = RunTask(*shared);
+  } catch (...) {
+    complete = false;  // out of memory, most likely: the task fails, the process goes on
+  }
   task.file.Reset();
+  if (!complete) task.held.Reset();
   task.runnerComplete = complete;
   return 0;
 }
@@ -174,13 +247,13 @@ DWORD StallLimitMs(const DownloadTask& t) {
   return download_plan::StallLimitMs(t.connectTimeoutMs, t.sendTimeoutMs, t.receiveTimeoutMs);
 }
 
-// The task's coordinator: runs the task on a runner thread and watches it. A task whose
-// transfers all stay silent past the stall limit is given up and ends as failed, its
-// runner left behind with a reference of its own.
-unsigned __stdcall TaskThread(void* arg) {
-  std::unique_ptr<std::shared_ptr<Task>> held(static_cast<std::shared_ptr<Task>*>(arg));
-  Task& task = **held;
-  auto* runnerArg = new std::shared_ptr<Task>(*held);
+// The task's coordinator: runs the task on a runner thread and watches it. A task that
+// falls below the speed floor fails: its transfers are closed and the runner ends. A
+// task whose transfers all stay silent past the stall limit is given up and ends as
+// failed, its runner left behind with a reference of its own.
+void CoordinateTask(const std::shared_ptr<Task>& shared) {
+  Task& task = *shared;
+  auto* runnerArg = new std::shared_ptr<Task>(shared);
   unsigned runnerId = 0;
   UniqueHandle runner(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunnerThread, runnerArg, 0, &runnerId)));
   task.runnerId = runnerId;
@@ -190,12 +263,24 @@ unsigned __stdcall TaskThread(void* arg) {
     delete runnerArg;
   } else {
     const DWORD limit = StallLimitMs(task.settings);
+    download_plan::SpeedFloor floor(task.settings.speedFloorWindowMs, task.settings.speedFloorBytesPerSecond,
+                                    GetTickCount());
     for (;;) {
       if (WaitForSingleObject(runner.Get(), 250) == WAIT_OBJECT_0) {
         runnerEnded = true;
         break;
       }
-      if (limit == 0 || GetTickCount() - task.lastActivity.load() <= limit) continue;
+      const DWORD now = GetTickCount();
+      if (!task.failed && floor.Below(now, task.done)) {
+        // Too slow: the transfers are closed under the readers, whom the trickle still
+        // wakes, and the runner ends as failed. One that stays stuck meets the stall limit.
+        std::unique_lock<std::mutex> hold(task.outcome);
+        if (task.finishing) continue;  // no more network: it ends by itself
+        task.failed = true;
+        task.CloseAll();
+        continue;
+      }
+      if (limit == 0 || now - task.lastActivity.load() <= limit) continue;
       std::unique_lock<std::mutex> hold(task.outcome);
       if (task.finishing) continue;  // no more network: it ends by itself
       task.abandoned = true;
@@ -211,8 +296,30 @@ unsigned __stdcall TaskThread(void* arg) {
   }
   if (!runnerEnded) task.CloseAll();
   if (!complete && !tempPath.empty()) DeleteFileW(enc::Wide(tempPath).c_str());
+  task.settings.complete = complete;
   task.ended = true;
+  // The checked file stays held while the handler starts it.
   if (!task.stopping) task.Raise(kEventEnded, task.done);
+  task.held.Reset();
+}
+
+unsigned __stdcall TaskThread(void* arg) {
+  std::unique_ptr<std::shared_ptr<Task>> shared(static_cast<std::shared_ptr<Task>*>(arg));
+  Task& task = **shared;
+  try {
+    CoordinateTask(*shared);
+  } catch (...) {
+    // Out of memory, most likely. The task still ends once, as failed.
+    task.failed = true;
+    task.CloseAll();
+    task.held.Reset();
+    task.settings.complete = false;
+    const bool raise = !task.ended.exchange(true) && !task.stopping;
+    try {
+      if (raise) task.Raise(kEventEnded, task.done);
+    } catch (...) {
+    }
+  }
   return 0;
 }
 

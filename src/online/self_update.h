@@ -5,10 +5,15 @@
 // display (update_progress_win.cpp).
 //
 // Threads: the start-up check reads the page on a thread of its own and hands what it
-// read (update_page::UpdateCheck) to the GUI thread, which applies it. OnDownloadEvent,
-// RestartIntoNewProgram and RestartAfterFailedUpdate run on the downloader's worker
-// thread; they reach the GUI thread through the courier (win/gui_courier.h).
-// Everything else runs on the GUI thread.
+// read (update_page::UpdateCheck) to the GUI thread, which applies it. OnDownloadEvent
+// and RestartIntoNewProgram run on the downloader's worker thread; they reach the GUI
+// thread through the courier (win/gui_courier.h). Everything else runs on the GUI thread.
+//
+// An update never locks the user out: when it fails (the page read again brings no
+// trusted manifest, the download cannot start, fails or is refused by its check, the new
+// program cannot be started) the update window closes and the main window comes back in
+// the same process, and no update is forced or offered again until the next start.
+// Nothing of this is remembered across runs.
 #pragma once
 
 #include <atomic>
@@ -50,18 +55,29 @@ void OpenUpdateWindow();
 // Fetches the page again and reads the download's address, the program's name and the
 // trusted manifest.
 void ReadUpdateTarget();
-// The event handler of the update's download task; always answers 0. Event 4 with the
-// whole file under its final name (which the downloader gives it only once its size and
-// SHA-256 equal the manifest's) goes to RestartIntoNewProgram, any other end to
-// RestartAfterFailedUpdate.
+// The event handler of the update's download task; always answers 0. Event 4 of a task
+// the downloader reports complete (the whole file, its size and SHA-256 the manifest's,
+// under its final name and still held by the downloader) goes to RestartIntoNewProgram;
+// any other end, or a start that fails, to ReportFailedUpdate.
 int32_t OnDownloadEvent(int32_t event, DownloadTask* task, int32_t value, int32_t reserved, DownloadTask* reservedTask);
 // Starts the new program, the file the download checked and saved in the program's
-// folder, then ends the process with exit code 0. When there is nothing to start, or it
-// cannot be started, it goes on as RestartAfterFailedUpdate.
-[[noreturn]] void RestartIntoNewProgram(const std::string& checkedProgram);
-// The update window says that the update failed, for a moment; then this program starts
-// its own file anew, in the same working folder, and the process ends with exit code 0.
-[[noreturn]] void RestartAfterFailedUpdate();
+// folder, then ends the process with exit code 0. Returns only when it could not be
+// started.
+void RestartIntoNewProgram(const std::string& checkedProgram);
+// From any thread: the update window says that the update failed, for a moment; then it
+// closes and the main window comes back (ReturnFromUpdate).
+void ReportFailedUpdate();
+// On the GUI thread: no update for the rest of this run; the main window is loaded
+// again and the update window closes. Nothing when the update window is gone already
+// (closed by hand: the program ends as it always did), or when it did not open in the
+// main window's place (UpdateWindowReplacedMain).
+void ReturnFromUpdate();
+// Whether the update window now open took the main window's place when it opened.
+bool UpdateWindowReplacedMain();
+// Whether an update failed in this run: the start-up check then neither forces nor
+// offers one. Tests put it back.
+bool UpdateFailedThisRun();
+void SetUpdateFailedThisRun(bool failed);
 // One tick of the progress display, reading the given downloader's counters.
 void ShowDownloadProgress(Downloader& downloader);
 // The display's end: its timer stops; or its timer stops and the percentage's label

@@ -48,13 +48,30 @@ unsigned __stdcall FetchUpdatePage(void* arg) {
   return 0;
 }
 
+// The thread's entry: whatever the fetch throws (out of memory, most likely) ends the
+// check as one that found no update.
+unsigned __stdcall UpdatePageThread(void* arg) {
+  const unsigned number = static_cast<PageFetch*>(arg)->number;
+  try {
+    return FetchUpdatePage(arg);
+  } catch (...) {
+    try {
+      RunOnGuiThread([number] { OnUpdatePageRead(number, update_page::UpdateCheck{}); });
+    } catch (...) {
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 void CheckForUpdate() {
+  // After a failed update the tool stays as it is for the rest of the run.
+  if (UpdateFailedThisRun()) return;
   EnsureGuiCourier();
   auto* fetch = new PageFetch{++g_checkNumber, UpdatePageAddress()};
   g_checkPending = true;
-  const uintptr_t thread = _beginthreadex(nullptr, 0, FetchUpdatePage, fetch, 0, nullptr);
+  const uintptr_t thread = _beginthreadex(nullptr, 0, UpdatePageThread, fetch, 0, nullptr);
   if (!thread) {
     delete fetch;
     g_checkPending = false;
@@ -72,8 +89,10 @@ void ApplyUpdateCheck(const update_page::UpdateCheck& check) {
   // The plan is "nothing" unless the page's manifest is validly signed, newer than this
   // build and names a plain file.
   const update_page::UpdatePlan plan = check.plan;
+  if (UpdateFailedThisRun()) return;
   if (plan.openAtOnce) OpenUpdateWindow();
-  if (!plan.askAfterwards) return;
+  // An update that failed meanwhile is not offered again.
+  if (!plan.askAfterwards || UpdateFailedThisRun()) return;
   // An update window closed by hand was the last window, and its end asked the message
   // loop to quit; that request would dismiss the question unanswered. It is held back
   // while the question (and the update window it may open) is up, then put back.

@@ -34,8 +34,12 @@ struct FileDigest {
 
 // The size and SHA-256 of a file, read to its end; nothing when it cannot be read whole.
 std::optional<FileDigest> DigestOfFile(const std::string& path);
+// The same through an open file (a Win32 file handle with read access), from its start.
+std::optional<FileDigest> DigestOfOpenFile(void* file);
 
-// True when the file at path has exactly the manifest's size and SHA-256.
+// True when the file at path, or the open file, has exactly the manifest's size and
+// SHA-256.
 bool FileMatchesManifest(const std::string& path, const update_manifest::Manifest& manifest);
+bool OpenFileMatchesManifest(void* file, const update_manifest::Manifest& manifest);
 
 }  // namespace update_signature

@@ -74,6 +74,12 @@ std::optional<FileDigest> DigestOfFile(const std::string& path) {
   UniqueHandle file(CreateFileW(enc::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return std::nullopt;
+  return DigestOfOpenFile(file.Get());
+}
+
+std::optional<FileDigest> DigestOfOpenFile(void* file) {
+  LARGE_INTEGER start = {};
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return std::nullopt;
   UniqueCryptProvider provider;
   UniqueCryptHash hash;
   if (!AcquireVerifyContext(provider) || !CryptCreateHash(provider.Get(), CALG_SHA_256, 0, 0, hash.Receive()))
@@ -82,7 +88,7 @@ std::optional<FileDigest> DigestOfFile(const std::string& path) {
   std::vector<BYTE> block(kReadBlockBytes);
   for (;;) {
     DWORD got = 0;
-    if (!ReadFile(file.Get(), block.data(), kReadBlockBytes, &got, nullptr)) return std::nullopt;
+    if (!ReadFile(file, block.data(), kReadBlockBytes, &got, nullptr)) return std::nullopt;
     if (got == 0) break;
     if (!CryptHashData(hash.Get(), block.data(), got, 0)) return std::nullopt;
     digest.size += got;
@@ -94,9 +100,20 @@ std::optional<FileDigest> DigestOfFile(const std::string& path) {
   return digest;
 }
 
-bool FileMatchesManifest(const std::string& path, const update_manifest::Manifest& manifest) {
-  const std::optional<FileDigest> digest = DigestOfFile(path);
+namespace {
+
+bool Matches(const std::optional<FileDigest>& digest, const update_manifest::Manifest& manifest) {
   return digest && digest->size == manifest.sizeBytes && digest->sha256 == manifest.digest;
+}
+
+}  // namespace
+
+bool FileMatchesManifest(const std::string& path, const update_manifest::Manifest& manifest) {
+  return Matches(DigestOfFile(path), manifest);
+}
+
+bool OpenFileMatchesManifest(void* file, const update_manifest::Manifest& manifest) {
+  return Matches(DigestOfOpenFile(file), manifest);
 }
 
 }  // namespace update_signature

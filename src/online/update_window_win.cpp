@@ -23,9 +23,31 @@ void OpenUpdateWindow() {
   ui::LoadWindow(WindowKind::Update, options);
 }
 
+namespace {
+
+bool g_replacedMain = false;
+
+}  // namespace
+
+bool UpdateWindowReplacedMain() { return g_replacedMain; }
+
 void OnUpdateWindowCreated() {
+  // On screen before the main window goes, and while the page is read again: the tool
+  // never stands without a window.
+  HWND self = ui::WindowHandle(WindowKind::Update);
+  g_replacedMain = ui::WindowExists(WindowKind::Main);
+  if (self && g_replacedMain) {
+    ShowWindow(self, SW_SHOW);
+    UpdateWindow(self);
+  }
   ui::DestroyWindowDeferred(WindowKind::Main);
   ReadUpdateTarget();
+  // No trusted manifest this time (unsigned, changed, not found, no answer in time):
+  // nothing is fetched and the tool comes back at once.
+  if (!updateManifest) {
+    ReturnFromUpdate();
+    return;
+  }
   StartUpdateDownload();
 }
 
@@ -40,6 +62,7 @@ void ReadUpdateTarget() {
 }
 
 void StartUpdateDownload() {
+  if (updateDownloader.Running()) return;  // a second click
   const auto button = U<UpdateCtl::按钮1>();
   button.SetText("正在更新,请稍等.");
   if (HWND h = button.Handle()) EnableWindow(h, FALSE);
@@ -57,17 +80,24 @@ void StartUpdateDownload() {
   updateTask.bufferBytes = 10240;
   updateTask.eventHandler = OnDownloadEvent;
   // The page may have changed since the start-up check: without a trusted manifest
-  // (which also vets the name) nothing is fetched at all. With one, the downloaded file
-  // takes its name only when its size and SHA-256 are the manifest's; otherwise it is
-  // deleted and the task ends as failed.
+  // (which also vets the name) nothing is fetched at all. With one, the downloader is
+  // told the signed size, and the downloaded file takes its name only when its size and
+  // SHA-256 are the manifest's; otherwise it is deleted and the task ends as failed.
+  bool started = false;
   if (updateManifest) {
     const update_manifest::Manifest manifest = *updateManifest;
-    updateTask.checkFile = [manifest](const std::string& tempPath) {
-      return update_signature::FileMatchesManifest(tempPath, manifest);
+    updateTask.expectedBytes = manifest.sizeBytes;
+    updateTask.checkFile = [manifest](void* file) {
+      return update_signature::OpenFileMatchesManifest(file, manifest);
     };
-    updateDownloader.Start(updateTask);
+    started = updateDownloader.Start(updateTask);
   }
 
   EnsureGuiCourier();
+  if (!started) {
+    // No event will ever come (no address, say): the update has failed already.
+    ReportFailedUpdate();
+    return;
+  }
   U<UpdateCtl::时钟>().SetTimerPeriod(1000);
 }

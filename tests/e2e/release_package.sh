@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The release zip as a user gets it: scripts/package.sh packs it; it holds the program
-# (the file the build made, whose version information, icon and manifest the Win32
-# tests read back), the read-me and the licence as Notepad text, and the sample lyrics;
+# The release zip as a user gets it: scripts/package.sh packs it only when it is given
+# the maker's public key and an HTTPS update host, and refuses otherwise before building
+# anything; the program it packs trusts that key alone and reads that host. The zip
+# holds the program (built as the Win32 tests read it back: version information, icon,
+# manifest), the read-me and the licence as Notepad text, and the sample lyrics;
 # unpacked, the program starts from its folder and lists the samples. A second build of
-# the same sources in another folder packs the same zip, byte for byte.
+# the same sources in another folder packs the same zip, byte for byte. A package for our
+# own tests, asked for by name, is the build tree's own program under a name that says so.
 source "$(dirname "$0")/support/lib.sh"
 exe="$(realpath "$1")"
 build="$(realpath "$2")"
@@ -20,10 +23,49 @@ export SOURCE_DATE_EPOCH=1700000000
 
 version=$(sed -n 's/^#define RAVO_VERSION "\(.*\)"$/\1/p' "$build/generated/build_settings.h")
 zip_name="RavoSubtitler-$version-win32.zip"
-(cd "$RAVO_ROOT" && bash scripts/package.sh) >"$work/package.log" 2>&1 || fail "package.sh failed: $(cat "$work/package.log")"
+maker_host="https://updates.ravo-voice.example"
+
+# The maker's key pair, made for this test; only the public half goes into the build.
+openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out "$work/maker-private.pem" 2>/dev/null
+openssl pkey -in "$work/maker-private.pem" -pubout -out "$work/maker-public.pem"
+
+# Refused, each before anything is built: no zip appears and build/release is not made.
+rm -rf "$RAVO_ROOT/build/release"
+rm -f "$RAVO_ROOT/dist/$zip_name"
+while IFS='|' read -r why args; do
+  # shellcheck disable=SC2086
+  if (cd "$RAVO_ROOT" && bash scripts/package.sh $args) >"$work/refused.log" 2>&1; then
+    fail "package.sh packed with $why"
+  fi
+  grep -q "^package.sh: " "$work/refused.log" || fail "package.sh did not say why it refused $why: $(cat "$work/refused.log")"
+  [ ! -e "$RAVO_ROOT/dist/$zip_name" ] && [ ! -e "$RAVO_ROOT/build/release" ] || fail "package.sh built with $why"
+done <<EOF2
+no arguments|
+no key|--update-host $maker_host
+no update host|--public-key $work/maker-public.pem
+a plain http host|--public-key $work/maker-public.pem --update-host http://updates.ravo-voice.example
+the loopback host|--public-key $work/maker-public.pem --update-host https://127.0.0.1:18611
+a private key|--public-key $work/maker-private.pem --update-host $maker_host
+a key that is no file|--public-key $work/none.pem --update-host $maker_host
+a test package with a key|--test-package --public-key $work/maker-public.pem
+EOF2
+
+package_for_users() { # package_for_users SOURCE-FOLDER LOG
+  (cd "$1" && bash scripts/package.sh --public-key "$work/maker-public.pem" --update-host "$maker_host") >"$2" 2>&1
+}
+package_for_users "$RAVO_ROOT" "$work/package.log" || fail "package.sh failed: $(cat "$work/package.log")"
 zip="$RAVO_ROOT/dist/$zip_name"
 [ -f "$zip" ] || fail "no $zip_name in dist/"
 cp "$zip" "$work/first.zip"
+release="$RAVO_ROOT/build/release"
+# The program trusts the maker's key and no other, and reads the maker's host.
+maker_modulus=$(openssl rsa -pubin -in "$work/maker-public.pem" -noout -modulus | sed 's/^Modulus=//')
+grep -qi "$maker_modulus" "$release/generated/update_key.h" || fail "the program does not trust the maker's key"
+own_modulus=$(openssl rsa -in "$build/update-key/private.pem" -noout -modulus | sed 's/^Modulus=//')
+grep -qi "$own_modulus" "$release/generated/update_key.h" && fail "the program trusts the build tree's own key"
+grep -q "#define RAVO_UPDATE_HOST \"$maker_host\"" "$release/generated/build_settings.h" ||
+  fail "the program does not read the maker's host: $(grep RAVO_UPDATE_HOST "$release/generated/build_settings.h")"
+exe="$release/RavoSubtitler.exe"
 
 folder="RavoSubtitler-$version"
 listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip")
@@ -73,15 +115,20 @@ wait_for_exit "$tool" 20
 tool=""
 [ "$EXIT_CODE" = 0 ] || fail "the unpacked program ended with '$EXIT_CODE'"
 
-# The same sources, built afresh in another folder.
+# The same sources, built afresh in another folder with the same key and host.
 mkdir "$work/again"
 (cd "$RAVO_ROOT" && git ls-files -co --exclude-standard -z | xargs -0 cp --parents -t "$work/again") ||
   fail "could not copy the sources"
-# A default build generates its own update key; the same sources with the same key (as a
-# release is built with the maker's) must give the same zip.
-mkdir -p "$work/again/build/win/update-key"
-cp "$RAVO_ROOT/build/win/update-key/private.pem" "$work/again/build/win/update-key/" ||
-  fail "the first build has no update key"
-(cd "$work/again" && bash scripts/package.sh) >"$work/again.log" 2>&1 || fail "the second build failed: $(tail "$work/again.log")"
+package_for_users "$work/again" "$work/again.log" || fail "the second build failed: $(tail "$work/again.log")"
 cmp "$work/first.zip" "$work/again/dist/$zip_name" || fail "two builds of the same sources packed different zips"
-echo "PASS: $zip_name: $(wc -c <"$work/first.zip") bytes, five files, starts unpacked, the same from a second build"
+
+# The package for our own tests: this build tree's program, named for what it is.
+(cd "$RAVO_ROOT" && bash scripts/package.sh --test-package) >"$work/test-package.log" 2>&1 ||
+  fail "package.sh --test-package failed: $(cat "$work/test-package.log")"
+test_zip="$RAVO_ROOT/dist/RavoSubtitler-$version-win32-TEST-ONLY.zip"
+[ -f "$test_zip" ] || fail "no test package in dist/"
+python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' \
+  "$test_zip" "$folder/RavoSubtitler.exe" >"$work/test-package.exe"
+cmp -s "$work/test-package.exe" "$build/RavoSubtitler.exe" || fail "the test package's program is not this build tree's"
+echo "PASS: $zip_name: $(wc -c <"$work/first.zip") bytes, five files, the maker's key and host, starts unpacked," \
+  "the same from a second build; refused without them; the test package named as such"

@@ -110,6 +110,7 @@ TEST(DownloadPlan, NumberedNamesAndFolders) {
       {"C:\\my.dir\\name", "C:\\my.dir\\name(2)", "C:\\my.dir\\"},     // the dot is the folder's
       {"C:\\dir\\a.b.exe", "C:\\dir\\a.b(2).exe", "C:\\dir\\"},
       {"name.exe", "name(2).exe", "."},
+      {"C:\\name.exe", "C:\\name(2).exe", "C:\\"},  // a folder that is just the root
       {"C:\\歌词\\月亮.lrc", "C:\\歌词\\月亮(2).lrc", "C:\\歌词\\"},
       {"歌＼词．lrc", "歌＼词．lrc(2)", "."},  // full-width ＼ and ． are neither separator nor dot
       {"\xE4\xB8\\a.exe", "\xE4\xB8\\a(2).exe", "\xE4\xB8\\"},  // a cut-off character hides no separator
@@ -123,6 +124,9 @@ TEST(DownloadPlan, NumberedNamesAndFolders) {
   const auto isTaken = [&](const std::string& p) { return taken.count(p) > 0; };
   EXPECT_EQ(FreeName("C:\\d\\new.exe", isTaken), "C:\\d\\new(3).exe");
   EXPECT_EQ(FreeName("C:\\d\\new.exe", [](const std::string&) { return true; }), std::nullopt);
+  // The numbers stop at 9999.
+  EXPECT_EQ(FreeName("new.exe", [](const std::string& p) { return p != "new(9999).exe"; }), "new(9999).exe");
+  EXPECT_EQ(FreeName("new.exe", [](const std::string& p) { return p != "new(10000).exe"; }), std::nullopt);
 }
 
 TEST(DownloadPlan, StallLimitIsTheSumOfTheTimeouts) {
@@ -130,6 +134,35 @@ TEST(DownloadPlan, StallLimitIsTheSumOfTheTimeouts) {
   EXPECT_EQ(StallLimitMs(-1, 0, 250), 250u);  // a negative time-out counts as none
   EXPECT_EQ(StallLimitMs(0, 0, 0), 0u);
   EXPECT_EQ(StallLimitMs(INT32_MAX, INT32_MAX, INT32_MAX), UINT32_MAX - 1);
+}
+
+TEST(DownloadPlan, SpeedFloorOverWindows) {
+  // Windows of 10 s at 1024 B/s: 10240 bytes each. Each step: (time, bytes so far, below?).
+  struct Step {
+    uint32_t ms;
+    int64_t done;
+    bool below;
+  };
+  struct Case {
+    const char* what;
+    uint32_t startMs;
+    std::vector<Step> steps;
+  };
+  const Case cases[] = {
+      {"a window not yet over", 0, {{9999, 0, false}}},
+      {"just enough", 0, {{10000, 10240, false}, {20000, 20480, false}}},
+      {"one byte short", 0, {{10000, 10239, true}}},
+      {"a fast window, then a trickle", 0, {{10000, 500000, false}, {19999, 500001, false}, {20000, 500001, true}}},
+      {"late checks measure the whole time", 0, {{25000, 20000, false}, {35000, 30239, true}}},
+      {"the tick count wraps", UINT32_MAX - 5000, {{4999, 10240, false}, {14999, 10241, true}}},
+  };
+  for (const Case& c : cases) {
+    SpeedFloor floor(10000, 1024, c.startMs);
+    for (const Step& s : c.steps) EXPECT_EQ(floor.Below(s.ms, s.done), s.below) << c.what << " at " << s.ms;
+  }
+  SpeedFloor none(0, 1024, 0);
+  EXPECT_FALSE(none.Below(1000000, 0));
+
 }
 
 }  // namespace

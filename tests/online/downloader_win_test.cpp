@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "online/update_host_standin.h"
+#include "support/download_ended.h"
+#include "text/encoding.h"
 #include "support/win_test_support.h"
 #include "win/file_bytes.h"
 
@@ -39,12 +41,23 @@ class Recorder {
     r->wellFormed_ = r->wellFormed_ && reserved == 0 && again == task && task != nullptr;
     if (event == kEventEnded) {
       r->endedPath_ = task->savePath;
+      r->complete_ = task->complete;
+      // While the handler runs, the file it was handed cannot be written or deleted.
+      const std::wstring path = enc::Wide(task->savePath);
+      UniqueHandle writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+      r->heldAtEnd_ = !writer && !DeleteFileW(path.c_str());
       SetEvent(r->ended_.Get());
     }
     return event == kEventFileExists ? r->fileExistsAnswer : 0;
   }
-  // Waits for event 4; the limit only keeps a broken downloader from hanging the run.
-  bool AwaitEnd() { return WaitForSingleObject(ended_.Get(), 60000) == WAIT_OBJECT_0; }
+  // Waits for event 4 and for the downloader to let go of the file; the limit only keeps
+  // a broken downloader from hanging the run.
+  bool AwaitEnd() {
+    if (WaitForSingleObject(ended_.Get(), 60000) != WAIT_OBJECT_0) return false;
+    AwaitFileLetGo(EndedPath());
+    return true;
+  }
   std::vector<Event> Events() {
     std::lock_guard<std::mutex> hold(lock_);
     return events_;
@@ -57,6 +70,15 @@ class Recorder {
     std::lock_guard<std::mutex> hold(lock_);
     return wellFormed_;
   }
+  // How the downloader said the task ended, and whether the file was held meanwhile.
+  bool Complete() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return complete_;
+  }
+  bool HeldAtEnd() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return heldAtEnd_;
+  }
   int32_t fileExistsAnswer = 0;
 
  private:
@@ -65,6 +87,8 @@ class Recorder {
   std::vector<Event> events_;
   std::string endedPath_;
   bool wellFormed_ = true;
+  bool complete_ = false;
+  bool heldAtEnd_ = false;
   UniqueHandle ended_;
 };
 
@@ -104,16 +128,24 @@ TEST_P(DownloaderArrival, FileIsByteIdenticalAndAloneUnderItsName) {
   StandInHost host(args);
   ASSERT_TRUE(host.Running());
 
+  // What a download of a process ended by force left behind goes; other files stay.
+  saved.Write("rdl3F2A.tmp", "left over");
+  saved.Write("rdl.txt", "the user's");
+
   Recorder recorder;
   Downloader downloader;
   const std::string target = saved.Path() + "\\new.exe";
-  ASSERT_TRUE(downloader.Start(TaskFor(host.Url("/files/new.exe"), target, c.connections)));
+  DownloadTask task = TaskFor(host.Url("/files/new.exe"), target, c.connections);
+  task.expectedBytes = static_cast<int64_t>(c.size);
+  ASSERT_TRUE(downloader.Start(task));
   ASSERT_TRUE(recorder.AwaitEnd());
 
   const std::string got = ReadFileBytes(target);
   EXPECT_EQ(got.size(), content.size());
   EXPECT_TRUE(got == content) << "the file differs from the served one";
-  EXPECT_EQ(FilesIn(saved.Path()), Names{"new.exe"});
+  EXPECT_EQ(FilesIn(saved.Path()), (Names{"new.exe", "rdl.txt"}));
+  EXPECT_TRUE(recorder.Complete());
+  EXPECT_TRUE(recorder.HeldAtEnd()) << "the file could be written or deleted while event 4 was handled";
   const std::vector<Event> events = recorder.Events();
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].event, kEventTotalSize);
@@ -178,6 +210,7 @@ TEST_P(DownloaderFailure, EndsWithEvent4AndLeavesNoFile) {
   ASSERT_TRUE(recorder.AwaitEnd());
 
   EXPECT_EQ(FilesIn(saved.Path()), Names{}) << "a failed download left a file";
+  EXPECT_FALSE(recorder.Complete());
   const std::vector<Event> events = recorder.Events();
   ASSERT_EQ(events.size(), c.sizeAnnounced ? 2u : 1u);
   if (c.sizeAnnounced) {
@@ -201,6 +234,64 @@ INSTANTIATE_TEST_SUITE_P(
         // The first slice stops coming at 100000 bytes, every time it is asked again.
         FailureCase{"stalled_past_receive_timeout", {"--stall-at", "100000"}, "/files/new.exe", 1000, true, -1},
         FailureCase{"not_found", {}, "/files/missing.exe", 5000, false, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A server that announces another size than the task was told, or keeps the task alive
+// with a trickle: the task ends as failed, having reserved nothing for the false size;
+// with no size announced, the read stops at the told size.
+struct ToldSizeCase {
+  const char* name;
+  std::vector<std::string> hostArgs;
+  int64_t told;
+  bool complete;
+  int fileAnswers;  // the host's answers to requests for the file
+};
+
+class DownloaderToldSize : public testing::TestWithParam<ToldSizeCase> {};
+
+TEST_P(DownloaderToldSize, TakesNoOtherSizeAndNoTrickle) {
+  const ToldSizeCase& c = GetParam();
+  constexpr size_t kSize = 1 << 20;
+  TempFolder served, saved;
+  const std::string content = RandomBytes(kSize, 9);
+  std::vector<std::string> args = {"--serve", "new.exe=" + UnixPathOf(served.Write("new.bin", content))};
+  args.insert(args.end(), c.hostArgs.begin(), c.hostArgs.end());
+  StandInHost host(args);
+  ASSERT_TRUE(host.Running());
+
+  Recorder recorder;
+  Downloader downloader;
+  DownloadTask task = TaskFor(host.Url("/files/new.exe"), saved.Path() + "\\new.exe", 1);
+  task.expectedBytes = c.told;
+  // A window of 2 s at 1 KiB/s: the trickle brings 400 bytes in it.
+  task.speedFloorWindowMs = 2000;
+  ASSERT_TRUE(downloader.Start(task));
+  ASSERT_TRUE(recorder.AwaitEnd());
+
+  EXPECT_EQ(recorder.Complete(), c.complete);
+  const std::vector<Event> events = recorder.Events();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().event, kEventEnded);
+  if (c.complete) {
+    EXPECT_EQ(FilesIn(saved.Path()), Names{"new.exe"});
+    EXPECT_TRUE(ReadFileBytes(saved.Path() + "\\new.exe") == content.substr(0, static_cast<size_t>(c.told)));
+  } else {
+    EXPECT_EQ(FilesIn(saved.Path()), Names{}) << "a refused download left a file";
+    // A false size is refused before the size event, and before anything is reserved.
+    for (const Event& e : events) EXPECT_NE(e.value, INT32_MAX) << "event " << e.event << " took the false size";
+  }
+  EXPECT_EQ(host.AwaitLog({"/files/new.exe"}, c.fileAnswers), c.fileAnswers);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Downloader, DownloaderToldSize,
+    testing::Values(
+        ToldSizeCase{"false_content_range_total", {"--claim-total", "500000000000"}, 1 << 20, false, 1},
+        ToldSizeCase{"false_content_length", {"--no-ranges", "--claim-total", "500000000000"}, 1 << 20, false, 1},
+        ToldSizeCase{"smaller_total_than_told", {"--claim-total", "1000"}, 1 << 20, false, 1},
+        // No length announced: the body is read up to the told size and no further.
+        ToldSizeCase{"longer_body_than_told", {"--no-ranges", "--no-length"}, 500000, true, 1},
+        ToldSizeCase{"trickle_under_the_floor", {"--rate", "200"}, 1 << 20, false, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DownloaderFailure, RefusedPortEndsWithEvent4) {

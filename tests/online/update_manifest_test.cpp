@@ -13,6 +13,7 @@ namespace {
 using namespace update_manifest;
 
 const std::string kDigest = "9f86d081884c7d659a2feaa0c55ad015a3bf4f1b2b0b822cd15d6c15b0f00a08";
+const std::string kDigestUpper = "9F86D081884C7D659A2FEAA0C55AD015A3BF4F1B2B0B822CD15D6C15B0F00A08";
 
 std::string Section(const std::string& version, const std::string& name, const std::string& size,
                     const std::string& sha256, const std::string& signature) {
@@ -43,6 +44,7 @@ TEST(UpdateManifest, VersionsCompareByNumbers) {
       {"2.99.99", "3.5.1", true, false},  {"03.5.2", "3.5.1", true, true},   {"3.5", "3.5.1", false, false},
       {"3.5.1.1", "3.5.1", false, false}, {"3.5.x", "3.5.1", false, false},  {"3..1", "3.5.1", false, false},
       {" 3.5.2", "3.5.1", false, false},  {"3.5.123456", "3.5.1", false, false}, {"", "3.5.1", false, false},
+      {"99999.0.99999", "3.5.1", true, true},
   };
   for (const Case& c : cases) {
     const auto candidate = ParseVersion(c.candidate);
@@ -83,6 +85,13 @@ TEST(UpdateManifest, ChecksInOrderAndRefusesEachFault) {
       {"size empty", Section("3.5.9", "RavoNew.exe", "", kDigest, "a1b2"), false, 0},
       {"no version", Section("", "RavoNew.exe", "5242880", kDigest, "a1b2"), false, 0},
       {"no name", Section("3.5.9", "", "5242880", kDigest, "a1b2"), false, 0},
+      // The longest forms read, and one step beyond them refused before the signature.
+      {"4096-bit signature", Section("3.5.9", "RavoNew.exe", "5242880", kDigest, std::string(1024, 'a')), false, 1},
+      {"signature too long", Section("3.5.9", "RavoNew.exe", "5242880", kDigest, std::string(1026, 'a')), false, 0},
+      {"size of 12 digits", Section("3.5.9", "RavoNew.exe", "999999999999", kDigest, "a1b2"), false, 1},
+      {"size of 13 digits", Section("3.5.9", "RavoNew.exe", "1000000000000", kDigest, "a1b2"), false, 0},
+      {"upper-case digest", Section("3.5.9", "RavoNew.exe", "5242880", kDigestUpper, "a1b2"), false, 1},
+      {"upper-case signature", Section("3.5.9", "RavoNew.exe", "5242880", kDigest, "A1B2"), true, 1},
   };
   for (const Case& c : cases) {
     verified = 0;

@@ -99,6 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"empty_body", "", false, false},
         PlanCase{"cut_at_zero_byte", Gbk(std::string("////开始是否强制更新=是</p>") + '\0' + kName + "////结束"),
                  false, false},
+        PlanCase{"zero_byte_before_section",
+                 Gbk("<p>x</p>") + '\0' + Page("是否强制更新=是</p>是否提示更新=是</p>" + kName), false, false},
         // The body is read as GBK: the same page in UTF-8 holds none of the markers.
         PlanCase{"utf8_body", "////开始是否强制更新=是</p>是否提示更新=是</p>" + kName + kSigned + "////结束", false,
                  false},

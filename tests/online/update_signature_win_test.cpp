@@ -48,9 +48,7 @@ std::vector<std::string> DownloadChecked(const Manifest& manifest, const std::st
   task.savePath = target.Path() + "\\" + manifest.name;
   task.connections = 3;
   task.eventHandler = DownloadEnded::Handler;
-  task.checkFile = [manifest](const std::string& path) {
-    return update_signature::FileMatchesManifest(path, manifest);
-  };
+  task.checkFile = [manifest](void* file) { return update_signature::OpenFileMatchesManifest(file, manifest); };
   std::vector<std::string> files;
   if (downloader.Start(task) && ended.Wait(30000)) {
     for (const std::string& name : FilesIn(target.Path())) {

@@ -5,9 +5,23 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "online/downloader.h"
+#include "text/encoding.h"
 #include "win/owners.h"
+
+// The downloader holds a complete file until the handler of event 4 has returned: waits
+// (up to 2 s) until the file at path can be opened by others.
+inline void AwaitFileLetGo(const std::string& path) {
+  const std::wstring wide = enc::Wide(path);
+  for (int i = 0; i < 200; ++i) {
+    UniqueHandle probe(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    if (probe || GetLastError() != ERROR_SHARING_VIOLATION) return;
+    Sleep(10);
+  }
+}
 
 class DownloadEnded {
  public:
@@ -17,13 +31,22 @@ class DownloadEnded {
   DownloadEnded& operator=(const DownloadEnded&) = delete;
 
   // The task's event handler.
-  static int32_t Handler(int32_t event, DownloadTask*, int32_t, int32_t, DownloadTask*) {
-    if (event == kEventEnded && current_) SetEvent(current_);
+  static int32_t Handler(int32_t event, DownloadTask* task, int32_t, int32_t, DownloadTask*) {
+    if (event == kEventEnded && current_) {
+      path_ = task->savePath;
+      SetEvent(current_);
+    }
     return 0;
   }
-  bool Wait(DWORD ms) const { return WaitForSingleObject(event_.Get(), ms) == WAIT_OBJECT_0; }
+  // Waits for event 4, and for the downloader to let go of the file.
+  bool Wait(DWORD ms) const {
+    if (WaitForSingleObject(event_.Get(), ms) != WAIT_OBJECT_0) return false;
+    AwaitFileLetGo(path_);
+    return true;
+  }
 
  private:
   static inline HANDLE current_ = nullptr;
+  static inline std::string path_;
   UniqueHandle event_;
 };
