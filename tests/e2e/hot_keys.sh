@@ -32,7 +32,6 @@ printf '[00:00.00]hot keys\n[00:02.00]春\n[00:04.00]夏\n[00:06.00]秋\n[00:08.
   > "$work/hot.lrc"
 
 now_ms() { date +%s%3N; }
-logged() { if [ -f "$log" ]; then wc -l < "$log"; else echo 0; fi; }
 # sleep_until T: sleeps until T ms after the start press.
 sleep_until() {
   local left=$(( start + $1 - $(now_ms) ))
@@ -48,10 +47,7 @@ probe() {  # probe [TITLE]: the tool's window, by its title (the plain one by de
 set_up_tool() {
   title=$(xdotool getwindowname "$wid")
   xdotool windowfocus --sync "$wid"  # the keyboard back from the stand-in, if it had it
-  click "$wid" 80 77         # tab page 1
-  click "$wid" 230 48        # 选择框1: restore the nickname at the end
-  click "$wid" 384 46        # 编辑框6
-  xdotool type --delay 30 "MyNick"
+  restore_nickname_as MyNick
   drag_crosshair_onto_standin
   click "$wid" 40 122        # the lyric file
   click "$sid" 60 200        # the stand-in: a point of no meaning to it

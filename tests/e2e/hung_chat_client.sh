@@ -24,11 +24,7 @@ drag_crosshair_onto_standin
 click "$wid" 40 122         # the lyric file
 click "$wid" 76 453         # 播 放
 
-logged() { if [ -f "$log" ]; then wc -l < "$log"; else echo 0; fi; }
-for _ in $(seq 1 100); do
-  [ "$(logged)" -ge 1 ] && break
-  sleep 0.1
-done
+wait_for_logged 1
 # While the stand-in hangs, the tool's window still answers (window_probe asks it for
 # its texts and would wait for as long as the tool does not answer).
 sleep 0.8

@@ -17,26 +17,16 @@ printf '[ti:e2e]\n[00:00.00]E2E song\n[00:01.00]第一行\n\n[00:01.80]second li
 start_standin_and_tool "$build/chat_standin.exe" "$exe" "$log" "$work"
 
 # Positions in the tool's window (menu bar included) and in the stand-in's client area.
-click "$wid" 80 77          # tab page 1
-click "$wid" 230 48         # 选择框1: restore the nickname at the end
-click "$wid" 384 46         # 编辑框6
-xdotool type --delay 30 "MyNick"
+restore_nickname_as MyNick
 
 drag_crosshair_onto_standin
 
 click "$wid" 40 122         # the lyric file
 click "$wid" 76 453         # 播 放
 
-logged() { if [ -f "$log" ]; then wc -l < "$log"; else echo 0; fi; }
-for _ in $(seq 1 100); do
-  [ "$(logged)" -ge 2 ] && break
-  sleep 0.1
-done
+wait_for_logged 2
 import -window root "$build/e2e-subtitles-midsong.png"
-for _ in $(seq 1 100); do
-  [ "$(logged)" -ge 4 ] && break
-  sleep 0.1
-done
+wait_for_logged 4
 sleep 0.5
 
 texts=$(cut -d' ' -f3- "$log")

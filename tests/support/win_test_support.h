@@ -90,8 +90,8 @@ std::string HandleText(HWND hwnd);
 std::string WindowClass(HWND hwnd);
 std::string WindowText(HWND hwnd);
 
-// Starts a process from a UTF-8 command line (any characters reach it) and lets it run on
-// unwatched; false when it could not be started.
+// Starts a Linux program (such as Z:\usr\bin\python3) from a UTF-8 command line (any
+// characters reach it) and lets it run on unwatched; false when it could not be started.
 bool StartDetached(const std::string& commandLine);
 
 // The Linux path of a Windows path, from Wine's own kernel32; empty outside Wine.

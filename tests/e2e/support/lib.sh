@@ -55,6 +55,25 @@ start_standin_and_tool() {
   sleep 1
 }
 
+# logged: the number of lines in the stand-in's log ($log); wait_for_logged N: waits up
+# to 10 s for N of them.
+logged() { if [ -f "$log" ]; then wc -l < "$log"; else echo 0; fi; }
+wait_for_logged() {
+  for _ in $(seq 1 100); do
+    [ "$(logged)" -ge "$1" ] && return 0
+    sleep 0.1
+  done
+}
+
+# restore_nickname_as NICK: on the tool's tab page 1, ticks 选择框1 (restore the nickname
+# at the end) and types NICK into 编辑框6.
+restore_nickname_as() {
+  click "$wid" 80 77         # tab page 1
+  click "$wid" 230 48        # 选择框1
+  click "$wid" 384 46        # 编辑框6
+  xdotool type --delay 30 "$1"
+}
+
 # at WINDOW X Y: moves the pointer to a point of an X window; click WINDOW X Y clicks there.
 at() { xdotool mousemove --window "$1" "$2" "$3"; }
 click() { at "$1" "$2" "$3"; xdotool click 1; sleep 0.5; }
