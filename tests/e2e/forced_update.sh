@@ -39,7 +39,7 @@ pid=$!
 wait_for_window "Ravo字幕器v3.5" 30 >/dev/null || fail "no main window while the page was on its way"
 grep -q '"status": 200' "$work/host.log" 2>/dev/null && fail "the main window waited for the page"
 wid=$(wait_for_window "在线更新中请稍后" 30) || fail "no update window appeared"
-for _ in $(seq 1 50); do
+for _ in $(seq 1 100); do
   xdotool search --name "Ravo字幕器v3.5" >/dev/null 2>&1 || break
   sleep 0.1
 done
