@@ -2,34 +2,15 @@
 
 #include <windows.h>
 
-#include <climits>
-
-#include "lyrics/lyrics_folder_win.h"
-#include "layout/program_windows.h"
 #include "build_settings.h"
+#include "layout/program_windows.h"
 #include "lyrics/lyric_encoding.h"
+#include "lyrics/lyrics_folder_win.h"
 #include "online/lyric_search.h"
-#include "win/file_bytes.h"
 #include "text/utf8_text.h"
+#include "win/file_bytes.h"
 #include "win/http_get.h"
 #include "win/program.h"
-
-std::string lyricsSiteHost = RAVO_LYRICS_HOST;
-std::vector<std::string> resultLinks;
-
-namespace {
-
-// The last fetched lyric, as received (cut at its first zero byte): what is saved,
-// byte for byte, whatever its encoding.
-std::string fetchedLyric;
-// The same lyric as the loader would read it (decoded, every line end CR LF): what
-// 预备下载内容 and the preview show.
-std::string fetchedLyricText;
-// Whether that fetch brought a whole successful answer: only such a lyric may replace
-// a file, or an error page or half a file would overwrite a good lyric.
-bool fetchedLyricWhole = false;
-
-}  // namespace
 
 std::string EncodeKeyword(std::string_view keyword) {
   // The keyword stops at a zero byte, as the text it came from does.
@@ -42,8 +23,37 @@ std::string DecodePage(std::string_view body) {
   return utf8::BytesToText(body);
 }
 
-void SearchLyrics(std::string_view url) {
-  const std::string page = DecodePage(HttpGetBytes(url, kSitePageMaxBytes));
+LyricSearch::LyricSearch() : siteHost(RAVO_LYRICS_HOST) {}
+
+void LyricSearch::OnSearchButton() { StartSearch(SearchUrl(siteHost, EncodeKeyword(M<MainCtl::欲搜索内容>().Text()))); }
+
+void LyricSearch::PreviewSelectedLyric() {
+  const int row = SelectedResult();
+  if (row >= 0) StartLyricFetch(row, "");
+}
+
+void LyricSearch::DownloadSelectedLyric() {
+  const int row = SelectedResult();
+  if (row < 0) return;
+  // The title of the row chosen now: a search that lands before the lyric replaces the rows.
+  const std::string name = LyricFileName(M<MainCtl::欲下载列表>().Cell(row, 0));
+  const std::string folder = ui::ProgramFolder();
+  StartLyricFetch(row, name.empty() || folder.empty() ? std::string() : folder + "\\" + name);
+}
+
+void LyricSearch::StartSearch(const std::string& url) {
+  const unsigned search = ++newestSearch_;
+  ++fetchesUnderWay_;
+  HttpGetOnWorker(url, kSitePageMaxBytes, [this, search](HttpResult& fetched) {
+    --fetchesUnderWay_;
+    OnSearchPage(search, fetched);
+  });
+}
+
+void LyricSearch::OnSearchPage(unsigned search, const HttpResult& fetched) {
+  // A main window closed meanwhile (the update window replaced it) shows nothing more.
+  if (search != newestSearch_ || !ui::WindowExists(WindowKind::Main)) return;
+  const std::string page = DecodePage(fetched.body);
   if (IsNoResultPage(page)) {
     ui::ShowMessageBox("搜索失败！没有相关歌词,查看歌名是否正确！", "信息：", MB_ICONINFORMATION | MB_OK);
     return;
@@ -51,64 +61,56 @@ void SearchLyrics(std::string_view url) {
   const std::vector<LyricHit> hits = ScrapeResultPage(page);
   const auto list = M<MainCtl::欲下载列表>();
   list.DeleteAllRows();
-  resultLinks.clear();
+  resultLinks_.clear();
   for (const LyricHit& hit : hits) {
-    resultLinks.push_back(hit.link);
+    resultLinks_.push_back(hit.link);
     const int row = list.InsertRow(hit.song, 0);
     list.SetCell(row, 1, hit.singer);
   }
 }
 
-namespace {
-
-// The selected result row with its link, or -1 when none is selected.
-int SelectedResult() {
-  const int row = M<MainCtl::欲下载列表>().SelectedRow();
-  return row >= 0 && static_cast<size_t>(row) < resultLinks.size() ? row : -1;
+void LyricSearch::StartLyricFetch(int row, const std::string& savePath) {
+  const unsigned lyric = ++newestLyric_;
+  const unsigned save = savePath.empty() ? 0 : (newestSaveOf_[savePath] = ++saves_);
+  ++fetchesUnderWay_;
+  HttpGetOnWorker(resultLinks_[static_cast<size_t>(row)], kLyricFileMaxBytes,
+                  [this, lyric, savePath, save](HttpResult& fetched) {
+                    --fetchesUnderWay_;
+                    OnLyricFetched(lyric, savePath, save, fetched);
+                  });
 }
 
-void FetchLyric(const std::string& link) {
-  const HttpResult fetched = HttpGet(link, kLyricFileMaxBytes);
-  fetchedLyric = utf8::BytesToText(fetched.body);
-  fetchedLyricText = LyricFileText(fetched.body);
-  fetchedLyricWhole = fetched.complete && fetched.status >= 200 && fetched.status < 300;
-  M<MainCtl::预备下载内容>().SetText(fetchedLyricText);
-  FillPreviewList();
+void LyricSearch::OnLyricFetched(unsigned lyric, const std::string& savePath, unsigned save,
+                                 const HttpResult& fetched) {
+  FetchedLyric got{utf8::BytesToText(fetched.body), LyricFileText(fetched.body),
+                   fetched.complete && fetched.status >= 200 && fetched.status < 300};
+  if (save) {
+    const auto newest = newestSaveOf_.find(savePath);
+    if (newest != newestSaveOf_.end() && newest->second == save) {
+      newestSaveOf_.erase(newest);
+      if (!got.bytes.empty() && got.whole) WriteFileBytes(savePath, got.bytes);
+    }
+  }
+  if (!ui::WindowExists(WindowKind::Main)) return;
+  if (lyric == newestLyric_) {
+    shown_ = std::move(got);
+    FillPreviewList();
+  } else if (!save) {
+    return;  // a newer lyric is on its way; nothing of this one is kept
+  }
+  RefreshLyricFileList();
 }
 
-}  // namespace
-
-int FetchSelectedLyric() {
-  const int row = SelectedResult();
-  if (row >= 0) FetchLyric(std::string(resultLinks[static_cast<size_t>(row)]));
-  return row;
-}
-
-void FillPreviewList() {
+void LyricSearch::FillPreviewList() {
   const auto preview = M<MainCtl::歌词预览>();
   preview.DeleteAllRows();
-  for (const PreviewRow& line : SplitPreviewRows(fetchedLyricText)) {
+  for (const PreviewRow& line : SplitPreviewRows(shown_.text)) {
     const int row = preview.InsertRow(line.time, 0);
     preview.SetCell(row, 1, line.text);
   }
 }
 
-void OnSearchButton() { SearchLyrics(SearchUrl(lyricsSiteHost, EncodeKeyword(M<MainCtl::欲搜索内容>().Text()))); }
-
-void PreviewSelectedLyric() {
-  if (FetchSelectedLyric() < 0) return;
-  RefreshLyricFileList();
-}
-
-void DownloadSelectedLyric() {
-  const int row = SelectedResult();
-  if (row < 0) return;
-  // Taken before the fetch: its wait dispatches messages, and a search started meanwhile
-  // replaces the rows.
-  const std::string name = LyricFileName(M<MainCtl::欲下载列表>().Cell(row, 0));
-  FetchLyric(std::string(resultLinks[static_cast<size_t>(row)]));
-  const std::string folder = ui::ProgramFolder();
-  if (!name.empty() && !folder.empty() && !fetchedLyric.empty() && fetchedLyricWhole)
-    WriteFileBytes(folder + "\\" + name, fetchedLyric);
-  RefreshLyricFileList();
+int LyricSearch::SelectedResult() const {
+  const int row = M<MainCtl::欲下载列表>().SelectedRow();
+  return row >= 0 && static_cast<size_t>(row) < resultLinks_.size() ? row : -1;
 }

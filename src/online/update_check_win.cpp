@@ -1,12 +1,11 @@
 // The update check at every start: the page is read off the GUI thread, and the GUI
 // thread carries out what it says.
 #include <windows.h>
-#include <process.h>
 
 #include <atomic>
 #include <memory>
+#include <string>
 
-#include "win/owners.h"
 #include "win/program.h"
 #include "layout/program_windows.h"
 #include "online/self_update.h"
@@ -15,6 +14,7 @@
 #include "online/update_page.h"
 #include "online/update_signature.h"
 #include "win/http_get.h"
+#include "win/worker_thread.h"
 
 std::string updatePageText;
 std::string forceUpdateValue;
@@ -33,34 +33,18 @@ void OnUpdatePageRead(unsigned number, const update_page::UpdateCheck& check) {
   if (ui::WindowExists(WindowKind::Main)) ApplyUpdateCheck(check);
 }
 
-struct PageFetch {
-  unsigned number;
-  std::string address;
-};
-
-// Runs on a thread of its own, which nobody waits for: a user who closes the tool while
-// the host keeps silent or the name server never answers ends the process at once.
-unsigned __stdcall FetchUpdatePage(void* arg) {
-  std::unique_ptr<PageFetch> fetch(static_cast<PageFetch*>(arg));
-  auto check = std::make_shared<update_page::UpdateCheck>(update_page::ReadUpdateCheck(
-      HttpGetBytes(fetch->address, kUpdatePageMaxBytes), update_signature::VerifyWithBuiltInKey, RunningVersion()));
-  RunOnGuiThread([number = fetch->number, check] { OnUpdatePageRead(number, *check); });
-  return 0;
-}
-
-// The thread's entry: whatever the fetch throws (out of memory, most likely) ends the
-// check as one that found no update.
-unsigned __stdcall UpdatePageThread(void* arg) {
-  const unsigned number = static_cast<PageFetch*>(arg)->number;
+// Reads and judges the page on a thread of its own, which nobody waits for: a user who
+// closes the tool while the host keeps silent or the name server never answers ends the
+// process at once. Whatever the work throws (out of memory, most likely) ends the check
+// as one that found no update.
+void ReadUpdatePage(unsigned number, const std::string& address) {
   try {
-    return FetchUpdatePage(arg);
+    auto check = std::make_shared<update_page::UpdateCheck>(update_page::ReadUpdateCheck(
+        HttpGetBlocking(address, kUpdatePageMaxBytes).body, update_signature::VerifyWithBuiltInKey, RunningVersion()));
+    RunOnGuiThread([number, check] { OnUpdatePageRead(number, *check); });
   } catch (...) {
-    try {
-      RunOnGuiThread([number] { OnUpdatePageRead(number, update_page::UpdateCheck{}); });
-    } catch (...) {
-    }
+    RunOnGuiThread([number] { OnUpdatePageRead(number, update_page::UpdateCheck{}); });
   }
-  return 0;
 }
 
 }  // namespace
@@ -69,15 +53,10 @@ void CheckForUpdate() {
   // After a failed update the tool stays as it is for the rest of the run.
   if (UpdateFailedThisRun()) return;
   EnsureGuiCourier();
-  auto* fetch = new PageFetch{++g_checkNumber, UpdatePageAddress()};
+  const unsigned number = ++g_checkNumber;
   g_checkPending = true;
-  const uintptr_t thread = _beginthreadex(nullptr, 0, UpdatePageThread, fetch, 0, nullptr);
-  if (!thread) {
-    delete fetch;
+  if (!StartWorkerThread([number, address = UpdatePageAddress()] { ReadUpdatePage(number, address); }))
     g_checkPending = false;
-    return;
-  }
-  UniqueHandle started(reinterpret_cast<HANDLE>(thread));  // the thread runs on without it
 }
 
 bool UpdateCheckPending() { return g_checkPending; }

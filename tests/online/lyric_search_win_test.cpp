@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/features.h"
 #include "layout/program_windows.h"
-#include "online/lyric_search_win.h"
 #include "text/encoding.h"
 #include "support/lyrics_site.h"
 #include "support/win_test_support.h"
@@ -50,13 +50,27 @@ std::vector<Row> PreviewRows() {
   return rows;
 }
 
+LyricSearch& TheSearch() { return TheFeatures().lyricSearch; }
+
+// Dispatches this thread's messages until every fetch the search started has landed.
+void WaitForFetches() {
+  ASSERT_TRUE(PumpUntil([] { return TheSearch().FetchesUnderWay() == 0; }, 30000)) << "a fetch never landed";
+}
+
 // Selects and focuses a row the way a click does, so that the list view raises its
-// notification and the event table runs the preview.
+// notification and the event table runs the preview; returns when the preview has landed.
 void ClickRow(int row) {
   LVITEMA state = {};
   state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   state.state = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageA(M<MainCtl::欲下载列表>().Handle(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+  WaitForFetches();
+}
+
+// A double click on the selected row, through its handler; returns when the save has landed.
+void Download() {
+  TheSearch().DownloadSelectedLyric();
+  WaitForFetches();
 }
 
 bool Exists(const std::string& path) { return FileExists(path); }
@@ -79,24 +93,24 @@ class LyricSearch : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(window.Handle());
-    resultLinks.clear();
-    lyricsSiteHost = site.Host();
+    TheSearch().siteHost = site.Host();
   }
   void TearDown() override {
-    lyricsSiteHost = savedHost;
-    resultLinks.clear();
+    WaitForFetches();
+    TheSearch().siteHost = savedHost;
   }
   size_t RequestCount() const { return site.Requests().size(); }
   void Search(const std::string& keyword) {
     M<MainCtl::欲搜索内容>().SetText(keyword);
-    OnSearchButton();
+    TheSearch().OnSearchButton();
+    WaitForFetches();
   }
 
   MainWindowFixture window;
   MessageBoxWatcher boxes;
   SiteCatalogue catalogue;
   LyricsSite site{&catalogue};
-  const std::string savedHost = lyricsSiteHost;
+  const std::string savedHost = TheSearch().siteHost;
 };
 
 TEST_F(LyricSearch, SendsTheKeywordAsEscapedUtf8InAnHttp10Get) {
@@ -144,11 +158,11 @@ TEST_F(LyricSearch, FillsTheListAndLinksAndASecondSearchReplacesThem) {
   catalogue.Add("c.lrc", "林木", "山间小路", kGbkLyric);
   Search("月光");
   EXPECT_EQ(ResultRows(), (std::vector<Row>{{"月光河", "江水"}, {"月光河", "小舟"}}));
-  EXPECT_EQ(resultLinks, (std::vector<std::string>{site.Base() + "/lrc/a.lrc", site.Base() + "/lrc/b.lrc"}));
+  EXPECT_EQ(TheSearch().ResultLinks(), (std::vector<std::string>{site.Base() + "/lrc/a.lrc", site.Base() + "/lrc/b.lrc"}));
 
   Search("o");
   EXPECT_EQ(ResultRows(), (std::vector<Row>{{"Moonlight", "Nora"}}));
-  EXPECT_EQ(resultLinks, (std::vector<std::string>{site.Base() + "/lrc/b.lrc"}));
+  EXPECT_EQ(TheSearch().ResultLinks(), (std::vector<std::string>{site.Base() + "/lrc/b.lrc"}));
   EXPECT_TRUE(boxes.All().empty());
 }
 
@@ -156,12 +170,12 @@ TEST_F(LyricSearch, NoHitKeepsThePreviousRowsAndSaysSo) {
   catalogue.Add("a.lrc", "江水", "月光河", kGbkLyric);
   Search("月光");
   const std::vector<Row> rows = ResultRows();
-  const std::vector<std::string> links = resultLinks;
+  const std::vector<std::string> links = TheSearch().ResultLinks();
   ASSERT_EQ(rows.size(), 1u);
 
   Search("没有这首歌");
   EXPECT_EQ(ResultRows(), rows);
-  EXPECT_EQ(resultLinks, links);
+  EXPECT_EQ(TheSearch().ResultLinks(), links);
   const std::vector<MessageBoxWatcher::Seen> seen = boxes.All();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].caption, "信息：");
@@ -172,11 +186,33 @@ TEST_F(LyricSearch, AnUnreachableSiteEmptiesTheListWithoutAWord) {
   catalogue.Add("a.lrc", "江水", "月光河", kGbkLyric);
   Search("月光");
   ASSERT_EQ(ResultRows().size(), 1u);
-  lyricsSiteHost = "127.0.0.1:" + std::to_string(site.RefusedPort());
+  TheSearch().siteHost = "127.0.0.1:" + std::to_string(site.RefusedPort());
   Search("月光");
   EXPECT_TRUE(ResultRows().empty());
-  EXPECT_TRUE(resultLinks.empty());
+  EXPECT_TRUE(TheSearch().ResultLinks().empty());
   EXPECT_TRUE(boxes.All().empty());
+}
+
+// The window goes on while a fetch runs; a search or preview that lands after a newer
+// one of its kind has started (here: failed late at a silent host) changes nothing.
+TEST_F(LyricSearch, ASlowOldResultNeverReplacesANewerOne) {
+  const std::string silent = "127.0.0.1:" + std::to_string(site.SilentPort());
+  catalogue.AddLink("歌手", "慢歌", "http://" + silent + "/x.lrc");
+  catalogue.Add("a.lrc", "江水", "月光河", "[00:01.00]first\r\n");
+  TheSearch().siteHost = silent;
+  TheSearch().OnSearchButton();
+  TheSearch().siteHost = site.Host();
+  TheSearch().OnSearchButton();
+  ASSERT_TRUE(PumpUntil([] { return ResultRows().size() == 2; }, 10000));
+  EXPECT_EQ(TheSearch().FetchesUnderWay(), 1);  // the window answered while the old search hung
+
+  M<MainCtl::欲下载列表>().SetSelectedRow(0);
+  TheSearch().PreviewSelectedLyric();
+  M<MainCtl::欲下载列表>().SetSelectedRow(1);
+  TheSearch().PreviewSelectedLyric();
+  WaitForFetches();
+  EXPECT_EQ(ResultRows(), (std::vector<Row>{{"慢歌", "歌手"}, {"月光河", "江水"}}));
+  EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:01.00", "first"}}));
 }
 
 TEST_F(LyricSearch, ClickingARowPreviewsItsLyricAndRefreshesTheFileList) {
@@ -194,7 +230,7 @@ TEST_F(LyricSearch, ClickingARowPreviewsItsLyricAndRefreshesTheFileList) {
   ASSERT_EQ(requests.size(), before + 1);
   EXPECT_EQ(requests.back()[0], "GET /lrc/b.lrc HTTP/1.0");
   EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:04.50", "石阶一级一级往上爬"}, {"[00:09.00", "松针落在旧布鞋上"}}));
-  EXPECT_EQ(M<MainCtl::预备下载内容>().Text(), kLyricText);
+  EXPECT_EQ(TheSearch().FetchedLyricText(), kLyricText);
   EXPECT_EQ(M<MainCtl::文件框1>().Folder(), lyrics.Path());
   EXPECT_EQ(M<MainCtl::文件框1>().Entries(), std::vector<std::string>{"new.lrc"});
 
@@ -216,7 +252,7 @@ TEST_F(LyricSearch, FocusWithoutASelectedRowIsIgnored) {
   focusOnly.stateMask = LVIS_FOCUSED;
   focusOnly.state = LVIS_FOCUSED;
   SendMessageA(M<MainCtl::欲下载列表>().Handle(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focusOnly));
-  DownloadSelectedLyric();
+  Download();
 
   EXPECT_EQ(RequestCount(), before);
   EXPECT_EQ(PreviewRows(), preview);
@@ -245,7 +281,7 @@ TEST_F(LyricSearch, DownloadSavesTheExactBytesUnderTheSongTitleAndListsTheFile) 
   for (size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
     M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
-    DownloadSelectedLyric();
+    Download();
     EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path(c.song + ".lrc")), c.saved) << c.what;
     const std::vector<std::string> entries = M<MainCtl::文件框1>().Entries();
     EXPECT_NE(std::find(entries.begin(), entries.end(), c.song + ".lrc"), entries.end()) << c.what;
@@ -259,7 +295,7 @@ TEST_F(LyricSearch, DownloadReplacesAnExistingFile) {
   catalogue.Add("d.lrc", "歌手", "测试丁", kGbkLyric);
   Search("测试丁");
   M<MainCtl::欲下载列表>().SetSelectedRow(0);
-  DownloadSelectedLyric();
+  Download();
   EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试丁.lrc")), kGbkLyric);
 }
 
@@ -284,7 +320,7 @@ TEST_F(LyricSearch, AFailedFetchLeavesAnExistingFileAlone) {
   for (size_t i = 0; i < std::size(cases); ++i) {
     WriteFileBytes(ProgramFolderFiles::Path("测试戊.lrc"), kGbkLyric);
     M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
-    DownloadSelectedLyric();
+    Download();
     EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试戊.lrc")), kGbkLyric) << cases[i].what;
   }
 }
@@ -300,7 +336,7 @@ TEST_F(LyricSearch, ASaveThatFillsTheDiskKeepsTheOldLyric) {
   catalogue.AddLink("歌手", "测试己", "{base}/big/" + std::to_string((std::atoi(limitKb) + 64) * 1024));
   Search("测试己");
   M<MainCtl::欲下载列表>().SetSelectedRow(0);
-  DownloadSelectedLyric();
+  Download();
   EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试己.lrc")), kGbkLyric);
   for (const std::string& name : FilesIn(ui::ProgramFolder()))
     EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " was left behind";
@@ -333,7 +369,7 @@ TEST_F(LyricSearch, HostileTitlesAreSavedInsideTheProgramFolderOrNotAtAll) {
 
   for (size_t i = 0; i < std::size(cases); ++i) {
     M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
-    DownloadSelectedLyric();
+    Download();
   }
   for (const std::string& name : expected) EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path(name)), kGbkLyric) << name;
   std::set<std::string> added;

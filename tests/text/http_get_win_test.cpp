@@ -141,6 +141,12 @@ TEST_F(HttpGetTest, StopsWaitingAtTheDeadlineOrAtQuitAndDispatchesMeanwhile) {
   EXPECT_LT(deadlineMs, kHttpReceiveTimeoutMs) << "the wait outlasted the deadline";
   EXPECT_GE(g_ticks, 3) << "messages were not dispatched while waiting";
 
+  // A worker thread's fetch keeps the same deadline.
+  start = GetTickCount();
+  const HttpResult blocked = HttpGetBlocking(silent, kSitePageMaxBytes, 1000);
+  EXPECT_EQ(blocked.status, 0u);
+  EXPECT_LT(GetTickCount() - start, kHttpReceiveTimeoutMs) << "the blocking wait outlasted the deadline";
+
   PostQuitMessage(7);
   start = GetTickCount();
   const HttpResult atQuit = HttpGet(silent, kSitePageMaxBytes, 20000);
