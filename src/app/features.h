@@ -2,7 +2,7 @@
 // bound to its handlers in the event table (app/event_table.cpp).
 #pragma once
 
-#include "online/lyric_search_win.h"
+#include "search/lyric_search_win.h"
 
 struct Features {
   LyricSearch lyricSearch;
