@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "online/downloader.h"
+#include "update/downloader.h"
 
 namespace {
 

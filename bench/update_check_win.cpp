@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "online/update_signature.h"
+#include "update/update_signature.h"
 #include "win/file_bytes.h"
 
 namespace {

@@ -15,7 +15,7 @@ target_sources(ravo_core PRIVATE src/text/encoding_native.cpp)
 # Unit tests of the shared code (also the reference parser used for comparisons).
 file(GLOB RAVO_NATIVE_TESTS CONFIGURE_DEPENDS
   tests/text/*_test.cpp tests/lyrics/*_test.cpp tests/billboard/*_test.cpp
-  tests/online/*_test.cpp tests/delivery/*_native_test.cpp)
+  tests/search/*_test.cpp tests/update/*_test.cpp tests/delivery/*_native_test.cpp)
 file(GLOB RAVO_TEST_SUPPORT CONFIGURE_DEPENDS tests/lyrics/*_reference*.cpp tests/support/*.cpp)
 list(FILTER RAVO_NATIVE_TESTS EXCLUDE REGEX "_win_test\\.cpp$")
 list(FILTER RAVO_TEST_SUPPORT EXCLUDE REGEX "_win\\.cpp$")

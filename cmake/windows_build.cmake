@@ -23,7 +23,7 @@ endif()
 # Everything of the program except its entry point, so that the tests can link it.
 file(GLOB RAVO_WIN_SOURCES CONFIGURE_DEPENDS
   src/win/*.cpp src/layout/*.cpp src/app/*.cpp src/lyrics/*_win.cpp src/delivery/*.cpp
-  src/billboard/*_win.cpp src/online/*_win.cpp)
+  src/billboard/*_win.cpp src/search/*_win.cpp src/update/*_win.cpp)
 list(REMOVE_ITEM RAVO_WIN_SOURCES ${CMAKE_SOURCE_DIR}/src/app/main.cpp)
 foreach(core ${RAVO_CORE_SOURCES})  # native-built files of these folders live in ravo_core
   list(REMOVE_ITEM RAVO_WIN_SOURCES ${CMAKE_SOURCE_DIR}/${core})

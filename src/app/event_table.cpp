@@ -1,5 +1,7 @@
 #include "app/event_table.h"
 
+#include "app/features.h"
+
 #include <iterator>
 
 #include "app/main_window_created.h"
@@ -8,8 +10,7 @@
 #include "delivery/playback_hot_keys.h"
 #include "delivery/target_picker.h"
 #include "lyrics/lyrics_folder_win.h"
-#include "online/lyric_search_win.h"
-#include "online/self_update.h"
+#include "update/self_update.h"
 #include "layout/program_windows.h"
 
 namespace {
@@ -23,6 +24,12 @@ constexpr WindowKind Update = WindowKind::Update;
 constexpr WindowKind Picker = WindowKind::Picker;
 
 void DoNothing() {}
+
+// A handler of the lyric search, run on the roof's one LyricSearch.
+template <void (LyricSearch::*handler)()>
+void Search() {
+  (TheFeatures().lyricSearch.*handler)();
+}
 
 }  // namespace
 
@@ -38,10 +45,10 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::按钮2), UiEvent::Clicked, ChooseLyricsFolder},
     {Main, C(MainCtl::添加指定目录), UiEvent::Chosen, ChooseLyricsFolder},
     {Main, C(MainCtl::更新本地歌词), UiEvent::Chosen, RefreshLyricFileList},
-    {Main, C(MainCtl::搜索歌词), UiEvent::Clicked, OnSearchButton},
-    {Main, C(MainCtl::欲搜索内容), UiEvent::EnterPressed, OnSearchButton},
-    {Main, C(MainCtl::欲下载列表), UiEvent::FocusedRowChanged, PreviewSelectedLyric},
-    {Main, C(MainCtl::欲下载列表), UiEvent::DoubleClicked, DownloadSelectedLyric},
+    {Main, C(MainCtl::搜索歌词), UiEvent::Clicked, Search<&LyricSearch::OnSearchButton>},
+    {Main, C(MainCtl::欲搜索内容), UiEvent::EnterPressed, Search<&LyricSearch::OnSearchButton>},
+    {Main, C(MainCtl::欲下载列表), UiEvent::FocusedRowChanged, Search<&LyricSearch::PreviewSelectedLyric>},
+    {Main, C(MainCtl::欲下载列表), UiEvent::DoubleClicked, Search<&LyricSearch::DownloadSelectedLyric>},
     {Main, C(MainCtl::按钮1), UiEvent::Clicked, OnScrollerButton},
     {Main, C(MainCtl::按钮3), UiEvent::Clicked, OnAddBillboardLine},
     {Main, C(MainCtl::按钮4), UiEvent::Clicked, OnDeleteBillboardLine},

@@ -2,7 +2,7 @@
 
 #include "delivery/playback_hot_keys.h"
 #include "layout/program_windows.h"
-#include "online/update_check.h"
+#include "update/update_check.h"
 #include "win/program.h"
 
 void OnMainWindowCreated() {

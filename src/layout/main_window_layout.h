@@ -59,7 +59,6 @@ enum class MainCtl : int {
   标签_鼠标位置_X, 编辑框_鼠标位置_X, 标签_鼠标位置_Y, 编辑框_鼠标位置_Y,
   分组框2,     // frame of 透明标签1
   透明标签1,   // loaded lyric file name or picked window title
-  预备下载内容,
   时钟_歌词播放,
   超文本浏览框1,  // web browser: loads the maker's web site at start, nothing else
   标签17,    // unused: label "窗口类名："
@@ -178,7 +177,6 @@ inline constexpr LayoutRow kMainControls[] = {
     {LAYOUT_ROW(编辑框_鼠标位置_Y), ControlKind::Edit, LAYOUT_IN(分组框3), 0, 120, 48, 60, 20, "", nullptr, 0, 0},
     {LAYOUT_ROW(分组框2), ControlKind::GroupBox, kNoParent, 0, kOff, 160, 200, 48, "", nullptr, 0, 0},
     {LAYOUT_ROW(透明标签1), ControlKind::TransparentLabel, LAYOUT_IN(分组框2), 0, 6, 16, 188, 24, "", nullptr, 0, 0},
-    {LAYOUT_ROW(预备下载内容), ControlKind::Edit, kNoParent, 0, kOff, 216, 200, 20, "", nullptr, 0, 0},
     {LAYOUT_ROW(时钟_歌词播放), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
     {LAYOUT_ROW(超文本浏览框1), ControlKind::WebBrowser, kNoParent, 0, kOff, 244, 200, 150,
      "http://" RAVO_MAKER_ADDRESS "/", nullptr, 0, 0},

@@ -1,15 +1,15 @@
 #include "win/http_get.h"
 
-#include <process.h>
-
 #include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 #include "text/encoding.h"
+#include "win/gui_courier.h"
 #include "win/owners.h"
 #include "win/wait_with_messages.h"
+#include "win/worker_thread.h"
 #include "text/http_url.h"
 
 namespace {
@@ -112,16 +112,25 @@ HttpResult Fetch(Job& job) {
   return result;
 }
 
-unsigned __stdcall FetchThread(void* arg) {
-  std::unique_ptr<std::shared_ptr<Job>> job(static_cast<std::shared_ptr<Job>*>(arg));
-  try {
-    (*job)->result = Fetch(**job);
-  } catch (...) {
-    // Out of memory: the fetch failed, the tool goes on.
-    (*job)->result = HttpResult();
-  }
-  SetEvent((*job)->done.Get());
-  return 0;
+// Starts the fetch on a thread of its own; null when it cannot be started (a failed
+// fetch).
+std::shared_ptr<Job> StartFetch(std::string_view url, size_t maxBytes) {
+  const std::optional<HttpUrl> target = ParseHttpUrl(url);
+  if (!target) return nullptr;
+  auto job = std::make_shared<Job>();
+  job->target = *target;
+  job->maxBytes = maxBytes;
+  if (!job->done) return nullptr;
+  const bool started = StartWorkerThread([job] {
+    try {
+      job->result = Fetch(*job);
+    } catch (...) {
+      // Out of memory: the fetch failed, the tool goes on.
+      job->result = HttpResult();
+    }
+    SetEvent(job->done.Get());
+  });
+  return started ? job : nullptr;
 }
 
 // Waits for done until the deadline, dispatching the calling thread's messages. False
@@ -139,27 +148,45 @@ bool WaitDispatching(HANDLE done, unsigned deadlineMs) {
   }
 }
 
+// The fetch's answer once the wait for it has ended: at the deadline (or a quit) the
+// request is closed and the fetch counts as failed.
+HttpResult Outcome(Job& job, bool arrived) {
+  if (!arrived) {
+    job.Abandon();
+    return {};
+  }
+  return std::move(job.result);
+}
+
 }  // namespace
 
 HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs) {
-  const std::optional<HttpUrl> target = ParseHttpUrl(url);
-  if (!target) return {};
-  auto job = std::make_shared<Job>();
-  job->target = *target;
-  job->maxBytes = maxBytes;
-  if (!job->done) return {};
-  auto* arg = new std::shared_ptr<Job>(job);
-  const uintptr_t thread = _beginthreadex(nullptr, 0, FetchThread, arg, 0, nullptr);
-  if (!thread) {
-    delete arg;
-    return {};
-  }
-  UniqueHandle(reinterpret_cast<HANDLE>(thread)).Reset();  // the thread runs on unwatched
-  if (!WaitDispatching(job->done.Get(), deadlineMs)) {
-    job->Abandon();
-    return {};
-  }
-  return std::move(job->result);
+  const std::shared_ptr<Job> job = StartFetch(url, maxBytes);
+  if (!job) return {};
+  return Outcome(*job, WaitDispatching(job->done.Get(), deadlineMs));
+}
+
+HttpResult HttpGetBlocking(std::string_view url, size_t maxBytes, unsigned deadlineMs) {
+  const std::shared_ptr<Job> job = StartFetch(url, maxBytes);
+  if (!job) return {};
+  return Outcome(*job, WaitForSingleObject(job->done.Get(), deadlineMs) == WAIT_OBJECT_0);
+}
+
+void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed) {
+  EnsureGuiCourier();
+  auto hand = [landed](HttpResult result) {
+    RunOnGuiThread([landed, result = std::move(result)]() mutable { landed(result); });
+  };
+  const bool started = StartWorkerThread([url = std::move(url), maxBytes, hand] {
+    HttpResult result;
+    try {
+      result = HttpGetBlocking(url, maxBytes);
+    } catch (...) {
+      result = HttpResult();  // out of memory: a failed fetch
+    }
+    hand(std::move(result));
+  });
+  if (!started) hand(HttpResult());
 }
 
 std::string HttpGetBytes(std::string_view url, size_t maxBytes) { return HttpGet(url, maxBytes).body; }

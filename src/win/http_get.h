@@ -1,4 +1,4 @@
-// The one HTTP fetch of the tool: a GET that the calling thread waits for.
+// The one HTTP fetch of the tool: a GET, waited for in one of three ways (below).
 //
 // Every request is HTTP/1.0 with the user agent kHttpUserAgent and "Accept: */*", goes
 // through the system's configured connection, and is answered by the server itself (no
@@ -15,11 +15,15 @@
 // longer is a failed fetch, read no further, so an endless answer costs at most that
 // much memory.
 //
-// While it waits, the calling thread dispatches its messages, so the tool's windows keep
-// answering. A quit request met on the way ends the wait at once (the fetch counts as
-// failed) and stays in the queue for the message loop.
+// The waits: HttpGetOnWorker fetches on a worker thread and hands the result to the GUI
+// thread, which goes on with its message loop meanwhile (the lyric search); a worker
+// thread blocks in HttpGetBlocking; HttpGet dispatches the calling thread's messages while
+// it waits, so the tool's windows keep answering (the update window's page read). A quit
+// request met by HttpGet ends its wait at once (the fetch counts as failed) and stays in
+// the queue for the message loop.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -45,6 +49,15 @@ struct HttpResult {
 // address, any failure before the answer arrives, a body longer than maxBytes, and a
 // fetch still running at the deadline give status 0 and an empty body.
 HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs = kHttpDeadlineMs);
+
+// The same fetch for a worker thread: blocks it, dispatching nothing.
+HttpResult HttpGetBlocking(std::string_view url, size_t maxBytes, unsigned deadlineMs = kHttpDeadlineMs);
+
+// Starts the fetch on a worker thread and returns at once; the GUI thread runs landed
+// with the result (through win/gui_courier.h) when it has arrived, failed or met the
+// deadline, a failed result also when no thread could be started. Called on the GUI
+// thread.
+void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed);
 
 // The body of HttpGet: empty on failure, the part received when the transfer breaks.
 std::string HttpGetBytes(std::string_view url, size_t maxBytes);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "online/downloader.h"
+#include "update/downloader.h"
 #include "text/encoding.h"
 #include "win/owners.h"
 

@@ -15,7 +15,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "online/downloader.h"
+#include "update/downloader.h"
 #include "support/download_ended.h"
 #include "win/file_bytes.h"
 #include "win/http_get.h"

@@ -1,0 +1,6 @@
+#include "app/features.h"
+
+Features& TheFeatures() {
+  static Features features;
+  return features;
+}

@@ -1,0 +1,12 @@
+// The features' own state, held by the roof for the whole run: one object per feature,
+// bound to its handlers in the event table (app/event_table.cpp).
+#pragma once
+
+#include "search/lyric_search_win.h"
+
+struct Features {
+  LyricSearch lyricSearch;
+};
+
+// The one set of feature objects; created at its first use, on the GUI thread.
+Features& TheFeatures();

@@ -1,0 +1,78 @@
+// The online lyric search on the second page: search by song title, preview a hit, save
+// it as "<song>.lrc" in the program's folder. One LyricSearch, held by the roof, owns
+// what the search knows; its handlers are bound in the event table. Every fetch runs on a
+// worker thread and lands on the GUI thread (HttpGetOnWorker, win/http_get.h), which
+// keeps running its message loop meanwhile.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct HttpResult;
+
+// The keyword as it goes into the search address: UTF-8, escaped byte by byte.
+std::string EncodeKeyword(std::string_view keyword);
+// A UTF-8 page body as text, cut at its first zero byte.
+std::string DecodePage(std::string_view body);
+
+class LyricSearch {
+ public:
+  LyricSearch();
+  LyricSearch(const LyricSearch&) = delete;
+  LyricSearch& operator=(const LyricSearch&) = delete;
+
+  // host[:port] of the lyrics site: the build setting unless set otherwise (the tests
+  // point the search at a site of their own).
+  std::string siteHost;
+
+  // The handlers: 搜索歌词 (and Enter in 欲搜索内容) searches for the title in 欲搜索内容; a
+  // row of 欲下载列表 that gains the focus is previewed; a double click on one saves it.
+  void OnSearchButton();
+  void PreviewSelectedLyric();
+  void DownloadSelectedLyric();
+
+  // The lyric file's address of each row of 欲下载列表, in row order.
+  const std::vector<std::string>& ResultLinks() const { return resultLinks_; }
+  // The lyric last shown in the preview, as the loader would read it (decoded, every line
+  // end CR LF).
+  const std::string& FetchedLyricText() const { return shown_.text; }
+  // Fetches started whose results have not landed yet (dropped ones included).
+  int FetchesUnderWay() const { return fetchesUnderWay_; }
+
+ private:
+  // The search page for keyword and what it brings: the hits replace the rows and links,
+  // a page that knows no such title says so and keeps them.
+  void StartSearch(const std::string& url);
+  void OnSearchPage(unsigned search, const HttpResult& fetched);
+  // Fetches the lyric of row for the preview and, when savePath is not empty, to save it.
+  void StartLyricFetch(int row, const std::string& savePath);
+  void OnLyricFetched(unsigned lyric, const std::string& savePath, unsigned save, const HttpResult& fetched);
+  void FillPreviewList();
+  // The selected result row with its link, or -1 when none is selected.
+  int SelectedResult() const;
+
+  // A fetched lyric: what a save writes, byte for byte whatever its encoding (cut at its
+  // first zero byte); the same as the loader would read it (decoded, every line end
+  // CR LF), what the preview shows; and whether the fetch brought a whole successful
+  // answer: only such a lyric may replace a file, or an error page or half a file would
+  // overwrite a good lyric.
+  struct FetchedLyric {
+    std::string bytes;
+    std::string text;
+    bool whole = false;
+  };
+
+  std::vector<std::string> resultLinks_;
+  FetchedLyric shown_;  // the lyric of the newest lyric fetch that has landed
+  // A result that lands after a newer request of its kind has started is dropped: the
+  // number of the newest search, of the newest lyric fetch (whose lyric the preview
+  // shows), and of the newest save of each file (older saves of the same file are not
+  // written, so a slow old fetch never replaces a newer file).
+  unsigned newestSearch_ = 0;
+  unsigned newestLyric_ = 0;
+  unsigned saves_ = 0;
+  std::map<std::string, unsigned> newestSaveOf_;
+  int fetchesUnderWay_ = 0;
+};

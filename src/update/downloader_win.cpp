@@ -1,0 +1,377 @@
+#include "update/downloader.h"
+
+#include <windows.h>
+#include <wininet.h>
+#include <process.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cwchar>
+#include <cwctype>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "text/encoding.h"
+#include "win/owners.h"
+#include "update/download_plan.h"
+#include "update/download_task_win.h"
+#include "update/download_transfer_win.h"
+#include "win/file_bytes.h"
+#include "win/http_get.h"
+#include "text/http_url.h"
+
+namespace {
+
+using Task = Downloader::Task;
+
+std::optional<std::string> FreeName(const std::string& path) { return download_plan::FreeName(path, FileExists); }
+
+// WinInet keeps to two connections per server unless told otherwise, which would
+// leave the task's further connections waiting in line.
+void AllowParallelConnections() {
+  static const bool done = [] {
+    DWORD n = download_plan::kMaxConnections;
+    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &n, sizeof(n));
+    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &n, sizeof(n));
+    return true;
+  }();
+  (void)done;
+}
+
+struct SliceJob {
+  std::shared_ptr<Task> task;
+  int index;
+};
+
+unsigned __stdcall SliceThread(void* arg) {
+  std::unique_ptr<SliceJob> job(static_cast<SliceJob*>(arg));
+  Slice& slice = job->task->slices[job->index];
+  bool complete = false;
+  try {
+    complete = FetchSlice(*job->task, slice, nullptr);
+  } catch (...) {
+    complete = false;  // out of memory, most likely: the task fails, the process goes on
+  }
+  slice.complete = complete;
+  if (!complete) job->task->failed = true;
+  return 0;
+}
+
+void SliceTheFile(Task& task, int64_t total) {
+  const std::vector<download_plan::ByteRange> ranges =
+      download_plan::SliceFile(total, task.rangesHonoured, task.settings.connections);
+  task.sliceCount = static_cast<int>(ranges.size());
+  task.slices = std::make_unique<Slice[]>(ranges.size());
+  for (size_t i = 0; i < ranges.size(); ++i) {
+    task.slices[i].begin = ranges[i].begin;
+    task.slices[i].pos = ranges[i].begin;
+    task.slices[i].end = ranges[i].end;
+  }
+}
+
+// GetTempFileName's names for the prefix "rdl": "rdl" and one to four hexadecimal digits.
+bool IsTemporaryName(const std::wstring& name) {
+  if (name.size() < 8 || name.size() > 11 || name.compare(0, 3, L"rdl") != 0) return false;
+  if (_wcsicmp(name.c_str() + name.size() - 4, L".tmp") != 0) return false;
+  for (size_t i = 3; i + 4 < name.size(); ++i)
+    if (!iswxdigit(name[i])) return false;
+  return true;
+}
+
+// The temporary files that a task of a process ended by force left in the folder. A
+// file that another task still has open cannot be opened without sharing, and stays.
+void RemoveLeftovers(const std::string& folder) {
+  const std::wstring base = enc::Wide(folder) + (folder.empty() || folder.back() == '\\' ? L"" : L"\\");
+  WIN32_FIND_DATAW found;
+  UniqueFind find(FindFirstFileW((base + L"rdl*.tmp").c_str(), &found));
+  if (!find) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTemporaryName(found.cFileName)) continue;
+    UniqueHandle leftover(CreateFileW((base + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  } while (FindNextFileW(find.Get(), &found));
+}
+
+bool PrepareFile(Task& task, int64_t total) {
+  wchar_t temp[MAX_PATH] = {};
+  if (!GetTempFileNameW(enc::Wide(download_plan::FolderOf(task.settings.savePath)).c_str(), L"rdl", 0, temp))
+    return false;
+  {
+    std::lock_guard<std::mutex> hold(task.outcome);
+    task.tempPath = enc::Narrow(temp);
+  }
+  // Deleting is shared so that a task given up while a connection still holds the file
+  // can delete it all the same: it goes when the last handle closes.
+  task.file.Reset(CreateFileW(temp, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!task.file) return false;
+  if (total > 0) {
+    // Reserving the whole size at once finds a full disk before the download, not after.
+    LARGE_INTEGER size;
+    size.QuadPart = total;
+    if (!SetFilePointerEx(task.file.Get(), size, nullptr, FILE_BEGIN) || !SetEndOfFile(task.file.Get()))
+      return false;
+  }
+  return true;
+}
+
+// NT's form of a path, which a rename through a handle takes: the full path after
+// "\??\", a network path as "\??\UNC\server\share\...".
+std::wstring NtPath(const std::string& path) {
+  const std::wstring wide = enc::Wide(path);
+  const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return {};
+  full.resize(length);
+  if (full.compare(0, 4, L"\\\\?\\") == 0) return L"\\??\\" + full.substr(4);
+  if (full.compare(0, 2, L"\\\\") == 0) return L"\\??\\UNC\\" + full.substr(2);
+  return L"\\??\\" + full;
+}
+
+// Gives the held file the name path through its own handle, so that the file named is
+// the file checked.
+bool RenameHeld(Task& task, const std::string& path, bool replace) {
+  const std::wstring target = NtPath(path);
+  if (target.empty()) return false;
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = replace ? TRUE : FALSE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  std::copy(target.begin(), target.end(), info->FileName);
+  return SetFileInformationByHandle(task.held.Get(), FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
+}
+
+// Moves the complete, held file to its final name; another file that took the name in
+// the meantime makes it look for the next free one, unless replacing was asked for.
+bool MoveToFinalName(Task& task, bool replace) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (RenameHeld(task, task.settings.savePath, replace)) return true;
+    const DWORD error = GetLastError();
+    if (replace || (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)) return false;
+    const auto next = FreeName(task.settings.savePath);
+    if (!next) return false;
+    task.settings.savePath = *next;
+  }
+  return false;
+}
+
+// Everything of a task up to its file under the final name; false when it did not get
+// there. Runs on the task's first thread, which also fetches the first slice.
+bool RunTask(const std::shared_ptr<Task>& shared) {
+  Task& task = *shared;
+  bool replace = false;
+  if (FileExists(task.settings.savePath)) {
+    if (task.Raise(kEventFileExists, 0) == 0) {
+      const auto free = FreeName(task.settings.savePath);
+      if (!free) return false;
+      task.settings.savePath = *free;
+    } else {
+      replace = true;
+    }
+  }
+  // The system's Internet settings, proxy included, as for every request of the program.
+  task.session.Reset(InternetOpenW(enc::Wide(kHttpUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!task.session) return false;
+  SetWaits(task.session.Get(), task.settings);
+
+  RemoveLeftovers(download_plan::FolderOf(task.settings.savePath));
+  int64_t total = -1;
+  std::unique_ptr<Transfer> first = OpenFirst(task, total);
+  if (!first || task.Cancelled()) return false;
+  task.total = total;
+  if (total >= 0) task.Raise(kEventTotalSize, total);
+  if (!PrepareFile(task, total)) return false;
+  SliceTheFile(task, total);
+
+  std::vector<UniqueHandle> threads;
+  for (int i = 1; i < task.sliceCount; ++i) {
+    // The job holds the task alive for a thread that outlasts a stop's wait.
+    auto* job = new SliceJob{shared, i};
+    const uintptr_t h = _beginthreadex(nullptr, 0, SliceThread, job, 0, nullptr);
+    if (!h) {
+      delete job;
+      task.failed = true;
+      break;
+    }
+    threads.emplace_back(reinterpret_cast<HANDLE>(h));
+  }
+  Slice& own = task.slices[0];
+  own.complete = FetchSlice(task, own, std::move(first));
+  if (!own.complete) task.failed = true;
+  for (const UniqueHandle& t : threads) WaitForSingleObject(t.Get(), INFINITE);
+
+  bool complete = !task.Cancelled();
+  for (int i = 0; i < task.sliceCount; ++i) complete = complete && task.slices[i].complete;
+  task.file.Reset();
+  {
+    std::lock_guard<std::mutex> hold(task.outcome);
+    if (task.abandoned) return false;
+    task.finishing = true;
+  }
+  if (!complete) return false;
+  // From here the file is held: read only, nobody may write, rename or delete it, and
+  // the check, the rename and event 4 all see this one file.
+  task.held.Reset(CreateFileW(enc::Wide(task.tempPath).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!task.held) return false;
+  if (task.settings.checkFile) {
+    if (!task.settings.checkFile(task.held.Get())) return false;
+  }
+  return MoveToFinalName(task, replace);
+}
+
+unsigned __stdcall RunnerThread(void* arg) {
+  std::unique_ptr<std::shared_ptr<Task>> shared(static_cast<std::shared_ptr<Task>*>(arg));
+  Task& task = **shared;
+  bool complete = false;
+  try {
+    complete = RunTask(*shared);
+  } catch (...) {
+    complete = false;  // out of memory, most likely: the task fails, the process goes on
+  }
+  task.file.Reset();
+  if (!complete) task.held.Reset();
+  task.runnerComplete = complete;
+  return 0;
+}
+
+// The longest silence of every transfer after which the task is given up: WinInet's own
+// time-outs end a silent plain connection well before it, but not a TLS handshake that
+// stalls, and such a connection cannot be closed from another thread. 0: never.
+DWORD StallLimitMs(const DownloadTask& t) {
+  return download_plan::StallLimitMs(t.connectTimeoutMs, t.sendTimeoutMs, t.receiveTimeoutMs);
+}
+
+// The task's coordinator: runs the task on a runner thread and watches it. A task that
+// falls below the speed floor fails: its transfers are closed and the runner ends. A
+// task whose transfers all stay silent past the stall limit is given up and ends as
+// failed, its runner left behind with a reference of its own.
+void CoordinateTask(const std::shared_ptr<Task>& shared) {
+  Task& task = *shared;
+  auto* runnerArg = new std::shared_ptr<Task>(shared);
+  unsigned runnerId = 0;
+  UniqueHandle runner(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunnerThread, runnerArg, 0, &runnerId)));
+  task.runnerId = runnerId;
+  bool complete = false;
+  bool runnerEnded = false;
+  if (!runner) {
+    delete runnerArg;
+  } else {
+    const DWORD limit = StallLimitMs(task.settings);
+    download_plan::SpeedFloor floor(task.settings.speedFloorWindowMs, task.settings.speedFloorBytesPerSecond,
+                                    GetTickCount());
+    for (;;) {
+      if (WaitForSingleObject(runner.Get(), 250) == WAIT_OBJECT_0) {
+        runnerEnded = true;
+        break;
+      }
+      const DWORD now = GetTickCount();
+      if (!task.failed && floor.Below(now, task.done)) {
+        // Too slow: the transfers are closed under the readers, whom the trickle still
+        // wakes, and the runner ends as failed. One that stays stuck meets the stall limit.
+        std::unique_lock<std::mutex> hold(task.outcome);
+        if (task.finishing) continue;  // no more network: it ends by itself
+        task.failed = true;
+        task.CloseAll();
+        continue;
+      }
+      if (limit == 0 || now - task.lastActivity.load() <= limit) continue;
+      std::unique_lock<std::mutex> hold(task.outcome);
+      if (task.finishing) continue;  // no more network: it ends by itself
+      task.abandoned = true;
+      task.failed = true;
+      break;
+    }
+    if (runnerEnded) complete = task.runnerComplete;
+  }
+  std::string tempPath;
+  {
+    std::lock_guard<std::mutex> hold(task.outcome);
+    tempPath = task.tempPath;
+  }
+  if (!runnerEnded) task.CloseAll();
+  if (!complete && !tempPath.empty()) DeleteFileW(enc::Wide(tempPath).c_str());
+  task.settings.complete = complete;
+  task.ended = true;
+  // The checked file stays held while the handler starts it.
+  if (!task.stopping) task.Raise(kEventEnded, task.done);
+  task.held.Reset();
+}
+
+unsigned __stdcall TaskThread(void* arg) {
+  std::unique_ptr<std::shared_ptr<Task>> shared(static_cast<std::shared_ptr<Task>*>(arg));
+  Task& task = **shared;
+  try {
+    CoordinateTask(*shared);
+  } catch (...) {
+    // Out of memory, most likely. The task still ends once, as failed.
+    task.failed = true;
+    task.CloseAll();
+    task.held.Reset();
+    task.settings.complete = false;
+    const bool raise = !task.ended.exchange(true) && !task.stopping;
+    try {
+      if (raise) task.Raise(kEventEnded, task.done);
+    } catch (...) {
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+Downloader::Downloader() : totals_(std::make_shared<Totals>()) {}
+
+Downloader::~Downloader() { Stop(); }
+
+bool Downloader::Start(const DownloadTask& settings) {
+  if (Running()) return false;
+  if (settings.kind != kDownloadToFile || settings.savePath.empty()) return false;
+  const std::optional<HttpUrl> url = ParseHttpUrl(settings.url);
+  if (!url) return false;
+  AllowParallelConnections();
+
+  auto task = std::make_shared<Task>();
+  task->settings = settings;
+  if (task->settings.bufferBytes <= 0) task->settings.bufferBytes = DownloadTask{}.bufferBytes;
+  task->settings.bufferBytes = std::min(task->settings.bufferBytes, 16 << 20);
+  task->url = *url;
+  task->totals = totals_;
+  auto* arg = new std::shared_ptr<Task>(task);
+  unsigned id = 0;
+  const uintptr_t h = _beginthreadex(nullptr, 0, TaskThread, arg, CREATE_SUSPENDED, &id);
+  if (!h) {
+    delete arg;
+    return false;
+  }
+  task->coordinator.Reset(reinterpret_cast<HANDLE>(h));
+  task->coordinatorId = id;
+  task_ = task;
+  ResumeThread(task->coordinator.Get());
+  return true;
+}
+
+void Downloader::Stop() {
+  std::shared_ptr<Task> task = std::move(task_);
+  if (!task) return;
+  task->stopping = true;
+  task->CloseAll();
+  // The task's own threads may stop it from an event handler: they cannot wait for themselves.
+  if (GetCurrentThreadId() != task->coordinatorId && GetCurrentThreadId() != task->runnerId) {
+    const int32_t wait = task->settings.stopWaitMs;
+    WaitForSingleObject(task->coordinator.Get(), wait > 0 ? static_cast<DWORD>(wait) : 0);
+  }
+}
+
+bool Downloader::Running() const { return task_ && !task_->ended; }
+
+int32_t Downloader::DoneBytes() const { return Running() ? Saturated(task_->done) : 0; }
+
+int32_t Downloader::TakeTaskBytes() { return Running() ? Saturated(task_->sinceTake.exchange(0)) : 0; }
+
+int32_t Downloader::TakeAllBytes() { return Saturated(totals_->sinceTake.exchange(0)); }

@@ -1,0 +1,36 @@
+#include "win/worker_thread.h"
+
+#include <windows.h>
+#include <process.h>
+
+#include <memory>
+
+#include "win/owners.h"
+
+namespace {
+
+unsigned __stdcall RunWork(void* arg) {
+  const std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(arg));
+  try {
+    (*work)();
+  } catch (...) {
+    // Out of memory, most likely: the thread ends, the program goes on.
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool StartWorkerThread(std::function<void()> work) {
+  std::unique_ptr<std::function<void()>> owned;
+  try {
+    owned = std::make_unique<std::function<void()>>(std::move(work));
+  } catch (...) {
+    return false;
+  }
+  const uintptr_t thread = _beginthreadex(nullptr, 0, RunWork, owned.get(), 0, nullptr);
+  if (!thread) return false;
+  owned.release();  // the thread's now
+  UniqueHandle(reinterpret_cast<HANDLE>(thread)).Reset();  // it runs on unwatched
+  return true;
+}

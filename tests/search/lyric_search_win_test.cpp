@@ -1,0 +1,382 @@
+// The online lyric search with the real main window against the stand-in lyrics site:
+// the request that goes out, the result list, preview and download.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/features.h"
+#include "layout/program_windows.h"
+#include "text/encoding.h"
+#include "support/lyrics_site.h"
+#include "support/win_test_support.h"
+#include "win/file_bytes.h"
+#include "win/program.h"
+
+namespace {
+
+const char kNoHitText[] = "搜索失败！没有相关歌词,查看歌名是否正确！";
+
+const std::string kLyricText =
+    "[ti:山间小路]\r\n[ar:林木]\r\n[00:04.50]石阶一级一级往上爬\r\n[00:09.00]松针落在旧布鞋上\r\n";
+// The lyric as the site serves it, in GBK: saved byte for byte, shown decoded.
+const std::string kGbkLyric = enc::EncodeCodePage(kLyricText, enc::kGbk);
+const std::string kUtf8Lyric = "\xef\xbb\xbf[00:01.00]\xe4\xb8\xad\r\n[00:02.00]\xe6\x96\x87 line\r\n";
+
+struct Row {
+  std::string song;
+  std::string singer;
+  bool operator==(const Row& o) const { return song == o.song && singer == o.singer; }
+};
+void PrintTo(const Row& r, std::ostream* os) { *os << "{" << r.song << " | " << r.singer << "}"; }
+
+std::vector<Row> ResultRows() {
+  const auto list = M<MainCtl::欲下载列表>();
+  std::vector<Row> rows;
+  for (int i = 0; i < list.RowCount(); ++i) rows.push_back({list.Cell(i, 0), list.Cell(i, 1)});
+  return rows;
+}
+
+std::vector<Row> PreviewRows() {
+  const auto list = M<MainCtl::歌词预览>();
+  std::vector<Row> rows;
+  for (int i = 0; i < list.RowCount(); ++i) rows.push_back({list.Cell(i, 0), list.Cell(i, 1)});
+  return rows;
+}
+
+LyricSearch& TheSearch() { return TheFeatures().lyricSearch; }
+
+// Dispatches this thread's messages until every fetch the search started has landed.
+void WaitForFetches() {
+  ASSERT_TRUE(PumpUntil([] { return TheSearch().FetchesUnderWay() == 0; }, 30000)) << "a fetch never landed";
+}
+
+// Selects and focuses a row the way a click does, so that the list view raises its
+// notification and the event table runs the preview; returns when the preview has landed.
+void ClickRow(int row) {
+  LVITEMA state = {};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  state.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(M<MainCtl::欲下载列表>().Handle(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
+  WaitForFetches();
+}
+
+// A double click on the selected row, through its handler; returns when the save has landed.
+void Download() {
+  TheSearch().DownloadSelectedLyric();
+  WaitForFetches();
+}
+
+bool Exists(const std::string& path) { return FileExists(path); }
+
+// Files the downloads write into the program's folder, removed before and after a test.
+class ProgramFolderFiles {
+ public:
+  explicit ProgramFolderFiles(std::vector<std::string> names) : names_(std::move(names)) { Remove(); }
+  ~ProgramFolderFiles() { Remove(); }
+  static std::string Path(const std::string& name) { return ui::ProgramFolder() + "\\" + name; }
+
+ private:
+  void Remove() const {
+    for (const std::string& n : names_) DeleteFileW(enc::Wide(Path(n)).c_str());
+  }
+  std::vector<std::string> names_;
+};
+
+class LyricSearch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(window.Handle());
+    TheSearch().siteHost = site.Host();
+  }
+  void TearDown() override {
+    WaitForFetches();
+    TheSearch().siteHost = savedHost;
+  }
+  size_t RequestCount() const { return site.Requests().size(); }
+  void Search(const std::string& keyword) {
+    M<MainCtl::欲搜索内容>().SetText(keyword);
+    TheSearch().OnSearchButton();
+    WaitForFetches();
+  }
+
+  MainWindowFixture window;
+  MessageBoxWatcher boxes;
+  SiteCatalogue catalogue;
+  LyricsSite site{&catalogue};
+  const std::string savedHost = TheSearch().siteHost;
+};
+
+TEST_F(LyricSearch, SendsTheKeywordAsEscapedUtf8InAnHttp10Get) {
+  // One title that holds every keyword below, so that each search also shows that the
+  // site read back the keyword the tool meant.
+  catalogue.Add("all.lrc", "歌手", "中a b+c*,-./@_月光 Hé", kGbkLyric);
+  struct Case {
+    std::string keyword;
+    std::string requestLine;
+  };
+  const Case cases[] = {
+      {"中", "GET /?keyword=%E4%B8%AD&field=all HTTP/1.0"},
+      {"a b+c", "GET /?keyword=a%20b%2Bc&field=all HTTP/1.0"},
+      {"*,-./@_", "GET /?keyword=*,-./@_&field=all HTTP/1.0"},
+      {"月光 Hé", "GET /?keyword=%E6%9C%88%E5%85%89%20H%C3%A9&field=all HTTP/1.0"},
+      {"", "GET /?keyword=&field=all HTTP/1.0"},
+  };
+  for (const Case& c : cases) {
+    const size_t before = RequestCount();
+    Search(c.keyword);
+    const std::vector<std::vector<std::string>> requests = site.Requests();
+    ASSERT_EQ(requests.size(), before + 1) << c.keyword;
+    const std::vector<std::string>& lines = requests.back();
+    EXPECT_EQ(lines[0], c.requestLine);
+    int accepts = 0;
+    bool agent = false;
+    for (const std::string& line : lines) {
+      if (line.rfind("Accept:", 0) == 0) {
+        ++accepts;
+        EXPECT_EQ(line, "Accept: */*");
+      }
+      agent = agent || line == "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+    }
+    EXPECT_EQ(accepts, 1) << c.keyword;
+    EXPECT_TRUE(agent) << c.keyword;
+    EXPECT_EQ(ResultRows(), (std::vector<Row>{{"中a", "歌手"}})) << c.keyword;
+  }
+  EXPECT_TRUE(boxes.All().empty());
+}
+
+TEST_F(LyricSearch, FillsTheListAndLinksAndASecondSearchReplacesThem) {
+  catalogue.Add("a.lrc", "江水", "月光河", kGbkLyric);
+  catalogue.Add("b.lrc", "小舟", "月光河", kGbkLyric);
+  catalogue.AddLink("Nora", "Moonlight", "{base}/lrc/b.lrc");
+  catalogue.Add("c.lrc", "林木", "山间小路", kGbkLyric);
+  Search("月光");
+  EXPECT_EQ(ResultRows(), (std::vector<Row>{{"月光河", "江水"}, {"月光河", "小舟"}}));
+  EXPECT_EQ(TheSearch().ResultLinks(), (std::vector<std::string>{site.Base() + "/lrc/a.lrc", site.Base() + "/lrc/b.lrc"}));
+
+  Search("o");
+  EXPECT_EQ(ResultRows(), (std::vector<Row>{{"Moonlight", "Nora"}}));
+  EXPECT_EQ(TheSearch().ResultLinks(), (std::vector<std::string>{site.Base() + "/lrc/b.lrc"}));
+  EXPECT_TRUE(boxes.All().empty());
+}
+
+TEST_F(LyricSearch, NoHitKeepsThePreviousRowsAndSaysSo) {
+  catalogue.Add("a.lrc", "江水", "月光河", kGbkLyric);
+  Search("月光");
+  const std::vector<Row> rows = ResultRows();
+  const std::vector<std::string> links = TheSearch().ResultLinks();
+  ASSERT_EQ(rows.size(), 1u);
+
+  Search("没有这首歌");
+  EXPECT_EQ(ResultRows(), rows);
+  EXPECT_EQ(TheSearch().ResultLinks(), links);
+  const std::vector<MessageBoxWatcher::Seen> seen = boxes.All();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].caption, "信息：");
+  EXPECT_EQ(seen[0].text, kNoHitText);
+}
+
+TEST_F(LyricSearch, AnUnreachableSiteEmptiesTheListWithoutAWord) {
+  catalogue.Add("a.lrc", "江水", "月光河", kGbkLyric);
+  Search("月光");
+  ASSERT_EQ(ResultRows().size(), 1u);
+  TheSearch().siteHost = "127.0.0.1:" + std::to_string(site.RefusedPort());
+  Search("月光");
+  EXPECT_TRUE(ResultRows().empty());
+  EXPECT_TRUE(TheSearch().ResultLinks().empty());
+  EXPECT_TRUE(boxes.All().empty());
+}
+
+// The window goes on while a fetch runs; a search or preview that lands after a newer
+// one of its kind has started (here: failed late at a silent host) changes nothing.
+TEST_F(LyricSearch, ASlowOldResultNeverReplacesANewerOne) {
+  const std::string silent = "127.0.0.1:" + std::to_string(site.SilentPort());
+  catalogue.AddLink("歌手", "慢歌", "http://" + silent + "/x.lrc");
+  catalogue.Add("a.lrc", "江水", "月光河", "[00:01.00]first\r\n");
+  TheSearch().siteHost = silent;
+  TheSearch().OnSearchButton();
+  TheSearch().siteHost = site.Host();
+  TheSearch().OnSearchButton();
+  ASSERT_TRUE(PumpUntil([] { return ResultRows().size() == 2; }, 10000));
+  EXPECT_EQ(TheSearch().FetchesUnderWay(), 1);  // the window answered while the old search hung
+
+  M<MainCtl::欲下载列表>().SetSelectedRow(0);
+  TheSearch().PreviewSelectedLyric();
+  M<MainCtl::欲下载列表>().SetSelectedRow(1);
+  TheSearch().PreviewSelectedLyric();
+  WaitForFetches();
+  EXPECT_EQ(ResultRows(), (std::vector<Row>{{"慢歌", "歌手"}, {"月光河", "江水"}}));
+  EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:01.00", "first"}}));
+}
+
+TEST_F(LyricSearch, ClickingARowPreviewsItsLyricAndRefreshesTheFileList) {
+  catalogue.Add("a.lrc", "江水", "月光河", "[ti:x]\r\n[00:01.00]first\r\n");
+  catalogue.Add("b.lrc", "林木", "山间小路", kGbkLyric);
+  Search("");
+  ASSERT_EQ(ResultRows().size(), 2u);
+  TempFolder lyrics;
+  M<MainCtl::编辑框1>().SetText(lyrics.Path());
+  lyrics.Write("new.lrc", "[00:01.00]x\r\n");
+  const size_t before = RequestCount();
+
+  ClickRow(1);
+  const std::vector<std::vector<std::string>> requests = site.Requests();
+  ASSERT_EQ(requests.size(), before + 1);
+  EXPECT_EQ(requests.back()[0], "GET /lrc/b.lrc HTTP/1.0");
+  EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:04.50", "石阶一级一级往上爬"}, {"[00:09.00", "松针落在旧布鞋上"}}));
+  EXPECT_EQ(TheSearch().FetchedLyricText(), kLyricText);
+  EXPECT_EQ(M<MainCtl::文件框1>().Folder(), lyrics.Path());
+  EXPECT_EQ(M<MainCtl::文件框1>().Entries(), std::vector<std::string>{"new.lrc"});
+
+  ClickRow(0);
+  EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:01.00", "first"}}));
+}
+
+TEST_F(LyricSearch, FocusWithoutASelectedRowIsIgnored) {
+  catalogue.Add("a.lrc", "江水", "月光河", kGbkLyric);
+  Search("");
+  ClickRow(0);
+  const std::vector<Row> preview = PreviewRows();
+  ASSERT_FALSE(preview.empty());
+  const ProgramFolderFiles files({"月光河.lrc"});
+  const size_t before = RequestCount();
+
+  M<MainCtl::欲下载列表>().SetSelectedRow(-1);
+  LVITEMA focusOnly = {};
+  focusOnly.stateMask = LVIS_FOCUSED;
+  focusOnly.state = LVIS_FOCUSED;
+  SendMessageA(M<MainCtl::欲下载列表>().Handle(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&focusOnly));
+  Download();
+
+  EXPECT_EQ(RequestCount(), before);
+  EXPECT_EQ(PreviewRows(), preview);
+  EXPECT_FALSE(Exists(ProgramFolderFiles::Path("月光河.lrc")));
+}
+
+TEST_F(LyricSearch, DownloadSavesTheExactBytesUnderTheSongTitleAndListsTheFile) {
+  struct Case {
+    const char* what;
+    std::string song;
+    std::string served;
+    std::string saved;
+  };
+  const Case cases[] = {
+      {"GBK", "测试甲", kGbkLyric, kGbkLyric},
+      {"UTF-8 with a byte-order mark", "测试乙", kUtf8Lyric, kUtf8Lyric},
+      {"cut at a zero byte", "测试丙", std::string("[00:01.00]ab\0[00:02.00]cd\r\n", 26), "[00:01.00]ab"},
+  };
+  const ProgramFolderFiles files({"测试甲.lrc", "测试乙.lrc", "测试丙.lrc"});
+  M<MainCtl::编辑框1>().SetText(ui::ProgramFolder());
+  for (size_t i = 0; i < std::size(cases); ++i)
+    catalogue.Add("f" + std::to_string(i) + ".lrc", "歌手", cases[i].song, cases[i].served);
+  Search("测试");
+  ASSERT_EQ(ResultRows().size(), std::size(cases));
+
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const Case& c = cases[i];
+    M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
+    Download();
+    EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path(c.song + ".lrc")), c.saved) << c.what;
+    const std::vector<std::string> entries = M<MainCtl::文件框1>().Entries();
+    EXPECT_NE(std::find(entries.begin(), entries.end(), c.song + ".lrc"), entries.end()) << c.what;
+  }
+  EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:01.00", "ab"}}));
+}
+
+TEST_F(LyricSearch, DownloadReplacesAnExistingFile) {
+  const ProgramFolderFiles files({"测试丁.lrc"});
+  WriteFileBytes(ProgramFolderFiles::Path("测试丁.lrc"), std::string(5000, 'o'));
+  catalogue.Add("d.lrc", "歌手", "测试丁", kGbkLyric);
+  Search("测试丁");
+  M<MainCtl::欲下载列表>().SetSelectedRow(0);
+  Download();
+  EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试丁.lrc")), kGbkLyric);
+}
+
+TEST_F(LyricSearch, AFailedFetchLeavesAnExistingFileAlone) {
+  const std::string refused = "http://127.0.0.1:" + std::to_string(site.RefusedPort()) + "/x.lrc";
+  struct Case {
+    const char* what;
+    std::string link;
+  };
+  const Case cases[] = {
+      {"refused port", refused},
+      {"error status", "{base}/status/404"},
+      {"transfer cut short", "{base}/cut/20"},
+      {"an endless body", "{base}/endless"},
+      {"relative link", "lrc/x.lrc"},
+      {"empty link", ""},
+  };
+  const ProgramFolderFiles files({"测试戊.lrc"});
+  for (const Case& c : cases) catalogue.AddLink("歌手", "测试戊", c.link);
+  Search("测试戊");
+  ASSERT_EQ(ResultRows().size(), std::size(cases));
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    WriteFileBytes(ProgramFolderFiles::Path("测试戊.lrc"), kGbkLyric);
+    M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
+    Download();
+    EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试戊.lrc")), kGbkLyric) << cases[i].what;
+  }
+}
+
+// Run under a file-size limit (RAVO_FILE_SIZE_LIMIT_KB, set by the test's own entry in the
+// build, which starts it with that limit): a write that fills the "disk" keeps the old file.
+TEST_F(LyricSearch, ASaveThatFillsTheDiskKeepsTheOldLyric) {
+  const char* limitKb = std::getenv("RAVO_FILE_SIZE_LIMIT_KB");
+  if (!limitKb) GTEST_SKIP() << "runs under a file-size limit only";
+  const ProgramFolderFiles files({"测试己.lrc"});
+  WriteFileBytes(ProgramFolderFiles::Path("测试己.lrc"), kGbkLyric);
+  // Made by the site, not written here: the limit holds for every process of the test.
+  catalogue.AddLink("歌手", "测试己", "{base}/big/" + std::to_string((std::atoi(limitKb) + 64) * 1024));
+  Search("测试己");
+  M<MainCtl::欲下载列表>().SetSelectedRow(0);
+  Download();
+  EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试己.lrc")), kGbkLyric);
+  for (const std::string& name : FilesIn(ui::ProgramFolder()))
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " was left behind";
+}
+
+TEST_F(LyricSearch, HostileTitlesAreSavedInsideTheProgramFolderOrNotAtAll) {
+  struct Case {
+    std::string song;
+    std::string savedAs;  // empty: nothing saved
+  };
+  const Case cases[] = {
+      {"..\\..\\测试x", ".._.._测试x.lrc"},
+      {"测试a/b", "测试a_b.lrc"},
+      {"con:", "con_.lrc"},
+      {"con", "_con.lrc"},
+      {"...", ""},
+      {"", ""},
+  };
+  std::vector<std::string> expected;
+  for (const Case& c : cases)
+    if (!c.savedAs.empty()) expected.push_back(c.savedAs);
+  const ProgramFolderFiles files(expected);
+  const std::string outside = ui::ProgramFolder() + "\\..\\..\\测试x.lrc";
+  DeleteFileW(enc::Wide(outside).c_str());
+  for (size_t i = 0; i < std::size(cases); ++i) catalogue.AddLink("歌手", cases[i].song, "{base}/lrc/g.lrc");
+  catalogue.Add("g.lrc", "-", "-", kGbkLyric);
+  Search("歌手");
+  ASSERT_EQ(ResultRows().size(), std::size(cases));
+  const std::vector<std::string> before = FilesIn(ui::ProgramFolder());
+
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
+    Download();
+  }
+  for (const std::string& name : expected) EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path(name)), kGbkLyric) << name;
+  std::set<std::string> added;
+  for (const std::string& name : FilesIn(ui::ProgramFolder()))
+    if (!std::binary_search(before.begin(), before.end(), name)) added.insert(name);
+  EXPECT_EQ(added, std::set<std::string>(expected.begin(), expected.end()));
+  EXPECT_FALSE(Exists(outside));
+}
+
+}  // namespace

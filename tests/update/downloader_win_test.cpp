@@ -1,0 +1,417 @@
+// The downloader against the stand-in update host: whole files over several ranges,
+// over one connection, after cut-offs; what a failed or stopped task leaves behind;
+// the new name for a file that exists.
+#include "update/downloader.h"
+#include "win/owners.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <mutex>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "update/update_host_standin.h"
+#include "support/download_ended.h"
+#include "text/encoding.h"
+#include "support/win_test_support.h"
+#include "win/file_bytes.h"
+
+namespace {
+
+struct Event {
+  int32_t event;
+  int32_t value;
+};
+
+// Records the events of one task; the handler is a plain function, so it finds the
+// recorder through a global.
+class Recorder {
+ public:
+  Recorder() : ended_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) { current = this; }
+  ~Recorder() { current = nullptr; }
+  static int32_t Handle(int32_t event, DownloadTask* task, int32_t value, int32_t reserved, DownloadTask* again) {
+    Recorder* r = current;
+    if (!r) return 0;
+    std::lock_guard<std::mutex> hold(r->lock_);
+    r->events_.push_back({event, value});
+    r->wellFormed_ = r->wellFormed_ && reserved == 0 && again == task && task != nullptr;
+    if (event == kEventEnded) {
+      r->endedPath_ = task->savePath;
+      r->complete_ = task->complete;
+      // While the handler runs, the file it was handed cannot be written or deleted.
+      const std::wstring path = enc::Wide(task->savePath);
+      UniqueHandle writer(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+      r->heldAtEnd_ = !writer && !DeleteFileW(path.c_str());
+      SetEvent(r->ended_.Get());
+    }
+    return event == kEventFileExists ? r->fileExistsAnswer : 0;
+  }
+  // Waits for event 4 and for the downloader to let go of the file; the limit only keeps
+  // a broken downloader from hanging the run.
+  bool AwaitEnd() {
+    if (WaitForSingleObject(ended_.Get(), 60000) != WAIT_OBJECT_0) return false;
+    AwaitFileLetGo(EndedPath());
+    return true;
+  }
+  std::vector<Event> Events() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return events_;
+  }
+  std::string EndedPath() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return endedPath_;
+  }
+  bool WellFormed() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return wellFormed_;
+  }
+  // How the downloader said the task ended, and whether the file was held meanwhile.
+  bool Complete() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return complete_;
+  }
+  bool HeldAtEnd() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return heldAtEnd_;
+  }
+  int32_t fileExistsAnswer = 0;
+
+ private:
+  static inline Recorder* current = nullptr;
+  std::mutex lock_;
+  std::vector<Event> events_;
+  std::string endedPath_;
+  bool wellFormed_ = true;
+  bool complete_ = false;
+  bool heldAtEnd_ = false;
+  UniqueHandle ended_;
+};
+
+DownloadTask TaskFor(const std::string& url, const std::string& savePath, int connections) {
+  DownloadTask t;
+  t.kind = kDownloadToFile;
+  t.url = url;
+  t.savePath = savePath;
+  t.connections = connections;
+  t.connectTimeoutMs = 5000;
+  t.sendTimeoutMs = 5000;
+  t.receiveTimeoutMs = 5000;
+  t.bufferBytes = 10240;
+  t.eventHandler = Recorder::Handle;
+  return t;
+}
+
+using Names = std::vector<std::string>;
+
+struct ArrivalCase {
+  const char* name;
+  size_t size;
+  std::vector<std::string> hostArgs;
+  int connections;
+  int answers206, answers200, answersCut;  // answers of the host to the file's requests
+};
+
+class DownloaderArrival : public testing::TestWithParam<ArrivalCase> {};
+
+TEST_P(DownloaderArrival, FileIsByteIdenticalAndAloneUnderItsName) {
+  const ArrivalCase& c = GetParam();
+  TempFolder served, saved;
+  const std::string content = RandomBytes(c.size, static_cast<unsigned>(c.size));
+  const std::string source = served.Write("new.bin", content);
+  std::vector<std::string> args = {"--serve", "new.exe=" + UnixPathOf(source)};
+  args.insert(args.end(), c.hostArgs.begin(), c.hostArgs.end());
+  StandInHost host(args);
+  ASSERT_TRUE(host.Running());
+
+  // What a download of a process ended by force left behind goes; other files stay.
+  saved.Write("rdl3F2A.tmp", "left over");
+  saved.Write("rdl.txt", "the user's");
+
+  Recorder recorder;
+  Downloader downloader;
+  const std::string target = saved.Path() + "\\new.exe";
+  DownloadTask task = TaskFor(host.Url("/files/new.exe"), target, c.connections);
+  task.expectedBytes = static_cast<int64_t>(c.size);
+  ASSERT_TRUE(downloader.Start(task));
+  ASSERT_TRUE(recorder.AwaitEnd());
+
+  const std::string got = ReadFileBytes(target);
+  EXPECT_EQ(got.size(), content.size());
+  EXPECT_TRUE(got == content) << "the file differs from the served one";
+  EXPECT_EQ(FilesIn(saved.Path()), (Names{"new.exe", "rdl.txt"}));
+  EXPECT_TRUE(recorder.Complete());
+  EXPECT_TRUE(recorder.HeldAtEnd()) << "the file could be written or deleted while event 4 was handled";
+  const std::vector<Event> events = recorder.Events();
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].event, kEventTotalSize);
+  EXPECT_EQ(events[0].value, static_cast<int32_t>(c.size));
+  EXPECT_EQ(events[1].event, kEventEnded);
+  EXPECT_EQ(events[1].value, static_cast<int32_t>(c.size));
+  EXPECT_TRUE(recorder.WellFormed());
+  EXPECT_EQ(recorder.EndedPath(), target);
+  EXPECT_FALSE(downloader.Running());
+  EXPECT_EQ(downloader.DoneBytes(), 0);
+  EXPECT_EQ(downloader.TakeAllBytes(), static_cast<int32_t>(c.size));
+  EXPECT_EQ(downloader.TakeAllBytes(), 0);
+
+  const int total = c.answers206 + c.answers200;
+  EXPECT_EQ(host.AwaitLog({"/files/new.exe", "\"status\": 20"}, total), total);
+  EXPECT_EQ(host.CountLog({"/files/new.exe", "\"status\": 206"}), c.answers206);
+  EXPECT_EQ(host.CountLog({"/files/new.exe", "\"status\": 200"}), c.answers200);
+  EXPECT_EQ(host.CountLog({"/files/new.exe", "\"cut\": true"}), c.answersCut);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Downloader, DownloaderArrival,
+    testing::Values(
+        ArrivalCase{"five_connections", 3 << 20, {}, 5, 5, 0, 0},
+        ArrivalCase{"one_connection", 3 << 20, {}, 1, 1, 0, 0},
+        ArrivalCase{"ranges_refused", 3 << 20, {"--no-ranges"}, 5, 0, 1, 0},
+        // Two answers break off after 100000 bytes; their slices resume from there.
+        ArrivalCase{"cut_off_and_resumed", 3 << 20, {"--cut-after", "100000", "--cut-times", "2"}, 5, 7, 0, 2},
+        // Too small to be worth a second connection.
+        ArrivalCase{"small_file", 10000, {}, 5, 1, 0, 0},
+        ArrivalCase{"odd_size", (3 << 20) + 7, {}, 5, 5, 0, 0},
+        // "bytes=0-" cannot be served from an empty file (416): asked again without it.
+        ArrivalCase{"empty_file", 0, {}, 5, 0, 1, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct FailureCase {
+  const char* name;
+  std::vector<std::string> hostArgs;
+  const char* path;
+  int receiveTimeoutMs;
+  bool sizeAnnounced;
+  int32_t doneAtEnd;  // -1: some bytes, fewer than the file's
+};
+
+class DownloaderFailure : public testing::TestWithParam<FailureCase> {};
+
+TEST_P(DownloaderFailure, EndsWithEvent4AndLeavesNoFile) {
+  const FailureCase& c = GetParam();
+  constexpr size_t kSize = 1 << 20;
+  TempFolder served, saved;
+  const std::string source = served.Write("new.bin", RandomBytes(kSize, 7));
+  std::vector<std::string> args = {"--serve", "new.exe=" + UnixPathOf(source)};
+  args.insert(args.end(), c.hostArgs.begin(), c.hostArgs.end());
+  StandInHost host(args);
+  ASSERT_TRUE(host.Running());
+
+  Recorder recorder;
+  Downloader downloader;
+  DownloadTask task = TaskFor(host.Url(c.path), saved.Path() + "\\new.exe", 5);
+  task.receiveTimeoutMs = c.receiveTimeoutMs;
+  ASSERT_TRUE(downloader.Start(task));
+  ASSERT_TRUE(recorder.AwaitEnd());
+
+  EXPECT_EQ(FilesIn(saved.Path()), Names{}) << "a failed download left a file";
+  EXPECT_FALSE(recorder.Complete());
+  const std::vector<Event> events = recorder.Events();
+  ASSERT_EQ(events.size(), c.sizeAnnounced ? 2u : 1u);
+  if (c.sizeAnnounced) {
+    EXPECT_EQ(events[0].event, kEventTotalSize);
+  }
+  EXPECT_EQ(events.back().event, kEventEnded);
+  if (c.doneAtEnd >= 0) {
+    EXPECT_EQ(events.back().value, c.doneAtEnd);
+  } else {
+    EXPECT_GT(events.back().value, 0);
+    EXPECT_LT(events.back().value, static_cast<int32_t>(kSize));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Downloader, DownloaderFailure,
+    testing::Values(
+        // Without ranges a broken transfer cannot be resumed.
+        FailureCase{"cut_off_without_ranges", {"--no-ranges", "--cut-after", "100000"}, "/files/new.exe", 5000, true,
+                    100000},
+        // The first slice stops coming at 100000 bytes, every time it is asked again.
+        FailureCase{"stalled_past_receive_timeout", {"--stall-at", "100000"}, "/files/new.exe", 1000, true, -1},
+        FailureCase{"not_found", {}, "/files/missing.exe", 5000, false, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A server that announces another size than the task was told, or keeps the task alive
+// with a trickle: the task ends as failed, having reserved nothing for the false size;
+// with no size announced, the read stops at the told size.
+struct ToldSizeCase {
+  const char* name;
+  std::vector<std::string> hostArgs;
+  int64_t told;
+  bool complete;
+  int fileAnswers;  // the host's answers to requests for the file
+};
+
+class DownloaderToldSize : public testing::TestWithParam<ToldSizeCase> {};
+
+TEST_P(DownloaderToldSize, TakesNoOtherSizeAndNoTrickle) {
+  const ToldSizeCase& c = GetParam();
+  constexpr size_t kSize = 1 << 20;
+  TempFolder served, saved;
+  const std::string content = RandomBytes(kSize, 9);
+  std::vector<std::string> args = {"--serve", "new.exe=" + UnixPathOf(served.Write("new.bin", content))};
+  args.insert(args.end(), c.hostArgs.begin(), c.hostArgs.end());
+  StandInHost host(args);
+  ASSERT_TRUE(host.Running());
+
+  Recorder recorder;
+  Downloader downloader;
+  DownloadTask task = TaskFor(host.Url("/files/new.exe"), saved.Path() + "\\new.exe", 1);
+  task.expectedBytes = c.told;
+  // A window of 2 s at 1 KiB/s: the trickle brings 400 bytes in it.
+  task.speedFloorWindowMs = 2000;
+  ASSERT_TRUE(downloader.Start(task));
+  ASSERT_TRUE(recorder.AwaitEnd());
+
+  EXPECT_EQ(recorder.Complete(), c.complete);
+  const std::vector<Event> events = recorder.Events();
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ(events.back().event, kEventEnded);
+  if (c.complete) {
+    EXPECT_EQ(FilesIn(saved.Path()), Names{"new.exe"});
+    EXPECT_TRUE(ReadFileBytes(saved.Path() + "\\new.exe") == content.substr(0, static_cast<size_t>(c.told)));
+  } else {
+    EXPECT_EQ(FilesIn(saved.Path()), Names{}) << "a refused download left a file";
+    // A false size is refused before the size event, and before anything is reserved.
+    for (const Event& e : events) EXPECT_NE(e.value, INT32_MAX) << "event " << e.event << " took the false size";
+  }
+  EXPECT_EQ(host.AwaitLog({"/files/new.exe"}, c.fileAnswers), c.fileAnswers);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Downloader, DownloaderToldSize,
+    testing::Values(
+        ToldSizeCase{"false_content_range_total", {"--claim-total", "500000000000"}, 1 << 20, false, 1},
+        ToldSizeCase{"false_content_length", {"--no-ranges", "--claim-total", "500000000000"}, 1 << 20, false, 1},
+        ToldSizeCase{"smaller_total_than_told", {"--claim-total", "1000"}, 1 << 20, false, 1},
+        // No length announced: the body is read up to the told size and no further.
+        ToldSizeCase{"longer_body_than_told", {"--no-ranges", "--no-length"}, 500000, true, 1},
+        ToldSizeCase{"trickle_under_the_floor", {"--rate", "200"}, 1 << 20, false, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DownloaderFailure, RefusedPortEndsWithEvent4) {
+  int port = 0;
+  {
+    StandInHost gone({});
+    port = gone.Port();
+  }
+  TempFolder saved;
+  Recorder recorder;
+  Downloader downloader;
+  ASSERT_TRUE(downloader.Start(
+      TaskFor("http://127.0.0.1:" + std::to_string(port) + "/files/new.exe", saved.Path() + "\\new.exe", 5)));
+  ASSERT_TRUE(recorder.AwaitEnd());
+  const std::vector<Event> events = recorder.Events();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].event, kEventEnded);
+  EXPECT_EQ(events[0].value, 0);
+  EXPECT_EQ(FilesIn(saved.Path()), Names{});
+}
+
+TEST(DownloaderNaming, ExistingFileGetsANumberedNameOnAnswer0) {
+  TempFolder served, saved;
+  const std::string content = RandomBytes(200000, 3);
+  const std::string source = served.Write("new.bin", content);
+  StandInHost host({"--serve", "new.exe=" + UnixPathOf(source)});
+  ASSERT_TRUE(host.Running());
+  saved.Write("new.exe", "old program");
+  saved.Write("new(1).exe", "another old one");
+
+  for (const char* expected : {"new(2).exe", "new(3).exe"}) {
+    Recorder recorder;
+    Downloader downloader;
+    ASSERT_TRUE(downloader.Start(TaskFor(host.Url("/files/new.exe"), saved.Path() + "\\new.exe", 5)));
+    ASSERT_TRUE(recorder.AwaitEnd());
+    const std::vector<Event> events = recorder.Events();
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].event, kEventFileExists);
+    EXPECT_EQ(events[1].event, kEventTotalSize);
+    EXPECT_EQ(events[2].event, kEventEnded);
+    EXPECT_EQ(recorder.EndedPath(), saved.Path() + "\\" + expected);
+    EXPECT_TRUE(ReadFileBytes(saved.Path() + "\\" + expected) == content);
+  }
+  EXPECT_EQ(ReadFileBytes(saved.Path() + "\\new.exe"), "old program");
+  EXPECT_EQ(ReadFileBytes(saved.Path() + "\\new(1).exe"), "another old one");
+  EXPECT_EQ(FilesIn(saved.Path()), (Names{"new(1).exe", "new(2).exe", "new(3).exe", "new.exe"}));
+}
+
+TEST(DownloaderNaming, OtherAnswerReplacesTheFileOnceComplete) {
+  TempFolder served, saved;
+  const std::string content = RandomBytes(200000, 4);
+  StandInHost host({"--serve", "new.exe=" + UnixPathOf(served.Write("new.bin", content))});
+  ASSERT_TRUE(host.Running());
+  saved.Write("new.exe", "old program");
+  Recorder recorder;
+  recorder.fileExistsAnswer = 1;
+  Downloader downloader;
+  ASSERT_TRUE(downloader.Start(TaskFor(host.Url("/files/new.exe"), saved.Path() + "\\new.exe", 5)));
+  ASSERT_TRUE(recorder.AwaitEnd());
+  EXPECT_EQ(recorder.EndedPath(), saved.Path() + "\\new.exe");
+  EXPECT_TRUE(ReadFileBytes(saved.Path() + "\\new.exe") == content);
+  EXPECT_EQ(FilesIn(saved.Path()), Names{"new.exe"});
+}
+
+TEST(DownloaderStart, RefusesTasksItCannotCarryOut) {
+  TempFolder saved;
+  const std::string path = saved.Path() + "\\new.exe";
+  struct Case {
+    const char* why;
+    DownloadTask task;
+  };
+  DownloadTask wrongKind = TaskFor("http://127.0.0.1:9/new.exe", path, 5);
+  wrongKind.kind = 1;
+  const Case cases[] = {
+      {"empty address", TaskFor("", path, 5)},
+      {"no host", TaskFor("http:///new.exe", path, 5)},
+      {"other scheme", TaskFor("ftp://127.0.0.1/new.exe", path, 5)},
+      {"not an address", TaskFor("new.exe", path, 5)},
+      {"no save path", TaskFor("http://127.0.0.1:9/new.exe", "", 5)},
+      {"wrong kind", wrongKind},
+  };
+  Recorder recorder;
+  for (const Case& c : cases) {
+    Downloader downloader;
+    EXPECT_FALSE(downloader.Start(c.task)) << c.why;
+    EXPECT_FALSE(downloader.Running()) << c.why;
+  }
+  EXPECT_TRUE(recorder.Events().empty());
+}
+
+TEST(DownloaderStop, EndsTheTaskWithoutEvent4AndRemovesItsFile) {
+  TempFolder served, saved;
+  StandInHost host({"--serve", "new.exe=" + UnixPathOf(served.Write("new.bin", RandomBytes(1 << 20, 5))),
+                    "--stall-at", "300000", "--stall-seconds", "3"});
+  ASSERT_TRUE(host.Running());
+  Recorder recorder;
+  {
+    Downloader downloader;
+    DownloadTask task = TaskFor(host.Url("/files/new.exe"), saved.Path() + "\\new.exe", 1);
+    task.stopWaitMs = 200;
+    // A read waits until its buffer is full: the stall falls on a buffer boundary.
+    task.bufferBytes = 1000;
+    ASSERT_TRUE(downloader.Start(task));
+    // Wait until the transfer stands still at the stall.
+    for (int i = 0; i < 400 && downloader.DoneBytes() < 300000; ++i) Sleep(25);
+    ASSERT_EQ(downloader.DoneBytes(), 300000);
+    EXPECT_TRUE(downloader.Running());
+    EXPECT_EQ(downloader.TakeTaskBytes(), 300000);
+    EXPECT_EQ(downloader.TakeTaskBytes(), 0);
+    downloader.Stop();
+    EXPECT_FALSE(downloader.Running());
+    EXPECT_EQ(downloader.DoneBytes(), 0);
+  }
+  // The stalled connection ends with the host's hold; then the temporary file goes.
+  for (int i = 0; i < 400 && !FilesIn(saved.Path()).empty(); ++i) Sleep(25);
+  EXPECT_EQ(FilesIn(saved.Path()), Names{});
+  Sleep(200);
+  const std::vector<Event> events = recorder.Events();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].event, kEventTotalSize);
+}
+
+}  // namespace
