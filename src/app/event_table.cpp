@@ -24,10 +24,21 @@ constexpr WindowKind Picker = WindowKind::Picker;
 
 void DoNothing() {}
 
+// The features that keep a run going from one event to the next: one object each, held
+// here for the program's life and handed the events of their controls.
+Scroller scroller;
+Billboard billboard;
+
+void OnMainWindowCreatedAnew() {
+  scroller.OnMainWindowCreated();
+  billboard.OnMainWindowCreated();
+  OnMainWindowCreated();
+}
+
 }  // namespace
 
 const EventBinding kEventTable[] = {
-    {Main, kWindowItself, UiEvent::Created, OnMainWindowCreated},
+    {Main, kWindowItself, UiEvent::Created, OnMainWindowCreatedAnew},
     {Main, kWindowItself, UiEvent::Activated, OnMainWindowActivated},
     {Main, C(MainCtl::画板_捕获器), UiEvent::LeftButtonDown, OnCaptureBoardMouseDown},
     {Main, C(MainCtl::文件框1), UiEvent::SelectionChanged, OnLyricFileChosen},
@@ -42,10 +53,12 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::欲搜索内容), UiEvent::EnterPressed, OnSearchButton},
     {Main, C(MainCtl::欲下载列表), UiEvent::FocusedRowChanged, PreviewSelectedLyric},
     {Main, C(MainCtl::欲下载列表), UiEvent::DoubleClicked, DownloadSelectedLyric},
-    {Main, C(MainCtl::按钮1), UiEvent::Clicked, OnScrollerButton},
-    {Main, C(MainCtl::按钮3), UiEvent::Clicked, OnAddBillboardLine},
-    {Main, C(MainCtl::按钮4), UiEvent::Clicked, OnDeleteBillboardLine},
-    {Main, C(MainCtl::按钮5), UiEvent::Clicked, OnBillboardButton},
+    {Main, C(MainCtl::按钮1), UiEvent::Clicked, [] { scroller.OnButton(); }},
+    {Main, C(MainCtl::时钟_单行滚动), UiEvent::TimerTick, [] { scroller.OnTimer(); }},
+    {Main, C(MainCtl::按钮3), UiEvent::Clicked, [] { billboard.OnAddLine(); }},
+    {Main, C(MainCtl::按钮4), UiEvent::Clicked, [] { billboard.OnDeleteLine(); }},
+    {Main, C(MainCtl::按钮5), UiEvent::Clicked, [] { billboard.OnButton(); }},
+    {Main, C(MainCtl::时钟_广告牌), UiEvent::TimerTick, [] { billboard.OnTimer(); }},
     {Main, C(MainCtl::按钮15), UiEvent::Clicked, OpenHomePage},
     {Main, C(MainCtl::置顶选择1), UiEvent::PageChanged, DoNothing},
     {Main, C(MainCtl::分组框2), UiEvent::LeftButtonDown, DoNothing},
