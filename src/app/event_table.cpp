@@ -31,10 +31,17 @@ void Search() {
   (TheFeatures().lyricSearch.*handler)();
 }
 
+// A newly made main window finds the ticker and the billboard idle.
+void OnMainWindowCreatedAnew() {
+  TheFeatures().scroller.OnMainWindowCreated();
+  TheFeatures().billboard.OnMainWindowCreated();
+  OnMainWindowCreated();
+}
+
 }  // namespace
 
 const EventBinding kEventTable[] = {
-    {Main, kWindowItself, UiEvent::Created, OnMainWindowCreated},
+    {Main, kWindowItself, UiEvent::Created, OnMainWindowCreatedAnew},
     {Main, kWindowItself, UiEvent::Activated, OnMainWindowActivated},
     {Main, C(MainCtl::画板_捕获器), UiEvent::LeftButtonDown, OnCaptureBoardMouseDown},
     {Main, C(MainCtl::文件框1), UiEvent::SelectionChanged, OnLyricFileChosen},
@@ -49,10 +56,12 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::欲搜索内容), UiEvent::EnterPressed, Search<&LyricSearch::OnSearchButton>},
     {Main, C(MainCtl::欲下载列表), UiEvent::FocusedRowChanged, Search<&LyricSearch::PreviewSelectedLyric>},
     {Main, C(MainCtl::欲下载列表), UiEvent::DoubleClicked, Search<&LyricSearch::DownloadSelectedLyric>},
-    {Main, C(MainCtl::按钮1), UiEvent::Clicked, OnScrollerButton},
-    {Main, C(MainCtl::按钮3), UiEvent::Clicked, OnAddBillboardLine},
-    {Main, C(MainCtl::按钮4), UiEvent::Clicked, OnDeleteBillboardLine},
-    {Main, C(MainCtl::按钮5), UiEvent::Clicked, OnBillboardButton},
+    {Main, C(MainCtl::按钮1), UiEvent::Clicked, [] { TheFeatures().scroller.OnButton(); }},
+    {Main, C(MainCtl::时钟_单行滚动), UiEvent::TimerTick, [] { TheFeatures().scroller.OnTimer(); }},
+    {Main, C(MainCtl::按钮3), UiEvent::Clicked, [] { TheFeatures().billboard.OnAddLine(); }},
+    {Main, C(MainCtl::按钮4), UiEvent::Clicked, [] { TheFeatures().billboard.OnDeleteLine(); }},
+    {Main, C(MainCtl::按钮5), UiEvent::Clicked, [] { TheFeatures().billboard.OnButton(); }},
+    {Main, C(MainCtl::时钟_广告牌), UiEvent::TimerTick, [] { TheFeatures().billboard.OnTimer(); }},
     {Main, C(MainCtl::按钮15), UiEvent::Clicked, OpenHomePage},
     {Main, C(MainCtl::置顶选择1), UiEvent::PageChanged, DoNothing},
     {Main, C(MainCtl::分组框2), UiEvent::LeftButtonDown, DoNothing},

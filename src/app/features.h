@@ -2,10 +2,13 @@
 // bound to its handlers in the event table (app/event_table.cpp).
 #pragma once
 
+#include "billboard/billboard.h"
 #include "search/lyric_search_win.h"
 
 struct Features {
   LyricSearch lyricSearch;
+  Scroller scroller;
+  Billboard billboard;
 };
 
 // The one set of feature objects; created at its first use, on the GUI thread.

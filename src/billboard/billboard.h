@@ -1,36 +1,63 @@
 // The single-line scroller and the custom billboard on the third page of the main window.
 //
-// Each runs as a loop inside its button's click handler: deliver a text, wait, test the
-// button's caption, again. The caption is the run state ("停止滚动" while running), so a
-// second click, which arrives as a nested call of the same handler from a message that
-// a wait dispatches, stops the loop simply by setting the caption back. The billboard
-// tests the caption only between passes over its list, so a pass under way shows its
-// remaining rows after a stop.
+// Each is one object that owns its run state; the roof holds one of each and binds its
+// button and its timer to it. A step runs on a tick of the feature's own window timer
+// (时钟_单行滚动, 时钟_广告牌), like playback's lines: the tick stops the timer, delivers
+// one text and sets the timer afresh to the period read from the period box just then,
+// so the time a delivery takes never shortens the wait after it and a changed period
+// counts from the next wait. The start click runs the first step at once. Handlers never
+// wait: every event, the other feature's and playback's ticks included, comes through the
+// one message loop, so the scroller, the billboard and playback run side by side.
 //
-// A loop started inside the other's wait runs to its end before the outer loop moves
-// again. When the main window goes away, the loops end at their next test and write
-// nothing more.
+// The button captions show the run state and are only ever set from it.
+//
+// The billboard reads its rows from its list view: the row count once at the start of
+// each pass (rows added during a pass wait for the next one), each row's text when its
+// turn comes (a row deleted meanwhile reads as empty). A stop takes effect between
+// passes: the pass under way shows its remaining rows, each with its wait, after the stop.
+//
+// A window timer lives and dies with the main window: closing it ends both runs with
+// nothing more delivered, and a main window created anew finds both features idle.
 #pragma once
 
-#include <functional>
-
-// The wait between two steps, in milliseconds. The click handlers use TimedWait.
-using StepWait = std::function<void(int ms)>;
-
-// The click handlers of 按钮1 (scroller) and 按钮5 (billboard), with the wait given.
-void ToggleScroller(const StepWait& wait);
-void ToggleBillboard(const StepWait& wait);
-
-// Turns the text of 编辑框2 by one unit (see RotatedScrollText) and writes it back.
-void RotateScrollText();
-
 // A pass over an empty billboard list delivers nothing; it still waits one period, and at
-// least this long, so that the loop neither spins nor stops dispatching the stop click.
+// least this long, so that the run neither spins nor floods the message queue.
 constexpr int EMPTY_PASS_MIN_WAIT_MS = 10;
 
-// The handlers bound in the event table: 按钮1 (scroller start/stop), 按钮3 and 按钮4
-// (add and delete a billboard line), 按钮5 (billboard start/stop).
-void OnScrollerButton();
-void OnAddBillboardLine();
-void OnDeleteBillboardLine();
-void OnBillboardButton();
+class Scroller {
+ public:
+  // 按钮1: starts the scroller with its first step, or stops it and writes the nickname
+  // back (RestoreNickname).
+  void OnButton();
+  // 时钟_单行滚动: one step (the text of 编辑框2 turned by one unit, written back and
+  // delivered), then the wait from 编辑框3.
+  void OnTimer();
+  // A main window created anew shows the scroller idle.
+  void OnMainWindowCreated();
+
+ private:
+  void Step();
+  bool running_ = false;
+};
+
+class Billboard {
+ public:
+  // 按钮5: starts the billboard with a fresh pass, or asks it to stop after the pass
+  // under way and writes the nickname back (RestoreNickname).
+  void OnButton();
+  // 时钟_广告牌: the next row of the pass (a new pass when one is over), then the wait
+  // from 编辑框5.
+  void OnTimer();
+  // 按钮3 and 按钮4: append the text of 编辑框4 as a row; delete the selected row.
+  void OnAddLine();
+  void OnDeleteLine();
+  void OnMainWindowCreated();
+
+ private:
+  enum class Run { Idle, Running, FinishingPass };
+  void Step();
+  void StartPass();
+  Run run_ = Run::Idle;
+  int passRows_ = 0;  // the row count at the start of the pass under way
+  int nextRow_ = 0;   // the pass is over when this reaches passRows_
+};

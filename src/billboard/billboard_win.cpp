@@ -5,74 +5,107 @@
 #include "layout/program_windows.h"
 #include "billboard/scroll_text.h"
 #include "delivery/text_delivery.h"
-#include "win/timed_wait.h"
 
 namespace {
 
 const char kIdle[] = "开始滚动";
 const char kRunning[] = "停止滚动";
 
-// Read before every wait: the user may change a period while the loop runs.
+// Read before every wait: the user may change a period while a feature runs.
 int ScrollerPeriod() { return ReadPeriodMs(M<MainCtl::编辑框3>().Text()); }
 int BillboardPeriod() { return ReadPeriodMs(M<MainCtl::编辑框5>().Text()); }
 
-// A click on a start/stop button: stops a running loop (and answers false), or marks
-// the loop as running (and answers true) for the caller to run it.
-bool Started(const Button& button) {
-  if (button.Text() != kIdle) {
-    button.SetText(kIdle);
-    RestoreNickname();
-    return false;
-  }
-  button.SetText(kRunning);
-  return true;
+// A fresh count from now: a timer left running with the same period would fire on its
+// old cadence. A period of 0 or less means no wait, which a window timer gives as its
+// shortest period.
+void SetWait(const Timer& timer, int ms) {
+  timer.SetTimerPeriod(0);
+  timer.SetTimerPeriod(std::max(ms, 1));
 }
+
+void ShowRunState(const Button& button, bool running) { button.SetText(running ? kRunning : kIdle); }
 
 }  // namespace
 
-void RotateScrollText() {
+void Scroller::OnButton() {
+  running_ = !running_;
+  ShowRunState(M<MainCtl::按钮1>(), running_);
+  if (running_) {
+    Step();
+    return;
+  }
+  M<MainCtl::时钟_单行滚动>().SetTimerPeriod(0);
+  RestoreNickname();
+}
+
+void Scroller::OnTimer() {
+  M<MainCtl::时钟_单行滚动>().SetTimerPeriod(0);
+  if (running_) Step();
+}
+
+void Scroller::Step() {
   const auto box = M<MainCtl::编辑框2>();
   box.SetText(RotatedScrollText(box.Text()));
+  DeliverText(box.Text(), 0);
+  // The delivery dispatches messages: a stop click may have come in the meantime.
+  if (running_) SetWait(M<MainCtl::时钟_单行滚动>(), ScrollerPeriod());
 }
 
-void ToggleScroller(const StepWait& wait) {
-  const auto button = M<MainCtl::按钮1>();
-  if (!Started(button)) return;
-  // A closed main window reads as an empty caption, which ends the loop here too.
-  while (button.Text() == kRunning) {
-    RotateScrollText();
-    DeliverText(M<MainCtl::编辑框2>().Text(), 0);
-    wait(ScrollerPeriod());
+void Scroller::OnMainWindowCreated() { running_ = false; }
+
+void Billboard::OnButton() {
+  const bool start = run_ != Run::Running;
+  ShowRunState(M<MainCtl::按钮5>(), start);
+  if (start) {
+    // A start during the end of a stopped pass begins afresh, as the first click did.
+    run_ = Run::Running;
+    StartPass();
+    Step();
+    return;
   }
+  run_ = nextRow_ < passRows_ ? Run::FinishingPass : Run::Idle;
+  if (run_ == Run::Idle) M<MainCtl::时钟_广告牌>().SetTimerPeriod(0);
+  RestoreNickname();
 }
 
-void ToggleBillboard(const StepWait& wait) {
-  const auto button = M<MainCtl::按钮5>();
-  if (!Started(button)) return;
-  const auto list = M<MainCtl::超级列表框1>();
-  while (button.Text() == kRunning) {
-    // Rows added during the pass wait for the next one; a row deleted meanwhile reads as
-    // an empty text when its turn comes.
-    const int count = list.RowCount();
-    if (count == 0) wait(std::max(BillboardPeriod(), EMPTY_PASS_MIN_WAIT_MS));
-    for (int row = 0; row < count; ++row) {
-      // The pass goes on after a stop, but not after the window closed: the target handle
-      // would then read as none, and the rows would go to the desktop.
-      if (!ui::WindowExists(WindowKind::Main)) return;
-      DeliverText(list.Cell(row, 0), 0);
-      wait(BillboardPeriod());
+void Billboard::OnTimer() {
+  M<MainCtl::时钟_广告牌>().SetTimerPeriod(0);
+  if (run_ == Run::Idle) return;
+  if (nextRow_ >= passRows_) {
+    if (run_ == Run::FinishingPass) {
+      run_ = Run::Idle;
+      return;
     }
+    StartPass();
   }
+  Step();
 }
 
-void OnScrollerButton() { ToggleScroller(TimedWait); }
+void Billboard::StartPass() {
+  passRows_ = M<MainCtl::超级列表框1>().RowCount();
+  nextRow_ = 0;
+}
 
-void OnBillboardButton() { ToggleBillboard(TimedWait); }
+void Billboard::Step() {
+  const auto timer = M<MainCtl::时钟_广告牌>();
+  if (passRows_ == 0) {
+    SetWait(timer, std::max(BillboardPeriod(), EMPTY_PASS_MIN_WAIT_MS));
+    return;
+  }
+  DeliverText(M<MainCtl::超级列表框1>().Cell(nextRow_++, 0), 0);
+  // The delivery dispatches messages: a stop may have ended a pass that was over.
+  if (run_ != Run::Idle) SetWait(timer, BillboardPeriod());
+}
 
-void OnAddBillboardLine() { M<MainCtl::超级列表框1>().InsertRow(M<MainCtl::编辑框4>().Text(), 0); }
+void Billboard::OnAddLine() { M<MainCtl::超级列表框1>().InsertRow(M<MainCtl::编辑框4>().Text(), 0); }
 
-void OnDeleteBillboardLine() {
+void Billboard::OnDeleteLine() {
   const auto list = M<MainCtl::超级列表框1>();
   const int row = list.SelectedRow();
   if (row >= 0) list.DeleteRow(row);
+}
+
+void Billboard::OnMainWindowCreated() {
+  run_ = Run::Idle;
+  passRows_ = nextRow_ = 0;
 }

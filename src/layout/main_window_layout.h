@@ -60,6 +60,8 @@ enum class MainCtl : int {
   分组框2,     // frame of 透明标签1
   透明标签1,   // loaded lyric file name or picked window title
   时钟_歌词播放,
+  时钟_单行滚动,  // the scroller's step timer
+  时钟_广告牌,    // the billboard's step timer
   超文本浏览框1,  // web browser: loads the maker's web site at start, nothing else
   标签17,    // unused: label "窗口类名："
   编辑框8,   // unused: window class name "#32770"
@@ -178,6 +180,8 @@ inline constexpr LayoutRow kMainControls[] = {
     {LAYOUT_ROW(分组框2), ControlKind::GroupBox, kNoParent, 0, kOff, 160, 200, 48, "", nullptr, 0, 0},
     {LAYOUT_ROW(透明标签1), ControlKind::TransparentLabel, LAYOUT_IN(分组框2), 0, 6, 16, 188, 24, "", nullptr, 0, 0},
     {LAYOUT_ROW(时钟_歌词播放), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
+    {LAYOUT_ROW(时钟_单行滚动), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
+    {LAYOUT_ROW(时钟_广告牌), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
     {LAYOUT_ROW(超文本浏览框1), ControlKind::WebBrowser, kNoParent, 0, kOff, 244, 200, 150,
      "http://" RAVO_MAKER_ADDRESS "/", nullptr, 0, 0},
     {LAYOUT_ROW(标签17), ControlKind::Label, kNoParent, 0, kOff, 400, 64, 20, "窗口类名：", nullptr, 0, 0},

@@ -1,7 +1,8 @@
-// The scroller and the billboard on the real main window, writing into a recording
-// target: the texts, their order, the stop by a nested click, the restore, a pass that
-// ends after a stop, rows edited during a pass, the empty list, the other feature and
-// playback running inside a loop, and the main window closing under a running loop.
+// The scroller and the billboard on the real main window, bound by the program's event
+// table, writing into a recording target: the texts, their order, the waits, the stop,
+// the restore, a pass that ends after a stop, rows edited during a pass, the empty list,
+// the other feature and playback running beside them, and the main window closing under
+// a run.
 #include "billboard/billboard.h"
 
 #include <gtest/gtest.h>
@@ -17,31 +18,57 @@
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
-#include "win/timed_wait.h"
+#include "win/form.h"
 
 namespace {
 
 using Strings = std::vector<std::string>;
 
 const char kIdle[] = "开始滚动";
+const char kRunning[] = "停止滚动";
 
-// The wait the loops get here: it notes each period asked for, runs what the test
-// planned for that wait (mostly posting a click, which the wait itself then dispatches
-// as a nested call) and waits for real.
-class ScriptedWait {
- public:
-  void At(int wait, std::function<void()> action) { plan_.emplace(wait, std::move(action)); }
-  StepWait Fn() {
-    return [this](int ms) {
-      periods.push_back(ms);
-      const auto [first, last] = plan_.equal_range(static_cast<int>(periods.size()));
-      for (auto it = first; it != last; ++it) it->second();
-      TimedWait(ms);
-    };
+// A message to the main window about one of its controls, as the window layer receives
+// it from Windows: a button's click or a timer's tick.
+void SendToMain(UINT message, MainCtl control) {
+  const HWND main = ui::WindowHandle(WindowKind::Main);
+  const WPARAM id = ui_internal::kControlIdBase + static_cast<int>(control);
+  if (message == WM_COMMAND) {
+    const HWND button = Control(WindowKind::Main, static_cast<int>(control)).Handle();
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  } else {
+    SendMessageW(main, WM_TIMER, id, 0);
   }
-  std::vector<int> periods;
+}
+
+// One feature as the user drives it: its button, and its timer. Run ticks the timer
+// itself instead of waiting for it, so that no real time passes and the count of steps
+// does not depend on the machine's load: while the timer is set it notes the period,
+// stops the timer, does what the test planned for that wait, dispatches what is queued
+// (a click posted meanwhile arrives there) and sends the tick.
+class Feature {
+ public:
+  Feature(MainCtl button, MainCtl timer) : button_(button), timer_(timer) {}
+  void Click() const { SendToMain(WM_COMMAND, button_); }
+  void At(int wait, std::function<void()> action) { plan_.emplace(wait, std::move(action)); }
+  // Starts the feature and runs it to its end; answers the waits it set, in ms.
+  std::vector<int> Run() {
+    Click();
+    std::vector<int> waits;
+    const Timer timer(WindowKind::Main, static_cast<int>(timer_));
+    while (timer.TimerPeriod() > 0) {
+      waits.push_back(timer.TimerPeriod());
+      timer.SetTimerPeriod(0);
+      const auto [first, last] = plan_.equal_range(static_cast<int>(waits.size()));
+      for (auto it = first; it != last; ++it) it->second();
+      PumpOwnQueue();
+      SendToMain(WM_TIMER, timer_);
+    }
+    return waits;
+  }
+  bool TimerSet() const { return Timer(WindowKind::Main, static_cast<int>(timer_)).TimerPeriod() > 0; }
 
  private:
+  MainCtl button_, timer_;
   std::multimap<int, std::function<void()>> plan_;
 };
 
@@ -78,8 +105,8 @@ class LoopTest : public ::testing::Test {
   MainWindowFixture window;
   Recorder target{Recorder::Unicode};  // as a chat client of today is
   Strings received;
-  LaterOnThisThread scrollerClick{[] { OnScrollerButton(); }};
-  LaterOnThisThread billboardClick{[] { OnBillboardButton(); }};
+  Feature scroller{MainCtl::按钮1, MainCtl::时钟_单行滚动};
+  Feature billboard{MainCtl::按钮5, MainCtl::时钟_广告牌};
 };
 
 using Scroller = LoopTest;
@@ -91,7 +118,7 @@ struct RotationCase {
   Strings delivered;  // one per step
 };
 
-TEST_F(Scroller, DeliversEachTurnInOrderAndStopsOnTheNestedClick) {
+TEST_F(Scroller, DeliversEachTurnInOrderAndStopsOnTheClick) {
   const std::vector<RotationCase> cases = {
       {"ab cd", {"b cda", " cdab", "dabc"}},
       {"中文abc", {"文abc中", "abc中文", "bc中文a"}},
@@ -103,12 +130,11 @@ TEST_F(Scroller, DeliversEachTurnInOrderAndStopsOnTheNestedClick) {
     received.clear();
     M<MainCtl::编辑框2>().SetText(c.typed);
     M<MainCtl::编辑框3>().SetText("１０");  // full-width "10"
-    ScriptedWait wait;
-    wait.At(1, [] { M<MainCtl::编辑框3>().SetText(" 25ms"); });  // read afresh at every wait
-    wait.At(3, [&] { scrollerClick.Post(); });
-    ToggleScroller(wait.Fn());
+    Feature run = scroller;
+    run.At(1, [] { M<MainCtl::编辑框3>().SetText(" 25ms"); });  // read afresh at every wait
+    run.At(3, [&] { scroller.Click(); });
+    EXPECT_EQ(run.Run(), (std::vector<int>{10, 25, 25}));
     EXPECT_EQ(Texts(), c.delivered);
-    EXPECT_EQ(wait.periods, (std::vector<int>{10, 25, 25}));
     EXPECT_EQ(M<MainCtl::按钮1>().Text(), kIdle);
     EXPECT_EQ(M<MainCtl::编辑框2>().Text(), c.delivered.back());  // the last turn, not as typed
   }
@@ -118,32 +144,47 @@ TEST_F(Scroller, StopRestoresTheNicknameOnceAndNothingFollows) {
   M<MainCtl::选择框1>().SetChecked(true);
   M<MainCtl::编辑框2>().SetText("abc");
   M<MainCtl::编辑框3>().SetText("30");
-  scrollerClick.Post();  // dispatched in the first delivery's own pause
-  OnScrollerButton();
+  LaterOnThisThread stop([&] { scroller.Click(); });
+  stop.Post();  // dispatched in the first delivery's own pause
+  scroller.Click();
   EXPECT_EQ(M<MainCtl::按钮1>().Text(), kIdle);
+  EXPECT_FALSE(scroller.TimerSet());
   PumpFor(100);
   EXPECT_EQ(Texts(), (Strings{"bca", "nick"}));
 }
 
-TEST_F(Scroller, TheBillboardStartedInsideItsWaitRunsFirstToItsEnd) {
+// Both features and each on its own timer: neither holds the other up, each keeps its
+// own order, and a stop ends only its own feature.
+TEST_F(Scroller, RunsBesideTheBillboardAndEachStopEndsOnlyItsOwn) {
   M<MainCtl::编辑框2>().SetText("abc");
   M<MainCtl::编辑框3>().SetText("20");
-  M<MainCtl::编辑框5>().SetText("20");
+  M<MainCtl::编辑框5>().SetText("30");
   SetRows({"x", "y"});
-  ScriptedWait billboardWait;
-  billboardWait.At(2, [&] { billboardClick.Post(); });
-  LaterOnThisThread startBillboard([&] { ToggleBillboard(billboardWait.Fn()); });
-  ScriptedWait scrollerWait;
-  scrollerWait.At(1, [&] { startBillboard.Post(); });
-  scrollerWait.At(2, [&] { scrollerClick.Post(); });
-  ToggleScroller(scrollerWait.Fn());
-  EXPECT_EQ(Texts(), (Strings{"bca", "x", "y", "cab"}));
-  EXPECT_EQ(billboardWait.periods.size(), 2u);
-  EXPECT_EQ(scrollerWait.periods.size(), 2u);
+  scroller.Click();
+  billboard.Click();
+  const auto count = [&](bool rows) {
+    size_t n = 0;
+    for (const std::string& t : Texts()) n += (t == "x" || t == "y") == rows;
+    return n;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return count(false) >= 4 && count(true) >= 3; }, 10000));
+  scroller.Click();
+  const size_t scrollerTexts = count(false);
+  ASSERT_TRUE(PumpUntil([&] { return count(true) >= 6; }, 10000));
+  billboard.Click();  // during a pass: the pass shows its last row
+  ASSERT_TRUE(PumpUntil([&] { return !billboard.TimerSet(); }, 10000));
+  PumpFor(100);
+  Strings turns, rows;
+  for (const std::string& t : Texts()) (t == "x" || t == "y" ? rows : turns).push_back(t);
+  EXPECT_EQ(turns.size(), scrollerTexts);
+  for (size_t i = 0; i < turns.size(); ++i) EXPECT_EQ(turns[i], (Strings{"bca", "cab", "abc"}[i % 3]));
+  EXPECT_EQ(rows.size() % 2, 0u) << "the pass under way at the stop was not completed";
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_EQ(rows[i], i % 2 ? "y" : "x");
+  EXPECT_EQ(M<MainCtl::按钮1>().Text(), kIdle);
   EXPECT_EQ(M<MainCtl::按钮5>().Text(), kIdle);
 }
 
-TEST_F(Scroller, LyricPlaybackKeepsRunningInsideTheLoop) {
+TEST_F(Scroller, LyricPlaybackKeepsRunningBesideIt) {
   TempFolder dir;
   dir.Write("song.lrc", "[00:00.10]one\r\n[00:00.20]two\r\n[00:00.30]three\r\n");
   const auto files = M<MainCtl::文件框1>();
@@ -153,13 +194,9 @@ TEST_F(Scroller, LyricPlaybackKeepsRunningInsideTheLoop) {
   M<MainCtl::编辑框2>().SetText("ab");
   M<MainCtl::编辑框3>().SetText("20");
   OnPlayButton();
-  // Stops once the song has ended; the cap only keeps a broken playback from looping on.
-  int waits = 0;
-  StepWait wait = [&](int ms) {
-    if (M<MainCtl::超级按钮4>().Text() == "播 放" || ++waits == 500) scrollerClick.Post();
-    TimedWait(ms);
-  };
-  ToggleScroller(wait);
+  scroller.Click();
+  EXPECT_TRUE(PumpUntil([] { return M<MainCtl::超级按钮4>().Text() == "播 放"; }, 10000));
+  scroller.Click();
   Strings lyrics, turns;
   for (const ReceivedText& t : ReceivedTexts(target.Take()))
     (t.charLParam == 1 ? lyrics : turns).push_back(t.text);
@@ -172,11 +209,9 @@ TEST_F(Billboard, WritesTheRowsOverAndOverAndEndsThePassAfterAStop) {
   M<MainCtl::选择框1>().SetChecked(true);
   M<MainCtl::编辑框5>().SetText("15");
   SetRows({"a", "中文", "", " pad "});
-  ScriptedWait wait;
-  wait.At(6, [&] { billboardClick.Post(); });  // second pass, after its second row
-  ToggleBillboard(wait.Fn());
+  billboard.At(6, [&] { billboard.Click(); });  // second pass, after its second row
+  EXPECT_EQ(billboard.Run(), std::vector<int>(8, 15));
   EXPECT_EQ(Texts(), (Strings{"a", "中文", "", " pad ", "a", "中文", "nick", "", " pad "}));
-  EXPECT_EQ(wait.periods, std::vector<int>(8, 15));
   EXPECT_EQ(M<MainCtl::按钮5>().Text(), kIdle);
   PumpFor(50);
   EXPECT_EQ(Texts().size(), 9u);
@@ -205,12 +240,11 @@ TEST_F(Billboard, RowsEditedDuringAPass) {
     SCOPED_TRACE(c.name);
     received.clear();
     SetRows(c.rows);
-    ScriptedWait wait;
-    wait.At(1, c.editAtFirstWait);
-    wait.At(c.stopAtWait, [&] { billboardClick.Post(); });
-    ToggleBillboard(wait.Fn());
+    Feature run = billboard;
+    run.At(1, c.editAtFirstWait);
+    run.At(c.stopAtWait, [&] { billboard.Click(); });
+    EXPECT_EQ(run.Run().size(), c.delivered.size());
     EXPECT_EQ(Texts(), c.delivered);
-    EXPECT_EQ(wait.periods.size(), c.delivered.size());
   }
 }
 
@@ -221,10 +255,9 @@ TEST_F(Billboard, AnEmptyListWaitsOncePerPassAndSeesTheStop) {
   for (const auto& [period, expectedWait] : cases) {
     SCOPED_TRACE(period);
     M<MainCtl::编辑框5>().SetText(period);
-    ScriptedWait wait;
-    wait.At(4, [&] { billboardClick.Post(); });
-    ToggleBillboard(wait.Fn());
-    EXPECT_EQ(wait.periods, std::vector<int>(4, expectedWait));
+    Feature run = billboard;
+    run.At(4, [&] { billboard.Click(); });
+    EXPECT_EQ(run.Run(), std::vector<int>(4, expectedWait));
     EXPECT_EQ(M<MainCtl::按钮5>().Text(), kIdle);
   }
   EXPECT_TRUE(Texts().empty());
@@ -233,65 +266,75 @@ TEST_F(Billboard, AnEmptyListWaitsOncePerPassAndSeesTheStop) {
 TEST_F(Billboard, AddAndDeleteRows) {
   const auto list = M<MainCtl::超级列表框1>();
   const auto input = M<MainCtl::编辑框4>();
+  const auto add = [] { SendToMain(WM_COMMAND, MainCtl::按钮3); };
+  const auto remove = [] { SendToMain(WM_COMMAND, MainCtl::按钮4); };
   input.SetText(" 第一条 ");
-  OnAddBillboardLine();
-  OnAddBillboardLine();  // duplicates are kept
+  add();
+  add();  // duplicates are kept
   input.SetText("");
-  OnAddBillboardLine();  // an empty row
+  add();  // an empty row
   input.SetText("last");
-  OnAddBillboardLine();
+  add();
   EXPECT_EQ(input.Text(), "last");
   EXPECT_EQ(Rows(), (Strings{" 第一条 ", " 第一条 ", "", "last"}));
 
   list.SetSelectedRow(-1);
-  OnDeleteBillboardLine();
+  remove();
   EXPECT_EQ(Rows(), (Strings{" 第一条 ", " 第一条 ", "", "last"}));
   list.SetSelectedRow(2);
-  OnDeleteBillboardLine();
+  remove();
   EXPECT_EQ(Rows(), (Strings{" 第一条 ", " 第一条 ", "last"}));
   list.SetSelectedRow(0);
-  OnDeleteBillboardLine();
+  remove();
   EXPECT_EQ(Rows(), (Strings{" 第一条 ", "last"}));
 }
 
-// Closing the main window in the middle of a wait of an hour: the wait ends with the
-// quit request, the loop ends at its test, nothing more is written (no restore either,
-// though it is asked for) and the quit request is left for the message loop.
+// Closing the main window in the middle of a wait of an hour: the run ends with its
+// timer, nothing more is written (no restore either, though it is asked for), the quit
+// request is left for the message loop, and a main window created anew finds the
+// feature idle: its first click starts it.
 struct CloseCase {
   const char* name;
-  void (*run)(const StepWait&);
+  Feature* feature;
+  MainCtl button;
   const char* firstText;
 };
 
-TEST_F(BillboardAndScroller, ClosingTheMainWindowEndsARunningLoop) {
+TEST_F(BillboardAndScroller, ClosingTheMainWindowEndsARun) {
   const std::vector<CloseCase> cases = {
-      {"scroller", ToggleScroller, "bca"},
-      {"billboard", ToggleBillboard, "a"},
+      {"scroller", &scroller, MainCtl::按钮1, "bca"},
+      {"billboard", &billboard, MainCtl::按钮5, "a"},
   };
   for (const CloseCase& c : cases) {
     SCOPED_TRACE(c.name);
-    if (!ui::WindowExists(WindowKind::Main)) {
-      ui::LoadOptions hidden;
-      hidden.show = false;
-      ASSERT_TRUE(ui::LoadWindow(WindowKind::Main, hidden));
-      SetUp();
-    }
+    target.Take();
     received.clear();
     M<MainCtl::选择框1>().SetChecked(true);
     M<MainCtl::编辑框2>().SetText("abc");
     M<MainCtl::编辑框3>().SetText("3600000");
     M<MainCtl::编辑框5>().SetText("3600000");
     SetRows({"a", "b", "c"});
-    LaterOnThisThread close([] { ui::DestroyWindowNow(WindowKind::Main); });
-    ScriptedWait wait;
-    wait.At(1, [&] { close.Post(); });
-    c.run(wait.Fn());
+    Feature& feature = *c.feature;
+    feature.Click();
+    EXPECT_TRUE(feature.TimerSet());
+    ui::DestroyWindowNow(WindowKind::Main);
     EXPECT_FALSE(ui::WindowExists(WindowKind::Main));
-    EXPECT_EQ(wait.periods.size(), 1u);
     MSG quit;
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     PumpFor(50);
     EXPECT_EQ(Texts(), (Strings{c.firstText}));
+
+    ui::LoadOptions hidden;
+    hidden.show = false;
+    ASSERT_TRUE(ui::LoadWindow(WindowKind::Main, hidden));
+    SetUp();
+    M<MainCtl::编辑框3>().SetText("3600000");
+    M<MainCtl::编辑框5>().SetText("3600000");
+    const Button button(WindowKind::Main, static_cast<int>(c.button));
+    feature.Click();
+    EXPECT_EQ(button.Text(), kRunning);
+    feature.Click();
+    EXPECT_EQ(button.Text(), kIdle);
   }
 }
 
