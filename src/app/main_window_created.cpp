@@ -6,14 +6,22 @@
 #include "win/gui_courier.h"
 #include "win/program.h"
 
+namespace {
+
+void FillHiddenPages() {
+  // The window layer holds the hot keys; which it got shows in the play button's tip.
+  ShowPlaybackHotKeys();
+}
+
+}  // namespace
+
 void OnMainWindowCreated() {
   CheckForUpdate();
   // The list keeps showing the current folder until the user refreshes or chooses one.
   M<MainCtl::编辑框1>().SetText(ui::ProgramFolder());
   M<MainCtl::置顶选择1>().SetCurrentPage(4);
-  // The window layer took the hot keys as it built the window; which it got shows in the
-  // play button's tip. The button lies on a page not shown at first: its tip is made
-  // once the window has been drawn.
+  // The play button's tip lies on a page not shown at first: made once the window has
+  // been drawn.
   EnsureGuiCourier();
-  if (!RunOnGuiThread(ShowPlaybackHotKeys)) ShowPlaybackHotKeys();
+  if (!RunOnGuiThread(FillHiddenPages)) FillHiddenPages();
 }

@@ -187,10 +187,11 @@ bool OnHiddenPage(const Form& f, int index) {
 
 // Whether the user sees the row's control as soon as the window appears: not on a hidden
 // tab page or inside a control that is, not outside the window, and no web browser (which
-// takes longer to make than the whole window). Rows without a window (timers, menus, hot
-// keys) are needed at once.
+// takes longer to make than the whole window), and no hot key (held a moment later). The
+// other rows without a window (timers, menus) are needed at once.
 bool ShownAtFirst(const Form& f, int index, bool withPages) {
-  if (f.layout.controls[index].kind == ControlKind::WebBrowser) return false;
+  const ControlKind kind = f.layout.controls[index].kind;
+  if (kind == ControlKind::WebBrowser || kind == ControlKind::HotKey) return false;
   int top = index;
   for (int i = index; i != kNoParent; i = f.layout.controls[i].parent) {
     if (f.layout.controls[i].page > 0 && (!withPages || OnHiddenPage(f, i))) return false;
