@@ -3,13 +3,25 @@
 #include "delivery/playback_hot_keys.h"
 #include "layout/program_windows.h"
 #include "update/update_check.h"
+#include "win/gui_courier.h"
 #include "win/program.h"
+
+namespace {
+
+void FillHiddenPages() {
+  // The window layer holds the hot keys; which it got shows in the play button's tip.
+  ShowPlaybackHotKeys();
+}
+
+}  // namespace
 
 void OnMainWindowCreated() {
   CheckForUpdate();
   // The list keeps showing the current folder until the user refreshes or chooses one.
   M<MainCtl::编辑框1>().SetText(ui::ProgramFolder());
   M<MainCtl::置顶选择1>().SetCurrentPage(4);
-  // The window layer took the hot keys as it built the window; which it got shows here.
-  ShowPlaybackHotKeys();
+  // The play button's tip lies on a page not shown at first: made once the window has
+  // been drawn.
+  EnsureGuiCourier();
+  if (!RunOnGuiThread(FillHiddenPages)) FillHiddenPages();
 }

@@ -15,7 +15,9 @@ using ui_internal::LayoutOf;
 
 Form* Control::LiveForm() const {
   Form* f = FormOf(window_);
-  return f && f->hwnd ? f : nullptr;
+  if (!f || !f->hwnd) return nullptr;
+  ui_internal::MakeRow(*f, index_);  // a control not yet made is made when asked for
+  return f;
 }
 
 const LayoutRow& Control::Row() const { return LayoutOf(window_).controls[index_]; }

@@ -19,6 +19,7 @@ namespace ui_internal {
 constexpr UINT kControlIdBase = 1000;   // a control's id: this plus its row
 constexpr UINT WM_RAVO_DESTROY = WM_APP + 1;
 constexpr UINT WM_RAVO_KEY = WM_APP + 2;  // a navigation key: wParam the key, lParam the modifiers below
+constexpr UINT WM_RAVO_BUILD = WM_APP + 3;  // the rest of the form's controls, after its first paint
 constexpr LPARAM kShiftDown = 1;
 constexpr LPARAM kCtrlDown = 2;
 
@@ -38,6 +39,7 @@ class Form {
     fileLists.resize(n);
     rowSources.assign(n, nullptr);
     hotKeysHeld.assign(n, false);
+    made.assign(n, false);
   }
 
   WindowKind kind;
@@ -54,6 +56,10 @@ class Form {
   std::vector<bool> hotKeysHeld;  // by control index, for HotKey rows
   HWND toolTips = nullptr;        // the tips of its controls, made with the first one, no
                                   // owned window (it would keep the form from the top)
+  // Which rows have been made, and whether all of them have: the rows the user cannot
+  // see yet are made after the window's first paint, or at once when asked for.
+  std::vector<bool> made;
+  bool built = false;
 
   void Raise(int control, UiEvent event) {
     if (Handler h = ui_internal::FindHandler(kind, control, event)) h();
@@ -100,6 +106,15 @@ void RaiseControlEvent(HWND control, UiEvent event);
 // Building: the window classes of the controls, and one control of a form by its row.
 void EnsureControlClasses();
 void CreateControl(Form& f, int index);
+// Building in two steps: first the rows the window shows when it appears (BuildShownRows:
+// without the tab pages' rows until a creation handler has chosen the page shown), then, after the
+// first paint, the rest (CompleteForm: hidden tab pages, rows outside the window, the web
+// browser). MakeRow makes one row at once, with the rows that hold it, when a handler
+// asks for a control not yet made. CompleteForm leaves the controls in the stacking order
+// that making every row in order gives.
+void BuildShownRows(Form& f, bool withPages);
+void MakeRow(Form& f, int index);
+void CompleteForm(Form& f);
 // The form's own window class, whose procedure routes the messages of a form.
 const wchar_t* FormClass();
 void EnsureFormClass();

@@ -1,6 +1,6 @@
 // Building a form from its layout rows: each row becomes a child window, a timer, a menu,
-// a hot key or nothing (a common dialog), in row order, so that containers exist before what
-// they hold.
+// a hot key or nothing (a common dialog). Containers exist before what they hold. The rows
+// the window shows when it appears are made first; the rest after its first paint.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -44,9 +44,25 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_P
 
 void MakeContainer(HWND hwnd) { SetWindowSubclass(hwnd, ContainerProc, kContainerSubclass, 0); }
 
+// OLE on the GUI thread, which the embedded browser needs: taken with the first browser,
+// given back as the program ends.
+class OleForBrowsers {
+ public:
+  OleForBrowsers() : result_(OleInitialize(nullptr)) {}
+  ~OleForBrowsers() {
+    if (SUCCEEDED(result_)) OleUninitialize();
+  }
+  OleForBrowsers(const OleForBrowsers&) = delete;
+  OleForBrowsers& operator=(const OleForBrowsers&) = delete;
+
+ private:
+  HRESULT result_;
+};
+
 // The embedded browser: the system's web browser control, hosted through ATL. Where
 // the machine has no browser engine the control stays blank or is not created.
 HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id) {
+  static OleForBrowsers ole;
   // From the system folder only: a DLL of that name beside the program (in a Downloads
   // folder, say) is never loaded.
   static UniqueModule atl(LoadLibraryExW(L"atl.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
@@ -160,6 +176,55 @@ bool CreateWindowlessRow(Form& f, int index) {
   }
 }
 
+// Whether the row lies on a tab page other than the one its tab control shows.
+bool OnHiddenPage(const Form& f, int index) {
+  const LayoutRow& c = f.layout.controls[index];
+  if (c.page <= 0 || c.parent == kNoParent) return false;
+  HWND tab = f.controls[c.parent];
+  const LRESULT shown = tab ? SendMessageW(tab, TCM_GETCURSEL, 0, 0) : 0;
+  return c.page - 1 != shown;
+}
+
+// Whether the user sees the row's control as soon as the window appears: not on a hidden
+// tab page or inside a control that is, not outside the window, and no web browser (which
+// takes longer to make than the whole window), and no hot key (held a moment later). The
+// other rows without a window (timers, menus) are needed at once.
+bool ShownAtFirst(const Form& f, int index, bool withPages) {
+  const ControlKind kind = f.layout.controls[index].kind;
+  if (kind == ControlKind::WebBrowser || kind == ControlKind::HotKey) return false;
+  int top = index;
+  for (int i = index; i != kNoParent; i = f.layout.controls[i].parent) {
+    if (f.layout.controls[i].page > 0 && (!withPages || OnHiddenPage(f, i))) return false;
+    top = i;
+  }
+  const LayoutRow& t = f.layout.controls[top];
+  return t.x < f.layout.w && t.y < f.layout.h;
+}
+
+// The stacking order of the made controls: as making every row in order leaves it (each
+// new child window goes below its siblings), then group boxes below their siblings, so
+// that a control lying inside a group box's rectangle without being its child is not
+// hidden by it, and a label above an earlier label it overlaps, whose caption has ended
+// where the later one's starts.
+void StackControls(Form& f) {
+  constexpr UINT kKeep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+  const WindowLayout& layout = f.layout;
+  for (int i = 0; i < layout.controlCount; ++i)
+    if (f.controls[i]) SetWindowPos(f.controls[i], HWND_BOTTOM, 0, 0, 0, 0, kKeep);
+  for (int i = 0; i < layout.controlCount; ++i)
+    if (layout.controls[i].kind == ControlKind::GroupBox && f.controls[i])
+      SetWindowPos(f.controls[i], HWND_BOTTOM, 0, 0, 0, 0, kKeep);
+  for (int i = 0; i < layout.controlCount; ++i) {
+    if (layout.controls[i].kind != ControlKind::Label || !f.controls[i]) continue;
+    for (int j = 0; j < i; ++j) {
+      const LayoutRow &a = layout.controls[j], &b = layout.controls[i];
+      const bool overlap = a.kind == ControlKind::Label && a.parent == b.parent && a.page == b.page &&
+                           a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+      if (overlap) SetWindowPos(f.controls[i], HWND_TOP, 0, 0, 0, 0, kKeep);
+    }
+  }
+}
+
 // What a child window needs once it exists.
 void SetUpChild(Form& f, int index, HWND h) {
   const LayoutRow& c = f.layout.controls[index];
@@ -207,6 +272,7 @@ void CreateControl(Form& f, int index) {
   const ChildClass* k = ChildClassOf(c.kind);
   if (!k) return;
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | k->style;
+  if (OnHiddenPage(f, index)) style &= ~WS_VISIBLE;
   if (c.kind == ControlKind::CheckBox && CaptionWraps(c)) style |= BS_MULTILINE;
   HWND parent = c.parent == kNoParent ? f.hwnd : f.controls[c.parent];
   HWND h = CreateWindowExW(k->exStyle, k->cls, enc::Wide(k->captionless ? "" : c.text).c_str(), style, c.x, c.y, c.w, c.h, parent,
@@ -217,6 +283,27 @@ void CreateControl(Form& f, int index) {
   const bool twoLines = c.kind == ControlKind::CheckBox && (style & BS_MULTILINE);
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(twoLines ? TwoLineFont() : UiFont()), FALSE);
   SetUpChild(f, index, h);
+}
+
+void MakeRow(Form& f, int index) {
+  if (f.made[index]) return;
+  f.made[index] = true;
+  const int parent = f.layout.controls[index].parent;
+  if (parent != kNoParent) MakeRow(f, parent);
+  CreateControl(f, index);
+}
+
+void BuildShownRows(Form& f, bool withPages) {
+  for (int i = 0; i < f.layout.controlCount; ++i)
+    if (!f.made[i] && ShownAtFirst(f, i, withPages)) MakeRow(f, i);
+  StackControls(f);
+}
+
+void CompleteForm(Form& f) {
+  if (f.built || !f.hwnd) return;
+  f.built = true;
+  for (int i = 0; i < f.layout.controlCount; ++i) MakeRow(f, i);
+  StackControls(f);
 }
 
 }  // namespace ui_internal

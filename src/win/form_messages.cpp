@@ -71,6 +71,7 @@ LRESULT OnNotify(Form& f, const NMHDR* nm) {
       (GetWindowLongW(nm->hwndFrom, GWL_STYLE) & BS_MULTILINE))
     return DrawWrappedCheckBox(*reinterpret_cast<const NMCUSTOMDRAW*>(nm));
   if (c.kind == ControlKind::TabControl && nm->code == TCN_SELCHANGE) {
+    CompleteForm(f);
     f.ShowPage(index, static_cast<int>(SendMessageW(nm->hwndFrom, TCM_GETCURSEL, 0, 0)));
     f.Raise(index, UiEvent::PageChanged);
   } else if (c.kind == ControlKind::VirtualListView &&
@@ -130,7 +131,11 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       }
       break;
     case WM_RAVO_KEY:
+      CompleteForm(*f);
       OnNavigationKey(*f, wp, lp);
+      return 0;
+    case WM_RAVO_BUILD:
+      CompleteForm(*f);
       return 0;
     case WM_CTLCOLORSTATIC: {
       const int index = f->IndexOf(reinterpret_cast<HWND>(lp));

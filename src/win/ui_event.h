@@ -9,7 +9,7 @@
 enum class WindowKind : int;
 
 enum class UiEvent : int {
-  Created,            // the window and all its controls exist
+  Created,            // the window exists; a control is made, if not yet, when asked for
   Activated,          // the window became the active window
   Clicked,            // buttons
   LeftButtonDown,     // drawing boards, group boxes

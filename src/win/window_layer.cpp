@@ -27,29 +27,20 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   HWND hwnd = CreateWindowExW(exStyle, FormClass(), enc::Wide(layout.title).c_str(), style, layout.x, layout.y, layout.w, layout.h,
                               owner, nullptr, Instance(), &holder);
   if (!hwnd || holder) return nullptr;
-  for (int i = 0; i < layout.controlCount; ++i) CreateControl(*f, i);
-  // Group boxes go under their siblings, so that a control lying inside a group box's
-  // rectangle without being its child is not hidden by it.
-  for (int i = 0; i < layout.controlCount; ++i)
-    if (layout.controls[i].kind == ControlKind::GroupBox && f->controls[i])
-      SetWindowPos(f->controls[i], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  // A label whose rectangle overlaps an earlier label's goes above it: its caption starts
-  // in the overlap, where the earlier caption has already ended.
-  for (int i = 0; i < layout.controlCount; ++i) {
-    if (layout.controls[i].kind != ControlKind::Label || !f->controls[i]) continue;
-    for (int j = 0; j < i; ++j) {
-      const LayoutRow &a = layout.controls[j], &b = layout.controls[i];
-      const bool overlap = a.kind == ControlKind::Label && a.parent == b.parent && a.page == b.page &&
-                           a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
-      if (overlap) SetWindowPos(f->controls[i], HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    }
-  }
+  BuildShownRows(*f, false);
   for (int i = 0; i < layout.controlCount; ++i)
     if (layout.controls[i].kind == ControlKind::TabControl) TabControl(kind, i).SetCurrentPage(0);
 
   f->Raise(kWindowItself, UiEvent::Created);
   if (FormOf(kind) != f) return nullptr;  // the creation handler closed it
-  if (options.show) ShowWindow(hwnd, SW_SHOW);
+  // The pages' rows once the creation handler has chosen the page shown.
+  BuildShownRows(*f, true);
+  if (options.show) {
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+  }
+  // Posted after the first paint: made once the window has been drawn.
+  PostMessageW(hwnd, WM_RAVO_BUILD, 0, 0);
   if (options.modal) {
     if (owner) EnableWindow(owner, FALSE);
     MSG msg;
