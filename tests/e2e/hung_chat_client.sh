@@ -53,9 +53,5 @@ for i in $(seq 1 $(( ${#at[@]} - 1 ))); do
     fail "line ${number[i]} came ${late} ms off its time stamp: not the line current when it was written"
 done
 
-wine taskkill /im "$(basename "$exe")" >/dev/null 2>&1 || true
-wine taskkill /im chat_standin.exe >/dev/null 2>&1 || true
-wait_for_exit "$tool" 20
-[ "$EXIT_CODE" = 0 ] || fail "the tool ended with '$EXIT_CODE'"
-wait_for_exit "$standin" 20
+end_tool_and_standin
 echo "PASS: nothing reached the hung client, the line of the moment came when it woke, then the rest on time"

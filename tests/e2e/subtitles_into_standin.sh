@@ -40,9 +40,5 @@ for i in 1 2; do
   [ "$gap" -ge 400 ] || fail "line $((i + 1)) came ${gap} ms after line $i, not at its own time"
 done
 
-wine taskkill /im "$(basename "$exe")" >/dev/null 2>&1 || true
-wine taskkill /im chat_standin.exe >/dev/null 2>&1 || true
-wait_for_exit "$tool" 20
-[ "$EXIT_CODE" = 0 ] || fail "the tool ended with '$EXIT_CODE'"
-wait_for_exit "$standin" 20
+end_tool_and_standin
 echo "PASS: lines written into the stand-in in order, then the nickname"

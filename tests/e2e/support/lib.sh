@@ -55,6 +55,16 @@ start_standin_and_tool() {
   sleep 1
 }
 
+# end_tool_and_standin: closes the tool ($exe, process $tool) and the stand-in (process
+# $standin); fails unless the tool ends with exit code 0.
+end_tool_and_standin() {
+  wine taskkill /im "$(basename "$exe")" >/dev/null 2>&1 || true
+  wine taskkill /im chat_standin.exe >/dev/null 2>&1 || true
+  wait_for_exit "$tool" 20
+  [ "$EXIT_CODE" = 0 ] || fail "the tool ended with '$EXIT_CODE'"
+  wait_for_exit "$standin" 20
+}
+
 # logged: the number of lines in the stand-in's log ($log); wait_for_logged N: waits up
 # to 10 s for N of them.
 logged() { if [ -f "$log" ]; then wc -l < "$log"; else echo 0; fi; }
