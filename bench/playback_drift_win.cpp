@@ -22,10 +22,9 @@
 #include <vector>
 
 #include "app/event_table.h"
+#include "app/features.h"
 #include "layout/program_windows.h"
 #include "delivery/playback.h"
-#include "delivery/target_window.h"
-#include "lyrics/lyric_state.h"
 #include "win/file_bytes.h"
 #include "win/form.h"
 #include "win/program.h"
@@ -112,26 +111,28 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular, bool nudged) 
   options.show = false;
   UseProgramWindows();
   ui::LoadWindow(WindowKind::Main, options);
-  SetTargetWindow(target);
+  Playback& playback = TheFeatures().playback;
+  playback.Target().Set(target);
   M<MainCtl::文件框1>().SetFolder(dir);
   M<MainCtl::文件框1>().SetSelectedEntry(0);
-  OnLyricFileChosen();
+  playback.OnLyricFileChosen();
+  const LyricTimeline& timeline = playback.Timeline();
 
-  playbackSchedule = schedule;
+  playback.SetSchedule(schedule);
   Result r;
   // The shift each line is due with: that of the last press before it was written.
-  std::vector<int32_t> shiftOf(currentTimeline.timesMs.size() + 2, 0);
+  std::vector<int32_t> shiftOf(timeline.timesMs.size() + 2, 0);
   size_t next = 0;
   const int64_t start = WallMs();
-  OnPlayButton();
-  while (IsPlaying()) {
+  playback.OnPlayButton();
+  while (playback.Playing()) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     ui::ProcessPendingMessages();
-    if (!nudged || next == std::size(kNudges) || lyricCursor <= kNudges[next].after) continue;
+    if (!nudged || next == std::size(kNudges) || playback.Cursor() <= kNudges[next].after) continue;
     const Nudge& n = kNudges[next++];
-    const int32_t pending = lyricCursor;
+    const int32_t pending = playback.Cursor();
     SendMessageW(ui::WindowHandle(WindowKind::Main), WM_HOTKEY, ui_internal::kControlIdBase + static_cast<int>(n.key), 0);
-    const int32_t shift = PlaybackShiftMs();
+    const int32_t shift = playback.ShiftMs();
     for (size_t i = static_cast<size_t>(pending); i < shiftOf.size(); ++i) shiftOf[i] = shift;
     if (r.firstNudged == 0) r.firstNudged = static_cast<size_t>(pending) - 1;
     char text[64];
@@ -150,8 +151,8 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular, bool nudged) 
   CloseHandle(pi.hProcess);
 
   const std::vector<int64_t> commits = CommitTimes(ReadFileBytes(log));
-  for (size_t i = 0; i < commits.size() && i < currentTimeline.timesMs.size(); ++i)
-    r.lateness.push_back(commits[i] - (start + currentTimeline.timesMs[i] - shiftOf[i + 1]));
+  for (size_t i = 0; i < commits.size() && i < timeline.timesMs.size(); ++i)
+    r.lateness.push_back(commits[i] - (start + timeline.timesMs[i] - shiftOf[i + 1]));
   return r;
 }
 

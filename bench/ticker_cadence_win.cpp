@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/event_table.h"
-#include "delivery/target_window.h"
+#include "app/features.h"
 #include "layout/program_windows.h"
 #include "win/file_bytes.h"
 #include "win/form.h"
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
   ui::LoadOptions options;
   options.show = false;
   ui::LoadWindow(WindowKind::Main, options);
-  SetTargetWindow(target);
+  TheFeatures().playback.Target().Set(target);
   M<MainCtl::编辑框2>().SetText("abcdef");
   for (const char* row : {"one", "two", "three"}) M<MainCtl::超级列表框1>().InsertRow(row, 0);
 

@@ -25,14 +25,28 @@ constexpr WindowKind Picker = WindowKind::Picker;
 
 void DoNothing() {}
 
-// A handler of the lyric search, run on the roof's one LyricSearch.
-template <void (LyricSearch::*handler)()>
-void Search() {
-  (TheFeatures().lyricSearch.*handler)();
+// A handler of one of the roof's feature objects.
+template <auto member, auto handler>
+void On() {
+  ((TheFeatures().*member).*handler)();
 }
 
-// A newly made main window finds the ticker and the billboard idle.
+template <void (Playback::*handler)()>
+constexpr auto Play = On<&Features::playback, handler>;
+template <void (TargetPicker::*handler)()>
+constexpr auto Pick = On<&Features::picker, handler>;
+template <void (LyricSearch::*handler)()>
+constexpr auto Search = On<&Features::lyricSearch, handler>;
+
+// A hot key of playback, run on the roof's one Playback.
+template <void (*handler)(Playback&)>
+void PlayKey() {
+  handler(TheFeatures().playback);
+}
+
+// A newly made main window finds playback, the ticker and the billboard idle.
 void OnMainWindowCreatedAnew() {
+  TheFeatures().playback.OnMainWindowCreated();
   TheFeatures().scroller.OnMainWindowCreated();
   TheFeatures().billboard.OnMainWindowCreated();
   OnMainWindowCreated();
@@ -42,13 +56,13 @@ void OnMainWindowCreatedAnew() {
 
 const EventBinding kEventTable[] = {
     {Main, kWindowItself, UiEvent::Created, OnMainWindowCreatedAnew},
-    {Main, kWindowItself, UiEvent::Activated, OnMainWindowActivated},
-    {Main, C(MainCtl::画板_捕获器), UiEvent::LeftButtonDown, OnCaptureBoardMouseDown},
-    {Main, C(MainCtl::文件框1), UiEvent::SelectionChanged, OnLyricFileChosen},
-    {Main, C(MainCtl::文件框1), UiEvent::DoubleClicked, OnLyricFileChosen},
-    {Main, C(MainCtl::超级按钮4), UiEvent::Clicked, OnPlayButton},
-    {Main, C(MainCtl::超级列表框_歌词), UiEvent::DoubleClicked, OnLyricRowDoubleClick},
-    {Main, C(MainCtl::时钟_歌词播放), UiEvent::TimerTick, PlaybackTick},
+    {Main, kWindowItself, UiEvent::Activated, Pick<&TargetPicker::OnMainWindowActivated>},
+    {Main, C(MainCtl::画板_捕获器), UiEvent::LeftButtonDown, Pick<&TargetPicker::OnCaptureBoardMouseDown>},
+    {Main, C(MainCtl::文件框1), UiEvent::SelectionChanged, Play<&Playback::OnLyricFileChosen>},
+    {Main, C(MainCtl::文件框1), UiEvent::DoubleClicked, Play<&Playback::OnLyricFileChosen>},
+    {Main, C(MainCtl::超级按钮4), UiEvent::Clicked, Play<&Playback::OnPlayButton>},
+    {Main, C(MainCtl::超级列表框_歌词), UiEvent::DoubleClicked, Play<&Playback::OnLyricRowDoubleClick>},
+    {Main, C(MainCtl::时钟_歌词播放), UiEvent::TimerTick, Play<&Playback::OnTimer>},
     {Main, C(MainCtl::按钮2), UiEvent::Clicked, ChooseLyricsFolder},
     {Main, C(MainCtl::添加指定目录), UiEvent::Chosen, ChooseLyricsFolder},
     {Main, C(MainCtl::更新本地歌词), UiEvent::Chosen, RefreshLyricFileList},
@@ -66,18 +80,18 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::置顶选择1), UiEvent::PageChanged, DoNothing},
     {Main, C(MainCtl::分组框2), UiEvent::LeftButtonDown, DoNothing},
     {Main, C(MainCtl::欲下载列表), UiEvent::OtherListEvent, DoNothing},
-    {Main, C(MainCtl::热键_播放停止), UiEvent::Pressed, OnPlayHotKey},
-    {Main, C(MainCtl::热键_提前), UiEvent::Pressed, OnEarlierHotKey},
-    {Main, C(MainCtl::热键_推后), UiEvent::Pressed, OnLaterHotKey},
-    {Main, C(MainCtl::热键_下一句), UiEvent::Pressed, OnNextLineHotKey},
+    {Main, C(MainCtl::热键_播放停止), UiEvent::Pressed, PlayKey<OnPlayHotKey>},
+    {Main, C(MainCtl::热键_提前), UiEvent::Pressed, PlayKey<OnEarlierHotKey>},
+    {Main, C(MainCtl::热键_推后), UiEvent::Pressed, PlayKey<OnLaterHotKey>},
+    {Main, C(MainCtl::热键_下一句), UiEvent::Pressed, PlayKey<OnNextLineHotKey>},
 
     {Update, kWindowItself, UiEvent::Created, OnUpdateWindowCreated},
     {Update, C(UpdateCtl::时钟), UiEvent::TimerTick, OnProgressTick},
     {Update, C(UpdateCtl::按钮1), UiEvent::Clicked, StartUpdateDownload},
 
-    {Picker, kWindowItself, UiEvent::Created, OnPickerWindowCreated},
-    {Picker, C(PickerCtl::时钟1), UiEvent::TimerTick, FollowCursorTick},
-    {Picker, C(PickerCtl::时钟2), UiEvent::TimerTick, DetectTick},
+    {Picker, kWindowItself, UiEvent::Created, Pick<&TargetPicker::OnPickerWindowCreated>},
+    {Picker, C(PickerCtl::时钟1), UiEvent::TimerTick, Pick<&TargetPicker::FollowCursorTick>},
+    {Picker, C(PickerCtl::时钟2), UiEvent::TimerTick, Pick<&TargetPicker::DetectTick>},
 };
 
 const size_t kEventTableSize = std::size(kEventTable);

@@ -3,12 +3,18 @@
 #pragma once
 
 #include "billboard/billboard.h"
+#include "delivery/playback.h"
+#include "delivery/target_picker.h"
 #include "search/lyric_search_win.h"
 
+// Playback holds the target window: the picker names it, and the scroller and the
+// billboard deliver into it as playback does.
 struct Features {
+  Playback playback;
+  TargetPicker picker{playback.Target()};
+  Scroller scroller{playback.Target()};
+  Billboard billboard{playback.Target()};
   LyricSearch lyricSearch;
-  Scroller scroller;
-  Billboard billboard;
 };
 
 // The one set of feature objects; created at its first use, on the GUI thread.

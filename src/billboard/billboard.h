@@ -7,7 +7,8 @@
 // so the time a delivery takes never shortens the wait after it and a changed period
 // counts from the next wait. The start click runs the first step at once. Handlers never
 // wait: every event, the other feature's and playback's ticks included, comes through the
-// one message loop, so the scroller, the billboard and playback run side by side.
+// one message loop, so the scroller, the billboard and playback run side by side, and a
+// delivery runs no other handler in its middle.
 //
 // The button captions show the run state and are only ever set from it.
 //
@@ -20,12 +21,16 @@
 // nothing more delivered, and a main window created anew finds both features idle.
 #pragma once
 
+#include "delivery/target_window.h"
+
 // A pass over an empty billboard list delivers nothing; it still waits one period, and at
 // least this long, so that the run neither spins nor floods the message queue.
 constexpr int EMPTY_PASS_MIN_WAIT_MS = 10;
 
 class Scroller {
  public:
+  // Delivers into target, the playback's target window, as it stands at each step.
+  explicit Scroller(const TargetWindow& target) : target_(target) {}
   // 按钮1: starts the scroller with its first step, or stops it and writes the nickname
   // back (RestoreNickname).
   void OnButton();
@@ -37,11 +42,13 @@ class Scroller {
 
  private:
   void Step();
+  const TargetWindow& target_;
   bool running_ = false;
 };
 
 class Billboard {
  public:
+  explicit Billboard(const TargetWindow& target) : target_(target) {}
   // 按钮5: starts the billboard with a fresh pass, or asks it to stop after the pass
   // under way and writes the nickname back (RestoreNickname).
   void OnButton();
@@ -57,6 +64,7 @@ class Billboard {
   enum class Run { Idle, Running, FinishingPass };
   void Step();
   void StartPass();
+  const TargetWindow& target_;
   Run run_ = Run::Idle;
   int passRows_ = 0;  // the row count at the start of the pass under way
   int nextRow_ = 0;   // the pass is over when this reaches passRows_

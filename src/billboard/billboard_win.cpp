@@ -35,7 +35,7 @@ void Scroller::OnButton() {
     return;
   }
   M<MainCtl::时钟_单行滚动>().SetTimerPeriod(0);
-  RestoreNickname();
+  RestoreNickname(target_.Handle());
 }
 
 void Scroller::OnTimer() {
@@ -46,9 +46,8 @@ void Scroller::OnTimer() {
 void Scroller::Step() {
   const auto box = M<MainCtl::编辑框2>();
   box.SetText(RotatedScrollText(box.Text()));
-  DeliverText(box.Text(), 0);
-  // The delivery dispatches messages: a stop click may have come in the meantime.
-  if (running_) SetWait(M<MainCtl::时钟_单行滚动>(), ScrollerPeriod());
+  DeliverText(target_.Handle(), box.Text(), 0);
+  SetWait(M<MainCtl::时钟_单行滚动>(), ScrollerPeriod());
 }
 
 void Scroller::OnMainWindowCreated() { running_ = false; }
@@ -65,7 +64,7 @@ void Billboard::OnButton() {
   }
   run_ = nextRow_ < passRows_ ? Run::FinishingPass : Run::Idle;
   if (run_ == Run::Idle) M<MainCtl::时钟_广告牌>().SetTimerPeriod(0);
-  RestoreNickname();
+  RestoreNickname(target_.Handle());
 }
 
 void Billboard::OnTimer() {
@@ -92,9 +91,8 @@ void Billboard::Step() {
     SetWait(timer, std::max(BillboardPeriod(), EMPTY_PASS_MIN_WAIT_MS));
     return;
   }
-  DeliverText(M<MainCtl::超级列表框1>().Cell(nextRow_++, 0), 0);
-  // The delivery dispatches messages: a stop may have ended a pass that was over.
-  if (run_ != Run::Idle) SetWait(timer, BillboardPeriod());
+  DeliverText(target_.Handle(), M<MainCtl::超级列表框1>().Cell(nextRow_++, 0), 0);
+  SetWait(timer, BillboardPeriod());
 }
 
 void Billboard::OnAddLine() { M<MainCtl::超级列表框1>().InsertRow(M<MainCtl::编辑框4>().Text(), 0); }

@@ -1,45 +1,99 @@
 // Timed lyric playback into the target window.
 //
-// The play button's caption is the run state ("播 放" idle, "停 止" playing); the
-// timer 时钟_歌词播放 is set, line after line, to the wait before the next line.
+// One Playback object, held by the roof, owns everything a run needs: the target window
+// (which the window picker names), the loaded lyric's timeline, the run state, the
+// position in the lyric and the schedule. The play button's caption ("播 放" idle,
+// "停 止" playing) is set from the run state and never read back.
+//
+// The timer 时钟_歌词播放 is set, line after line, to the wait before the next line.
 // Each wait is measured from the moment the run started, resumed or jumped
 // (AnchoredWaitMs, playback_wait.h), so the time spent writing a line never pushes the
-// following lines later. The lines are read from the lyric table (lyric_table.h).
+// following lines later. A line's text comes from the timeline; the lyric table only
+// shows the timeline and which line was written last.
 // A line that the target does not take because it does not answer (a hung chat client)
 // is tried again every 250 ms, each time as the line that is current by then, so that
 // a target that wakes gets the line of the moment and then the following ones on time.
 // While lyrics play the singer can nudge the lines not yet written earlier or later, or
 // have the next one written at once (playback_hot_keys.h): a nudge moves the anchor, so
 // every later line is on time to the moved schedule, and the title bar shows the shift.
+//
+// A delivery runs none of the tool's messages (text_delivery.h), so every handler below
+// finds the run as the last one left it.
 #pragma once
 
 #include <cstdint>
 
-// The playback position: 0 = not started; k >= 1 = line k is the next to write.
-extern int32_t lyricCursor;
+#include "delivery/target_window.h"
+#include "lyrics/lyric_timeline.h"
 
 // How the waits between lines are computed. Anchored is the tool's way; Chained, each
 // wait the plain gap between two time stamps, exists to measure what it costs.
 enum class PlaybackSchedule { Anchored, Chained };
-extern PlaybackSchedule playbackSchedule;
 
-// Whether lyrics play: the play button's caption reads anything but idle.
-bool IsPlaying();
+class Playback {
+ public:
+  // The handlers bound in the event table.
+  // 超级按钮4: starts (or resumes with the pending line) and stops; refuses with a
+  // message without a target or a lyric.
+  void OnPlayButton();
+  // A file chosen in 文件框1 (a click or a double click): loaded into the lyric table from
+  // its start, or, while lyrics play, playback halts instead.
+  void OnLyricFileChosen();
+  // 时钟_歌词播放: writes the line that is due and sets the wait before the next.
+  void OnTimer();
+  // A double click on the lyric table while lyrics play: that row's line now.
+  void OnLyricRowDoubleClick();
+  // A main window created anew (its timer is new) finds playback idle.
+  void OnMainWindowCreated();
+  // Stops playback without forgetting the position, and writes the nickname back.
+  void Halt();
 
-void OnPlayButton();
-// A file chosen in 文件框1 (a click or a double click): loaded into the lyric table from
-// its start, or, while lyrics play, playback halts instead.
-void OnLyricFileChosen();
-void PlaybackTick();
-void OnLyricRowDoubleClick();
-// Stops playback without forgetting the position, and writes the nickname back.
-void HaltPlayback();
+  // Nudges of an anchored run while lyrics play; nothing while idle. The lines not yet
+  // written come earlierMs sooner (later when negative), none due before now.
+  void ShiftPendingLines(int32_t earlierMs);
+  // The next line is written now, and the lines after it keep their spacing from it.
+  void WritePendingLineNow();
+  // How far the nudges have moved the lines ahead of the schedule the run started,
+  // resumed or jumped with, in ms (negative: behind).
+  int32_t ShiftMs() const;
 
-// Nudges of an anchored run while lyrics play; nothing while idle. The lines not yet
-// written come earlierMs sooner (later when negative), none due before now.
-void ShiftPendingLines(int32_t earlierMs);
-// The next line is written now, and the lines after it keep their spacing from it.
-void WritePendingLineNow();
-// How far the nudges have moved the lines ahead of the schedule the run started, resumed
-// or jumped with, in ms (negative: behind).
-int32_t PlaybackShiftMs();
+  bool Playing() const { return run_ == Run::Playing; }
+  // 0: not started; k >= 1: line k is the next to write.
+  int32_t Cursor() const { return cursor_; }
+  const LyricTimeline& Timeline() const { return timeline_; }
+  TargetWindow& Target() { return target_; }
+  const TargetWindow& Target() const { return target_; }
+  void SetSchedule(PlaybackSchedule schedule) { schedule_ = schedule; }
+
+ private:
+  enum class Run { Idle, Playing };
+
+  void SetRun(Run run);
+  void ShowShift();
+  void Anchor(int32_t stampMs);
+  void ScheduleAnchored(int32_t dueStamp);
+  void ScheduleLine(int32_t dueStamp, int32_t lastStamp);
+  void ScheduleRetry(int32_t k, int32_t count);
+  void EndPlayback();
+  bool WriteLine(int32_t line);
+  int32_t StampOf(int32_t line) const;
+  int32_t CurrentLineFrom(int32_t k, int32_t count) const;
+  int32_t NudgedLine() const;
+
+  TargetWindow target_;
+  LyricTimeline timeline_;
+  PlaybackSchedule schedule_ = PlaybackSchedule::Anchored;
+  Run run_ = Run::Idle;
+  int32_t cursor_ = 0;
+  // Where the running schedule is anchored: the clock reading at which the time stamp
+  // anchorStampMs_ was (or is taken to be) reached.
+  int64_t anchorTick_ = 0;
+  int32_t anchorStampMs_ = 0;
+  // Where the song's start lay when the run was last anchored by a start, resume or
+  // jump: the nudges since have moved the anchor away from it.
+  int64_t songStartTick_ = 0;
+  int32_t shownShiftMs_ = 0;  // the shift the title bar shows; 0: the plain title
+  // Set when the target did not answer as the line at cursor_ fell due: the timer then
+  // tries again every kRetryMs, with the line that is current by then.
+  bool retrying_ = false;
+};

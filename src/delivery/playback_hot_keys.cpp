@@ -22,16 +22,16 @@ const struct {
 
 }  // namespace
 
-void OnPlayHotKey() {
-  const bool wasPlaying = IsPlaying();
-  OnPlayButton();
+void OnPlayHotKey(Playback& playback) {
+  const bool wasPlaying = playback.Playing();
+  playback.OnPlayButton();
   // The singer stops from the chat client, where the nickname is wanted back at once.
-  if (wasPlaying && !IsPlaying()) RestoreNickname();
+  if (wasPlaying && !playback.Playing()) RestoreNickname(playback.Target().Handle());
 }
 
-void OnEarlierHotKey() { ShiftPendingLines(kNudgeMs); }
-void OnLaterHotKey() { ShiftPendingLines(-kNudgeMs); }
-void OnNextLineHotKey() { WritePendingLineNow(); }
+void OnEarlierHotKey(Playback& playback) { playback.ShiftPendingLines(kNudgeMs); }
+void OnLaterHotKey(Playback& playback) { playback.ShiftPendingLines(-kNudgeMs); }
+void OnNextLineHotKey(Playback& playback) { playback.WritePendingLineNow(); }
 
 void ShowPlaybackHotKeys() {
   std::string tip = "全局热键（在其他程序中也可使用）：";

@@ -6,13 +6,6 @@
 #include "text/encoding.h"
 #include "win/owners.h"
 #include "layout/program_windows.h"
-#include "delivery/release_hook.h"
-#include "delivery/target_window.h"
-#include "text/utf8_text.h"
-
-HWND framedWindow = nullptr;
-int32_t pickOffset = 0;
-bool detectBusy = false;
 
 namespace {
 
@@ -60,23 +53,51 @@ void DrawCrosshair(DrawingBoard& board) {
   board.Line(kIconCentre, 0, kIconCentre, kCrosshairEnd);
 }
 
-void WriteReleasedWindow(HWND window, UINT, UINT) { SetTargetWindow(window); }
-
 bool LeftButtonDown() { return (GetKeyState(VK_LBUTTON) & 0xFF) >= 0x80; }
 
-void EndPick() {
+// Windows that the mouse passes through, as the picker window: WindowFromPoint looks
+// past them, and so does the walk.
+bool SeeThrough(HWND window) {
+  const LONG_PTR ex = GetWindowLongPtrW(window, GWL_EXSTYLE);
+  return (ex & WS_EX_TRANSPARENT) && (ex & WS_EX_LAYERED);
+}
+
+}  // namespace
+
+HWND WindowAtPoint(POINT p) {
+  for (HWND top = GetTopWindow(nullptr); top; top = GetWindow(top, GW_HWNDNEXT)) {
+    RECT rc;
+    if (!IsWindowVisible(top) || SeeThrough(top) || !GetWindowRect(top, &rc) || !PtInRect(&rc, p)) continue;
+    HWND found = top;
+    for (;;) {
+      POINT client = p;
+      ScreenToClient(found, &client);
+      HWND child = ChildWindowFromPointEx(found, client, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+      if (!child || child == found) return found;
+      found = child;
+    }
+  }
+  return nullptr;
+}
+
+void TargetPicker::EndPick() {
+  if (offset_ == kSuperModeOffset) {
+    // The system named no window under the cursor: the walk names the one there.
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    target_.Set(WindowAtPoint(cursor));
+  }
   while (ShowCursor(TRUE) < 0) {
   }
+  if (GetCapture() == M<MainCtl::画板_捕获器>().Handle()) ReleaseCapture();
   ui::SetAlwaysOnTop(WindowKind::Main, false);
-  releaseHook.Release();
-  ToggleWindowFrame(framedWindow);
-  framedWindow = nullptr;
+  ToggleWindowFrame(framed_);
+  framed_ = nullptr;
+  offset_ = 0;
   // Safe from inside the picker's own timer: the window layer touches neither the form
   // nor the window once the handler has returned.
   ui::DestroyWindowNow(WindowKind::Picker);
 }
-
-}  // namespace
 
 void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy) {
   const COLORREF fill = board.BackColor();  // the board fills ellipses with it
@@ -104,7 +125,7 @@ void MakeClickThrough(HWND window) {
   SetLayeredWindowAttributes(window, kSeeThroughKey, kPickerAlpha, LWA_COLORKEY | LWA_ALPHA);
 }
 
-void OnMainWindowActivated() {
+void TargetPicker::OnMainWindowActivated() {
   DrawingBoard* board = M<MainCtl::画板_捕获器>().Board();
   if (!board) return;
   board->Clear();
@@ -114,20 +135,23 @@ void OnMainWindowActivated() {
   DrawPickerIcon(*board, PICKER_COLOR, 0, 0);
 }
 
-void OnCaptureBoardMouseDown() {
-  if (DrawingBoard* board = M<MainCtl::画板_捕获器>().Board()) {
+void TargetPicker::OnCaptureBoardMouseDown() {
+  const auto captureBoard = M<MainCtl::画板_捕获器>();
+  if (DrawingBoard* board = captureBoard.Board()) {
     board->SetPenColor(PICKER_COLOR);
     board->Clear();
     DrawCrosshair(*board);
   }
   if (ui::WindowExists(WindowKind::Picker)) return;
+  // Before the picker window exists: its first tick may end the pick at once.
+  SetCapture(captureBoard.Handle());
   ui::LoadOptions options;
   options.show = false;
   options.owner = WindowKind::Main;
   ui::LoadWindow(WindowKind::Picker, options);
 }
 
-void OnPickerWindowCreated() {
+void TargetPicker::OnPickerWindowCreated() {
   FollowCursorTick();
   ui::SetWindowVisible(WindowKind::Picker, true);
   DetectTick();
@@ -136,61 +160,45 @@ void OnPickerWindowCreated() {
   if (ui::WindowExists(WindowKind::Picker)) ui::SetAlwaysOnTop(WindowKind::Main, true);
 }
 
-void FollowCursorTick() {
+void TargetPicker::FollowCursorTick() {
   HWND picker = ui::WindowHandle(WindowKind::Picker);
   if (!picker) return;
   POINT cursor = {};
   GetCursorPos(&cursor);
-  SetWindowPos(picker, nullptr, cursor.x - kIconCentre + pickOffset, cursor.y - kIconCentre + pickOffset, 0, 0,
+  SetWindowPos(picker, nullptr, cursor.x - kIconCentre + offset_, cursor.y - kIconCentre + offset_, 0, 0,
                SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void DetectTick() {
-  if (detectBusy) return;
-  detectBusy = true;
+void TargetPicker::DetectTick() {
   POINT cursor = {};
   GetCursorPos(&cursor);
   DetectWindowUnderCursor(WindowFromPoint(cursor));
-  detectBusy = false;
 }
 
-void DetectWindowUnderCursor(HWND under) {
+void TargetPicker::DetectWindowUnderCursor(HWND under) {
   DWORD process = 0;
   GetWindowThreadProcessId(under, &process);
   const bool own = process != 0 && process == GetCurrentProcessId();
-  if (own) ClearTargetWindow();
+  if (own) target_.Clear();
 
   DrawingBoard* board = P<PickerCtl::画板1>().Board();
   if (board) board->Clear();
   if (!under) {
-    releaseHook.Register(WriteReleasedWindow);
-    pickOffset = kSuperModeOffset;
+    offset_ = kSuperModeOffset;
     if (board) board->Text(0, 0, kSuperModeNotice);
   } else {
-    releaseHook.Release();
-    pickOffset = 0;
+    offset_ = 0;
     if (board) DrawPickerIcon(*board, PICKER_COLOR, 0, 0);
     ShowCursor(FALSE);  // the icon's crosshair stands in for the cursor
   }
   // Every tick: the first one ran before the window could be made see-through.
   MakeClickThrough(ui::WindowHandle(WindowKind::Picker));
 
-  POINT cursor = {};
-  GetCursorPos(&cursor);
-  M<MainCtl::编辑框_鼠标位置_X>().SetText(utf8::IntToText(cursor.x));
-  M<MainCtl::编辑框_鼠标位置_Y>().SetText(utf8::IntToText(cursor.y));
-  if (!own) {
-    POINT origin = {0, 0};
-    ClientToScreen(under ? under : GetForegroundWindow(), &origin);
-    M<MainCtl::编辑框_窗口鼠标位置_X>().SetText(utf8::IntToText(cursor.x - origin.x));
-    M<MainCtl::编辑框_窗口鼠标位置_Y>().SetText(utf8::IntToText(cursor.y - origin.y));
-  }
-
-  if (under != framedWindow && !own) {
-    ToggleWindowFrame(framedWindow);
+  if (under != framed_ && !own) {
+    ToggleWindowFrame(framed_);
     ToggleWindowFrame(under);
-    framedWindow = under;
-    SetTargetWindow(under);
+    framed_ = under;
+    target_.Set(under);
     M<MainCtl::透明标签1>().SetText(kTitlePrefix + WindowTitle(under));
   }
 

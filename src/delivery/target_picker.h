@@ -11,37 +11,35 @@
 //   FollowCursorTick         (`时钟1`, 2 ms) keeps the picker window on the cursor.
 //   DetectTick               (`时钟2`, 100 ms) looks at the window under the cursor.
 //
-// What a pick leaves in the main window (all decimal text):
-//   the target window    (target_window.h) the foreign window last met; none chosen
-//                        when the cursor is on one of the tool's own windows; null in
-//                        super mode until the release hook reports a window.
-//   `编辑框_鼠标位置_X/Y`  the cursor on the screen;
-//   `编辑框_窗口鼠标位置_X/Y` the cursor relative to the client origin of that window;
-//   `透明标签1`           "窗口标题：" and the window's title.
+// What a pick leaves: the target window (target_window.h) is the foreign window last
+// met; none is chosen when the cursor is on one of the tool's own windows; in super mode
+// the window found at the release. `透明标签1` shows "窗口标题：" and the window's title.
 // A foreign window is written down only when it differs from the one last framed, so
-// passing over an own window and back onto the same foreign one leaves the handle empty.
+// passing over an own window and back onto the same foreign one leaves no target.
+//
+// The board captures the mouse for the whole pick, so the release reaches the tool
+// wherever it happens and the left button's state is the tool's to read.
 //
 // Super mode: when the system names no window under the cursor, the picker says so on
-// its own board, moves aside (pickOffset) and leaves the choice to the release hook.
+// its own board and moves aside (offset 15); the pick then ends with the window found
+// at the cursor by walking the windows on the screen from the top down (WindowAtPoint).
 //
 // The pick ends on the first DetectTick that finds the left button up: the cursor is
-// shown again however many ticks hid it, the main window leaves the top, the hook and
-// the frame go, and the picker window is destroyed there and then.
+// shown again however many ticks hid it, the capture, the main window's place on top
+// and the frame go, and the picker window is destroyed there and then.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 
+#include "delivery/target_window.h"
+
 class DrawingBoard;
 
 // The crosshair and icon colour, RGB(0, 136, 255).
 constexpr COLORREF PICKER_COLOR = RGB(0, 136, 255);
 static_assert(PICKER_COLOR == 0xFF8800, "COLORREF keeps blue in its high byte");
-
-extern HWND framedWindow;    // carries the inverted frame and was last written down
-extern int32_t pickOffset;   // 15 in super mode: the picker window leaves the cursor free
-extern bool detectBusy;      // a DetectTick is running
 
 // The icon with its top-left corner at (dx, dy): a circle filled with the board's
 // background colour, a crosshair and two bracket shapes, in color.
@@ -53,14 +51,32 @@ void ToggleWindowFrame(HWND window);
 // through it to the window below, so that WindowFromPoint looks past it.
 void MakeClickThrough(HWND window);
 
-// One DetectTick after the busy check, for the window the system reported under the
-// cursor (null: none). DetectTick feeds it WindowFromPoint's answer; it stands apart
-// because some systems never answer null, and super mode must still be reachable.
-void DetectWindowUnderCursor(HWND under);
+// The visible window at screen point p, from the top of the z-order down, into the
+// deepest child that holds p; the picker window is looked through. Null when none.
+HWND WindowAtPoint(POINT p);
 
-// The handlers bound in the event table.
-void OnMainWindowActivated();
-void OnCaptureBoardMouseDown();
-void OnPickerWindowCreated();
-void FollowCursorTick();
-void DetectTick();
+class TargetPicker {
+ public:
+  // Names the picked window in target.
+  explicit TargetPicker(TargetWindow& target) : target_(target) {}
+
+  // The handlers bound in the event table.
+  void OnMainWindowActivated();
+  void OnCaptureBoardMouseDown();
+  void OnPickerWindowCreated();
+  void FollowCursorTick();
+  void DetectTick();
+  // DetectTick for the window the system reported under the cursor (null: none).
+  // DetectTick feeds it WindowFromPoint's answer; it stands apart because some systems
+  // never answer null, and super mode must still be reachable.
+  void DetectWindowUnderCursor(HWND under);
+
+  HWND FramedWindow() const { return framed_; }  // carries the frame, last written down
+  int32_t Offset() const { return offset_; }     // 15 in super mode: the cursor stays free
+
+ private:
+  void EndPick();
+  TargetWindow& target_;
+  HWND framed_ = nullptr;
+  int32_t offset_ = 0;
+};

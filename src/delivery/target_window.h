@@ -1,16 +1,29 @@
-// The target window: the other program's window that deliveries write into. It is held
-// in the hidden box `编辑框_窗口句柄` as its handle's decimal text, empty until a
-// window has been chosen; these accessors alone know that format. The window picker
-// writes it and can change it while a delivery dispatches messages.
+// The target window: the other program's window that deliveries write into. Playback
+// holds it; the window picker names it, and the lyric lines, the ticker, the billboard
+// and the nickname restore are delivered to it. Until a pick has named a window none is
+// chosen; a pick can also choose "no window" (null), whose deliveries go to the desktop.
 #pragma once
 
 #include <windows.h>
 
-// The window named by the box now; null when the text names none.
-HWND TargetWindow();
-// Names window (null too: it is written as 0) as the target.
-void SetTargetWindow(HWND window);
-// Empties the box: no target chosen.
-void ClearTargetWindow();
-// False while the box is empty.
-bool TargetWindowChosen();
+class TargetWindow {
+ public:
+  // The window deliveries go to now; null when none, or the desktop, was chosen.
+  HWND Handle() const { return window_; }
+  // False until a pick has chosen, and again after Clear.
+  bool Chosen() const { return chosen_; }
+  // Chooses window (null too). The broadcast handle names no window: a post to it
+  // would reach every top-level window of the desktop.
+  void Set(HWND window) {
+    window_ = window == HWND_BROADCAST ? nullptr : window;
+    chosen_ = true;
+  }
+  void Clear() {
+    window_ = nullptr;
+    chosen_ = false;
+  }
+
+ private:
+  HWND window_ = nullptr;
+  bool chosen_ = false;
+};

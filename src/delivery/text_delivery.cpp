@@ -5,8 +5,6 @@
 #include "layout/program_windows.h"
 #include "text/encoding.h"
 #include "text/utf8_text.h"
-#include "delivery/target_window.h"
-#include "win/wait_with_messages.h"
 
 namespace {
 
@@ -59,11 +57,12 @@ void PostTextAsChars(HWND target, std::string_view text) { PostChars(target, tex
 bool TargetAnswers(HWND target) {
   if (!target) return true;
   DWORD_PTR ignored = 0;
-  return SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTargetAnswerMs, &ignored) != 0;
+  // SMTO_BLOCK: no message sent to the tool meanwhile runs a handler in the middle of a
+  // delivery.
+  return SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kTargetAnswerMs, &ignored) != 0;
 }
 
-bool DeliverText(std::string_view text, LPARAM charLParam) {
-  HWND target = TargetWindow();
+bool DeliverText(HWND target, std::string_view text, LPARAM charLParam) {
   // Before anything else: SetFocus on a hung window's attached thread would wait for it.
   if (!TargetAnswers(target)) return false;
   FocusTargetWindow(target);
@@ -72,13 +71,14 @@ bool DeliverText(std::string_view text, LPARAM charLParam) {
   for (int i = 0; i < ERASE_COUNT; ++i) PostMessageW(target, WM_KEYDOWN, VK_BACK, 1);
   PostChars(target, utf8::TypeableText(text), charLParam);
   PostMouseClick(target, COMMIT_POINT.x, COMMIT_POINT.y);
-  WaitWithMessages(COMMIT_WAIT_MS);
-  // The wait ran the tool's messages: the picker may have named another window.
-  PostMouseClick(TargetWindow(), COMMIT_POINT.x, COMMIT_POINT.y);
+  // The target takes the first click in before the second arrives. A plain sleep: the
+  // tool runs none of its own messages in the middle of a delivery.
+  Sleep(COMMIT_WAIT_MS);
+  PostMouseClick(target, COMMIT_POINT.x, COMMIT_POINT.y);
   return true;
 }
 
-void RestoreNickname() {
+void RestoreNickname(HWND target) {
   if (!M<MainCtl::选择框1>().Checked()) return;
-  DeliverText(M<MainCtl::编辑框6>().Text(), 0);
+  DeliverText(target, M<MainCtl::编辑框6>().Text(), 0);
 }

@@ -7,10 +7,8 @@
 // first: a window that does not answer a WM_NULL within kTargetAnswerMs gets nothing at
 // all (no focus change, no posts), so that a hung chat client neither freezes the tool
 // nor finds a pile of stale texts in its queue when it wakes. A vanished target simply
-// loses the text. The target
-// is the target window (target_window.h) as it stands when the delivery starts, and
-// again after the wait between the commit clicks: that wait dispatches the tool's
-// messages, and the window picker can name another window then.
+// loses the text. A delivery runs none of the tool's own messages, so no handler of the
+// tool runs in the middle of one.
 #pragma once
 
 #include <windows.h>
@@ -28,7 +26,7 @@ constexpr ClientPoint EDIT_POINT = {298, 124};
 constexpr ClientPoint COMMIT_POINT = {301, 164};
 // Backspaces sent before the new text; a longer old content keeps its beginning.
 constexpr int ERASE_COUNT = 30;
-// Pause between the two commit clicks.
+// Pause between the two commit clicks (the GUI thread sleeps).
 constexpr int COMMIT_WAIT_MS = 10;
 // How long a target may take to answer before it counts as hung.
 constexpr unsigned kTargetAnswerMs = 200;
@@ -55,7 +53,7 @@ bool TargetAnswers(HWND target);
 // characters (utf8::TypeableText). charLParam is the lParam of every
 // character message: 1 for lyric lines, 0 for nicknames and billboard texts.
 // False when the target did not answer and was given nothing.
-bool DeliverText(std::string_view text, LPARAM charLParam);
+bool DeliverText(HWND target, std::string_view text, LPARAM charLParam);
 // Writes the user's own nickname (`编辑框6`) back into the target field when
 // `选择框1` asks for it; otherwise does nothing.
-void RestoreNickname();
+void RestoreNickname(HWND target);

@@ -52,11 +52,7 @@ enum class MainCtl : int {
   标签24,       // the author's notes
   超级链接框1,  // opens the author's microblog page
   按钮15,       // opens the maker's web site
-  // outside the visible area: named storage and unused controls
-  编辑框_窗口句柄,
-  分组框3,  // frame of the cursor positions the picker writes
-  标签_窗口鼠标位置_X, 编辑框_窗口鼠标位置_X, 标签_窗口鼠标位置_Y, 编辑框_窗口鼠标位置_Y,
-  标签_鼠标位置_X, 编辑框_鼠标位置_X, 标签_鼠标位置_Y, 编辑框_鼠标位置_Y,
+  // outside the visible area: a display nobody sees and unused controls
   分组框2,     // frame of 透明标签1
   透明标签1,   // loaded lyric file name or picked window title
   时钟_歌词播放,
@@ -167,16 +163,6 @@ inline constexpr LayoutRow kMainControls[] = {
      nullptr, 0, 0},
 
     // outside the visible area
-    {LAYOUT_ROW(编辑框_窗口句柄), ControlKind::Edit, kNoParent, 0, kOff, 8, 120, 20, "", nullptr, 0, 0},
-    {LAYOUT_ROW(分组框3), ControlKind::GroupBox, kNoParent, 0, kOff, 32, 200, 120, "", nullptr, 0, 0},
-    {LAYOUT_ROW(标签_窗口鼠标位置_X), ControlKind::Label, LAYOUT_IN(分组框3), 0, 8, 16, 16, 20, "X", nullptr, 0, 0},
-    {LAYOUT_ROW(编辑框_窗口鼠标位置_X), ControlKind::Edit, LAYOUT_IN(分组框3), 0, 28, 16, 60, 20, "", nullptr, 0, 0},
-    {LAYOUT_ROW(标签_窗口鼠标位置_Y), ControlKind::Label, LAYOUT_IN(分组框3), 0, 100, 16, 16, 20, "Y", nullptr, 0, 0},
-    {LAYOUT_ROW(编辑框_窗口鼠标位置_Y), ControlKind::Edit, LAYOUT_IN(分组框3), 0, 120, 16, 60, 20, "", nullptr, 0, 0},
-    {LAYOUT_ROW(标签_鼠标位置_X), ControlKind::Label, LAYOUT_IN(分组框3), 0, 8, 48, 16, 20, "X", nullptr, 0, 0},
-    {LAYOUT_ROW(编辑框_鼠标位置_X), ControlKind::Edit, LAYOUT_IN(分组框3), 0, 28, 48, 60, 20, "", nullptr, 0, 0},
-    {LAYOUT_ROW(标签_鼠标位置_Y), ControlKind::Label, LAYOUT_IN(分组框3), 0, 100, 48, 16, 20, "Y", nullptr, 0, 0},
-    {LAYOUT_ROW(编辑框_鼠标位置_Y), ControlKind::Edit, LAYOUT_IN(分组框3), 0, 120, 48, 60, 20, "", nullptr, 0, 0},
     {LAYOUT_ROW(分组框2), ControlKind::GroupBox, kNoParent, 0, kOff, 160, 200, 48, "", nullptr, 0, 0},
     {LAYOUT_ROW(透明标签1), ControlKind::TransparentLabel, LAYOUT_IN(分组框2), 0, 6, 16, 188, 24, "", nullptr, 0, 0},
     {LAYOUT_ROW(时钟_歌词播放), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},

@@ -3,7 +3,6 @@
 #include "layout/program_windows.h"
 #include "lyrics/lrc_parser.h"
 #include "lyrics/lyric_encoding.h"
-#include "lyrics/lyric_state.h"
 #include "lyrics/lyric_table.h"
 #include "win/file_bytes.h"
 #include "win/program.h"
@@ -16,19 +15,18 @@ constexpr uint64_t kMaxLyricFileBytes = 16u << 20;
 
 }  // namespace
 
-void LoadChosenLyricFile() {
+void LoadChosenLyricFile(LyricTimeline& timeline) {
   const auto files = M<MainCtl::文件框1>();
   const std::string path = files.Folder() + "\\" + files.SelectedEntry();
   lyric_table::Clear();
 
-  loadedLrcText = LyricFileText(ReadFileBytes(path, kMaxLyricFileBytes));
-  if (!parseLrc(loadedLrcText, currentTimeline)) {
+  if (!parseLrc(LyricFileText(ReadFileBytes(path, kMaxLyricFileBytes)), timeline)) {
     ui::ShowMessageBox("解析失败,未知原因！", "信息：", MB_ICONINFORMATION | MB_OK);
     return;
   }
-  for (std::string& text : currentTimeline.lineTexts) {
+  for (std::string& text : timeline.lineTexts) {
     if (text.empty()) text = kCreditText;
   }
-  lyric_table::ShowTimeline();
+  lyric_table::ShowTimeline(timeline);
   M<MainCtl::透明标签1>().SetText(files.SelectedEntry());
 }

@@ -1,20 +1,21 @@
 #include "lyrics/lyric_table.h"
 
 #include "layout/program_windows.h"
-#include "lyrics/lyric_state.h"
 #include "text/utf8_text.h"
 
 namespace {
 
 auto Table() { return M<MainCtl::超级列表框_歌词>(); }
 
-bool InTimeline(int row) { return row >= 0 && row < currentTimeline.count; }
+// The timeline the table shows; its owner keeps it for as long as the table shows it.
+const LyricTimeline* shown = nullptr;
+
+bool InTimeline(int row) { return shown && row >= 0 && row < shown->count; }
 
 std::string CellOfTimeline(int row, int column) {
   if (!InTimeline(row)) return {};
   const size_t i = static_cast<size_t>(row);
-  return column == static_cast<int>(LyricColumn::Time) ? utf8::IntToText(currentTimeline.timesMs[i])
-                                                        : currentTimeline.Text(i);
+  return column == static_cast<int>(LyricColumn::Time) ? utf8::IntToText(shown->timesMs[i]) : shown->Text(i);
 }
 
 intptr_t LineOfTimelineRow(int row) { return InTimeline(row) ? row + 1 : 0; }
@@ -25,8 +26,6 @@ const RowSource kTimelineRows{CellOfTimeline, LineOfTimelineRow};
 
 namespace lyric_table {
 
-std::string Time(int row) { return Table().Cell(row, static_cast<int>(LyricColumn::Time)); }
-std::string Text(int row) { return Table().Cell(row, static_cast<int>(LyricColumn::Text)); }
 int32_t LineAt(int row) { return static_cast<int32_t>(Table().RowData(row)); }
 
 int SelectedRow() { return Table().SelectedRow(); }
@@ -40,8 +39,12 @@ void Clear() {
   const auto table = Table();
   table.DeleteAllRows();
   table.SetSelectedRow(-1);
+  shown = nullptr;
 }
 
-void ShowTimeline() { Table().ShowRows(kTimelineRows, currentTimeline.count); }
+void ShowTimeline(const LyricTimeline& timeline) {
+  shown = &timeline;
+  Table().ShowRows(kTimelineRows, timeline.count);
+}
 
 }  // namespace lyric_table

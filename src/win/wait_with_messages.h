@@ -1,6 +1,5 @@
-// Short waits on the GUI thread that keep the tool's own windows responsive: the
-// messages of the calling thread are dispatched all the while, so timers, clicks and
-// list events of the tool can run in the middle of the wait.
+// One pass over the calling thread's queue, for the waits of test harnesses and
+// benchmarks that drive the windows without the program's message loop.
 #pragma once
 
 // Dispatches every message waiting for the calling thread once, then returns. A quit
@@ -10,8 +9,3 @@
 // would clear the "new message" state, and a message arriving just before that peek
 // would then not wake the wait.)
 bool DispatchPendingMessages();
-
-// Waits until the tick count has moved more than ms milliseconds past its value at the
-// call, dispatching messages throughout. ms <= 0 returns at once without dispatching.
-// The tick count's steps (about 16 ms) set the real length.
-void WaitWithMessages(int ms);

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "delivery/playback.h"
+#include "app/features.h"
 #include "layout/program_windows.h"
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
@@ -75,7 +75,7 @@ class Feature {
 class LoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    M<MainCtl::编辑框_窗口句柄>().SetText(HandleText(target.Handle()));
+    TheFeatures().playback.Target().Set(target.Handle());
     M<MainCtl::编辑框6>().SetText("nick");
   }
 
@@ -145,8 +145,10 @@ TEST_F(Scroller, StopRestoresTheNicknameOnceAndNothingFollows) {
   M<MainCtl::编辑框2>().SetText("abc");
   M<MainCtl::编辑框3>().SetText("30");
   LaterOnThisThread stop([&] { scroller.Click(); });
-  stop.Post();  // dispatched in the first delivery's own pause
+  stop.Post();  // waits in the queue while the first step delivers
   scroller.Click();
+  EXPECT_EQ(stop.runs, 0);
+  PumpOwnQueue();
   EXPECT_EQ(M<MainCtl::按钮1>().Text(), kIdle);
   EXPECT_FALSE(scroller.TimerSet());
   PumpFor(100);
@@ -190,10 +192,10 @@ TEST_F(Scroller, LyricPlaybackKeepsRunningBesideIt) {
   const auto files = M<MainCtl::文件框1>();
   files.SetFolder(dir.Path());
   files.SetSelectedEntry(0);
-  OnLyricFileChosen();
+  TheFeatures().playback.OnLyricFileChosen();
   M<MainCtl::编辑框2>().SetText("ab");
   M<MainCtl::编辑框3>().SetText("20");
-  OnPlayButton();
+  TheFeatures().playback.OnPlayButton();
   scroller.Click();
   EXPECT_TRUE(PumpUntil([] { return M<MainCtl::超级按钮4>().Text() == "播 放"; }, 10000));
   scroller.Click();

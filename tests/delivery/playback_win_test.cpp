@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/features.h"
 #include "layout/program_windows.h"
-#include "delivery/playback.h"
-#include "lyrics/lyric_state.h"
 #include "text/encoding.h"
 #include "win/form.h"
 #include "support/later_on_this_thread.h"
@@ -22,10 +21,13 @@ const char kPlaying[] = "停 止";
 
 using Strings = std::vector<std::string>;
 
+::Playback& Player() { return TheFeatures().playback; }
+int32_t Cursor() { return Player().Cursor(); }
+
 class Playback : public ::testing::Test {
  protected:
   void SetUp() override {
-    M<MainCtl::编辑框_窗口句柄>().SetText(HandleText(target.Handle()));
+    Player().Target().Set(target.Handle());
     M<MainCtl::编辑框6>().SetText("nick");
   }
 
@@ -34,7 +36,7 @@ class Playback : public ::testing::Test {
     const auto files = M<MainCtl::文件框1>();
     files.SetFolder(dir.Path());
     files.SetSelectedEntry(0);
-    OnLyricFileChosen();
+    Player().OnLyricFileChosen();
   }
 
   std::vector<std::string> Texts() {
@@ -86,10 +88,10 @@ TEST_F(Playback, FilesOfAnyNameAndEncodingPlayIntoAUnicodeWindow) {
     files.SetFolder(folder.Path());
     ASSERT_EQ(files.Entries(), Strings{c.name});
     files.SetSelectedEntry(0);
-    OnLyricFileChosen();
+    Player().OnLyricFileChosen();
     ASSERT_EQ(M<MainCtl::超级列表框_歌词>().Cell(0, 1), c.line);
     received.clear();
-    OnPlayButton();
+    Player().OnPlayButton();
     PlayToEnd();
     EXPECT_EQ(Texts(), Strings{c.line});
   }
@@ -98,9 +100,9 @@ TEST_F(Playback, FilesOfAnyNameAndEncodingPlayIntoAUnicodeWindow) {
 TEST_F(Playback, WritesEveryLineInOrderThenRestoresTheNickname) {
   M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.30]one\r\n[00:00.60]two\r\n[00:00.90]三\r\n");
-  OnPlayButton();
+  Player().OnPlayButton();
   EXPECT_EQ(Caption(), kPlaying);
-  EXPECT_EQ(lyricCursor, 1);
+  EXPECT_EQ(Cursor(), 1);
   EXPECT_GT(Period(), 0);
   EXPECT_LE(Period(), 300);
   EXPECT_TRUE(Texts().empty());  // nothing is written before the first time stamp
@@ -108,16 +110,16 @@ TEST_F(Playback, WritesEveryLineInOrderThenRestoresTheNickname) {
   PlayToEnd();
   EXPECT_EQ(Texts(), (Strings{"one", "two", "三", "nick"}));
   EXPECT_EQ(lParams, (std::vector<LPARAM>{1, 1, 1, 0}));
-  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Cursor(), 0);
   EXPECT_EQ(Period(), 0);
   EXPECT_EQ(Selected(), 2);
 }
 
 TEST_F(Playback, AFirstLineAtZeroIsShownButNeverWritten) {
   Load("[00:00.00]title line\r\n[00:00.20]one\r\n[00:00.40]two\r\n");
-  OnPlayButton();
+  Player().OnPlayButton();
   EXPECT_EQ(Selected(), 0);
-  EXPECT_EQ(lyricCursor, 2);
+  EXPECT_EQ(Cursor(), 2);
   EXPECT_GT(Period(), 0);
   PlayToEnd();
   EXPECT_EQ(Texts(), (Strings{"one", "two"}));  // no restore: 选择框1 is off
@@ -126,16 +128,16 @@ TEST_F(Playback, AFirstLineAtZeroIsShownButNeverWritten) {
 TEST_F(Playback, ASingleLineAtZeroIsWrittenAtOnceAndEndsTheSong) {
   M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.00]only\r\n");
-  OnPlayButton();
+  Player().OnPlayButton();
   EXPECT_EQ(Texts(), (Strings{"only", "nick"}));
-  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Cursor(), 0);
   EXPECT_EQ(Period(), 0);
 }
 
 TEST_F(Playback, EqualTimeStampsAreWrittenOneAfterTheOther) {
   // Three spellings of 200 ms (one spelling twice would give both lines the first text).
   Load("[00:00.20]a\r\n[00:00.2]b\r\n[0:00.200]c\r\n[00:00.30]d\r\n");
-  OnPlayButton();
+  Player().OnPlayButton();
   PlayToEnd();
   EXPECT_EQ(Texts(), (Strings{"a", "b", "c", "d"}));
 }
@@ -154,17 +156,17 @@ TEST_F(Playback, TheOffsetTagMovesEveryLine) {
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.header);
     Load(std::string(c.header) + "\r\n[00:00.80]one\r\n[00:01.20]two\r\n");
-    OnPlayButton();
+    Player().OnPlayButton();
     EXPECT_GE(Period(), c.minMs);
     EXPECT_LE(Period(), c.maxMs);
-    OnPlayButton();  // stop
+    Player().OnPlayButton();  // stop
   }
   // The table keeps the file's own stamps; a jump keeps the shifted schedule's gaps.
   Load("[offset:+500]\r\n[00:00.80]one\r\n[00:03.00]two\r\n[00:03.30]three\r\n");
   EXPECT_EQ(M<MainCtl::超级列表框_歌词>().Cell(0, 0), "800");
-  OnPlayButton();
+  Player().OnPlayButton();
   M<MainCtl::超级列表框_歌词>().SetSelectedRow(1);
-  OnLyricRowDoubleClick();
+  Player().OnLyricRowDoubleClick();
   EXPECT_EQ(Texts(), (Strings{"two"}));
   // 300 ms less the time writing "two" took (a loaded machine has taken over 100 ms); a
   // jump that mixed shifted and file stamps would wait 1 ms or 800 ms.
@@ -177,19 +179,19 @@ TEST_F(Playback, TheOffsetTagMovesEveryLine) {
 TEST_F(Playback, StopThenPlayStartsAgainFromTheFirstLine) {
   M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.10]one\r\n[00:05.00]two\r\n");
-  OnPlayButton();
+  Player().OnPlayButton();
   PumpUntil([&] { return !Texts().empty(); }, 3000);
   ASSERT_EQ(received, (Strings{"one"}));
 
-  OnPlayButton();  // stop: no restore
+  Player().OnPlayButton();  // stop: no restore
   EXPECT_EQ(Caption(), kIdle);
   EXPECT_EQ(Period(), 0);
-  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Cursor(), 0);
   PumpFor(100);
   EXPECT_EQ(Texts(), (Strings{"one"}));
 
-  OnPlayButton();
-  EXPECT_EQ(lyricCursor, 1);
+  Player().OnPlayButton();
+  EXPECT_EQ(Cursor(), 1);
   PumpUntil([&] { return Texts().size() >= 2; }, 3000);
   EXPECT_EQ(received, (Strings{"one", "one"}));
 }
@@ -197,98 +199,106 @@ TEST_F(Playback, StopThenPlayStartsAgainFromTheFirstLine) {
 TEST_F(Playback, HaltByAFileChoiceThenPlayResumesWithThePendingLine) {
   M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.10]one\r\n[00:09.00]two\r\n[00:20.00]three\r\n");
-  OnPlayButton();
+  Player().OnPlayButton();
   PumpUntil([&] { return !Texts().empty(); }, 3000);
-  ASSERT_EQ(lyricCursor, 2);
+  ASSERT_EQ(Cursor(), 2);
 
-  OnLyricFileChosen();  // while playing: halts, loads nothing
+  Player().OnLyricFileChosen();  // while playing: halts, loads nothing
   EXPECT_EQ(Caption(), kIdle);
   EXPECT_EQ(Period(), 0);
-  EXPECT_EQ(lyricCursor, 2);
+  EXPECT_EQ(Cursor(), 2);
   EXPECT_EQ(Texts(), (Strings{"one", "nick"}));
 
-  OnPlayButton();  // the pending line at once, not after 9 s
+  Player().OnPlayButton();  // the pending line at once, not after 9 s
   EXPECT_EQ(Texts(), (Strings{"one", "nick", "two"}));
   EXPECT_EQ(Caption(), kPlaying);
-  EXPECT_EQ(lyricCursor, 3);
+  EXPECT_EQ(Cursor(), 3);
   EXPECT_GT(Period(), 0);
 }
 
 TEST_F(Playback, ResumingWithTheLastLinePendingWritesItAndEnds) {
-  Load("[00:00.10]one\r\n[00:00.20]two\r\n");
-  M<MainCtl::超级按钮4>().SetText(kIdle);
-  lyricCursor = 2;  // halted before the last line
-  OnPlayButton();
-  EXPECT_EQ(Texts(), (Strings{"two"}));
-  EXPECT_EQ(lyricCursor, 0);
+  M<MainCtl::选择框1>().SetChecked(false);
+  Load("[00:00.10]one\r\n[00:09.00]two\r\n");
+  Player().OnPlayButton();
+  PumpUntil([&] { return !Texts().empty(); }, 3000);
+  Player().OnLyricFileChosen();  // halted before the last line
+  ASSERT_EQ(Cursor(), 2);
+  Player().OnPlayButton();
+  EXPECT_EQ(Texts(), (Strings{"one", "two"}));
+  EXPECT_EQ(Cursor(), 0);
   EXPECT_EQ(Period(), 0);
   EXPECT_EQ(Caption(), kPlaying);  // set after the tick, as the button always does
-  OnPlayButton();
+  Player().OnPlayButton();
   EXPECT_EQ(Caption(), kIdle);
-  EXPECT_EQ(Texts(), (Strings{"two"}));
+  EXPECT_EQ(Texts(), (Strings{"one", "two"}));
 }
 
 TEST_F(Playback, DoubleClickJumpsWhilePlayingAndDoesNothingWhileIdle) {
   Load("[00:00.10]one\r\n[00:08.00]two\r\n[00:16.00]three\r\n[00:24.00]four\r\n");
   const auto table = M<MainCtl::超级列表框_歌词>();
   table.SetSelectedRow(2);
-  OnLyricRowDoubleClick();  // idle
-  EXPECT_EQ(lyricCursor, 0);
+  Player().OnLyricRowDoubleClick();  // idle
+  EXPECT_EQ(Cursor(), 0);
   EXPECT_TRUE(Texts().empty());
 
-  OnPlayButton();
+  Player().OnPlayButton();
   table.SetSelectedRow(2);
-  OnLyricRowDoubleClick();
+  Player().OnLyricRowDoubleClick();
   EXPECT_EQ(Texts(), (Strings{"three"}));
-  EXPECT_EQ(lyricCursor, 4);
+  EXPECT_EQ(Cursor(), 4);
   const int gap = Period();
   EXPECT_GT(gap, 7000);  // three's stamp is 16 s, four's 24 s: the wait is from now
   EXPECT_LE(gap, 8000);
 
   table.SetSelectedRow(3);
-  OnLyricRowDoubleClick();  // the last row: written, and the song ends
+  Player().OnLyricRowDoubleClick();  // the last row: written, and the song ends
   EXPECT_EQ(Texts(), (Strings{"three", "four"}));
-  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Cursor(), 0);
   EXPECT_EQ(Caption(), kIdle);
 }
 
 TEST_F(Playback, DoubleClickWithNoSelectedRowStartsOver) {
-  Load("[00:05.00]one\r\n[00:10.00]two\r\n");
-  OnPlayButton();
-  lyricCursor = 2;
+  Load("[00:05.00]one\r\n[00:10.00]two\r\n[00:15.00]three\r\n");
+  Player().OnPlayButton();
+  M<MainCtl::超级列表框_歌词>().SetSelectedRow(1);
+  Player().OnLyricRowDoubleClick();
+  ASSERT_EQ(Cursor(), 3);
   M<MainCtl::超级列表框_歌词>().SetSelectedRow(-1);
-  OnLyricRowDoubleClick();
-  EXPECT_EQ(lyricCursor, 1);  // item data of no row reads 0: back to the start
-  EXPECT_TRUE(Texts().empty());
+  Player().OnLyricRowDoubleClick();
+  EXPECT_EQ(Cursor(), 1);  // item data of no row reads 0: back to the start
+  EXPECT_EQ(Texts(), (Strings{"two"}));
   EXPECT_GT(Period(), 4000);
 }
 
-TEST_F(Playback, AStopDuringALinesDeliveryEndsTheTickQuietly) {
+// A click that arrives while a tick writes a line runs after the tick, on the run as the
+// tick left it.
+TEST_F(Playback, AStopDuringALinesDeliveryRunsAfterIt) {
   Load("[00:00.10]one\r\n[00:00.20]two\r\n[00:00.30]three\r\n");
-  OnPlayButton();
-  LaterOnThisThread stop([] { OnPlayButton(); });
-  stop.Post();  // dispatched inside the tick's wait between the commit clicks
-  lyricCursor = 2;
-  PlaybackTick();
+  Player().OnPlayButton();
+  LaterOnThisThread stop([] { Player().OnPlayButton(); });
+  stop.Post();
+  Player().OnTimer();
+  EXPECT_EQ(stop.runs, 0);
+  PumpOwnQueue();
   EXPECT_EQ(Caption(), kIdle);
-  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Cursor(), 0);
   EXPECT_EQ(Period(), 0);
   PumpFor(200);
-  EXPECT_EQ(Texts(), (Strings{"two"}));
+  EXPECT_EQ(Texts(), (Strings{"one"}));
 }
 
-TEST_F(Playback, AJumpDuringALinesDeliveryLeavesTheJumpInCharge) {
+TEST_F(Playback, AJumpDuringALinesDeliveryRunsAfterIt) {
   Load("[00:00.10]one\r\n[00:05.00]two\r\n[00:10.00]three\r\n[00:15.00]four\r\n");
-  OnPlayButton();
+  Player().OnPlayButton();
   LaterOnThisThread jump([] {
     M<MainCtl::超级列表框_歌词>().SetSelectedRow(3);
-    OnLyricRowDoubleClick();
+    Player().OnLyricRowDoubleClick();
   });
   jump.Post();
-  lyricCursor = 2;
-  PlaybackTick();
-  EXPECT_EQ(Texts(), (Strings{"two", "four"}));
-  EXPECT_EQ(lyricCursor, 0);  // four was the last line
+  Player().OnTimer();
+  PumpOwnQueue();
+  EXPECT_EQ(Texts(), (Strings{"one", "four"}));
+  EXPECT_EQ(Cursor(), 0);  // four was the last line
   EXPECT_EQ(Period(), 0);
 }
 
@@ -346,10 +356,11 @@ TEST_F(Playback, HotKeysNudgeThePendingLinesAndTheTitleShowsTheShift) {
   EXPECT_GT(Period(), 3500);
   EXPECT_LE(Period(), 4000);
 
-  // A nudge while a tick writes four moves five, which that tick schedules.
+  // A nudge that arrives while a tick writes four moves five, which that tick scheduled.
   LaterOnThisThread nudge([] { Press(MainCtl::热键_提前); });
   nudge.Post();
-  PlaybackTick();
+  Player().OnTimer();
+  PumpOwnQueue();
   EXPECT_EQ(nudge.runs, 1);
   EXPECT_EQ(Texts(), (Strings{"one", "two", "three", "four"}));
   EXPECT_GT(Period(), 7000);  // five is due 8 s after three was written, less the 0.5 s
@@ -363,12 +374,12 @@ TEST_F(Playback, HotKeysNudgeThePendingLinesAndTheTitleShowsTheShift) {
 }
 
 TEST_F(Playback, RefusesWithoutTargetOrLyric) {
-  M<MainCtl::编辑框_窗口句柄>().SetText("");
+  Player().Target().Clear();
   Load("[00:01.00]one\r\n");
-  OnPlayButton();
-  M<MainCtl::编辑框_窗口句柄>().SetText("123");
+  Player().OnPlayButton();
+  Player().Target().Set(nullptr);  // a pick that found no window still chose one
   Load("no tags at all\r\n");
-  OnPlayButton();
+  Player().OnPlayButton();
   PumpUntil([&] { return boxes.All().size() >= 2; }, 1000);
   const auto seen = boxes.All();
   ASSERT_EQ(seen.size(), 2u);

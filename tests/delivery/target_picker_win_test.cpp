@@ -12,8 +12,7 @@
 
 #include "win/drawing_board.h"
 #include "layout/program_windows.h"
-#include "delivery/release_hook.h"
-#include "delivery/target_picker.h"
+#include "app/features.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -122,20 +121,20 @@ class Standin {
 };
 
 bool MainIsTopmost() { return GetWindowLongA(ui::WindowHandle(WindowKind::Main), GWL_EXSTYLE) & WS_EX_TOPMOST; }
-std::string HandleBox() { return M<MainCtl::编辑框_窗口句柄>().Text(); }
+::TargetPicker& Picker() { return TheFeatures().picker; }
+TargetWindow& Target() { return TheFeatures().playback.Target(); }
+// The pick chose window (null too).
+bool Targets(HWND window) { return Target().Chosen() && Target().Handle() == window; }
 
 class TargetPicker : public ::testing::Test {
  protected:
   void SetUp() override {
-    framedWindow = nullptr;
-    pickOffset = 0;
-    detectBusy = false;
     ASSERT_TRUE(main_.Handle());
     ui::SetWindowVisible(WindowKind::Main, true);
   }
   void TearDown() override {
     if (ButtonDown()) SetLeftButton(false);
-    releaseHook.Release();
+    if (ui::WindowExists(WindowKind::Picker)) Picker().DetectTick();  // the button is up: the pick ends
     ui::DestroyWindowNow(WindowKind::Picker);
     while (ShowCursor(TRUE) < 0) {
     }
@@ -145,7 +144,7 @@ class TargetPicker : public ::testing::Test {
   void StartPickOver(const OwnWindow& own) {
     own.PointAt();
     ASSERT_TRUE(SetLeftButton(true));
-    OnCaptureBoardMouseDown();
+    Picker().OnCaptureBoardMouseDown();
     ASSERT_TRUE(ui::WindowExists(WindowKind::Picker));
     P<PickerCtl::时钟1>().SetTimerPeriod(0);
     P<PickerCtl::时钟2>().SetTimerPeriod(0);
@@ -189,8 +188,8 @@ TEST(TargetPickerIcon, DrawsCircleLinesAndCentreAndMovesWithItsOffset) {
 }
 
 TEST_F(TargetPicker, ActivationShowsTheIconOnTheCrosshairAndAClickWithoutDragEndsAtOnce) {
-  OnMainWindowActivated();
-  OnMainWindowActivated();  // the second time on the board's own background colour
+  Picker().OnMainWindowActivated();
+  Picker().OnMainWindowActivated();  // the second time on the board's own background colour
   DrawingBoard* board = M<MainCtl::画板_捕获器>().Board();
   EXPECT_EQ(board->PixelAt(0, 14), PICKER_COLOR);
   EXPECT_EQ(board->PixelAt(14, 0), PICKER_COLOR);
@@ -200,13 +199,14 @@ TEST_F(TargetPicker, ActivationShowsTheIconOnTheCrosshairAndAClickWithoutDragEnd
   EXPECT_EQ(board->PixelAt(9, 12), PICKER_COLOR);
 
   ASSERT_TRUE(MoveCursor(900, 700));
-  M<MainCtl::编辑框_窗口句柄>().SetText("123");
-  OnCaptureBoardMouseDown();  // the button is already up when the first tick looks
+  Target().Set(GetDesktopWindow());
+  Picker().OnCaptureBoardMouseDown();  // the button is already up when the first tick looks
   EXPECT_EQ(board->PixelAt(9, 12), kCaptureBack) << "the icon has left the board";
   EXPECT_EQ(board->PixelAt(14, 14), PICKER_COLOR);
   EXPECT_EQ(board->PixelAt(30, 14), PICKER_COLOR);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Picker));
-  EXPECT_EQ(HandleBox(), "") << "the first tick found the picker window itself";
+  EXPECT_FALSE(Target().Chosen()) << "the first tick found the picker window itself";
+  EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_FALSE(MainIsTopmost());
   EXPECT_EQ(CursorCount(), 0);
 }
@@ -251,33 +251,28 @@ TEST_F(TargetPicker, ForeignWindowIsWrittenDownOnceSoOwnAndBackLeavesTheHandleEm
   ASSERT_TRUE(standin.Handle());
   OwnWindow own(100, 620, 200, 120);
   StartPickOver(own);
-  EXPECT_EQ(HandleBox(), "");
+  EXPECT_FALSE(Target().Chosen());
   const HWND picker = ui::WindowHandle(WindowKind::Picker);
-  OnCaptureBoardMouseDown();
+  Picker().OnCaptureBoardMouseDown();
   EXPECT_EQ(ui::WindowHandle(WindowKind::Picker), picker) << "a second press opens no second picker";
 
-  const POINT at = standin.PointAt();
+  standin.PointAt();
   const int hidden = CursorCount();
-  DetectTick();
-  EXPECT_EQ(HandleBox(), HandleText(standin.Handle()));
+  Picker().DetectTick();
+  EXPECT_TRUE(Targets(standin.Handle()));
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), std::string("窗口标题：") + kStandinTitle);
-  EXPECT_EQ(M<MainCtl::编辑框_鼠标位置_X>().Text(), std::to_string(at.x));
-  EXPECT_EQ(M<MainCtl::编辑框_鼠标位置_Y>().Text(), std::to_string(at.y));
-  EXPECT_EQ(M<MainCtl::编辑框_窗口鼠标位置_X>().Text(), "40");
-  EXPECT_EQ(M<MainCtl::编辑框_窗口鼠标位置_Y>().Text(), "200");
-  EXPECT_EQ(framedWindow, standin.Handle());
+  EXPECT_EQ(Picker().FramedWindow(), standin.Handle());
   EXPECT_EQ(CursorCount(), hidden - 1);
   EXPECT_EQ(P<PickerCtl::画板1>().Board()->PixelAt(9, 12), PICKER_COLOR);
   EXPECT_EQ(GetWindowLongA(picker, GWL_EXSTYLE) & (WS_EX_TRANSPARENT | WS_EX_LAYERED), WS_EX_TRANSPARENT | WS_EX_LAYERED);
 
   own.PointAt();
-  DetectTick();
-  EXPECT_EQ(HandleBox(), "");
-  EXPECT_EQ(M<MainCtl::编辑框_窗口鼠标位置_X>().Text(), "40") << "own windows leave the window position alone";
+  Picker().DetectTick();
+  EXPECT_FALSE(Target().Chosen());
   standin.PointAt();
-  DetectTick();
-  EXPECT_EQ(HandleBox(), "");
-  EXPECT_EQ(framedWindow, standin.Handle());
+  Picker().DetectTick();
+  EXPECT_FALSE(Target().Chosen());
+  EXPECT_EQ(Picker().FramedWindow(), standin.Handle());
   EXPECT_TRUE(ui::WindowExists(WindowKind::Picker));
 }
 
@@ -292,10 +287,11 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
   ui::SetAlwaysOnTop(WindowKind::Main, true);
   ASSERT_TRUE(MainIsTopmost());
   ASSERT_TRUE(SetLeftButton(true));
-  OnCaptureBoardMouseDown();  // the picker's own timers drive the rest
+  Picker().OnCaptureBoardMouseDown();  // the picker's own timers drive the rest
   ASSERT_TRUE(ui::WindowExists(WindowKind::Picker));
+  EXPECT_EQ(GetCapture(), M<MainCtl::画板_捕获器>().Handle()) << "the release comes to the tool wherever it is";
   const POINT at = standin.PointAt();
-  ASSERT_TRUE(PumpUntil([&] { return framedWindow == standin.Handle(); }));
+  ASSERT_TRUE(PumpUntil([&] { return Picker().FramedWindow() == standin.Handle(); }));
   RECT rc;
   ASSERT_TRUE(PumpUntil([&] {
     GetWindowRect(ui::WindowHandle(WindowKind::Picker), &rc);
@@ -304,94 +300,53 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
 
   ASSERT_TRUE(SetLeftButton(false));
   ASSERT_TRUE(PumpUntil([] { return !ui::WindowExists(WindowKind::Picker); }));
-  EXPECT_EQ(HandleBox(), HandleText(standin.Handle()));
-  EXPECT_EQ(framedWindow, nullptr);
+  EXPECT_TRUE(Targets(standin.Handle()));
+  EXPECT_EQ(Picker().FramedWindow(), nullptr);
   EXPECT_FALSE(MainIsTopmost());
-  EXPECT_FALSE(releaseHook.Installed());
+  EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(CursorCount(), 0) << "shown again, however many ticks and others hid it";
 }
 
-TEST_F(TargetPicker, BusyTickReturnsAtOnce) {
-  const POINT desktop = {900, 700};
-  ASSERT_TRUE(MoveCursor(desktop.x, desktop.y));
-  DWORD process = 0;
-  GetWindowThreadProcessId(WindowFromPoint(desktop), &process);
-  ASSERT_NE(process, GetCurrentProcessId());
-  M<MainCtl::编辑框_窗口句柄>().SetText("keep");
-  detectBusy = true;
-  DetectTick();
-  EXPECT_EQ(HandleBox(), "keep");
-  EXPECT_EQ(M<MainCtl::编辑框_鼠标位置_X>().Text(), "");
-  EXPECT_TRUE(detectBusy);
-  detectBusy = false;
-  DetectTick();
-  EXPECT_EQ(HandleBox(), HandleText(WindowFromPoint(desktop)));
-  EXPECT_FALSE(detectBusy);
-}
-
-TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheHandleFromTheReleaseHook) {
+TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheWindowAtTheRelease) {
   OwnWindow own(100, 620, 200, 120);
   StartPickOver(own);
   DrawingBoard* board = P<PickerCtl::画板1>().Board();
-  DetectWindowUnderCursor(GetDesktopWindow());  // a foreign window before the fallback
-  ASSERT_EQ(framedWindow, GetDesktopWindow());
+  Picker().DetectWindowUnderCursor(GetDesktopWindow());  // a foreign window before the fallback
+  ASSERT_EQ(Picker().FramedWindow(), GetDesktopWindow());
   const int hidden = CursorCount();
-  DetectWindowUnderCursor(nullptr);
-  EXPECT_EQ(pickOffset, 15);
-  EXPECT_TRUE(releaseHook.Installed());
-  EXPECT_EQ(HandleBox(), "0");
+  Picker().DetectWindowUnderCursor(nullptr);
+  EXPECT_EQ(Picker().Offset(), 15);
+  EXPECT_TRUE(Targets(nullptr));
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "窗口标题：");
-  EXPECT_EQ(framedWindow, nullptr);
+  EXPECT_EQ(Picker().FramedWindow(), nullptr);
   EXPECT_EQ(CursorCount(), hidden) << "the cursor stays visible in super mode";
   EXPECT_EQ(board->PixelAt(14, 24), kWhite) << "no icon";
   int inked = 0;
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 31; ++x) inked += board->PixelAt(x, y) != kWhite;
   EXPECT_GT(inked, 10) << "the notice is written at the top";
-  FollowCursorTick();
+  Picker().FollowCursorTick();
   RECT rc;
   GetWindowRect(ui::WindowHandle(WindowKind::Picker), &rc);
   POINT cursor;
   GetCursorPos(&cursor);
   EXPECT_EQ(rc.left, cursor.x + 1);
 
-  DetectWindowUnderCursor(own.Handle());  // a window seen again ends super mode
-  EXPECT_FALSE(releaseHook.Installed());
-  EXPECT_EQ(pickOffset, 0);
-  DetectWindowUnderCursor(nullptr);
-  ASSERT_TRUE(releaseHook.Installed());
+  Picker().DetectWindowUnderCursor(own.Handle());  // a window seen again ends super mode
+  EXPECT_EQ(Picker().Offset(), 0);
+  EXPECT_FALSE(Target().Chosen());
+  Picker().DetectWindowUnderCursor(nullptr);
+  ASSERT_EQ(Picker().Offset(), 15);
 
-  // The release over our own window reaches the journal hook (Wine shows it no other).
+  // Released over our own window with no window named under the cursor: the walk over
+  // the windows on the screen finds it.
   ASSERT_TRUE(SetLeftButton(false));
-  EXPECT_EQ(HandleBox(), HandleText(own.Handle()));
-  DetectWindowUnderCursor(nullptr);
+  Picker().DetectWindowUnderCursor(nullptr);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Picker));
-  EXPECT_FALSE(releaseHook.Installed());
-  EXPECT_EQ(HandleBox(), HandleText(own.Handle()));
-}
-
-std::vector<std::vector<UINT>> hookCalls;
-void RecordRelease(HWND window, UINT x, UINT y) {
-  hookCalls.push_back({static_cast<UINT>(reinterpret_cast<uintptr_t>(window)), x, y});
-}
-void IgnoreRelease(HWND, UINT, UINT) {}
-
-TEST(TargetPickerReleaseHook, CallsBackForLeftButtonReleasesOnlyWhileRegistered) {
-  auto feed = [](int code, UINT message) {
-    EVENTMSG record = {message, 5, 6, 0, reinterpret_cast<HWND>(0x1234)};
-    ReleaseHook::Procedure(code, 0, reinterpret_cast<LPARAM>(&record));
-  };
-  releaseHook.Register(IgnoreRelease);
-  ASSERT_TRUE(releaseHook.Installed());
-  releaseHook.Register(RecordRelease);  // the one slot takes the later callback
-  feed(HC_ACTION, WM_LBUTTONDOWN);
-  feed(HC_SYSMODALON, WM_LBUTTONUP);
-  feed(HC_ACTION, WM_LBUTTONUP);
-  EXPECT_EQ(hookCalls, (std::vector<std::vector<UINT>>{{0x1234, 5, 6}}));
-  releaseHook.Release();
-  EXPECT_FALSE(releaseHook.Installed());
-  feed(HC_ACTION, WM_LBUTTONUP);
-  EXPECT_EQ(hookCalls.size(), 1u);
+  EXPECT_TRUE(Targets(own.Handle()));
+  POINT release = {};
+  GetCursorPos(&release);
+  EXPECT_EQ(WindowAtPoint(release), own.Handle());
 }
 
 }  // namespace

@@ -5,12 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "app/features.h"
 #include "layout/program_windows.h"
-#include "delivery/playback.h"
-#include "lyrics/lyric_state.h"
+#include "lyrics/lyric_loader_win.h"
 #include "support/win_test_support.h"
 
 namespace {
+
+::Playback& Player() { return TheFeatures().playback; }
+const LyricTimeline& Timeline() { return Player().Timeline(); }
 
 struct Row {
   std::string time;
@@ -37,7 +40,7 @@ void Choose(const TempFolder& dir, const std::string& name) {
   for (size_t i = 0; i < entries.size(); ++i)
     if (entries[i] == name) files.SetSelectedEntry(static_cast<int>(i));
   ASSERT_EQ(files.SelectedEntry(), name);
-  OnLyricFileChosen();
+  Player().OnLyricFileChosen();
 }
 
 class LyricLoader : public ::testing::Test {
@@ -54,7 +57,6 @@ TEST_F(LyricLoader, FillsTheTableInTimeOrderWithHiddenTimesAndCreditText) {
             "[00:12.34]first line\r\n"
             "[00:30.5]\r\n"
             "[01:02]中文行\r\n");
-  lyricCursor = 7;
   Choose(dir, "song.lrc");
 
   const std::vector<Row> want = {
@@ -64,10 +66,9 @@ TEST_F(LyricLoader, FillsTheTableInTimeOrderWithHiddenTimesAndCreditText) {
       {"62000", "中文行", 4},
   };
   EXPECT_EQ(TableRows(), want);
-  EXPECT_EQ(currentTimeline.count, 4);
-  EXPECT_EQ(currentTimeline.Text(2), kCreditText);  // the timeline carries the credit too
-  EXPECT_EQ(currentTimeline.title, "Song");
-  EXPECT_EQ(lyricCursor, 0);
+  EXPECT_EQ(Timeline().count, 4);
+  EXPECT_EQ(Timeline().Text(2), kCreditText);  // the timeline carries the credit too
+  EXPECT_EQ(Timeline().title, "Song");
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "song.lrc");
   EXPECT_EQ(M<MainCtl::超级列表框_歌词>().SelectedRow(), -1);
   EXPECT_TRUE(boxes.All().empty());
@@ -152,7 +153,7 @@ TEST_F(LyricLoader, LargeLyricShowsEveryRowAndOversizedFileNone) {
   dir.Write("huge.lrc", huge);
   Choose(dir, "huge.lrc");
   EXPECT_EQ(table.RowCount(), 0);
-  EXPECT_EQ(currentTimeline.count, 0);
+  EXPECT_EQ(Timeline().count, 0);
   EXPECT_TRUE(boxes.All().empty());
 }
 
@@ -177,9 +178,9 @@ TEST_F(LyricLoader, MissingOrTaglessFileGivesAnEmptyTableAndNoMessage) {
   Choose(dir, "a.lrc");
   ASSERT_EQ(TableRows().size(), 1u);
   DeleteFileA((dir.Path() + "\\a.lrc").c_str());  // gone between listing and choosing
-  OnLyricFileChosen();
+  Player().OnLyricFileChosen();
   EXPECT_TRUE(TableRows().empty());
-  EXPECT_EQ(currentTimeline.count, 0);
+  EXPECT_EQ(Timeline().count, 0);
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "a.lrc");
   EXPECT_TRUE(boxes.All().empty());
 }
@@ -188,12 +189,19 @@ TEST_F(LyricLoader, WhilePlayingAChoiceHaltsInsteadOfLoading) {
   dir.Write("a.lrc", "[00:01.00]one\r\n");
   dir.Write("b.lrc", "[00:01.00]b1\r\n[00:02.00]b2\r\n");
   Choose(dir, "a.lrc");
-  M<MainCtl::超级按钮4>().SetText("停 止");
-  lyricCursor = 1;
+  M<MainCtl::选择框1>().SetChecked(false);
+  Player().Target().Set(nullptr);
+  Player().OnPlayButton();
+  ASSERT_TRUE(Player().Playing());
+  ASSERT_EQ(Player().Cursor(), 1);
   Choose(dir, "b.lrc");
+  EXPECT_FALSE(Player().Playing());
   EXPECT_EQ(TableRows().size(), 1u);  // b.lrc was not loaded
   EXPECT_EQ(TableRows()[0].text, "one");
-  EXPECT_EQ(lyricCursor, 1);
+  EXPECT_EQ(Player().Cursor(), 1);
+  Choose(dir, "b.lrc");  // idle now: loaded from its start
+  EXPECT_EQ(TableRows().size(), 2u);
+  EXPECT_EQ(Player().Cursor(), 0);
 }
 
 TEST_F(LyricLoader, BothListEventsLoadTheChosenFile) {

@@ -86,7 +86,6 @@ bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000);
 std::string RandomBytes(size_t n, unsigned seed);
 
 // A window's handle as the decimal text the target window is written down as.
-std::string HandleText(HWND hwnd);
 std::string WindowClass(HWND hwnd);
 std::string WindowText(HWND hwnd);
 

@@ -148,7 +148,6 @@ std::string RandomBytes(size_t n, unsigned seed) {
   return bytes;
 }
 
-std::string HandleText(HWND hwnd) { return std::to_string(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hwnd))); }
 
 std::string WindowClass(HWND hwnd) {
   wchar_t cls[256] = {};

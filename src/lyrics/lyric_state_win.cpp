@@ -1,4 +1,0 @@
-#include "lyrics/lyric_state.h"
-
-LyricTimeline currentTimeline;
-std::string loadedLrcText;
