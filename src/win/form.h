@@ -18,7 +18,6 @@ namespace ui_internal {
 
 constexpr UINT kControlIdBase = 1000;   // a control's id: this plus its row
 constexpr UINT WM_RAVO_DESTROY = WM_APP + 1;
-constexpr UINT WM_RAVO_KEY = WM_APP + 2;  // a navigation key: wParam the key, lParam the modifiers below
 constexpr UINT WM_RAVO_BUILD = WM_APP + 3;  // the rest of the form's controls, after its first paint
 constexpr LPARAM kShiftDown = 1;
 constexpr LPARAM kCtrlDown = 2;
@@ -128,8 +127,9 @@ LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd);
 void HoldHotKey(Form& f, int index);
 void LetGoOfHotKeys(Form& f);
 
-// The keyboard, as in a dialog box.
-void WatchNavigationKeys(bool on);
+// The keyboard, as in a dialog box: true when msg was a navigation key of a form's
+// window and has been acted on (the loop then neither translates nor dispatches it).
+bool TakeNavigationKey(const MSG& msg);
 void OnNavigationKey(Form& f, WPARAM key, LPARAM modifiers);
 
 }  // namespace ui_internal

@@ -130,10 +130,6 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
       }
       break;
-    case WM_RAVO_KEY:
-      CompleteForm(*f);
-      OnNavigationKey(*f, wp, lp);
-      return 0;
     case WM_RAVO_BUILD:
       CompleteForm(*f);
       return 0;

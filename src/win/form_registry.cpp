@@ -48,17 +48,14 @@ Form* FormOfWindow(HWND hwnd) {
 void FormCreated(Form* f) {
   SetPropW(f->hwnd, kFormProp, f);
   g_forms[static_cast<int>(f->kind)] = f;
-  if (!f->layout.popup && g_topLevelWindows++ == 0) WatchNavigationKeys(true);
+  if (!f->layout.popup) ++g_topLevelWindows;
 }
 
 void FormDestroyed(Form* f) {
   RemovePropW(f->hwnd, kFormProp);
   if (g_forms[static_cast<int>(f->kind)] == f) g_forms[static_cast<int>(f->kind)] = nullptr;
   f->hwnd = nullptr;
-  if (!f->layout.popup && --g_topLevelWindows == 0) {
-    WatchNavigationKeys(false);
-    PostQuitMessage(0);
-  }
+  if (!f->layout.popup && --g_topLevelWindows == 0) PostQuitMessage(0);
 }
 
 int TopLevelWindowCount() { return g_topLevelWindows; }

@@ -7,7 +7,6 @@
 // message loop, a modal window's, the waits that dispatch messages) and posts them to
 // the form, so that what they start runs as an ordinary message of the window.
 #include "win/form.h"
-#include "win/owners.h"
 
 namespace ui_internal {
 namespace {
@@ -58,33 +57,22 @@ void TurnPage(Form& f, bool backwards) {
 bool IsPushButton(ControlKind kind) { return kind == ControlKind::Button || kind == ControlKind::ImageButton; }
 
 
-LRESULT CALLBACK KeyboardFilter(int code, WPARAM wp, LPARAM lp) {
-  auto* msg = reinterpret_cast<MSG*>(lp);
-  if (code == HC_ACTION && wp == PM_REMOVE && msg->message == WM_KEYDOWN &&
-      (msg->wParam == VK_TAB || msg->wParam == VK_RETURN)) {
-    Form* f = FormOfWindow(msg->hwnd);
-    const int focused = f ? f->ControlHolding(msg->hwnd) : -1;
-    // Enter is taken only where it presses something; elsewhere the control keeps it.
-    const bool take = f && !f->layout.popup &&
-                      (msg->wParam == VK_TAB ||
-                       (focused >= 0 && (IsPushButton(f->layout.controls[focused].kind) ||
-                                         FindHandler(f->kind, focused, UiEvent::EnterPressed))));
-    if (take) {
-      // The key state as of this message, not as of its later handling.
-      const LPARAM modifiers = (GetKeyState(VK_SHIFT) < 0 ? kShiftDown : 0) | (GetKeyState(VK_CONTROL) < 0 ? kCtrlDown : 0);
-      PostMessageW(f->hwnd, WM_RAVO_KEY, msg->wParam, modifiers);
-      msg->message = WM_NULL;  // no WM_CHAR either: TranslateMessage sees no key
-    }
-  }
-  return CallNextHookEx(nullptr, code, wp, lp);
-}
-
-UniqueHook g_keyboardHook;  // while a main or update window exists
-
 }  // namespace
 
-void WatchNavigationKeys(bool on) {
-  g_keyboardHook.Reset(on ? SetWindowsHookExW(WH_GETMESSAGE, KeyboardFilter, nullptr, GetCurrentThreadId()) : nullptr);
+bool TakeNavigationKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || (msg.wParam != VK_TAB && msg.wParam != VK_RETURN)) return false;
+  Form* f = FormOfWindow(msg.hwnd);
+  if (!f || f->layout.popup) return false;
+  const int focused = f->ControlHolding(msg.hwnd);
+  // Enter is taken only where it presses something; elsewhere the control keeps it.
+  const bool take = msg.wParam == VK_TAB ||
+                    (focused >= 0 && (IsPushButton(f->layout.controls[focused].kind) ||
+                                      FindHandler(f->kind, focused, UiEvent::EnterPressed)));
+  if (!take) return false;
+  const LPARAM modifiers = (GetKeyState(VK_SHIFT) < 0 ? kShiftDown : 0) | (GetKeyState(VK_CONTROL) < 0 ? kCtrlDown : 0);
+  CompleteForm(*f);
+  OnNavigationKey(*f, msg.wParam, modifiers);
+  return true;
 }
 
 void OnNavigationKey(Form& f, WPARAM key, LPARAM modifiers) {

@@ -17,6 +17,7 @@ int RunMessageLoop() {
   MSG msg;
   BOOL r;
   while ((r = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
+    if (ui_internal::TakeNavigationKey(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

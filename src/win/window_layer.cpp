@@ -50,6 +50,7 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
         if (r == 0) PostQuitMessage(static_cast<int>(msg.wParam));
         break;
       }
+      if (ui_internal::TakeNavigationKey(msg)) continue;
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
