@@ -61,6 +61,19 @@ void Control::SetVisible(bool visible) const {
   if (HWND h = Handle()) ShowWindow(h, visible ? SW_SHOW : SW_HIDE);
 }
 
+bool Control::Enabled() const {
+  HWND h = Handle();
+  return h && IsWindowEnabled(h);
+}
+
+void Control::SetEnabled(bool enabled) const {
+  if (HWND h = Handle()) EnableWindow(h, enabled);
+}
+
+void ProgressBar::SetPercent(double percent) const {
+  if (HWND h = Handle()) SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(std::clamp(percent, 0.0, 100.0)), 0);
+}
+
 int Timer::TimerPeriod() const {
   Form* f = LiveForm();
   return f ? f->timerPeriods[index_] : 0;

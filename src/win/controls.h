@@ -41,6 +41,8 @@ class Control {
   const LayoutRow& Row() const;  // the control's row in its window's layout
   bool Visible() const;
   void SetVisible(bool visible) const;
+  bool Enabled() const;
+  void SetEnabled(bool enabled) const;
   // The tip shown while the pointer rests on the control (lines apart by "\r\n"); an
   // empty text shows none.
   std::string ToolTip() const;
@@ -150,6 +152,13 @@ class DrawingBoardControl : public Control {
   DrawingBoard* Board() const;
 };
 
+class ProgressBar : public Control {
+ public:
+  using Control::Control;
+  // The bar filled to percent, held within 0 to 100.
+  void SetPercent(double percent) const;
+};
+
 // The handle type of each kind of control.
 template <ControlKind K> struct ControlTypeOf { using type = Control; };
 template <> struct ControlTypeOf<ControlKind::Label> { using type = TextControl; };
@@ -167,5 +176,6 @@ template <> struct ControlTypeOf<ControlKind::FileList> { using type = FileListB
 template <> struct ControlTypeOf<ControlKind::TabControl> { using type = TabControl; };
 template <> struct ControlTypeOf<ControlKind::DrawingBoard> { using type = DrawingBoardControl; };
 template <> struct ControlTypeOf<ControlKind::HotKey> { using type = HotKey; };
+template <> struct ControlTypeOf<ControlKind::ProgressBar> { using type = ProgressBar; };
 template <ControlKind K>
 using ControlType = typename ControlTypeOf<K>::type;
