@@ -71,9 +71,9 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::热键_推后), UiEvent::Pressed, OnLaterHotKey},
     {Main, C(MainCtl::热键_下一句), UiEvent::Pressed, OnNextLineHotKey},
 
-    {Update, kWindowItself, UiEvent::Created, OnUpdateWindowCreated},
-    {Update, C(UpdateCtl::时钟), UiEvent::TimerTick, OnProgressTick},
-    {Update, C(UpdateCtl::按钮1), UiEvent::Clicked, StartUpdateDownload},
+    {Update, kWindowItself, UiEvent::Created, [] { TheFeatures().selfUpdate.OnWindowCreated(); }},
+    {Update, C(UpdateCtl::时钟), UiEvent::TimerTick, [] { TheFeatures().selfUpdate.OnProgressTick(); }},
+    {Update, C(UpdateCtl::按钮1), UiEvent::Clicked, [] { TheFeatures().selfUpdate.StartDownload(); }},
 
     {Picker, kWindowItself, UiEvent::Created, OnPickerWindowCreated},
     {Picker, C(PickerCtl::时钟1), UiEvent::TimerTick, FollowCursorTick},

@@ -4,11 +4,13 @@
 
 #include "billboard/billboard.h"
 #include "search/lyric_search_win.h"
+#include "update/self_update.h"
 
 struct Features {
   LyricSearch lyricSearch;
   Scroller scroller;
   Billboard billboard;
+  SelfUpdate selfUpdate;
 };
 
 // The one set of feature objects; created at its first use, on the GUI thread.

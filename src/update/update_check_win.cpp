@@ -2,82 +2,72 @@
 // thread carries out what it says.
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 
-#include "win/program.h"
 #include "layout/program_windows.h"
 #include "update/self_update.h"
-#include "update/update_check.h"
-#include "win/gui_courier.h"
 #include "update/update_page.h"
 #include "update/update_signature.h"
+#include "win/gui_courier.h"
 #include "win/http_get.h"
+#include "win/program.h"
 #include "win/worker_thread.h"
-
-std::string updatePageText;
-std::string forceUpdateValue;
-std::string promptUpdateValue;
 
 namespace {
 
-// The number of the latest check started; a page read for an older one is dropped.
-std::atomic<unsigned> g_checkNumber{0};
-std::atomic<bool> g_checkPending{false};
-
-void OnUpdatePageRead(unsigned number, const update_page::UpdateCheck& check) {
-  if (number != g_checkNumber) return;
-  g_checkPending = false;
-  // A main window closed in the meantime was the user's answer: nothing follows.
-  if (ui::WindowExists(WindowKind::Main)) ApplyUpdateCheck(check);
-}
-
-// Reads and judges the page on a thread of its own, which nobody waits for: a user who
-// closes the tool while the host keeps silent or the name server never answers ends the
-// process at once. Whatever the work throws (out of memory, most likely) ends the check
-// as one that found no update.
-void ReadUpdatePage(unsigned number, const std::string& address) {
+// Reads and judges the page on a worker thread. Whatever the work throws (out of memory,
+// most likely) ends the check as one that found no update.
+update_page::UpdateCheck ReadUpdatePage(const std::string& address) {
   try {
-    auto check = std::make_shared<update_page::UpdateCheck>(update_page::ReadUpdateCheck(
-        HttpGetBlocking(address, kUpdatePageMaxBytes).body, update_signature::VerifyWithBuiltInKey, RunningVersion()));
-    RunOnGuiThread([number, check] { OnUpdatePageRead(number, *check); });
+    return update_page::ReadUpdateCheck(HttpGetBlocking(address, kUpdatePageMaxBytes).body,
+                                        update_signature::VerifyWithBuiltInKey, RunningVersion());
   } catch (...) {
-    RunOnGuiThread([number] { OnUpdatePageRead(number, update_page::UpdateCheck{}); });
+    return update_page::UpdateCheck{};
   }
 }
 
 }  // namespace
 
-void CheckForUpdate() {
+void SelfUpdate::CheckForUpdate() {
   // After a failed update the tool stays as it is for the rest of the run.
-  if (UpdateFailedThisRun()) return;
+  if (failedThisRun_) return;
   EnsureGuiCourier();
-  const unsigned number = ++g_checkNumber;
-  g_checkPending = true;
-  if (!StartWorkerThread([number, address = UpdatePageAddress()] { ReadUpdatePage(number, address); }))
-    g_checkPending = false;
+  const unsigned check = ++newestCheck_;
+  checkPending_ = true;
+  // The read runs on a thread that nobody waits for: a user who closes the tool while the
+  // host keeps silent or the name server never answers ends the process at once. The
+  // worker only hands `this` on to the GUI thread.
+  auto land = [this, check](update_page::UpdateCheck read) {
+    auto landed = std::make_shared<update_page::UpdateCheck>(std::move(read));
+    RunOnGuiThread([this, check, landed] { OnUpdatePageRead(check, *landed); });
+  };
+  if (!StartWorkerThread([land, address = PageAddress()] { land(ReadUpdatePage(address)); }))
+    checkPending_ = false;
 }
 
-bool UpdateCheckPending() { return g_checkPending; }
+void SelfUpdate::OnUpdatePageRead(unsigned check, const update_page::UpdateCheck& read) {
+  if (check != newestCheck_) return;
+  checkPending_ = false;
+  // A main window closed in the meantime was the user's answer: nothing follows.
+  if (ui::WindowExists(WindowKind::Main)) ApplyUpdateCheck(read);
+}
 
-void ApplyUpdateCheck(const update_page::UpdateCheck& check) {
-  updatePageText = check.section;
-  forceUpdateValue = check.forceValue;
-  promptUpdateValue = check.promptValue;
+void SelfUpdate::ApplyUpdateCheck(const update_page::UpdateCheck& check) {
+  startupCheck_ = check;
   // The plan is "nothing" unless the page's manifest is validly signed, newer than this
   // build and names a plain file.
   const update_page::UpdatePlan plan = check.plan;
-  if (UpdateFailedThisRun()) return;
-  if (plan.openAtOnce) OpenUpdateWindow();
+  if (failedThisRun_) return;
+  if (plan.openAtOnce) OpenWindow();
   // An update that failed meanwhile is not offered again.
-  if (!plan.askAfterwards || UpdateFailedThisRun()) return;
+  if (!plan.askAfterwards || failedThisRun_) return;
   // An update window closed by hand was the last window, and its end asked the message
   // loop to quit; that request would dismiss the question unanswered. It is held back
   // while the question (and the update window it may open) is up, then put back.
   MSG quit;
   const bool quitPending = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
   if (ui::ShowMessageBox("当前程序已经有更新版本,是否更新", "字幕工具版本更新提示：", MB_YESNO) == IDYES)
-    OpenUpdateWindow();
+    OpenWindow();
   if (quitPending) PostQuitMessage(static_cast<int>(quit.wParam));
 }

@@ -2,28 +2,22 @@
 // window closes and the main window comes back.
 #include <windows.h>
 
-#include <atomic>
 #include <string_view>
-#include <utility>
 
 #include "text/encoding.h"
-#include "win/owners.h"
-#include "win/program.h"
+#include "text/file_name.h"
 #include "layout/program_windows.h"
 #include "update/self_update.h"
 #include "win/gui_courier.h"
-#include "text/file_name.h"
+#include "win/owners.h"
+#include "win/program.h"
+#include "win/worker_thread.h"
 
 namespace {
 
 constexpr DWORD kInputIdleWaitMs = 1000;
 // How long the update window says that the update failed before the tool comes back.
-constexpr UINT kFailureShownMs = 3000;
-
-std::atomic<bool> g_updateFailed{false};
-// The update window that says that the update failed: the tool comes back from that
-// window only, never from one opened later.
-HWND g_failedWindow = nullptr;
+constexpr DWORD kFailureShownMs = 3000;
 
 // Starts the program file at path with the given command line; does not wait for the
 // program's end. The file is named as the application, so that a path with spaces
@@ -48,9 +42,10 @@ bool StartProgram(const std::string& path, const std::string& commandLine) {
 
 void RestartIntoNewProgram(const std::string& checkedProgram) {
   RunOnGuiThread(StopProgressTimer);
-  // The new file was checked and saved in this folder, under programName or, where a
-  // file of that name stood already, under a name of the downloader's own: that checked
-  // file, which the downloader still holds against writing and deleting, is started.
+  // The new file was checked and saved in this folder, under the page's program name or,
+  // where a file of that name stood already, under a name of the downloader's own: that
+  // checked file, which the downloader still holds against writing and deleting, is
+  // started.
   const std::string& path = checkedProgram;
   const std::string folder = ui::ProgramFolder() + "\\";
   const bool inFolder = path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
@@ -61,29 +56,30 @@ void RestartIntoNewProgram(const std::string& checkedProgram) {
   ExitProcess(0);
 }
 
-namespace {
-
-void CALLBACK FailureShown(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  const HWND shown = std::exchange(g_failedWindow, nullptr);
-  if (shown && shown == ui::WindowHandle(WindowKind::Update)) ReturnFromUpdate();
-}
-
-}  // namespace
-
-void ReportFailedUpdate() {
-  RunOnGuiThread([] {
-    g_failedWindow = ui::WindowHandle(WindowKind::Update);
-    if (!g_failedWindow) return;
+void SelfUpdate::ReportFailed() {
+  RunOnGuiThread([this] {
+    const HWND window = ui::WindowHandle(WindowKind::Update);
+    failedWindow_ = window;
+    if (!window) return;
     ShowUpdateFailed();
-    SetTimer(nullptr, 0, kFailureShownMs, FailureShown);
+    // The moment passes on a thread of its own; the GUI thread goes on with its loop.
+    StartWorkerThread([this, window] {
+      Sleep(kFailureShownMs);
+      RunOnGuiThread([this, window] { OnFailureShown(window); });
+    });
   });
 }
 
-void ReturnFromUpdate() {
+void SelfUpdate::OnFailureShown(HWND window) {
+  if (!window || window != failedWindow_) return;
+  failedWindow_ = nullptr;
+  if (window == ui::WindowHandle(WindowKind::Update)) ReturnFromUpdate();
+}
+
+void SelfUpdate::ReturnFromUpdate() {
   // An update window that was opened on its own, not in the main window's place, stays.
-  if (!ui::WindowExists(WindowKind::Update) || !UpdateWindowReplacedMain()) return;
-  g_updateFailed = true;
+  if (!ui::WindowExists(WindowKind::Update) || !replacedMain_) return;
+  failedThisRun_ = true;
   StopProgressTimer();
   // The main window's deferred end may still be on its way: it ends now, and its
   // successor is loaded before the update window goes, so that a window of the tool is
@@ -92,7 +88,3 @@ void ReturnFromUpdate() {
   ui::LoadWindow(WindowKind::Main, ui::LoadOptions{});
   ui::DestroyWindowNow(WindowKind::Update);
 }
-
-bool UpdateFailedThisRun() { return g_updateFailed; }
-
-void SetUpdateFailedThisRun(bool failed) { g_updateFailed = failed; }
