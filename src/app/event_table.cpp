@@ -10,7 +10,7 @@
 #include "delivery/playback_hot_keys.h"
 #include "delivery/target_picker.h"
 #include "lyrics/lyrics_folder_win.h"
-#include "update/self_update.h"
+#include "update/self_update_win.h"
 #include "layout/program_windows.h"
 
 namespace {

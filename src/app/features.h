@@ -4,7 +4,7 @@
 
 #include "billboard/billboard.h"
 #include "search/lyric_search_win.h"
-#include "update/self_update.h"
+#include "update/self_update_win.h"
 
 struct Features {
   LyricSearch lyricSearch;

@@ -1,13 +1,12 @@
-// The update window's progress display: labels and bar at every tick of its timer, and
-// the failure shown in place of the percentage.
+// The update window's progress display.
+#include "update/update_progress_win.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
 
 #include "layout/program_windows.h"
-#include "update/progress_text.h"
-#include "update/self_update.h"
 
 namespace {
 
@@ -15,12 +14,9 @@ const char kUpdateFailedText[] = "更新失败,请稍后再试或到官网下载
 
 }  // namespace
 
-void SelfUpdate::OnProgressTick() { ShowDownloadProgress(downloader_); }
-
-void SelfUpdate::ShowDownloadProgress(Downloader& downloader) {
+void ShowProgress(Downloader& downloader, double total, ElapsedClock& elapsed) {
   namespace label = progress_label;
   // Until the size is announced the percentage and the remaining time keep their text.
-  const double total = totalBytes_;
   if (const auto percent = label::RoundedPercent(downloader.DoneBytes(), total))
     U<UpdateCtl::下载进度>().SetText(label::Percent(*percent));
   if (const auto percent = label::RoundedPercent(downloader.DoneBytes(), total)) {
@@ -29,8 +25,8 @@ void SelfUpdate::ShowDownloadProgress(Downloader& downloader) {
   }
   U<UpdateCtl::下载速度>().SetText(label::Speed(downloader.TakeTaskBytes()));
   U<UpdateCtl::已经下载>().SetText(label::Done(downloader.DoneBytes(), total));
-  elapsed_.Advance();
-  U<UpdateCtl::已用时间>().SetText(label::Elapsed(elapsed_));
+  elapsed.Advance();
+  U<UpdateCtl::已用时间>().SetText(label::Elapsed(elapsed));
   const int64_t done = downloader.DoneBytes();
   if (const auto remaining = label::Remaining(total, done, downloader.TakeAllBytes()))
     U<UpdateCtl::剩余时间>().SetText(*remaining);

@@ -1,23 +1,20 @@
-// The end of the update: the process starts the new program and ends, or the update
-// window closes and the main window comes back.
+// The end of a complete update: the new program starts and the process ends.
+#include "update/update_restart_win.h"
+
 #include <windows.h>
 
 #include <string_view>
 
 #include "text/encoding.h"
 #include "text/file_name.h"
-#include "layout/program_windows.h"
-#include "update/self_update.h"
+#include "update/update_progress_win.h"
 #include "win/gui_courier.h"
 #include "win/owners.h"
 #include "win/program.h"
-#include "win/worker_thread.h"
 
 namespace {
 
 constexpr DWORD kInputIdleWaitMs = 1000;
-// How long the update window says that the update failed before the tool comes back.
-constexpr DWORD kFailureShownMs = 3000;
 
 // Starts the program file at path with the given command line; does not wait for the
 // program's end. The file is named as the application, so that a path with spaces
@@ -54,37 +51,4 @@ void RestartIntoNewProgram(const std::string& checkedProgram) {
   // The task has ended and nothing else holds work in progress: the process can end
   // from this thread at once.
   ExitProcess(0);
-}
-
-void SelfUpdate::ReportFailed() {
-  RunOnGuiThread([this] {
-    const HWND window = ui::WindowHandle(WindowKind::Update);
-    failedWindow_ = window;
-    if (!window) return;
-    ShowUpdateFailed();
-    // The moment passes on a thread of its own; the GUI thread goes on with its loop.
-    StartWorkerThread([this, window] {
-      Sleep(kFailureShownMs);
-      RunOnGuiThread([this, window] { OnFailureShown(window); });
-    });
-  });
-}
-
-void SelfUpdate::OnFailureShown(HWND window) {
-  if (!window || window != failedWindow_) return;
-  failedWindow_ = nullptr;
-  if (window == ui::WindowHandle(WindowKind::Update)) ReturnFromUpdate();
-}
-
-void SelfUpdate::ReturnFromUpdate() {
-  // An update window that was opened on its own, not in the main window's place, stays.
-  if (!ui::WindowExists(WindowKind::Update) || !replacedMain_) return;
-  failedThisRun_ = true;
-  StopProgressTimer();
-  // The main window's deferred end may still be on its way: it ends now, and its
-  // successor is loaded before the update window goes, so that a window of the tool is
-  // on screen throughout and the message loop never sees none.
-  ui::DestroyWindowNow(WindowKind::Main);
-  ui::LoadWindow(WindowKind::Main, ui::LoadOptions{});
-  ui::DestroyWindowNow(WindowKind::Update);
 }

@@ -1,7 +1,7 @@
 // The update check at start-up, the update window and the progress display, against
 // the stand-in update host. Whatever would end this process (the download's end starts
 // the new program and exits) is left to tests/e2e/forced_update.sh.
-#include "update/self_update.h"
+#include "update/self_update_win.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>

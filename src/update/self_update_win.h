@@ -1,10 +1,9 @@
 // The self-update. One SelfUpdate, held by the roof for the whole run, owns what the
-// update knows; its handlers are bound in the event table. Its work is spread over a
-// file for each job: the update page read at start-up (update_check_win.cpp), the
-// update window and the update's end (update_window_win.cpp), the download's events
-// (update_download_event_win.cpp), the update's end, into the new program or back to the
-// main window (update_restart_win.cpp), the progress display (update_progress_win.cpp)
-// and where updates come from (update_address_win.cpp).
+// update knows, and its handlers are bound in the event table: the update page read at
+// start-up, the update window that reads it again and starts the download, the
+// download's events, and the update's end, into the new program
+// (update/update_restart_win.h) or back to the main window. The progress display is
+// update/update_progress_win.h.
 //
 // Threads: both reads of the update page (at start-up, and again when the update window
 // opens) run on worker threads of their own (win/worker_thread.h) and hand what they read
@@ -94,8 +93,7 @@ class SelfUpdate {
   // The event handler of the update's download task, on the downloader's threads; always
   // answers 0. Event 4 of a task the downloader reports complete (the whole file, its
   // size and SHA-256 the manifest's, under its final name and still held by the
-  // downloader) restarts into the new program (RestartIntoNewProgram); any other end
-  // reports the failure.
+  // downloader) restarts into the new program; any other end reports the failure.
   int32_t OnDownloadEvent(int32_t event, DownloadTask* task, int32_t value);
   // One tick of the progress display, reading the given downloader's counters.
   void ShowDownloadProgress(Downloader& downloader);
@@ -145,16 +143,6 @@ class SelfUpdate {
   // Last, so that it goes first: its end stops a running task, whose events use the rest.
   Downloader downloader_;
 };
-
-// Starts the new program, the file the download checked and saved in the program's
-// folder, then ends the process with exit code 0; on the downloader's thread. The
-// progress display stops first. Returns only when the program could not be started.
-void RestartIntoNewProgram(const std::string& checkedProgram);
-
-// The progress display's end: its timer stops; or its timer stops and the percentage's
-// label says that the update failed. On the GUI thread.
-void StopProgressTimer();
-void ShowUpdateFailed();
 
 // The main window's home-page button 按钮15.
 void OpenHomePage();
