@@ -124,14 +124,15 @@ void SelfUpdate::OpenWindow() {
 
 void SelfUpdate::OnWindowCreated() {
   // On screen before the main window goes, and while the page is read again: the tool
-  // never stands without a window.
+  // never stands without a window. The main window goes before the read starts, so that
+  // the update window stands alone before an answer can bring the main window back.
   const HWND self = ui::WindowHandle(WindowKind::Update);
   replacedMain_ = ui::WindowExists(WindowKind::Main);
   if (self && replacedMain_) {
     ShowWindow(self, SW_SHOW);
     UpdateWindow(self);
   }
-  ui::DestroyWindowDeferred(WindowKind::Main);
+  ui::DestroyWindowNow(WindowKind::Main);
 
   const unsigned read = ++newestTargetRead_;
   ++targetReadsUnderWay_;
@@ -246,10 +247,8 @@ void SelfUpdate::ReturnFromUpdate() {
   if (!ui::WindowExists(WindowKind::Update) || !replacedMain_) return;
   failedThisRun_ = true;
   StopProgressTimer();
-  // The main window's deferred end may still be on its way: it ends now, and its
-  // successor is loaded before the update window goes, so that a window of the tool is
-  // on screen throughout and the message loop never sees none.
-  ui::DestroyWindowNow(WindowKind::Main);
+  // The main window is loaded again before the update window goes, so that a window of
+  // the tool is on screen throughout and the message loop never sees none.
   ui::LoadWindow(WindowKind::Main, ui::LoadOptions{});
   ui::DestroyWindowNow(WindowKind::Update);
 }
