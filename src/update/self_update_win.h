@@ -71,8 +71,8 @@ class SelfUpdate {
   // The handlers bound in the event table. The update window's creation: it stands on
   // screen before the main window goes, and once that has gone the page is read again
   // off the GUI thread; with a trusted manifest the download starts, without one the
-  // tool comes back at once (ReturnFromUpdate). The window's timer ticks the progress display, its button starts
-  // the download (a second click does nothing).
+  // tool comes back at once (ReturnFromUpdate). The window's timer ticks the progress
+  // display, its button starts the download (a second click does nothing).
   void OnWindowCreated();
   void OnProgressTick();
   void StartDownload();
