@@ -10,7 +10,7 @@
 #include "delivery/playback_hot_keys.h"
 #include "delivery/target_picker.h"
 #include "lyrics/lyrics_folder_win.h"
-#include "update/self_update.h"
+#include "update/self_update_win.h"
 #include "layout/program_windows.h"
 
 namespace {
@@ -85,9 +85,9 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::热键_推后), UiEvent::Pressed, PlayKey<OnLaterHotKey>},
     {Main, C(MainCtl::热键_下一句), UiEvent::Pressed, PlayKey<OnNextLineHotKey>},
 
-    {Update, kWindowItself, UiEvent::Created, OnUpdateWindowCreated},
-    {Update, C(UpdateCtl::时钟), UiEvent::TimerTick, OnProgressTick},
-    {Update, C(UpdateCtl::按钮1), UiEvent::Clicked, StartUpdateDownload},
+    {Update, kWindowItself, UiEvent::Created, [] { TheFeatures().selfUpdate.OnWindowCreated(); }},
+    {Update, C(UpdateCtl::时钟), UiEvent::TimerTick, [] { TheFeatures().selfUpdate.OnProgressTick(); }},
+    {Update, C(UpdateCtl::按钮1), UiEvent::Clicked, [] { TheFeatures().selfUpdate.StartDownload(); }},
 
     {Picker, kWindowItself, UiEvent::Created, Pick<&TargetPicker::OnPickerWindowCreated>},
     {Picker, C(PickerCtl::时钟1), UiEvent::TimerTick, Pick<&TargetPicker::FollowCursorTick>},

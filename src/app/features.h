@@ -6,6 +6,7 @@
 #include "delivery/playback.h"
 #include "delivery/target_picker.h"
 #include "search/lyric_search_win.h"
+#include "update/self_update_win.h"
 
 // Playback holds the target window: the picker names it, and the scroller and the
 // billboard deliver into it as playback does.
@@ -15,6 +16,7 @@ struct Features {
   Scroller scroller{playback.Target()};
   Billboard billboard{playback.Target()};
   LyricSearch lyricSearch;
+  SelfUpdate selfUpdate;
 };
 
 // The one set of feature objects; created at its first use, on the GUI thread.

@@ -1,8 +1,8 @@
 #include "app/main_window_created.h"
 
+#include "app/features.h"
 #include "delivery/playback_hot_keys.h"
 #include "layout/program_windows.h"
-#include "update/update_check.h"
 #include "win/gui_courier.h"
 #include "win/program.h"
 
@@ -16,7 +16,7 @@ void FillHiddenPages() {
 }  // namespace
 
 void OnMainWindowCreated() {
-  CheckForUpdate();
+  TheFeatures().selfUpdate.CheckForUpdate();
   // The list keeps showing the current folder until the user refreshes or chooses one.
   M<MainCtl::编辑框1>().SetText(ui::ProgramFolder());
   M<MainCtl::置顶选择1>().SetCurrentPage(4);

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "win/internet_session.h"
 #include "win/owners.h"
 #include "update/downloader.h"
 #include "text/http_url.h"
@@ -40,6 +41,7 @@ struct Slice {
 struct Downloader::Task {
   DownloadTask settings;  // the copy the events hand out
   HttpUrl url;
+  InternetWaits waits;  // the settings' three time-outs
   std::shared_ptr<Totals> totals;
 
   std::atomic<bool> stopping{false};
@@ -49,7 +51,9 @@ struct Downloader::Task {
   std::atomic<int64_t> sinceTake{0};
 
   UniqueHandle coordinator;
-  DWORD coordinatorId = 0;
+  // Each thread writes its own id as it begins: a stop from the thread's own event
+  // handler must not wait for that thread.
+  std::atomic<DWORD> coordinatorId{0};
   std::atomic<DWORD> runnerId{0};
   // Tick of the last sign of life of any transfer: an answer's headers or body bytes.
   std::atomic<DWORD> lastActivity{GetTickCount()};

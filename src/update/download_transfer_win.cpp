@@ -15,24 +15,11 @@ constexpr size_t kWriteBlockBytes = 1 << 20;
 
 }  // namespace
 
-void SetWaits(HINTERNET h, const DownloadTask& t) {
-  auto set = [h](DWORD option, int32_t ms) {
-    if (ms <= 0) return;
-    DWORD v = static_cast<DWORD>(ms);
-    InternetSetOptionW(h, option, &v, sizeof(v));
-  };
-  set(INTERNET_OPTION_CONNECT_TIMEOUT, t.connectTimeoutMs);
-  set(INTERNET_OPTION_SEND_TIMEOUT, t.sendTimeoutMs);
-  set(INTERNET_OPTION_DATA_SEND_TIMEOUT, t.sendTimeoutMs);
-  set(INTERNET_OPTION_RECEIVE_TIMEOUT, t.receiveTimeoutMs);
-  set(INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, t.receiveTimeoutMs);
-}
-
 Transfer::Transfer(Task& task, const std::string& range) : task_(task) {
   connection_.Reset(InternetConnectW(task.session.Get(), enc::Wide(task.url.host).c_str(), task.url.port, nullptr, nullptr,
                                       INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection_) return;
-  SetWaits(connection_.Get(), task.settings);
+  LimitInternetWaits(connection_.Get(), task.waits);
   const wchar_t* acceptTypes[] = {L"*/*", nullptr};
   // Over https the server's certificate is checked by the system and any error fails
   // the request: no SECURITY_FLAG_IGNORE_* is ever set.
@@ -45,7 +32,7 @@ Transfer::Transfer(Task& task, const std::string& range) : task_(task) {
   const HINTERNET tracked = request.Get();
   if (!task.Track(request)) return;
   request_ = tracked;
-  SetWaits(request_, task.settings);
+  LimitInternetWaits(request_, task.waits);
   const std::wstring headers = range.empty() ? std::wstring() : enc::Wide("Range: " + range + "\r\n");
   const BOOL sent = HttpSendRequestW(request_, headers.empty() ? nullptr : headers.c_str(),
                                      static_cast<DWORD>(headers.size()), nullptr, 0);

@@ -15,9 +15,6 @@
 #include "update/download_plan.h"
 #include "update/download_task_win.h"
 
-// Sets the task's time-outs on a WinInet handle.
-void SetWaits(HINTERNET h, const DownloadTask& t);
-
 // One GET on its own connection, with the answer's status and size headers.
 class Transfer {
  public:

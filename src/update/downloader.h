@@ -57,8 +57,8 @@
 #include "update/download_plan.h"
 
 struct DownloadTask;
-using DownloadEventHandler = int32_t (*)(int32_t event, DownloadTask* task, int32_t value, int32_t reserved,
-                                         DownloadTask* reservedTask);
+using DownloadEventHandler = std::function<int32_t(int32_t event, DownloadTask* task, int32_t value, int32_t reserved,
+                                                   DownloadTask* reservedTask)>;
 
 constexpr int32_t kDownloadToFile = 4096;
 constexpr int32_t kEventTotalSize = 3;

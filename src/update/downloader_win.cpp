@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <wininet.h>
-#include <process.h>
 
 #include <algorithm>
 #include <atomic>
@@ -19,12 +18,16 @@
 #include "update/download_task_win.h"
 #include "update/download_transfer_win.h"
 #include "win/file_bytes.h"
-#include "win/http_get.h"
+#include "win/internet_session.h"
+#include "win/worker_thread.h"
 #include "text/http_url.h"
 
 namespace {
 
 using Task = Downloader::Task;
+
+// A time-out of the task's settings; 0 (WinInet's own) for none.
+unsigned Milliseconds(int32_t ms) { return ms > 0 ? static_cast<unsigned>(ms) : 0; }
 
 std::optional<std::string> FreeName(const std::string& path) { return download_plan::FreeName(path, FileExists); }
 
@@ -40,23 +43,17 @@ void AllowParallelConnections() {
   (void)done;
 }
 
-struct SliceJob {
-  std::shared_ptr<Task> task;
-  int index;
-};
-
-unsigned __stdcall SliceThread(void* arg) {
-  std::unique_ptr<SliceJob> job(static_cast<SliceJob*>(arg));
-  Slice& slice = job->task->slices[job->index];
+// The work of a slice's own thread.
+void FetchOwnSlice(Task& task, int index) {
+  Slice& slice = task.slices[index];
   bool complete = false;
   try {
-    complete = FetchSlice(*job->task, slice, nullptr);
+    complete = FetchSlice(task, slice, nullptr);
   } catch (...) {
     complete = false;  // out of memory, most likely: the task fails, the process goes on
   }
   slice.complete = complete;
-  if (!complete) job->task->failed = true;
-  return 0;
+  if (!complete) task.failed = true;
 }
 
 void SliceTheFile(Task& task, int64_t total) {
@@ -175,9 +172,8 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
     }
   }
   // The system's Internet settings, proxy included, as for every request of the program.
-  task.session.Reset(InternetOpenW(enc::Wide(kHttpUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  task.session = OpenInternetSession(task.waits);
   if (!task.session) return false;
-  SetWaits(task.session.Get(), task.settings);
 
   RemoveLeftovers(download_plan::FolderOf(task.settings.savePath));
   int64_t total = -1;
@@ -190,15 +186,13 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
 
   std::vector<UniqueHandle> threads;
   for (int i = 1; i < task.sliceCount; ++i) {
-    // The job holds the task alive for a thread that outlasts a stop's wait.
-    auto* job = new SliceJob{shared, i};
-    const uintptr_t h = _beginthreadex(nullptr, 0, SliceThread, job, 0, nullptr);
-    if (!h) {
-      delete job;
+    // The thread holds the task alive for as long as it outlasts a stop's wait.
+    UniqueHandle thread = StartOwnedThread([shared, i] { FetchOwnSlice(*shared, i); });
+    if (!thread) {
       task.failed = true;
       break;
     }
-    threads.emplace_back(reinterpret_cast<HANDLE>(h));
+    threads.push_back(std::move(thread));
   }
   Slice& own = task.slices[0];
   own.complete = FetchSlice(task, own, std::move(first));
@@ -225,19 +219,19 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
   return MoveToFinalName(task, replace);
 }
 
-unsigned __stdcall RunnerThread(void* arg) {
-  std::unique_ptr<std::shared_ptr<Task>> shared(static_cast<std::shared_ptr<Task>*>(arg));
-  Task& task = **shared;
+// The work of the runner thread.
+void RunTaskToItsEnd(const std::shared_ptr<Task>& shared) {
+  Task& task = *shared;
+  task.runnerId = GetCurrentThreadId();
   bool complete = false;
   try {
-    complete = RunTask(*shared);
+    complete = RunTask(shared);
   } catch (...) {
     complete = false;  // out of memory, most likely: the task fails, the process goes on
   }
   task.file.Reset();
   if (!complete) task.held.Reset();
   task.runnerComplete = complete;
-  return 0;
 }
 
 // The longest silence of every transfer after which the task is given up: WinInet's own
@@ -253,15 +247,11 @@ DWORD StallLimitMs(const DownloadTask& t) {
 // failed, its runner left behind with a reference of its own.
 void CoordinateTask(const std::shared_ptr<Task>& shared) {
   Task& task = *shared;
-  auto* runnerArg = new std::shared_ptr<Task>(shared);
-  unsigned runnerId = 0;
-  UniqueHandle runner(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, RunnerThread, runnerArg, 0, &runnerId)));
-  task.runnerId = runnerId;
+  // The runner holds the task alive for as long as it is left behind.
+  const UniqueHandle runner = StartOwnedThread([shared] { RunTaskToItsEnd(shared); });
   bool complete = false;
   bool runnerEnded = false;
-  if (!runner) {
-    delete runnerArg;
-  } else {
+  if (runner) {
     const DWORD limit = StallLimitMs(task.settings);
     download_plan::SpeedFloor floor(task.settings.speedFloorWindowMs, task.settings.speedFloorBytesPerSecond,
                                     GetTickCount());
@@ -303,11 +293,12 @@ void CoordinateTask(const std::shared_ptr<Task>& shared) {
   task.held.Reset();
 }
 
-unsigned __stdcall TaskThread(void* arg) {
-  std::unique_ptr<std::shared_ptr<Task>> shared(static_cast<std::shared_ptr<Task>*>(arg));
-  Task& task = **shared;
+// The work of the task's first thread, its coordinator.
+void RunCoordinator(const std::shared_ptr<Task>& shared) {
+  Task& task = *shared;
+  task.coordinatorId = GetCurrentThreadId();
   try {
-    CoordinateTask(*shared);
+    CoordinateTask(shared);
   } catch (...) {
     // Out of memory, most likely. The task still ends once, as failed.
     task.failed = true;
@@ -320,7 +311,6 @@ unsigned __stdcall TaskThread(void* arg) {
     } catch (...) {
     }
   }
-  return 0;
 }
 
 }  // namespace
@@ -341,18 +331,19 @@ bool Downloader::Start(const DownloadTask& settings) {
   if (task->settings.bufferBytes <= 0) task->settings.bufferBytes = DownloadTask{}.bufferBytes;
   task->settings.bufferBytes = std::min(task->settings.bufferBytes, 16 << 20);
   task->url = *url;
+  task->waits = InternetWaits{Milliseconds(settings.connectTimeoutMs), Milliseconds(settings.sendTimeoutMs),
+                              Milliseconds(settings.receiveTimeoutMs)};
   task->totals = totals_;
-  auto* arg = new std::shared_ptr<Task>(task);
-  unsigned id = 0;
-  const uintptr_t h = _beginthreadex(nullptr, 0, TaskThread, arg, CREATE_SUSPENDED, &id);
-  if (!h) {
-    delete arg;
+  // Held before the task's threads run, since an event handler may stop the task. The
+  // coordinator's handle is only waited for by a Stop() on another thread, which comes
+  // after this Start() has returned.
+  task_ = task;
+  UniqueHandle coordinator = StartOwnedThread([task] { RunCoordinator(task); });
+  if (!coordinator) {
+    task_.reset();
     return false;
   }
-  task->coordinator.Reset(reinterpret_cast<HANDLE>(h));
-  task->coordinatorId = id;
-  task_ = task;
-  ResumeThread(task->coordinator.Get());
+  task->coordinator = std::move(coordinator);
   return true;
 }
 

@@ -1,28 +1,22 @@
-// The update window's progress display: labels and bar at every tick of its timer, and
-// the failure shown in place of the percentage.
+// The update window's progress display.
+#include "update/update_progress_win.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
 
 #include "layout/program_windows.h"
-#include "update/progress_text.h"
-#include "update/self_update.h"
 
 namespace {
 
 const char kUpdateFailedText[] = "更新失败,请稍后再试或到官网下载新版本";
 
-ElapsedClock g_elapsed;
-
 }  // namespace
 
-void OnProgressTick() { ShowDownloadProgress(updateDownloader); }
-
-void ShowDownloadProgress(Downloader& downloader) {
+void ShowProgress(Downloader& downloader, double total, ElapsedClock& elapsed) {
   namespace label = progress_label;
   // Until the size is announced the percentage and the remaining time keep their text.
-  const double total = downloadTotalBytes;
   if (const auto percent = label::RoundedPercent(downloader.DoneBytes(), total))
     U<UpdateCtl::下载进度>().SetText(label::Percent(*percent));
   if (const auto percent = label::RoundedPercent(downloader.DoneBytes(), total)) {
@@ -31,8 +25,8 @@ void ShowDownloadProgress(Downloader& downloader) {
   }
   U<UpdateCtl::下载速度>().SetText(label::Speed(downloader.TakeTaskBytes()));
   U<UpdateCtl::已经下载>().SetText(label::Done(downloader.DoneBytes(), total));
-  g_elapsed.Advance();
-  U<UpdateCtl::已用时间>().SetText(label::Elapsed(g_elapsed));
+  elapsed.Advance();
+  U<UpdateCtl::已用时间>().SetText(label::Elapsed(elapsed));
   const int64_t done = downloader.DoneBytes();
   if (const auto remaining = label::Remaining(total, done, downloader.TakeAllBytes()))
     U<UpdateCtl::剩余时间>().SetText(*remaining);

@@ -1,29 +1,20 @@
-// The end of the update: the process starts the new program and ends, or the update
-// window closes and the main window comes back.
+// The end of a complete update: the new program starts and the process ends.
+#include "update/update_restart_win.h"
+
 #include <windows.h>
 
-#include <atomic>
 #include <string_view>
-#include <utility>
 
 #include "text/encoding.h"
+#include "text/file_name.h"
+#include "update/update_progress_win.h"
+#include "win/gui_courier.h"
 #include "win/owners.h"
 #include "win/program.h"
-#include "layout/program_windows.h"
-#include "update/self_update.h"
-#include "win/gui_courier.h"
-#include "text/file_name.h"
 
 namespace {
 
 constexpr DWORD kInputIdleWaitMs = 1000;
-// How long the update window says that the update failed before the tool comes back.
-constexpr UINT kFailureShownMs = 3000;
-
-std::atomic<bool> g_updateFailed{false};
-// The update window that says that the update failed: the tool comes back from that
-// window only, never from one opened later.
-HWND g_failedWindow = nullptr;
 
 // Starts the program file at path with the given command line; does not wait for the
 // program's end. The file is named as the application, so that a path with spaces
@@ -48,9 +39,10 @@ bool StartProgram(const std::string& path, const std::string& commandLine) {
 
 void RestartIntoNewProgram(const std::string& checkedProgram) {
   RunOnGuiThread(StopProgressTimer);
-  // The new file was checked and saved in this folder, under programName or, where a
-  // file of that name stood already, under a name of the downloader's own: that checked
-  // file, which the downloader still holds against writing and deleting, is started.
+  // The new file was checked and saved in this folder, under the page's program name or,
+  // where a file of that name stood already, under a name of the downloader's own: that
+  // checked file, which the downloader still holds against writing and deleting, is
+  // started.
   const std::string& path = checkedProgram;
   const std::string folder = ui::ProgramFolder() + "\\";
   const bool inFolder = path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
@@ -60,39 +52,3 @@ void RestartIntoNewProgram(const std::string& checkedProgram) {
   // from this thread at once.
   ExitProcess(0);
 }
-
-namespace {
-
-void CALLBACK FailureShown(HWND, UINT, UINT_PTR id, DWORD) {
-  KillTimer(nullptr, id);
-  const HWND shown = std::exchange(g_failedWindow, nullptr);
-  if (shown && shown == ui::WindowHandle(WindowKind::Update)) ReturnFromUpdate();
-}
-
-}  // namespace
-
-void ReportFailedUpdate() {
-  RunOnGuiThread([] {
-    g_failedWindow = ui::WindowHandle(WindowKind::Update);
-    if (!g_failedWindow) return;
-    ShowUpdateFailed();
-    SetTimer(nullptr, 0, kFailureShownMs, FailureShown);
-  });
-}
-
-void ReturnFromUpdate() {
-  // An update window that was opened on its own, not in the main window's place, stays.
-  if (!ui::WindowExists(WindowKind::Update) || !UpdateWindowReplacedMain()) return;
-  g_updateFailed = true;
-  StopProgressTimer();
-  // The main window's deferred end may still be on its way: it ends now, and its
-  // successor is loaded before the update window goes, so that a window of the tool is
-  // on screen throughout and the message loop never sees none.
-  ui::DestroyWindowNow(WindowKind::Main);
-  ui::LoadWindow(WindowKind::Main, ui::LoadOptions{});
-  ui::DestroyWindowNow(WindowKind::Update);
-}
-
-bool UpdateFailedThisRun() { return g_updateFailed; }
-
-void SetUpdateFailedThisRun(bool failed) { g_updateFailed = failed; }

@@ -15,16 +15,8 @@
 namespace {
 
 // Without these limits a host that accepts and never answers holds the worker for as
-// long as WinInet's defaults allow; set on every handle because which handle a WinInet
-// honours them from differs between versions.
-void LimitWaits(HINTERNET h) {
-  DWORD connect = kHttpConnectTimeoutMs;
-  DWORD send = kHttpSendTimeoutMs;
-  DWORD receive = kHttpReceiveTimeoutMs;
-  InternetSetOptionW(h, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof(connect));
-  InternetSetOptionW(h, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof(send));
-  InternetSetOptionW(h, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof(receive));
-}
+// long as WinInet's defaults allow.
+constexpr InternetWaits kFetchWaits{kHttpConnectTimeoutMs, kHttpSendTimeoutMs, kHttpReceiveTimeoutMs};
 
 std::optional<DWORD> NumberHeader(HINTERNET request, DWORD query) {
   DWORD value = 0;
@@ -60,13 +52,12 @@ HttpResult Fetch(Job& job) {
   HttpResult result;
   // The system's Internet settings: a user who reaches the web only through the proxy
   // configured there gets through it.
-  UniqueInternet session(InternetOpenW(enc::Wide(kHttpUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  const UniqueInternet session = OpenInternetSession(kFetchWaits);
   if (!session) return result;
-  LimitWaits(session.Get());
   UniqueInternet connection(InternetConnectW(session.Get(), enc::Wide(target.host).c_str(), target.port, nullptr, nullptr,
                                              INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return result;
-  LimitWaits(connection.Get());
+  LimitInternetWaits(connection.Get(), kFetchWaits);
 
   // InternetOpenUrl would be shorter, but it ignores the time-outs under Wine and sends
   // the Accept header twice. A certificate the system does not trust, or one for another
@@ -92,7 +83,7 @@ HttpResult Fetch(Job& job) {
     ~CloseRequest() { job.Abandon(); }
   } closeRequest{job};
 
-  LimitWaits(request);
+  LimitInternetWaits(request, kFetchWaits);
   if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return result;
 
   result.status = NumberHeader(request, HTTP_QUERY_STATUS_CODE).value_or(0);

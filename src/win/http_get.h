@@ -1,7 +1,7 @@
 // The one HTTP fetch of the tool: a GET, waited for in one of three ways (below).
 //
 // Every request is HTTP/1.0 with the user agent kHttpUserAgent and "Accept: */*", goes
-// through the system's configured connection, and is answered by the server itself (no
+// through the system's configured connection (win/internet_session.h), and is answered by the server itself (no
 // cache). "https://" addresses go over TLS with the server's certificate checked by the
 // system: any certificate error is a failed fetch. Connecting, sending and each wait for
 // data are bounded by the time-outs below; on top of them the whole fetch has a deadline
@@ -27,7 +27,8 @@
 #include <string>
 #include <string_view>
 
-constexpr const char kHttpUserAgent[] = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+#include "win/internet_session.h"
+
 constexpr unsigned kHttpConnectTimeoutMs = 5000;
 constexpr unsigned kHttpSendTimeoutMs = 5000;
 constexpr unsigned kHttpReceiveTimeoutMs = 5000;

@@ -5,8 +5,6 @@
 
 #include <memory>
 
-#include "win/owners.h"
-
 namespace {
 
 unsigned __stdcall RunWork(void* arg) {
@@ -21,16 +19,19 @@ unsigned __stdcall RunWork(void* arg) {
 
 }  // namespace
 
-bool StartWorkerThread(std::function<void()> work) {
+UniqueHandle StartOwnedThread(std::function<void()> work) {
   std::unique_ptr<std::function<void()>> owned;
   try {
     owned = std::make_unique<std::function<void()>>(std::move(work));
   } catch (...) {
-    return false;
+    return UniqueHandle();
   }
   const uintptr_t thread = _beginthreadex(nullptr, 0, RunWork, owned.get(), 0, nullptr);
-  if (!thread) return false;
+  if (!thread) return UniqueHandle();
   owned.release();  // the thread's now
-  UniqueHandle(reinterpret_cast<HANDLE>(thread)).Reset();  // it runs on unwatched
-  return true;
+  return UniqueHandle(reinterpret_cast<HANDLE>(thread));
+}
+
+bool StartWorkerThread(std::function<void()> work) {
+  return static_cast<bool>(StartOwnedThread(std::move(work)));  // it runs on unwatched
 }

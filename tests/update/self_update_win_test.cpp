@@ -1,7 +1,7 @@
 // The update check at start-up, the update window and the progress display, against
 // the stand-in update host. Whatever would end this process (the download's end starts
 // the new program and exits) is left to tests/e2e/forced_update.sh.
-#include "update/self_update.h"
+#include "update/self_update_win.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/features.h"
 #include "layout/program_windows.h"
 #include "build_settings.h"
-#include "update/update_check.h"
 #include "update/update_host_standin.h"
 #include "support/win_test_support.h"
 #include "win/file_bytes.h"
@@ -23,11 +23,13 @@
 
 namespace {
 
+SelfUpdate& TheUpdate() { return TheFeatures().selfUpdate; }
+
 // Points the update check at a host for one test, and back at the build setting after.
 class UpdateHostFor {
  public:
-  explicit UpdateHostFor(const std::string& hostAndPort) { SetUpdateHost(hostAndPort); }
-  ~UpdateHostFor() { SetUpdateHost(RAVO_UPDATE_HOST); }
+  explicit UpdateHostFor(const std::string& hostAndPort) { TheUpdate().host = hostAndPort; }
+  ~UpdateHostFor() { TheUpdate().host = RAVO_UPDATE_HOST; }
 };
 
 // Closes the update window a test opened, however the test ends; what the update left
@@ -40,14 +42,14 @@ struct UpdateWindowCloser {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
-    SetUpdateFailedThisRun(false);
+    TheUpdate().SetFailedThisRun(false);
   }
 };
 
 // Dispatches this thread's messages until the start-up check's page has been applied
 // (at most 20 s: a silent host holds it for the fetch's time-out).
 void AwaitUpdateCheck() {
-  PumpUntil([] { return !UpdateCheckPending(); }, 20000);
+  PumpUntil([] { return !TheUpdate().CheckPending(); }, 20000);
 }
 
 const char kQuestion[] = "当前程序已经有更新版本,是否更新";
@@ -73,10 +75,10 @@ TEST_P(SelfUpdateStartup, MainWindowAppearsWithoutUpdateWindow) {
   MainWindowFixture main;
   std::printf("[ info ] main window after %lu ms\n", GetTickCount() - start);
   ASSERT_NE(main.Handle(), nullptr);
-  EXPECT_TRUE(UpdateCheckPending());
+  EXPECT_TRUE(TheUpdate().CheckPending());
   EXPECT_EQ(M<MainCtl::置顶选择1>().CurrentPage(), 3);
   AwaitUpdateCheck();
-  ASSERT_FALSE(UpdateCheckPending());
+  ASSERT_FALSE(TheUpdate().CheckPending());
 
   EXPECT_TRUE(ui::WindowExists(WindowKind::Main));
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
@@ -172,27 +174,27 @@ TEST(SelfUpdateWindow, FailedForcedUpdateBringsTheMainWindowBackForTheRun) {
   EXPECT_FALSE(g_seen.buttonEnabled);
   EXPECT_EQ(g_seen.timerPeriod, 0);
   EXPECT_EQ(g_seen.percent, "更新失败,请稍后再试或到官网下载新版本");
-  EXPECT_EQ(downloadAddress, "");
-  EXPECT_EQ(programName, "new.exe");
+  EXPECT_EQ(TheUpdate().Target().downloadAddress, "");
+  EXPECT_EQ(TheUpdate().Target().programName, "new.exe");
 
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
   ASSERT_TRUE(ui::WindowExists(WindowKind::Main)) << "the main window did not come back";
   EXPECT_NE(ui::WindowHandle(WindowKind::Main), first);
   EXPECT_EQ(M<MainCtl::编辑框1>().Text(), ui::ProgramFolder());
-  EXPECT_TRUE(UpdateFailedThisRun());
+  EXPECT_TRUE(TheUpdate().FailedThisRun());
   const int pagesRead = host.CountLog({"/vodovuzedova/ravocap1.html"});
   EXPECT_EQ(pagesRead, 2);
-  CheckForUpdate();
-  EXPECT_FALSE(UpdateCheckPending());
+  TheUpdate().CheckForUpdate();
+  EXPECT_FALSE(TheUpdate().CheckPending());
   PumpFor(500);
   EXPECT_EQ(host.CountLog({"/vodovuzedova/ravocap1.html"}), pagesRead);
   EXPECT_TRUE(boxes.All().empty()) << "the update was offered again";
 }
 
-// The task the update window hands to the downloader, saving into the program's folder
-// whatever the working folder. The host stands still after the answer's headers, so the
-// task runs (and announces the size) but never ends; it is stopped, which raises no
-// event 4, before its receive time-out.
+// The task the update window hands to the downloader once the page read again has
+// landed, saving into the program's folder whatever the working folder. The host stands
+// still after the answer's headers, so the task runs (and announces the size) but never
+// ends; it is stopped, which raises no event 4, before its receive time-out.
 TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
   TempFolder served, current;
   const std::string content = RandomBytes(123456, 11);
@@ -201,7 +203,8 @@ TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
                     "--stall-at", "0"});
   ASSERT_TRUE(host.Running());
   UpdateHostFor pointed(host.HostAndPort());
-  downloadTotalBytes = 0;
+  SelfUpdate& update = TheUpdate();
+  update.ForgetTotalBytes();
   UpdateWindowCloser closer;
   bool running = false;
   {
@@ -209,15 +212,16 @@ TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
     ui::LoadOptions options;
     options.show = false;
     ASSERT_NE(ui::LoadWindow(WindowKind::Update, options), nullptr);
-    for (int i = 0; i < 200 && downloadTotalBytes == 0; ++i) Sleep(25);
-    running = updateDownloader.Running();
-    updateDownloader.Stop();
+    PumpUntil([&update] { return update.TotalBytes() != 0; }, 5000);
+    running = update.TheDownloader().Running();
+    update.TheDownloader().Stop();
   }
 
   EXPECT_TRUE(running);
-  EXPECT_EQ(downloadTotalBytes.load(), 123456.0);
-  EXPECT_EQ(downloadAddress, "\u3000 " + host.Url("/files/new.exe") + "  ");
-  EXPECT_EQ(programName, " new version.exe");
+  EXPECT_EQ(update.TotalBytes(), 123456.0);
+  EXPECT_EQ(update.Target().downloadAddress, "\u3000 " + host.Url("/files/new.exe") + "  ");
+  EXPECT_EQ(update.Target().programName, " new version.exe");
+  const DownloadTask& updateTask = update.Task();
   EXPECT_EQ(updateTask.kind, 4096);
   EXPECT_EQ(updateTask.expectedBytes, 123456);
   EXPECT_EQ(updateTask.url, host.Url("/files/new.exe"));
@@ -228,23 +232,52 @@ TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
   EXPECT_EQ(updateTask.receiveTimeoutMs, 10000);
   EXPECT_EQ(updateTask.stopWaitMs, 1000);
   EXPECT_EQ(updateTask.bufferBytes, 10240);
-  EXPECT_EQ(updateTask.eventHandler, &OnDownloadEvent);
   EXPECT_EQ(U<UpdateCtl::按钮1>().Text(), "正在更新,请稍等.");
   EXPECT_FALSE(IsWindowEnabled(U<UpdateCtl::按钮1>().Handle()));
   EXPECT_EQ(U<UpdateCtl::时钟>().TimerPeriod(), 1000);
+  // The task's handler is the update's own: the size it is told is the one displayed.
+  ASSERT_TRUE(updateTask.eventHandler);
+  EXPECT_EQ(updateTask.eventHandler(kEventTotalSize, nullptr, 654321, 0, nullptr), 0);
+  EXPECT_EQ(update.TotalBytes(), 654321.0);
+}
+
+// An update window closed before its page read has landed: the answer, a trusted
+// manifest, does nothing; nothing is fetched and no window comes back.
+TEST(SelfUpdateWindow, ReadLandingAfterTheWindowClosedIsDropped) {
+  TempFolder served;
+  StandInHost host({"--serve", "dropped.exe=" + UnixPathOf(served.Write("new.bin", RandomBytes(4096, 3)))});
+  ASSERT_TRUE(host.Running());
+  UpdateHostFor pointed(host.HostAndPort());
+  SelfUpdate& update = TheUpdate();
+  UpdateWindowCloser closer;
+  ui::LoadOptions options;
+  options.show = false;
+  ASSERT_NE(ui::LoadWindow(WindowKind::Update, options), nullptr);
+  ASSERT_EQ(update.TargetReadsUnderWay(), 1);
+  ui::DestroyWindowNow(WindowKind::Update);
+  ASSERT_TRUE(PumpUntil([&update] { return update.TargetReadsUnderWay() == 0; }, 20000));
+
+  EXPECT_EQ(host.AwaitLog({"/vodovuzedova/ravocap1.html"}, 1), 1);
+  EXPECT_FALSE(update.TheDownloader().Running());
+  EXPECT_NE(update.Target().programName, "dropped.exe") << "the dropped read was taken";
+  PumpFor(300);
+  EXPECT_EQ(host.CountLog({"/files/dropped.exe"}), 0);
+  EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
+  EXPECT_FALSE(ui::WindowExists(WindowKind::Main));
 }
 
 TEST(SelfUpdateEvents, SizeIsStoredAndExistingFileAnswered0) {
-  downloadTotalBytes = 0;
-  EXPECT_EQ(OnDownloadEvent(kEventTotalSize, nullptr, 10485760, 0, nullptr), 0);
-  EXPECT_EQ(downloadTotalBytes.load(), 10485760.0);
-  EXPECT_EQ(OnDownloadEvent(kEventFileExists, nullptr, 0, 0, nullptr), 0);
-  for (int32_t other : {5, 6, 7, 8, 9, 16, 99}) EXPECT_EQ(OnDownloadEvent(other, nullptr, 1, 0, nullptr), 0);
-  EXPECT_EQ(downloadTotalBytes.load(), 10485760.0);
+  SelfUpdate& update = TheUpdate();
+  update.ForgetTotalBytes();
+  EXPECT_EQ(update.OnDownloadEvent(kEventTotalSize, nullptr, 10485760), 0);
+  EXPECT_EQ(update.TotalBytes(), 10485760.0);
+  EXPECT_EQ(update.OnDownloadEvent(kEventFileExists, nullptr, 0), 0);
+  for (int32_t other : {5, 6, 7, 8, 9, 16, 99}) EXPECT_EQ(update.OnDownloadEvent(other, nullptr, 1), 0);
+  EXPECT_EQ(update.TotalBytes(), 10485760.0);
 }
 
-int32_t ForwardSizeOnly(int32_t event, DownloadTask* task, int32_t value, int32_t reserved, DownloadTask* again) {
-  return event == kEventTotalSize ? OnDownloadEvent(event, task, value, reserved, again) : 0;
+int32_t ForwardSizeOnly(int32_t event, DownloadTask* task, int32_t value, int32_t, DownloadTask*) {
+  return event == kEventTotalSize ? TheUpdate().OnDownloadEvent(event, task, value) : 0;
 }
 
 // Halfway through a 10 MB file, with 1536 bytes in the last second: the host pauses just
@@ -273,7 +306,7 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
   for (int attempt = 0; attempt < 3 && !atPause; ++attempt) {
     downloader.reset();
     downloader.emplace();
-    downloadTotalBytes = 0;
+    TheUpdate().ForgetTotalBytes();
     DownloadTask task;
     task.kind = kDownloadToFile;
     task.url = host.Url("/files/big.exe");
@@ -292,9 +325,9 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
   downloader->TakeAllBytes();
   for (int i = 0; i < 1000 && downloader->DoneBytes() < kHalf; ++i) Sleep(10);
   ASSERT_EQ(downloader->DoneBytes(), kHalf);
-  ASSERT_EQ(downloadTotalBytes.load(), static_cast<double>(kTotal));
+  ASSERT_EQ(TheUpdate().TotalBytes(), static_cast<double>(kTotal));
 
-  ShowDownloadProgress(*downloader);
+  TheUpdate().ShowDownloadProgress(*downloader);
   EXPECT_EQ(U<UpdateCtl::下载进度>().Text(), "正在下载...已完成：50%");
   EXPECT_EQ(SendMessageA(U<UpdateCtl::进度条>().Handle(), PBM_GETPOS, 0, 0), 50);
   EXPECT_EQ(U<UpdateCtl::下载速度>().Text(), "下载速度：1.5KB/秒");
@@ -305,7 +338,7 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
   EXPECT_EQ(elapsed.rfind("已用时间：", 0), 0u) << elapsed;
 
   // A second with nothing received: zero speed, and the remaining time keeps its text.
-  ShowDownloadProgress(*downloader);
+  TheUpdate().ShowDownloadProgress(*downloader);
   EXPECT_EQ(U<UpdateCtl::下载速度>().Text(), "下载速度：0/秒");
   EXPECT_EQ(U<UpdateCtl::剩余时间>().Text(), "剩余时间：0时56分53秒");
   EXPECT_EQ(U<UpdateCtl::下载进度>().Text(), "正在下载...已完成：50%");

@@ -1,0 +1,258 @@
+// The self-update's one object: the start-up check, the update window with its page read
+// again and its download, the download's events and the update's end.
+#include "update/self_update_win.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "build_settings.h"
+#include "layout/program_windows.h"
+#include "text/http_url.h"
+#include "text/trim_blanks.h"
+#include "update/update_progress_win.h"
+#include "update/update_restart_win.h"
+#include "update/update_signature.h"
+#include "win/gui_courier.h"
+#include "win/http_get.h"
+#include "win/program.h"
+#include "win/worker_thread.h"
+
+namespace {
+
+// How long the update window says that the update failed before the tool comes back.
+constexpr DWORD kFailureShownMs = 3000;
+
+// What the start-up check takes from the page's body.
+update_page::UpdateCheck JudgeUpdateCheck(std::string_view body) {
+  return update_page::ReadUpdateCheck(body, update_signature::VerifyWithBuiltInKey, RunningVersion());
+}
+
+// What the update window takes from the page's body.
+UpdateTarget JudgeUpdateTarget(std::string_view body) {
+  UpdateTarget target;
+  target.section = update_page::SectionOf(body);
+  target.downloadAddress = update_page::ValueOf(target.section, update_page::kAddressKey);
+  target.programName = update_page::ValueOf(target.section, update_page::kProgramNameKey);
+  // The page is read anew, so its manifest is checked anew.
+  target.manifest =
+      update_manifest::TrustedManifest(target.section, update_signature::VerifyWithBuiltInKey, RunningVersion());
+  return target;
+}
+
+// Reads the page at address and judges its body on a worker thread, and hands what it
+// judged to landed on the GUI thread. Whatever the work throws (out of memory, most
+// likely) is a read that found nothing. The thread is one that nobody waits for: a user
+// who closes the tool while the host keeps silent or the name server never answers ends
+// the process at once. False when no thread could be started.
+template <typename Judged>
+bool ReadPageOnWorker(const std::string& address, Judged (*judge)(std::string_view body),
+                      std::function<void(const Judged&)> landed) {
+  EnsureGuiCourier();
+  return StartWorkerThread([address, judge, landed = std::move(landed)] {
+    auto judged = std::make_shared<Judged>();
+    try {
+      *judged = judge(HttpGetBlocking(address, kUpdatePageMaxBytes).body);
+    } catch (...) {
+      *judged = Judged{};
+    }
+    RunOnGuiThread([landed, judged] { landed(*judged); });
+  });
+}
+
+}  // namespace
+
+update_manifest::Version RunningVersion() {
+  return {RAVO_VERSION_MAJOR, RAVO_VERSION_MINOR, RAVO_BUILD_NUMBER};
+}
+
+SelfUpdate::SelfUpdate() : host(RAVO_UPDATE_HOST) {}
+
+std::string SelfUpdate::PageAddress() const { return WithScheme(host) + update_page::kPath; }
+
+// The start-up check.
+
+void SelfUpdate::CheckForUpdate() {
+  // After a failed update the tool stays as it is for the rest of the run.
+  if (failedThisRun_) return;
+  const unsigned check = ++newestCheck_;
+  checkPending_ = true;
+  // The worker only hands `this` on to the GUI thread.
+  if (!ReadPageOnWorker<update_page::UpdateCheck>(
+          PageAddress(), JudgeUpdateCheck,
+          [this, check](const update_page::UpdateCheck& read) { OnUpdatePageRead(check, read); }))
+    checkPending_ = false;
+}
+
+void SelfUpdate::OnUpdatePageRead(unsigned check, const update_page::UpdateCheck& read) {
+  if (check != newestCheck_) return;
+  checkPending_ = false;
+  // A main window closed in the meantime was the user's answer: nothing follows.
+  if (ui::WindowExists(WindowKind::Main)) ApplyUpdateCheck(read);
+}
+
+void SelfUpdate::ApplyUpdateCheck(const update_page::UpdateCheck& check) {
+  startupCheck_ = check;
+  // The plan is "nothing" unless the page's manifest is validly signed, newer than this
+  // build and names a plain file.
+  const update_page::UpdatePlan plan = check.plan;
+  if (failedThisRun_) return;
+  if (plan.openAtOnce) OpenWindow();
+  // An update that failed meanwhile is not offered again.
+  if (!plan.askAfterwards || failedThisRun_) return;
+  // An update window closed by hand was the last window, and its end asked the message
+  // loop to quit; that request would dismiss the question unanswered. It is held back
+  // while the question (and the update window it may open) is up, then put back.
+  MSG quit;
+  const bool quitPending = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  if (ui::ShowMessageBox("当前程序已经有更新版本,是否更新", "字幕工具版本更新提示：", MB_YESNO) == IDYES)
+    OpenWindow();
+  if (quitPending) PostQuitMessage(static_cast<int>(quit.wParam));
+}
+
+// The update window.
+
+void SelfUpdate::OpenWindow() {
+  ui::LoadOptions options;
+  options.modal = true;
+  ui::LoadWindow(WindowKind::Update, options);
+}
+
+void SelfUpdate::OnWindowCreated() {
+  // On screen before the main window goes, and while the page is read again: the tool
+  // never stands without a window. The main window goes before the read starts, so that
+  // the update window stands alone before an answer can bring the main window back.
+  const HWND self = ui::WindowHandle(WindowKind::Update);
+  replacedMain_ = ui::WindowExists(WindowKind::Main);
+  if (self && replacedMain_) {
+    ShowWindow(self, SW_SHOW);
+    UpdateWindow(self);
+  }
+  ui::DestroyWindowNow(WindowKind::Main);
+
+  const unsigned read = ++newestTargetRead_;
+  ++targetReadsUnderWay_;
+  // The worker only hands `this` on to the GUI thread.
+  const auto landed = [this, read, self](const UpdateTarget& target) {
+    --targetReadsUnderWay_;
+    OnTargetRead(read, self, target);
+  };
+  // Without a thread the read has found nothing: the tool comes back.
+  if (!ReadPageOnWorker<UpdateTarget>(PageAddress(), JudgeUpdateTarget, landed))
+    RunOnGuiThread([landed] { landed(UpdateTarget{}); });
+}
+
+void SelfUpdate::OnTargetRead(unsigned read, HWND window, const UpdateTarget& target) {
+  // A window closed meanwhile, or one opened after it, takes nothing of this read.
+  if (read != newestTargetRead_ || !window || window != ui::WindowHandle(WindowKind::Update)) return;
+  target_ = target;
+  // No trusted manifest this time (unsigned, changed, not found, no answer in time):
+  // nothing is fetched and the tool comes back at once.
+  if (!target_.manifest) {
+    ReturnFromUpdate();
+    return;
+  }
+  StartDownload();
+}
+
+void SelfUpdate::StartDownload() {
+  if (downloader_.Running()) return;  // a second click
+  const auto button = U<UpdateCtl::按钮1>();
+  button.SetText("正在更新,请稍等.");
+  if (HWND h = button.Handle()) EnableWindow(h, FALSE);
+
+  task_ = DownloadTask{};
+  task_.kind = kDownloadToFile;
+  task_.url = TrimBlanks(target_.downloadAddress);
+  task_.stopWaitMs = 1000;
+  task_.connections = 5;
+  // Saved where it is looked for and started from, whatever the working folder.
+  task_.savePath = ui::ProgramFolder() + "\\" + target_.programName;
+  task_.connectTimeoutMs = 5000;
+  task_.sendTimeoutMs = 5000;
+  task_.receiveTimeoutMs = 10000;
+  task_.bufferBytes = 10240;
+  task_.eventHandler = [this](int32_t event, DownloadTask* task, int32_t value, int32_t, DownloadTask*) {
+    return OnDownloadEvent(event, task, value);
+  };
+  // The page may have changed since the start-up check: without a trusted manifest
+  // (which also vets the name) nothing is fetched at all. With one, the downloader is
+  // told the signed size, and the downloaded file takes its name only when its size and
+  // SHA-256 are the manifest's; otherwise it is deleted and the task ends as failed.
+  bool started = false;
+  if (target_.manifest) {
+    const update_manifest::Manifest manifest = *target_.manifest;
+    task_.expectedBytes = manifest.sizeBytes;
+    task_.checkFile = [manifest](void* file) { return update_signature::OpenFileMatchesManifest(file, manifest); };
+    started = downloader_.Start(task_);
+  }
+
+  EnsureGuiCourier();
+  if (!started) {
+    // No event will ever come (no address, say): the update has failed already.
+    ReportFailed();
+    return;
+  }
+  U<UpdateCtl::时钟>().SetTimerPeriod(1000);
+}
+
+// The download's events and the update's end.
+
+int32_t SelfUpdate::OnDownloadEvent(int32_t event, DownloadTask* task, int32_t value) {
+  switch (event) {
+    case kEventTotalSize:
+      totalBytes_ = static_cast<double>(value);
+      break;
+    case kEventEnded:
+      // The downloader says how the task ended; a file that merely stands under the
+      // name proves nothing. RestartIntoNewProgram returns only when it could not start
+      // the new program.
+      if (task && task->complete) RestartIntoNewProgram(task->savePath);
+      ReportFailed();
+      break;
+    default:
+      break;  // kEventFileExists: 0 lets the downloader pick a new name
+  }
+  return 0;
+}
+
+void SelfUpdate::ReportFailed() {
+  RunOnGuiThread([this] {
+    const HWND window = ui::WindowHandle(WindowKind::Update);
+    failedWindow_ = window;
+    if (!window) return;
+    ShowUpdateFailed();
+    // The moment passes on a thread of its own; the GUI thread goes on with its loop.
+    // Without a thread it passes at once.
+    const bool waiting = StartWorkerThread([this, window] {
+      Sleep(kFailureShownMs);
+      RunOnGuiThread([this, window] { OnFailureShown(window); });
+    });
+    if (!waiting) OnFailureShown(window);
+  });
+}
+
+void SelfUpdate::OnFailureShown(HWND window) {
+  if (!window || window != failedWindow_) return;
+  failedWindow_ = nullptr;
+  if (window == ui::WindowHandle(WindowKind::Update)) ReturnFromUpdate();
+}
+
+void SelfUpdate::ReturnFromUpdate() {
+  // An update window that was opened on its own, not in the main window's place, stays.
+  if (!ui::WindowExists(WindowKind::Update) || !replacedMain_) return;
+  failedThisRun_ = true;
+  StopProgressTimer();
+  // The main window is loaded again before the update window goes, so that a window of
+  // the tool is on screen throughout and the message loop never sees none.
+  ui::LoadWindow(WindowKind::Main, ui::LoadOptions{});
+  ui::DestroyWindowNow(WindowKind::Update);
+}
+
+void SelfUpdate::OnProgressTick() { ShowDownloadProgress(downloader_); }
+
+void SelfUpdate::ShowDownloadProgress(Downloader& downloader) { ShowProgress(downloader, totalBytes_, elapsed_); }
