@@ -56,7 +56,7 @@ bool ReadPageOnWorker(const std::string& address, Judged (*judge)(std::string_vi
   return StartWorkerThread([address, judge, landed = std::move(landed)] {
     auto judged = std::make_shared<Judged>();
     try {
-      *judged = judge(HttpGetBlocking(address, kUpdatePageMaxBytes).body);
+      *judged = judge(HttpGet(address, kUpdatePageMaxBytes).body);
     } catch (...) {
       *judged = Judged{};
     }
@@ -163,7 +163,7 @@ void SelfUpdate::StartDownload() {
   if (downloader_.Running()) return;  // a second click
   const auto button = U<UpdateCtl::按钮1>();
   button.SetText("正在更新,请稍等.");
-  if (HWND h = button.Handle()) EnableWindow(h, FALSE);
+  button.SetEnabled(false);
 
   task_ = DownloadTask{};
   task_.kind = kDownloadToFile;

@@ -17,11 +17,9 @@ const char kUpdateFailedText[] = "更新失败,请稍后再试或到官网下载
 void ShowProgress(Downloader& downloader, double total, ElapsedClock& elapsed) {
   namespace label = progress_label;
   // Until the size is announced the percentage and the remaining time keep their text.
-  if (const auto percent = label::RoundedPercent(downloader.DoneBytes(), total))
-    U<UpdateCtl::下载进度>().SetText(label::Percent(*percent));
   if (const auto percent = label::RoundedPercent(downloader.DoneBytes(), total)) {
-    if (HWND bar = U<UpdateCtl::进度条>().Handle())
-      SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(std::clamp(*percent, 0.0, 100.0)), 0);
+    U<UpdateCtl::下载进度>().SetText(label::Percent(*percent));
+    U<UpdateCtl::进度条>().SetPercent(*percent);
   }
   U<UpdateCtl::下载速度>().SetText(label::Speed(downloader.TakeTaskBytes()));
   U<UpdateCtl::已经下载>().SetText(label::Done(downloader.DoneBytes(), total));

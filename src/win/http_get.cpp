@@ -8,7 +8,6 @@
 #include "text/encoding.h"
 #include "win/gui_courier.h"
 #include "win/owners.h"
-#include "win/wait_with_messages.h"
 #include "win/worker_thread.h"
 #include "text/http_url.h"
 
@@ -124,21 +123,6 @@ std::shared_ptr<Job> StartFetch(std::string_view url, size_t maxBytes) {
   return started ? job : nullptr;
 }
 
-// Waits for done until the deadline, dispatching the calling thread's messages. False
-// at the deadline and when a quit request comes (which is put back).
-bool WaitDispatching(HANDLE done, unsigned deadlineMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    const DWORD passed = GetTickCount() - start;
-    if (passed >= deadlineMs) return WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
-    // Messages already in the queue wake the wait too, not only new ones.
-    const DWORD r = MsgWaitForMultipleObjectsEx(1, &done, deadlineMs - passed, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-    if (r == WAIT_OBJECT_0) return true;
-    if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(done, 0) == WAIT_OBJECT_0;
-    if (DispatchPendingMessages()) return false;
-  }
-}
-
 // The fetch's answer once the wait for it has ended: at the deadline (or a quit) the
 // request is closed and the fetch counts as failed.
 HttpResult Outcome(Job& job, bool arrived) {
@@ -154,12 +138,6 @@ HttpResult Outcome(Job& job, bool arrived) {
 HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs) {
   const std::shared_ptr<Job> job = StartFetch(url, maxBytes);
   if (!job) return {};
-  return Outcome(*job, WaitDispatching(job->done.Get(), deadlineMs));
-}
-
-HttpResult HttpGetBlocking(std::string_view url, size_t maxBytes, unsigned deadlineMs) {
-  const std::shared_ptr<Job> job = StartFetch(url, maxBytes);
-  if (!job) return {};
   return Outcome(*job, WaitForSingleObject(job->done.Get(), deadlineMs) == WAIT_OBJECT_0);
 }
 
@@ -171,7 +149,7 @@ void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpRe
   const bool started = StartWorkerThread([url = std::move(url), maxBytes, hand] {
     HttpResult result;
     try {
-      result = HttpGetBlocking(url, maxBytes);
+      result = HttpGet(url, maxBytes);
     } catch (...) {
       result = HttpResult();  // out of memory: a failed fetch
     }
@@ -180,4 +158,3 @@ void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpRe
   if (!started) hand(HttpResult());
 }
 
-std::string HttpGetBytes(std::string_view url, size_t maxBytes) { return HttpGet(url, maxBytes).body; }

@@ -1,4 +1,4 @@
-// The one HTTP fetch of the tool: a GET, waited for in one of three ways (below).
+// The one HTTP fetch of the tool: a GET, waited for in one of two ways (below).
 //
 // Every request is HTTP/1.0 with the user agent kHttpUserAgent and "Accept: */*", goes
 // through the system's configured connection (win/internet_session.h), and is answered by the server itself (no
@@ -15,12 +15,9 @@
 // longer is a failed fetch, read no further, so an endless answer costs at most that
 // much memory.
 //
-// The waits: HttpGetOnWorker fetches on a worker thread and hands the result to the GUI
-// thread, which goes on with its message loop meanwhile (the lyric search); a worker
-// thread blocks in HttpGetBlocking; HttpGet dispatches the calling thread's messages while
-// it waits, so the tool's windows keep answering (the update window's page read). A quit
-// request met by HttpGet ends its wait at once (the fetch counts as failed) and stays in
-// the queue for the message loop.
+// The waits: the GUI thread never waits; HttpGetOnWorker fetches on a worker thread and
+// hands the result to the GUI thread, which goes on with its message loop meanwhile (the
+// lyric search, the update's page reads); a worker thread blocks in HttpGet.
 #pragma once
 
 #include <functional>
@@ -48,11 +45,9 @@ struct HttpResult {
 
 // url: "http://host[:port]/path?query" or "https://..." (see ParseHttpUrl). Any other
 // address, any failure before the answer arrives, a body longer than maxBytes, and a
-// fetch still running at the deadline give status 0 and an empty body.
+// fetch still running at the deadline give status 0 and an empty body. Blocks the
+// calling thread (a worker thread), dispatching nothing.
 HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs = kHttpDeadlineMs);
-
-// The same fetch for a worker thread: blocks it, dispatching nothing.
-HttpResult HttpGetBlocking(std::string_view url, size_t maxBytes, unsigned deadlineMs = kHttpDeadlineMs);
 
 // Starts the fetch on a worker thread and returns at once; the GUI thread runs landed
 // with the result (through win/gui_courier.h) when it has arrived, failed or met the
@@ -60,5 +55,3 @@ HttpResult HttpGetBlocking(std::string_view url, size_t maxBytes, unsigned deadl
 // thread.
 void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed);
 
-// The body of HttpGet: empty on failure, the part received when the transfer breaks.
-std::string HttpGetBytes(std::string_view url, size_t maxBytes);

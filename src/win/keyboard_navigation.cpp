@@ -3,9 +3,9 @@
 // Tab and Shift+Tab move the focus through the controls the user can see, in layout
 // order; Ctrl+Tab and Ctrl+Shift+Tab change the tab page; Enter presses a focused
 // button, or raises EnterPressed in an edit box bound to it. (Space presses buttons by
-// itself.) A message hook takes these keys out of whichever loop reads the queue (the
-// message loop, a modal window's, the waits that dispatch messages) and posts them to
-// the form, so that what they start runs as an ordinary message of the window.
+// itself.) The message loop, and a modal window's, hands every message to
+// TakeNavigationKey before translating it, as a dialog box's loop does with
+// IsDialogMessage; what a key starts runs there, between two messages.
 #include "win/form.h"
 
 namespace ui_internal {

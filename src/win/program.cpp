@@ -6,11 +6,21 @@
 #include "text/encoding.h"
 #include "win/form.h"
 #include "win/process_paths.h"
-#include "win/wait_with_messages.h"
 
 namespace ui {
 
-void ProcessPendingMessages() { DispatchPendingMessages(); }
+bool ProcessPendingMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  return false;
+}
 
 int RunMessageLoop() {
   if (ui_internal::TopLevelWindowCount() == 0) return 0;

@@ -9,9 +9,11 @@
 
 namespace ui {
 
-// Dispatches every message waiting for this thread once, then returns. A quit request
-// met on the way is put back for the message loop.
-void ProcessPendingMessages();
+// Dispatches every message waiting for this thread once, then returns: for harnesses and
+// benchmarks that drive the windows without the message loop; the program never waits
+// in a loop of its own. A quit request met on the way is put back and ends the dispatch;
+// the answer tells whether one was met.
+bool ProcessPendingMessages();
 // Runs the message loop until no window of the program is left; returns the exit code.
 int RunMessageLoop();
 

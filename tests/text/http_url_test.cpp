@@ -1,4 +1,4 @@
-// Splitting the addresses HttpGetBytes is given.
+// Splitting the addresses HttpGet is given.
 #include "text/http_url.h"
 
 #include <gtest/gtest.h>

@@ -46,7 +46,7 @@ class StandInHost {
     }
   }
   ~StandInHost() {
-    if (port_) HttpGetBytes(Url("/__quit"), kUpdatePageMaxBytes);
+    if (port_) HttpGet(Url("/__quit"), kUpdatePageMaxBytes);
   }
   StandInHost(const StandInHost&) = delete;
   StandInHost& operator=(const StandInHost&) = delete;

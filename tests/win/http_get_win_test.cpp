@@ -1,4 +1,4 @@
-// HttpGet / HttpGetBytes against the stand-in lyrics site: what goes out, and what comes
+// HttpGet against the stand-in lyrics site: what goes out, and what comes
 // back for error statuses, broken transfers and hosts that refuse or never answer.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -23,7 +23,7 @@ class HttpGetTest : public ::testing::Test {
 };
 
 TEST_F(HttpGetTest, SendsOneHttp10GetWithTheFixedHeaders) {
-  EXPECT_EQ(HttpGetBytes(site.Base() + "/lrc/bin.lrc?x=1", kSitePageMaxBytes), std::string("a\0b\r\n\xff\xfe", 7));
+  EXPECT_EQ(HttpGet(site.Base() + "/lrc/bin.lrc?x=1", kSitePageMaxBytes).body, std::string("a\0b\r\n\xff\xfe", 7));
   const std::vector<std::vector<std::string>> requests = site.Requests();
   ASSERT_EQ(requests.size(), 1u);
   const std::vector<std::string>& lines = requests[0];
@@ -63,7 +63,6 @@ TEST_F(HttpGetTest, ReturnsTheBodyWhateverTheStatusAndThePartOfABrokenTransfer) 
     EXPECT_EQ(r.status, c.status) << c.path;
     EXPECT_EQ(r.body, c.body) << c.path;
     EXPECT_EQ(r.complete, c.complete) << c.path;
-    EXPECT_EQ(HttpGetBytes(site.Base() + c.path, kSitePageMaxBytes), c.body) << c.path;
   }
 }
 
@@ -120,42 +119,17 @@ TEST_F(HttpGetTest, GivesEmptyBytesForAddressesItDoesNotFetch) {
   EXPECT_TRUE(site.Requests().empty()) << "none of these may reach the site";
 }
 
-int g_ticks = 0;
-void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
-
-// The deadline ends the wait before WinInet's own time-out would, the caller's messages
-// flow meanwhile, and a quit request ends the wait at once and stays queued.
-TEST_F(HttpGetTest, StopsWaitingAtTheDeadlineOrAtQuitAndDispatchesMeanwhile) {
+// The deadline ends the wait before WinInet's own time-out would.
+TEST_F(HttpGetTest, StopsWaitingAtTheDeadline) {
   const std::string silent = "http://127.0.0.1:" + std::to_string(site.SilentPort()) + "/x.lrc";
   ASSERT_NE(site.SilentPort(), 0);
-  g_ticks = 0;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 100, CountTick);
-  DWORD start = GetTickCount();
+  const DWORD start = GetTickCount();
   const HttpResult atDeadline = HttpGet(silent, kSitePageMaxBytes, 1000);
   const DWORD deadlineMs = GetTickCount() - start;
-  KillTimer(nullptr, timer);
-  std::printf("  deadline 1000 ms: back after %lu ms, %d timer ticks meanwhile\n",
-              static_cast<unsigned long>(deadlineMs), g_ticks);
+  std::printf("  deadline 1000 ms: back after %lu ms\n", static_cast<unsigned long>(deadlineMs));
   EXPECT_EQ(atDeadline.status, 0u);
   EXPECT_EQ(atDeadline.body, "");
   EXPECT_LT(deadlineMs, kHttpReceiveTimeoutMs) << "the wait outlasted the deadline";
-  EXPECT_GE(g_ticks, 3) << "messages were not dispatched while waiting";
-
-  // A worker thread's fetch keeps the same deadline.
-  start = GetTickCount();
-  const HttpResult blocked = HttpGetBlocking(silent, kSitePageMaxBytes, 1000);
-  EXPECT_EQ(blocked.status, 0u);
-  EXPECT_LT(GetTickCount() - start, kHttpReceiveTimeoutMs) << "the blocking wait outlasted the deadline";
-
-  PostQuitMessage(7);
-  start = GetTickCount();
-  const HttpResult atQuit = HttpGet(silent, kSitePageMaxBytes, 20000);
-  const DWORD quitMs = GetTickCount() - start;
-  EXPECT_EQ(atQuit.status, 0u);
-  EXPECT_LT(quitMs, kHttpReceiveTimeoutMs) << "a quit request did not end the wait";
-  MSG msg;
-  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit request was lost";
-  EXPECT_EQ(msg.wParam, 7u);
 }
 
 }  // namespace

@@ -4,21 +4,21 @@
 
 #include "support/later_on_this_thread.h"
 #include "support/win_test_support.h"
-#include "win/wait_with_messages.h"
+#include "win/program.h"
 
 namespace {
 
-TEST(DispatchPendingMessages, DispatchesEverythingWaitingAndPutsAQuitRequestBack) {
+TEST(ProcessPendingMessages, DispatchesEverythingWaitingAndPutsAQuitRequestBack) {
   LaterOnThisThread window(nullptr);
   window.Post();
   window.Post();
   PostQuitMessage(8);
-  EXPECT_TRUE(DispatchPendingMessages());
+  EXPECT_TRUE(ui::ProcessPendingMessages());
   EXPECT_EQ(window.runs, 2);
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 8u);
-  EXPECT_FALSE(DispatchPendingMessages());
+  EXPECT_FALSE(ui::ProcessPendingMessages());
 }
 
 }  // namespace
