@@ -5,6 +5,7 @@
 
 #include "text/encoding.h"
 #include "win/owners.h"
+#include "win/system_library.h"
 #include "layout/program_windows.h"
 
 std::string AskForLyricsFolder() {
@@ -17,10 +18,14 @@ std::string AskForLyricsFolder() {
   const std::wstring title = enc::Wide("选择歌词目录");
   info.lpszTitle = title.c_str();
   info.ulFlags = BIF_EDITBOX | BIF_BROWSEINCLUDEFILES;
-  const UniqueCoTaskMem chosen(SHBrowseForFolderW(&info));
+  const auto browse = system_library::Function<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
+  const auto pathOf =
+      system_library::Function<decltype(&SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+  if (!browse || !pathOf) return {};
+  const UniqueCoTaskMem chosen(browse(&info));
   if (!chosen.Get()) return {};
   wchar_t path[MAX_PATH] = {};
-  if (!SHGetPathFromIDListW(static_cast<PCIDLIST_ABSOLUTE>(chosen.Get()), path)) return {};
+  if (!pathOf(static_cast<PCIDLIST_ABSOLUTE>(chosen.Get()), path)) return {};
   return enc::Narrow(path);
 }
 

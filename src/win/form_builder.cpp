@@ -10,6 +10,7 @@
 #include "win/drawing_board.h"
 #include "win/form.h"
 #include "win/owners.h"
+#include "win/system_library.h"
 
 namespace ui_internal {
 namespace {
@@ -48,15 +49,19 @@ void MakeContainer(HWND hwnd) { SetWindowSubclass(hwnd, ContainerProc, kContaine
 // given back as the program ends.
 class OleForBrowsers {
  public:
-  OleForBrowsers() : result_(OleInitialize(nullptr)) {}
+  OleForBrowsers() {
+    if (const auto init = system_library::Function<decltype(&OleInitialize)>(L"ole32.dll", "OleInitialize"))
+      result_ = init(nullptr);
+  }
   ~OleForBrowsers() {
-    if (SUCCEEDED(result_)) OleUninitialize();
+    const auto uninit = system_library::Function<decltype(&OleUninitialize)>(L"ole32.dll", "OleUninitialize");
+    if (SUCCEEDED(result_) && uninit) uninit();
   }
   OleForBrowsers(const OleForBrowsers&) = delete;
   OleForBrowsers& operator=(const OleForBrowsers&) = delete;
 
  private:
-  HRESULT result_;
+  HRESULT result_ = E_FAIL;
 };
 
 // The embedded browser: the system's web browser control, hosted through ATL. Where

@@ -66,7 +66,7 @@ inline void MemoryDc(HDC h) { DeleteDC(h); }
 inline void Hook(HHOOK h) { UnhookWindowsHookEx(h); }
 inline void Module(HMODULE h) { FreeLibrary(h); }
 inline void Internet(HINTERNET h) { InternetCloseHandle(h); }
-inline void CoTaskMem(void* p) { CoTaskMemFree(p); }
+void CoTaskMem(void* p);  // bound at its first use (win/system_library.h)
 inline void CryptProvider(HCRYPTPROV h) { CryptReleaseContext(h, 0); }
 inline void CryptKey(HCRYPTKEY h) { CryptDestroyKey(h); }
 inline void CryptHash(HCRYPTHASH h) { CryptDestroyHash(h); }

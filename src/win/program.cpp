@@ -6,6 +6,7 @@
 #include "text/encoding.h"
 #include "win/form.h"
 #include "win/process_paths.h"
+#include "win/system_library.h"
 
 namespace ui {
 
@@ -39,7 +40,9 @@ int ShowMessageBox(std::string_view text, std::string_view caption, UINT flags) 
 }
 
 void OpenWebAddress(std::string_view url) {
-  ShellExecuteW(nullptr, L"open", enc::Wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  static const auto shellExecute =
+      system_library::Function<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+  if (shellExecute) shellExecute(nullptr, L"open", enc::Wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 std::string ProgramFolder() {
