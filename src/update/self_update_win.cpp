@@ -101,26 +101,31 @@ void SelfUpdate::ApplyUpdateCheck(const update_page::UpdateCheck& check) {
   // build and names a plain file.
   const update_page::UpdatePlan plan = check.plan;
   if (failedThisRun_) return;
-  if (plan.openAtOnce) OpenWindow();
-  // An update that failed meanwhile is not offered again.
-  if (!plan.askAfterwards || failedThisRun_) return;
-  // An update window closed by hand was the last window, and its end asked the message
-  // loop to quit; that request would dismiss the question unanswered. It is held back
-  // while the question (and the update window it may open) is up, then put back.
-  MSG quit;
-  const bool quitPending = PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+  if (plan.openAtOnce) {
+    // A page that also offers the update asks once the update window has gone without
+    // one: closed by hand, it was the last window (OfferAfterLastWindow).
+    offerAfterLastWindow_ = plan.askAfterwards;
+    OpenWindow();
+    return;
+  }
+  if (plan.askAfterwards) Ask();
+}
+
+void SelfUpdate::Ask() {
   if (ui::ShowMessageBox("当前程序已经有更新版本,是否更新", "字幕工具版本更新提示：", MB_YESNO) == IDYES)
     OpenWindow();
-  if (quitPending) PostQuitMessage(static_cast<int>(quit.wParam));
+}
+
+bool SelfUpdate::OfferAfterLastWindow() {
+  // An update that failed meanwhile is not offered again.
+  if (!std::exchange(offerAfterLastWindow_, false) || failedThisRun_) return false;
+  Ask();
+  return ui::WindowExists(WindowKind::Update);
 }
 
 // The update window.
 
-void SelfUpdate::OpenWindow() {
-  ui::LoadOptions options;
-  options.modal = true;
-  ui::LoadWindow(WindowKind::Update, options);
-}
+void SelfUpdate::OpenWindow() { ui::LoadWindow(WindowKind::Update, ui::LoadOptions{}); }
 
 void SelfUpdate::OnWindowCreated() {
   // On screen before the main window goes, and while the page is read again: the tool

@@ -65,8 +65,12 @@ class SelfUpdate {
   // True from the start of the check until its page has reached the GUI thread.
   bool CheckPending() const { return checkPending_; }
   // What the GUI thread does with the page the check read: keeps its values and carries
-  // out the plan (the update window at once, the question).
+  // out the plan (the update window at once, or the question).
   void ApplyUpdateCheck(const update_page::UpdateCheck& check);
+  // After the message loop has ended with the last window: when the page both forced and
+  // offered the update and the user closed the update window, the question comes now.
+  // True when the answer opened the update window again: the loop is to run once more.
+  bool OfferAfterLastWindow();
 
   // The handlers bound in the event table. The update window's creation: it stands on
   // screen before the main window goes, and once that has gone the page is read again
@@ -114,6 +118,7 @@ class SelfUpdate {
  private:
   void OnUpdatePageRead(unsigned check, const update_page::UpdateCheck& read);
   void OpenWindow();
+  void Ask();
   // The update window's read of the page, landed on the GUI thread: acted on only when it
   // is the newest read and its window is still the update window.
   void OnTargetRead(unsigned read, HWND window, const UpdateTarget& target);
@@ -124,6 +129,7 @@ class SelfUpdate {
   unsigned newestCheck_ = 0;
   bool checkPending_ = false;
   bool failedThisRun_ = false;
+  bool offerAfterLastWindow_ = false;
 
   UpdateTarget target_;
   // The number of the update window's latest read; an older read's answer is dropped.

@@ -166,7 +166,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_NCDESTROY: {
       FormDestroyed(f);
-      delete f;  // a modal loader only compares its pointer with the live form
+      delete f;
       return DefWindowProcW(hwnd, msg, wp, lp);
     }
   }

@@ -3,9 +3,9 @@
 // Tab and Shift+Tab move the focus through the controls the user can see, in layout
 // order; Ctrl+Tab and Ctrl+Shift+Tab change the tab page; Enter presses a focused
 // button, or raises EnterPressed in an edit box bound to it. (Space presses buttons by
-// itself.) The message loop, and a modal window's, hands every message to
-// TakeNavigationKey before translating it, as a dialog box's loop does with
-// IsDialogMessage; what a key starts runs there, between two messages.
+// itself.) The message loop hands every message to TakeNavigationKey before translating
+// it, as a dialog box's loop does with IsDialogMessage; what a key starts runs there,
+// between two messages.
 #include "win/form.h"
 
 namespace ui_internal {

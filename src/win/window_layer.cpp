@@ -41,22 +41,6 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   }
   // Posted after the first paint: made once the window has been drawn.
   PostMessageW(hwnd, WM_RAVO_BUILD, 0, 0);
-  if (options.modal) {
-    if (owner) EnableWindow(owner, FALSE);
-    MSG msg;
-    while (FormOf(kind) == f) {
-      const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
-      if (r <= 0) {
-        if (r == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-        break;
-      }
-      if (ui_internal::TakeNavigationKey(msg)) continue;
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-    if (owner && IsWindow(owner)) EnableWindow(owner, TRUE);
-    return nullptr;
-  }
   return hwnd;
 }
 

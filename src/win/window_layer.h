@@ -28,7 +28,6 @@ void UseProgram(const ProgramWindows& program);
 
 struct LoadOptions {
   bool show = true;       // show after the creation handler (if the window still exists)
-  bool modal = false;     // return only when the window has been closed
   std::optional<WindowKind> owner;  // the window that owns it, if any
 };
 

@@ -12,12 +12,14 @@
 #include "win/owners.h"
 
 // The downloader holds a complete file until the handler of event 4 has returned: waits
-// (up to 2 s) until the file at path can be opened by others.
+// (up to 2 s) until the file at path can be opened by others as ReadFileBytes opens it.
+// The holder keeps delete access (it renamed the file through its handle), so a probe
+// that shared delete access would get through while the file is still held.
 inline void AwaitFileLetGo(const std::string& path) {
   const std::wstring wide = enc::Wide(path);
   for (int i = 0; i < 200; ++i) {
-    UniqueHandle probe(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueHandle probe(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
     if (probe || GetLastError() != ERROR_SHARING_VIOLATION) return;
     Sleep(10);
   }

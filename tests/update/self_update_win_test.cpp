@@ -128,7 +128,7 @@ TEST(SelfUpdateStartup, RefusedPortGivesTheMainWindow) {
 }
 
 // What the update window shows once its download could not start, captured on the GUI
-// thread from a thread timer that the window's modal loop dispatches.
+// thread from a thread timer that the test's pump dispatches.
 struct WindowSeen {
   bool captured = false;
   bool mainExisted = true;
@@ -166,6 +166,8 @@ TEST(SelfUpdateWindow, FailedForcedUpdateBringsTheMainWindowBackForTheRun) {
   MainWindowFixture main;
   const HWND first = main.Handle();
   AwaitUpdateCheck();
+  PumpUntil([first] { return ui::WindowHandle(WindowKind::Main) != first && !ui::WindowExists(WindowKind::Update); },
+            20000);
   KillTimer(nullptr, timer);
 
   ASSERT_TRUE(g_seen.captured) << "the update window never opened";
@@ -188,7 +190,37 @@ TEST(SelfUpdateWindow, FailedForcedUpdateBringsTheMainWindowBackForTheRun) {
   EXPECT_FALSE(TheUpdate().CheckPending());
   PumpFor(500);
   EXPECT_EQ(host.CountLog({"/vodovuzedova/ravocap1.html"}), pagesRead);
+  EXPECT_FALSE(TheUpdate().OfferAfterLastWindow());
   EXPECT_TRUE(boxes.All().empty()) << "the update was offered again";
+}
+
+// Forced and offered, the update window closed by hand while it downloads: nothing is
+// asked while it is up; once the message loop has ended with it, the question comes,
+// once.
+TEST(SelfUpdateWindow, AForcedUpdateClosedByHandIsOfferedWhenTheLoopHasEnded) {
+  TempFolder served;
+  StandInHost host({"--force", "是", "--prompt", "是", "--serve",
+                    "new.exe=" + UnixPathOf(served.Write("new.bin", RandomBytes(4096, 5))), "--address",
+                    "http://127.0.0.1:{port}/files/new.exe", "--name", "new.exe", "--stall-at", "0"});
+  ASSERT_TRUE(host.Running());
+  UpdateHostFor pointed(host.HostAndPort());
+  MessageBoxWatcher boxes(IDNO);
+  UpdateWindowCloser closer;
+  MainWindowFixture main;
+  AwaitUpdateCheck();
+  ASSERT_TRUE(PumpUntil([] { return TheUpdate().TheDownloader().Running(); }, 10000));
+  EXPECT_FALSE(ui::WindowExists(WindowKind::Main));
+  EXPECT_TRUE(boxes.All().empty()) << "asked while the update window was up";
+
+  TheUpdate().TheDownloader().Stop();
+  ui::DestroyWindowNow(WindowKind::Update);  // by hand: the last window
+  MSG quit;  // what ends the message loop
+  ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_FALSE(TheUpdate().OfferAfterLastWindow());  // answered No: no window, the program ends
+  ASSERT_EQ(boxes.All().size(), 1u);
+  EXPECT_EQ(boxes.All()[0].text, kQuestion);
+  EXPECT_FALSE(TheUpdate().OfferAfterLastWindow());
+  EXPECT_EQ(boxes.All().size(), 1u) << "offered twice";
 }
 
 // The task the update window hands to the downloader once the page read again has
