@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "text/encoding.h"
+#include "win/wininet_calls.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ constexpr size_t kWriteBlockBytes = 1 << 20;
 }  // namespace
 
 Transfer::Transfer(Task& task, const std::string& range) : task_(task) {
-  connection_.Reset(InternetConnectW(task.session.Get(), enc::Wide(task.url.host).c_str(), task.url.port, nullptr, nullptr,
+  connection_.Reset(net::InternetConnectW(task.session.Get(), enc::Wide(task.url.host).c_str(), task.url.port, nullptr, nullptr,
                                       INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection_) return;
   LimitInternetWaits(connection_.Get(), task.waits);
@@ -27,20 +28,20 @@ Transfer::Transfer(Task& task, const std::string& range) : task_(task) {
                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
   if (task.url.secure) flags |= INTERNET_FLAG_SECURE;
   UniqueInternet request(
-      HttpOpenRequestW(connection_.Get(), L"GET", enc::Wide(task.url.object).c_str(), nullptr, nullptr, acceptTypes, flags, 0));
+      net::HttpOpenRequestW(connection_.Get(), L"GET", enc::Wide(task.url.object).c_str(), nullptr, nullptr, acceptTypes, flags, 0));
   if (!request) return;
   const HINTERNET tracked = request.Get();
   if (!task.Track(request)) return;
   request_ = tracked;
   LimitInternetWaits(request_, task.waits);
   const std::wstring headers = range.empty() ? std::wstring() : enc::Wide("Range: " + range + "\r\n");
-  const BOOL sent = HttpSendRequestW(request_, headers.empty() ? nullptr : headers.c_str(),
+  const BOOL sent = net::HttpSendRequestW(request_, headers.empty() ? nullptr : headers.c_str(),
                                      static_cast<DWORD>(headers.size()), nullptr, 0);
   task.Touch();
   if (!sent) return;
   DWORD status = 0;
   DWORD size = sizeof(status);
-  if (HttpQueryInfoW(request_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
+  if (net::HttpQueryInfoW(request_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr))
     status_ = status;
   if (auto text = Header(HTTP_QUERY_CONTENT_LENGTH)) length_ = download_plan::ParseByteCount(*text).value_or(-1);
   if (auto text = Header(HTTP_QUERY_CONTENT_RANGE)) range_ = download_plan::ParseContentRange(*text);
@@ -69,14 +70,14 @@ bool Transfer::ReadInto(Slice& slice, std::vector<char>& block, DWORD readSize) 
     // Only what has arrived is read: a read of a whole buffer would wait for all of it,
     // and a server that trickles would hold the reader past a stop or a failure.
     DWORD available = 0;
-    if (!InternetQueryDataAvailable(request_, &available, 0, 0)) break;
+    if (!net::InternetQueryDataAvailable(request_, &available, 0, 0)) break;
     if (available == 0) {
       endedNormally = true;
       break;
     }
     const DWORD want = static_cast<DWORD>(std::min<int64_t>({left, readSize, available}));
     DWORD got = 0;
-    if (!InternetReadFile(request_, block.data() + used, want, &got)) break;
+    if (!net::InternetReadFile(request_, block.data() + used, want, &got)) break;
     if (got == 0) {
       endedNormally = true;
       break;
@@ -97,7 +98,7 @@ bool Transfer::Flush(int64_t offset, const std::vector<char>& block, size_t used
 std::optional<std::string> Transfer::Header(DWORD query) const {
   wchar_t text[256] = {};
   DWORD size = sizeof(text) - sizeof(wchar_t);
-  if (!HttpQueryInfoW(request_, query, text, &size, nullptr)) return std::nullopt;
+  if (!net::HttpQueryInfoW(request_, query, text, &size, nullptr)) return std::nullopt;
   return enc::Narrow(std::wstring_view(text, size / sizeof(wchar_t)));
 }
 

@@ -20,6 +20,7 @@
 #include "win/file_bytes.h"
 #include "win/internet_session.h"
 #include "win/worker_thread.h"
+#include "win/wininet_calls.h"
 #include "text/http_url.h"
 
 namespace {
@@ -36,8 +37,8 @@ std::optional<std::string> FreeName(const std::string& path) { return download_p
 void AllowParallelConnections() {
   static const bool done = [] {
     DWORD n = download_plan::kMaxConnections;
-    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &n, sizeof(n));
-    InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &n, sizeof(n));
+    net::InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_SERVER, &n, sizeof(n));
+    net::InternetSetOptionW(nullptr, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER, &n, sizeof(n));
     return true;
   }();
   (void)done;

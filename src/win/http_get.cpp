@@ -9,6 +9,7 @@
 #include "win/gui_courier.h"
 #include "win/owners.h"
 #include "win/worker_thread.h"
+#include "win/wininet_calls.h"
 #include "text/http_url.h"
 
 namespace {
@@ -20,7 +21,7 @@ constexpr InternetWaits kFetchWaits{kHttpConnectTimeoutMs, kHttpSendTimeoutMs, k
 std::optional<DWORD> NumberHeader(HINTERNET request, DWORD query) {
   DWORD value = 0;
   DWORD size = sizeof(value);
-  if (!HttpQueryInfoW(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) return std::nullopt;
+  if (!net::HttpQueryInfoW(request, query | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) return std::nullopt;
   return value;
 }
 
@@ -41,7 +42,7 @@ struct Job {
   void Abandon() {
     std::lock_guard<std::mutex> hold(lock);
     abandoned = true;
-    if (request) InternetCloseHandle(std::exchange(request, nullptr));
+    if (request) net::InternetCloseHandle(std::exchange(request, nullptr));
   }
 };
 
@@ -53,7 +54,7 @@ HttpResult Fetch(Job& job) {
   // configured there gets through it.
   const UniqueInternet session = OpenInternetSession(kFetchWaits);
   if (!session) return result;
-  UniqueInternet connection(InternetConnectW(session.Get(), enc::Wide(target.host).c_str(), target.port, nullptr, nullptr,
+  UniqueInternet connection(net::InternetConnectW(session.Get(), enc::Wide(target.host).c_str(), target.port, nullptr, nullptr,
                                              INTERNET_SERVICE_HTTP, 0, 0));
   if (!connection) return result;
   LimitInternetWaits(connection.Get(), kFetchWaits);
@@ -65,13 +66,13 @@ HttpResult Fetch(Job& job) {
   DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
   if (target.secure) flags |= INTERNET_FLAG_SECURE;
-  HINTERNET request = HttpOpenRequestW(connection.Get(), L"GET", enc::Wide(target.object).c_str(), L"HTTP/1.0",
+  HINTERNET request = net::HttpOpenRequestW(connection.Get(), L"GET", enc::Wide(target.object).c_str(), L"HTTP/1.0",
                                        nullptr, acceptTypes, flags, 0);
   if (!request) return result;
   {
     std::lock_guard<std::mutex> hold(job.lock);
     if (job.abandoned) {
-      InternetCloseHandle(request);
+      net::InternetCloseHandle(request);
       return result;
     }
     job.request = request;
@@ -83,7 +84,7 @@ HttpResult Fetch(Job& job) {
   } closeRequest{job};
 
   LimitInternetWaits(request, kFetchWaits);
-  if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return result;
+  if (!net::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return result;
 
   result.status = NumberHeader(request, HTTP_QUERY_STATUS_CODE).value_or(0);
   const std::optional<DWORD> announced = NumberHeader(request, HTTP_QUERY_CONTENT_LENGTH);
@@ -91,7 +92,7 @@ HttpResult Fetch(Job& job) {
   char buffer[16384];
   while (!job.abandoned) {
     DWORD got = 0;
-    if (!InternetReadFile(request, buffer, sizeof(buffer), &got)) break;
+    if (!net::InternetReadFile(request, buffer, sizeof(buffer), &got)) break;
     if (got == 0) {
       result.complete = !announced || result.body.size() == *announced;
       break;

@@ -1,4 +1,5 @@
 #include "win/internet_session.h"
+#include "win/wininet_calls.h"
 
 #include "text/encoding.h"
 
@@ -6,7 +7,7 @@ void LimitInternetWaits(HINTERNET handle, const InternetWaits& waits) {
   auto set = [handle](DWORD option, unsigned ms) {
     if (ms == 0) return;
     DWORD value = ms;
-    InternetSetOptionW(handle, option, &value, sizeof(value));
+    net::InternetSetOptionW(handle, option, &value, sizeof(value));
   };
   set(INTERNET_OPTION_CONNECT_TIMEOUT, waits.connectMs);
   set(INTERNET_OPTION_SEND_TIMEOUT, waits.sendMs);
@@ -17,7 +18,7 @@ void LimitInternetWaits(HINTERNET handle, const InternetWaits& waits) {
 
 UniqueInternet OpenInternetSession(const InternetWaits& waits) {
   UniqueInternet session(
-      InternetOpenW(enc::Wide(kHttpUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+      net::InternetOpenW(enc::Wide(kHttpUserAgent).c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (session) LimitInternetWaits(session.Get(), waits);
   return session;
 }

@@ -65,7 +65,7 @@ inline void Find(HANDLE h) { FindClose(h); }
 inline void MemoryDc(HDC h) { DeleteDC(h); }
 inline void Hook(HHOOK h) { UnhookWindowsHookEx(h); }
 inline void Module(HMODULE h) { FreeLibrary(h); }
-inline void Internet(HINTERNET h) { InternetCloseHandle(h); }
+void Internet(HINTERNET h);  // bound at its first use (win/wininet_calls.h)
 void CoTaskMem(void* p);  // bound at its first use (win/system_library.h)
 inline void CryptProvider(HCRYPTPROV h) { CryptReleaseContext(h, 0); }
 inline void CryptKey(HCRYPTKEY h) { CryptDestroyKey(h); }
