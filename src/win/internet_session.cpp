@@ -1,7 +1,7 @@
 #include "win/internet_session.h"
-#include "win/wininet_calls.h"
 
 #include "text/encoding.h"
+#include "win/wininet_calls.h"
 
 void LimitInternetWaits(HINTERNET handle, const InternetWaits& waits) {
   auto set = [handle](DWORD option, unsigned ms) {

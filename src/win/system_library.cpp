@@ -5,7 +5,7 @@
 namespace system_library {
 
 FARPROC Find(const wchar_t* dll, const char* name) {
-  // Each load takes one more reference on a module that stays for the whole process.
+  // A module loaded here is never freed: it stays for the whole process.
   HMODULE module = GetModuleHandleW(dll);
   if (!module) module = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
   return module ? GetProcAddress(module, name) : nullptr;
