@@ -10,8 +10,10 @@ std::optional<int64_t> ParseByteCount(std::string_view text) {
   if (text.empty()) return std::nullopt;
   int64_t v = 0;
   for (char c : text) {
-    if (c < '0' || c > '9' || v > (std::numeric_limits<int64_t>::max() - 9) / 10) return std::nullopt;
-    v = v * 10 + (c - '0');
+    if (c < '0' || c > '9') return std::nullopt;
+    const int digit = c - '0';
+    if (v > (std::numeric_limits<int64_t>::max() - digit) / 10) return std::nullopt;
+    v = v * 10 + digit;
   }
   return v;
 }

@@ -66,6 +66,7 @@ const NameCase kNames[] = {
     {"forbidden characters", "<>\"|?*", false, "______.lrc"},
     {"control bytes", "a\tb\r\nc", false, "a_b__c.lrc"},
     {"delete byte", "a\x7F", false, "a_.lrc"},
+    {"last control byte", "a\x1F", false, "a_.lrc"},
     // Devices, whatever the extension and case.
     {"NUL", "NUL", false, "_NUL.lrc"},
     {"nul with extension", "nul.exe", false, "_nul.exe.lrc"},
@@ -77,6 +78,7 @@ const NameCase kNames[] = {
     {"LPT0", "lpt0.exe", false, "_lpt0.exe.lrc"},
     {"LPT9", "LPT9", false, "_LPT9.lrc"},
     {"COM superscript one", "COM¹.exe", false, "_COM¹.exe.lrc"},
+    {"COM superscript two", "COM².exe", false, "_COM².exe.lrc"},
     {"lpt superscript three", "lpt³", false, "_lpt³.lrc"},
     {"COM superscript four is no device", "COM⁴", true, "COM⁴.lrc"},
     {"CONIN$", "conin$", false, "_conin$.lrc"},
@@ -87,6 +89,7 @@ const NameCase kNames[] = {
     // at most, whatever the bytes).
     {"255 units", std::string(255, 'a'), true, k251 + ".lrc"},
     {"256 units", std::string(256, 'a'), false, k251 + ".lrc"},
+    {"a replaced character counts as one unit", "?" + std::string(251, 'a'), false, "_" + std::string(250, 'a') + ".lrc"},
     {"255 units in 765 bytes", Times(255, "中"), true, Times(251, "中") + ".lrc"},
     {"last character beyond the BMP, 255 units", std::string(253, 'a') + kBeyondBmp, true, k251 + ".lrc"},
     {"last character beyond the BMP, 256 units", std::string(254, 'a') + kBeyondBmp, false, k251 + ".lrc"},

@@ -20,6 +20,8 @@ TEST(DownloadPlan, ByteCountsAndContentRanges) {
       {"0", 0},
       {"2048", 2048},
       {"9223372036854775799", 9223372036854775799},
+      {"9223372036854775807", INT64_MAX},
+      {"9223372036854775808", std::nullopt},
       {"99999999999999999999", std::nullopt},  // beyond 64 bits
       {"", std::nullopt},
       {"+5", std::nullopt},
@@ -29,6 +31,10 @@ TEST(DownloadPlan, ByteCountsAndContentRanges) {
       {"12a", std::nullopt},
   };
   for (const Count& c : counts) EXPECT_EQ(ParseByteCount(c.text), c.value) << c.text;
+
+  // (announced, told, fits): -1 is "none" on either side.
+  const int64_t sizes[][3] = {{5, -1, true}, {-1, 5, true}, {5, 5, true}, {4, 5, false}};
+  for (const auto& s : sizes) EXPECT_EQ(AnnouncedSizeFits(s[0], s[1]), s[2] != 0) << s[0] << " told " << s[1];
 
   struct Range {
     const char* text;
@@ -123,6 +129,7 @@ TEST(DownloadPlan, NumberedNamesAndFolders) {
   const std::set<std::string> taken = {"C:\\d\\new(1).exe", "C:\\d\\new(2).exe"};
   const auto isTaken = [&](const std::string& p) { return taken.count(p) > 0; };
   EXPECT_EQ(FreeName("C:\\d\\new.exe", isTaken), "C:\\d\\new(3).exe");
+  EXPECT_EQ(FreeName("new.exe", [](const std::string&) { return false; }), "new(1).exe");
   EXPECT_EQ(FreeName("C:\\d\\new.exe", [](const std::string&) { return true; }), std::nullopt);
   // The numbers stop at 9999.
   EXPECT_EQ(FreeName("new.exe", [](const std::string& p) { return p != "new(9999).exe"; }), "new(9999).exe");
