@@ -108,6 +108,16 @@ if(RAVO_WIN_TESTS)
                      --gtest_filter=${RAVO_TEXT_PATH_TESTS})
     set_tests_properties(codepage.${tag} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
   endforeach()
+  # The windows at 100, 125, 150 and 200 % display scale (Wine's system DPI): every
+  # rectangle scaled, every caption whole, the picker's frame and icon, clean repaints.
+  set(RAVO_DPI_TESTS "MainWindowLayout.*:UpdateWindow.*:TargetPicker.*:WrappedCheckBox.*")
+  foreach(dpi 96 120 144 192)
+    add_test(NAME dpi.${dpi}
+             COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/at-dpi.sh ${dpi}
+                     ${CMAKE_SOURCE_DIR}/scripts/winerun $<TARGET_FILE:win_tests> --gtest_brief=1
+                     --gtest_filter=${RAVO_DPI_TESTS})
+    set_tests_properties(dpi.${dpi} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
+  endforeach()
 endif()
 
 # The HTTPS checks, run by tests/e2e/https_flows.sh in a prefix that trusts a test CA.
@@ -137,6 +147,12 @@ foreach(name subtitles_into_standin lyric_search_flow forced_update)
     set_tests_properties(e2e.${name}.${tag} PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
   endforeach()
 endforeach()
+# The whole subtitle flow, a drag pick and a played lyric, at 150 % display scale.
+add_test(NAME e2e.subtitles_into_standin.dpi144
+         COMMAND ${CMAKE_COMMAND} -E env RAVO_MAKER_ADDRESS=${RAVO_MAKER_ADDRESS}
+                 bash ${CMAKE_SOURCE_DIR}/scripts/at-dpi.sh 144
+                 bash ${CMAKE_SOURCE_DIR}/tests/e2e/subtitles_into_standin.sh $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
+set_tests_properties(e2e.subtitles_into_standin.dpi144 PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 if(TEST e2e.release_package)
   set_tests_properties(e2e.release_package PROPERTIES TIMEOUT 900)  # it builds the program a second time
 endif()

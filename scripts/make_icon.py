@@ -6,7 +6,8 @@ Usage: make_icon.py OUT.ico
 The 32 x 32 image is drawn pixel for pixel like the capture board (src/delivery/
 target_picker.cpp): a circle filled with the board's pale green, the crosshair lines and
 the four brackets in the picker's blue; outside the circle only the crosshair shows.
-The 16 and 48 pixel images are scaled from it. Python standard library only; the
+The other sizes (16 to 64 pixels: the title bar's and the task switcher's at 100 to
+200 % display scale) are scaled from it. Python standard library only; the
 output depends on nothing but this file, so that builds are reproducible.
 """
 import struct
@@ -85,7 +86,9 @@ def dib(px):
 
 def main():
     base = draw32()
-    images = [scale(base, 1, 2), base, scale(base, 3, 2)]  # 16, 32, 48
+    # 16, 20, 24, 32, 40, 48, 64
+    images = [scale(base, 1, 2), scale(base, 5, 8), scale(base, 3, 4), base, scale(base, 5, 4), scale(base, 3, 2),
+              scale(base, 2, 1)]
     blobs = [dib(px) for px in images]
     out = struct.pack("<HHH", 0, 1, len(blobs))
     offset = 6 + 16 * len(blobs)

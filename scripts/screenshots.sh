@@ -3,9 +3,16 @@
 # samples/, so its lyric list shows our sample lyrics, and the first one is loaded; page
 # 2 shows a search on our stand-in lyrics site (started on the built-in lyrics host)
 # with a hit previewed. The crosshair is drawn on the capture board of every page.
-# Usage: scripts/screenshots.sh   (after scripts/build.sh win; the built-in hosts free)
+# With a DPI (144: 150 % display scale), the first page is taken at that system DPI
+# instead, as page1-subtitles-<DPI>dpi.png.
+# Usage: scripts/screenshots.sh [DPI]   (after scripts/build.sh win; the built-in hosts free)
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+dpi="${1:-96}"
+if [ "$dpi" != 96 ] && [ -z "${RAVO_EXPECT_DPI:-}" ]; then
+  exec bash "$root/scripts/at-dpi.sh" "$dpi" bash "$0" "$dpi"
+fi
+export RAVO_XVFB_SCREEN=1280x1024x24  # the window at 200 % fits
 source "$root/scripts/wine-env.sh"
 source "$root/tests/e2e/support/lib.sh"
 out="$root/docs/screenshots"
@@ -39,11 +46,21 @@ sleep 1
 # the search box and the second hit of page 2.
 tab_y=77
 tab_x=(80 220 325 420)
-click() { xdotool mousemove --window "$wid" "$1" "$2" click 1; sleep 0.7; }
-shoot() { import -window root -crop 490x530+50+68 +repage "$out/$1"; }
+# Points and the crop are the 96-DPI layout's, scaled as the window is.
+px() { echo $(( ($1 * dpi + 48) / 96 )); }
+click() { xdotool mousemove --window "$wid" "$(px "$1")" "$(px "$2")" click 1; sleep 0.7; }
+shoot() { import -window root -crop "$(px 490)x$(px 530)+$(px 50)+$(px 68)" +repage "$out/$1"; }
 
 click "${tab_x[0]}" "$tab_y"
 click 40 122
+if [ "$dpi" != 96 ]; then
+  shoot "page1-subtitles-${dpi}dpi.png"
+  wine taskkill /im RavoSubtitler.exe >/dev/null 2>&1 || true
+  wait_for_exit "$pid" 20
+  pid=""
+  ls -1 "$out"
+  exit 0
+fi
 shoot page1-subtitles.png
 click "${tab_x[1]}" "$tab_y"
 click 104 104

@@ -24,10 +24,11 @@ ravo_ensure_prefix() {
 }
 
 # ravo_start_xvfb: starts an Xvfb on a free display and exports DISPLAY; RAVO_XVFB_PID names it.
+# RAVO_XVFB_SCREEN sets its size (1024x768x24).
 ravo_start_xvfb() {
   local n=91
   while [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${RAVO_XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
   RAVO_XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 1 100); do

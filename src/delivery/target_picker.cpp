@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "win/dpi.h"
 #include "win/drawing_board.h"
 #include "text/encoding.h"
 #include "win/owners.h"
@@ -32,8 +33,8 @@ const char kSuperModeNotice[] =
     "(*^-^*) 无法获取窗口句柄,超级模式被激活,松开鼠标后获取当前窗口句柄!";
 const char kTitlePrefix[] = "窗口标题：";
 
-// A wide pen, so that the frame stands out around windows of any size; R2_NOT ignores
-// its colour.
+// A wide pen, so that the frame stands out around windows of any size (5 pixels at 96
+// DPI, scaled with the framed window); R2_NOT ignores its colour.
 const int kFramePenWidth = 5;
 const COLORREF kFramePenColor = 500;
 
@@ -109,11 +110,14 @@ void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy) {
 
 void ToggleWindowFrame(HWND window) {
   if (!IsWindow(window)) return;
+  // The rectangle and the DC in the window's own pixels, whatever its DPI awareness and
+  // ours: a window the system scales up has a DC of its unscaled size.
+  const dpi::AsWindowSees asWindow(window);
   RECT rc;
   GetWindowRect(window, &rc);
   ScopedWindowDC dc(window, ScopedWindowDC::Whole);
   if (!dc.Get()) return;
-  ScopedGdiObj<HPEN> pen(CreatePen(PS_SOLID, kFramePenWidth, kFramePenColor));
+  ScopedGdiObj<HPEN> pen(CreatePen(PS_SOLID, dpi::Scale(kFramePenWidth, dpi::OfWindow(window)), kFramePenColor));
   ScopedSelectObject selectPen(dc.Get(), pen.Get());
   ScopedSelectObject selectBrush(dc.Get(), GetStockObject(NULL_BRUSH));
   ScopedRop2 invert(dc.Get(), R2_NOT);
@@ -165,8 +169,9 @@ void TargetPicker::FollowCursorTick() {
   if (!picker) return;
   POINT cursor = {};
   GetCursorPos(&cursor);
-  SetWindowPos(picker, nullptr, cursor.x - kIconCentre + offset_, cursor.y - kIconCentre + offset_, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The icon's place on the picker window, in its pixels; the cursor's in the screen's.
+  const int centre = ui::ScaleFor(WindowKind::Picker, kIconCentre - offset_);
+  SetWindowPos(picker, nullptr, cursor.x - centre, cursor.y - centre, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TargetPicker::DetectTick() {

@@ -1,11 +1,15 @@
 // The drawing board control: a small canvas that keeps what was drawn on it (in a
 // bitmap of its own) and repaints from it. Lines run from the first point up to the
-// second, as GDI draws them.
+// second, as GDI draws them. Coordinates are the layout's 96-DPI pixels: at another DPI
+// each of them is a square of the board's pixels, so a drawing keeps its shape at every
+// scale, and a new DPI draws everything since the last Clear again.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "win/owners.h"
 
@@ -29,12 +33,26 @@ class DrawingBoard {
   void Pixel(int x, int y, COLORREF color);
   void Text(int x, int y, std::string_view text);
   COLORREF PixelAt(int x, int y) const;  // what the board shows there
+  // The board's window has been sized for dpi: the bitmap follows its size, and what
+  // was drawn is drawn again at that scale.
+  void SetDpi(int dpi);
 
   void Paint(HDC dc) const;
 
  private:
+  struct Shape {
+    enum Kind { Fill, Line, Ellipse, Pixel, Text } kind;
+    int x1, y1, x2, y2;
+    COLORREF pen, back;
+    std::wstring text;
+  };
+  void Add(Shape shape);
+  void Draw(const Shape& shape);
+  void MakeBitmap();
   void Changed();
   HWND hwnd_;
+  int dpi_ = 96;
+  std::vector<Shape> shapes_;  // since the last Clear
   int width_, height_;
   UniqueMemoryDC dc_;
   ScopedGdiObj<HBITMAP> bitmap_;

@@ -21,6 +21,7 @@ constexpr UINT WM_RAVO_DESTROY = WM_APP + 1;
 constexpr UINT WM_RAVO_BUILD = WM_APP + 3;  // the rest of the form's controls, after its first paint
 constexpr LPARAM kShiftDown = 1;
 constexpr LPARAM kCtrlDown = 2;
+constexpr int kToolTipWidth = 420;  // at 96 DPI: wider tips wrap; "\r\n" always starts a line
 
 const WindowLayout& LayoutOf(WindowKind kind);
 // The handler the program's event table binds to an event, or null.
@@ -44,6 +45,7 @@ class Form {
   WindowKind kind;
   const WindowLayout& layout;
   HWND hwnd = nullptr;
+  int dpi = 96;  // the window's: its rows' rectangles and fonts are scaled by it
   HMENU menuBar = nullptr;
   std::vector<HWND> controls;
   std::vector<HMENU> menus;  // by control index, for Menu rows
@@ -95,10 +97,11 @@ void FormDestroyed(Form* f);
 int TopLevelWindowCount();
 
 HINSTANCE Instance();
-// The font of every control (a UI font with Chinese glyphs).
-HFONT UiFont();
-// The font of check boxes whose caption wraps: the UI face with lines 12 pixels apart.
-HFONT TwoLineFont();
+// The font of every control (a UI font with Chinese glyphs), at a DPI.
+HFONT UiFont(int dpi);
+// The font of check boxes whose caption wraps: the UI face with lines 12 pixels apart
+// at 96 DPI.
+HFONT TwoLineFont(int dpi);
 // Raises an event of the control whose window is hwnd, through the event table.
 void RaiseControlEvent(HWND control, UiEvent event);
 
@@ -114,12 +117,18 @@ void CreateControl(Form& f, int index);
 void BuildShownRows(Form& f, bool withPages);
 void MakeRow(Form& f, int index);
 void CompleteForm(Form& f);
+// The window has moved to a monitor of another DPI (f.dpi is the new one): every control
+// made takes its row's rectangle and font at that DPI, list view columns and drawing
+// boards scale with it.
+void RescaleForm(Form& f, int oldDpi);
 // The form's own window class, whose procedure routes the messages of a form.
 const wchar_t* FormClass();
+// The window's icons, in the sizes of its DPI.
+void SetFormIcons(const Form& f);
 void EnsureFormClass();
 
-// Check boxes whose caption wraps onto a second line, drawn by the form.
-bool CaptionWraps(const LayoutRow& c);
+// Check boxes whose caption wraps onto a second line at a DPI, drawn by the form.
+bool CaptionWraps(const LayoutRow& c, int dpi);
 LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd);
 
 // Hot key rows: held from the form's creation (id kControlIdBase plus the row) until

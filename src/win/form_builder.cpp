@@ -7,6 +7,7 @@
 #include <string>
 
 #include "text/encoding.h"
+#include "win/dpi.h"
 #include "win/drawing_board.h"
 #include "win/form.h"
 #include "win/owners.h"
@@ -66,7 +67,7 @@ class OleForBrowsers {
 
 // The embedded browser: the system's web browser control, hosted through ATL. Where
 // the machine has no browser engine the control stays blank or is not created.
-HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id) {
+HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id, int dpi) {
   static OleForBrowsers ole;
   // From the system folder only: a DLL of that name beside the program (in a Downloads
   // folder, say) is never loaded.
@@ -78,17 +79,19 @@ HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id) {
     return init && init();
   }();
   if (!ready) return nullptr;
-  return CreateWindowExW(0, L"AtlAxWin", enc::Wide(c.text).c_str(), WS_CHILD | WS_VISIBLE, c.x, c.y, c.w, c.h, parent,
+  const RECT rc = dpi::ScaleRect(c.x, c.y, c.w, c.h, dpi);
+  return CreateWindowExW(0, L"AtlAxWin", enc::Wide(c.text).c_str(), WS_CHILD | WS_VISIBLE, rc.left, rc.top,
+                         rc.right - rc.left, rc.bottom - rc.top, parent,
                          reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Instance(), nullptr);
 }
 
-void AddListColumns(HWND lv, const LayoutRow& c) {
+void AddListColumns(HWND lv, const LayoutRow& c, int dpi) {
   for (int i = 0; i < c.columnCount; ++i) {
     std::wstring caption = enc::Wide(c.columns[i].caption);
     LVCOLUMNW col = {};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     col.pszText = caption.data();
-    col.cx = c.columns[i].width;
+    col.cx = dpi::Scale(c.columns[i].width, dpi);
     col.iSubItem = i;
     SendMessageW(lv, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
   }
@@ -174,7 +177,7 @@ bool CreateWindowlessRow(Form& f, int index) {
       AppendMenuW(f.menus[c.parent], MF_STRING, id, enc::Wide(c.text).c_str());
       return true;
     case ControlKind::WebBrowser:
-      f.controls[index] = CreateBrowser(c.parent == kNoParent ? f.hwnd : f.controls[c.parent], c, id);
+      f.controls[index] = CreateBrowser(c.parent == kNoParent ? f.hwnd : f.controls[c.parent], c, id, f.dpi);
       return true;
     default:
       return false;
@@ -230,6 +233,17 @@ void StackControls(Form& f) {
   }
 }
 
+// A tab's padding around its caption, at the form's DPI.
+void SetTabPadding(HWND tab, int dpi) {
+  SendMessageW(tab, TCM_SETPADDING, 0, MAKELPARAM(dpi::Scale(3, dpi), dpi::Scale(3, dpi)));
+}
+
+// The font a control's row is shown in at a DPI.
+HFONT FontOf(HWND control, int dpi) {
+  const bool twoLines = GetWindowLongW(control, GWL_STYLE) & BS_MULTILINE;
+  return twoLines ? TwoLineFont(dpi) : UiFont(dpi);
+}
+
 // What a child window needs once it exists.
 void SetUpChild(Form& f, int index, HWND h) {
   const LayoutRow& c = f.layout.controls[index];
@@ -238,14 +252,17 @@ void SetUpChild(Form& f, int index, HWND h) {
       MakeContainer(h);
       break;
     case ControlKind::TabControl:
-      SendMessageW(h, TCM_SETPADDING, 0, MAKELPARAM(3, 3));
+      SetTabPadding(h, f.dpi);
       AddTabPages(h, c.text);
       MakeContainer(h);
       break;
     case ControlKind::ListView:
     case ControlKind::VirtualListView:
       SendMessageW(h, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-      AddListColumns(h, c);
+      AddListColumns(h, c, f.dpi);
+      break;
+    case ControlKind::DrawingBoard:
+      if (auto* board = reinterpret_cast<DrawingBoard*>(GetWindowLongPtrW(h, GWLP_USERDATA))) board->SetDpi(f.dpi);
       break;
     case ControlKind::FileList:
       f.fileLists[index] = std::make_unique<FileList>(h, c.text);
@@ -278,16 +295,55 @@ void CreateControl(Form& f, int index) {
   if (!k) return;
   DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | k->style;
   if (OnHiddenPage(f, index)) style &= ~WS_VISIBLE;
-  if (c.kind == ControlKind::CheckBox && CaptionWraps(c)) style |= BS_MULTILINE;
+  if (c.kind == ControlKind::CheckBox && CaptionWraps(c, f.dpi)) style |= BS_MULTILINE;
   HWND parent = c.parent == kNoParent ? f.hwnd : f.controls[c.parent];
-  HWND h = CreateWindowExW(k->exStyle, k->cls, enc::Wide(k->captionless ? "" : c.text).c_str(), style, c.x, c.y, c.w, c.h, parent,
+  const RECT rc = dpi::ScaleRect(c.x, c.y, c.w, c.h, f.dpi);
+  HWND h = CreateWindowExW(k->exStyle, k->cls, enc::Wide(k->captionless ? "" : c.text).c_str(), style, rc.left,
+                           rc.top, rc.right - rc.left, rc.bottom - rc.top, parent,
                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kControlIdBase + index)), Instance(),
                            nullptr);
   f.controls[index] = h;
   if (!h) return;
-  const bool twoLines = c.kind == ControlKind::CheckBox && (style & BS_MULTILINE);
-  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(twoLines ? TwoLineFont() : UiFont()), FALSE);
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(h, f.dpi)), FALSE);
   SetUpChild(f, index, h);
+}
+
+void RescaleForm(Form& f, int oldDpi) {
+  for (int i = 0; i < f.layout.controlCount; ++i) {
+    HWND h = f.controls[i];
+    if (!h) continue;
+    const LayoutRow& c = f.layout.controls[i];
+    const RECT rc = dpi::ScaleRect(c.x, c.y, c.w, c.h, f.dpi);
+    SetWindowPos(h, nullptr, rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (c.kind == ControlKind::CheckBox) {
+      // Whether the caption wraps may differ at the new scale.
+      LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE) & ~static_cast<LONG_PTR>(BS_MULTILINE);
+      if (CaptionWraps(c, f.dpi)) style |= BS_MULTILINE;
+      SetWindowLongPtrW(h, GWL_STYLE, style);
+    }
+    if (c.kind != ControlKind::WebBrowser) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(h, f.dpi)), TRUE);
+    switch (c.kind) {
+      case ControlKind::TabControl:
+        SetTabPadding(h, f.dpi);
+        break;
+      case ControlKind::ListView:
+      case ControlKind::VirtualListView:
+        // Widths the user may have dragged: each keeps its share.
+        for (int col = 0; col < c.columnCount; ++col) {
+          const int width = static_cast<int>(SendMessageW(h, LVM_GETCOLUMNWIDTH, col, 0));
+          SendMessageW(h, LVM_SETCOLUMNWIDTH, col, MulDiv(width, f.dpi, oldDpi));
+        }
+        break;
+      case ControlKind::DrawingBoard:
+        if (auto* board = reinterpret_cast<DrawingBoard*>(GetWindowLongPtrW(h, GWLP_USERDATA))) board->SetDpi(f.dpi);
+        break;
+      default:
+        break;
+    }
+  }
+  if (f.toolTips) SendMessageW(f.toolTips, TTM_SETMAXTIPWIDTH, 0, dpi::Scale(kToolTipWidth, f.dpi));
+  RedrawWindow(f.hwnd, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_FRAME);
 }
 
 void MakeRow(Form& f, int index) {

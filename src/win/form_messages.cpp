@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "text/encoding.h"
+#include "win/dpi.h"
 #include "win/form.h"
 #include "win/window_layer.h"
 #include "win/program.h"
@@ -91,6 +93,15 @@ LRESULT OnNotify(Form& f, const NMHDR* nm) {
   return 0;
 }
 
+// Whether a control lies on a tab page: inside the tab control, or a group box there.
+bool OnATabPage(const Form& f, HWND control) {
+  for (HWND w = GetParent(control); w && w != f.hwnd; w = GetParent(w)) {
+    const int index = f.IndexOf(w);
+    if (index >= 0 && f.layout.controls[index].kind == ControlKind::TabControl) return true;
+  }
+  return false;
+}
+
 LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCCREATE) {
     // The form comes with the creation parameters; from here on the window owns it.
@@ -133,6 +144,18 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RAVO_BUILD:
       CompleteForm(*f);
       return 0;
+    case WM_DPICHANGED: {
+      // Onto a monitor of another DPI: the rectangle the system suggests keeps the
+      // window's place under the pointer; the controls follow the new scale.
+      const int oldDpi = f->dpi;
+      f->dpi = LOWORD(wp);
+      const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                   suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+      SetFormIcons(*f);
+      RescaleForm(*f, oldDpi);
+      return 0;
+    }
     case WM_CTLCOLORSTATIC: {
       const int index = f->IndexOf(reinterpret_cast<HWND>(lp));
       if (index >= 0) {
@@ -142,10 +165,11 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (kind == ControlKind::TransparentLabel || kind == ControlKind::Hyperlink ||
             kind == ControlKind::Label || kind == ControlKind::CheckBox) {
           SetBkMode(dc, TRANSPARENT);
-          // On the tab pages the page shows through; elsewhere the window's colour is
-          // painted, so that a changed caption leaves nothing of the old one behind.
-          HWND parent = GetParent(reinterpret_cast<HWND>(lp));
-          if (parent != hwnd) return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+          // On the tab pages the page shows through; elsewhere (on the window, in a
+          // group box on it) the window's colour is painted, so that a changed caption
+          // leaves nothing of the old one behind and a repainted one (a check box's, as
+          // its focus or check changes) is not drawn over itself.
+          if (OnATabPage(*f, reinterpret_cast<HWND>(lp))) return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
           return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
       }
@@ -177,6 +201,16 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 const wchar_t* FormClass() { return kFormClass; }
 
+void SetFormIcons(const Form& f) {
+  // The program's own icon, in the sizes of the title bar and the task switcher at the
+  // window's DPI.
+  for (const auto& [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+    const int size = dpi::SystemMetric(metric, f.dpi);
+    if (HANDLE icon = LoadImageW(Instance(), MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON, size, size, LR_SHARED))
+      SendMessageW(f.hwnd, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+  }
+}
+
 void EnsureFormClass() {
   static bool done = false;
   if (done) return;
@@ -187,14 +221,7 @@ void EnsureFormClass() {
   wc.lpfnWndProc = FormProc;
   wc.hInstance = Instance();
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  // The program's own icon, in the sizes of the title bar and the task switcher.
-  auto icon = [](int sizeMetric) {
-    const int size = GetSystemMetrics(sizeMetric);
-    return static_cast<HICON>(LoadImageW(Instance(), MAKEINTRESOURCEW(kProgramIcon), IMAGE_ICON, size, size, LR_SHARED));
-  };
-  wc.hIcon = icon(SM_CXICON);
-  wc.hIconSm = icon(SM_CXSMICON);
-  if (!wc.hIcon) wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+  wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);  // until the form sets its own
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kFormClass;
   RegisterClassExW(&wc);

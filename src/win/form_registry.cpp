@@ -1,6 +1,8 @@
 // The program handed to the window layer, and the forms alive.
 #include <array>
+#include <vector>
 
+#include "win/dpi.h"
 #include "win/form.h"
 #include "win/owners.h"
 #include "win/window_layer.h"
@@ -69,21 +71,33 @@ void RaiseControlEvent(HWND control, UiEvent event) {
   if (index >= 0) f->Raise(index, event);
 }
 
-HFONT UiFont() {
-  // A font with Chinese glyphs: the face where it is installed, else the system's GB2312 font.
-  static ScopedGdiObj<HFONT> font(CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                              DEFAULT_PITCH | FF_DONTCARE, L"WenQuanYi Micro Hei"));
-  return font.Get();
+namespace {
+
+// A font with Chinese glyphs (the face where it is installed, else the system's GB2312
+// font) of a cell height at 96 DPI, made once for each DPI asked for and kept for the
+// rest of the program.
+HFONT FaceAt(int height, int at) {
+  struct Made {
+    int height, dpi;
+    ScopedGdiObj<HFONT> font;
+  };
+  static std::vector<Made> made;
+  for (const Made& m : made)
+    if (m.height == height && m.dpi == at) return m.font.Get();
+  const int scaled = height < 0 ? -dpi::Scale(-height, at) : dpi::Scale(height, at);
+  made.push_back({height, at,
+                  ScopedGdiObj<HFONT>(CreateFontW(scaled, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                                  DEFAULT_PITCH | FF_DONTCARE, L"WenQuanYi Micro Hei"))});
+  return made.back().font.Get();
 }
 
-HFONT TwoLineFont() {
-  // The same face with a cell height of 12 pixels: the layout gives a two-line caption
-  // 24 pixels, which the UI font's taller lines overflow.
-  static ScopedGdiObj<HFONT> font(CreateFontW(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
-                                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                              DEFAULT_PITCH | FF_DONTCARE, L"WenQuanYi Micro Hei"));
-  return font.Get();
-}
+}  // namespace
+
+HFONT UiFont(int at) { return FaceAt(-12, at); }
+
+// The same face with a cell height of 12 pixels: the layout gives a two-line caption
+// 24 pixels, which the UI font's taller lines overflow.
+HFONT TwoLineFont(int at) { return FaceAt(12, at); }
 
 }  // namespace ui_internal

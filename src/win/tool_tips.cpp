@@ -8,11 +8,11 @@
 #include <string>
 
 #include "text/encoding.h"
+#include "win/dpi.h"
 #include "win/form.h"
 
 namespace {
 
-constexpr int kTipWidth = 420;  // wider texts wrap; "\r\n" always starts a line
 constexpr int kTipShownMs = 30000;  // long enough to read a list
 
 TTTOOLINFOW ToolOf(HWND control, wchar_t* text) {
@@ -47,7 +47,7 @@ void Control::SetToolTip(std::string_view text) const {
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                   ui_internal::Instance(), nullptr);
     if (!f->toolTips) return;
-    SendMessageW(f->toolTips, TTM_SETMAXTIPWIDTH, 0, kTipWidth);
+    SendMessageW(f->toolTips, TTM_SETMAXTIPWIDTH, 0, dpi::Scale(ui_internal::kToolTipWidth, f->dpi));
     SendMessageW(f->toolTips, TTM_SETDELAYTIME, TTDT_AUTOPOP, kTipShownMs);
   }
   std::wstring wide = enc::Wide(text);

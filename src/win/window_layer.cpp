@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "text/encoding.h"
+#include "win/dpi.h"
 #include "win/form.h"
 
 using namespace ui_internal;
@@ -27,6 +28,17 @@ HWND LoadWindow(WindowKind kind, const LoadOptions& options) {
   HWND hwnd = CreateWindowExW(exStyle, FormClass(), enc::Wide(layout.title).c_str(), style, layout.x, layout.y, layout.w, layout.h,
                               owner, nullptr, Instance(), &holder);
   if (!hwnd || holder) return nullptr;
+  // Made where the layout puts it, the window is scaled to the DPI of its monitor there
+  // before it has a control or shows.
+  f->dpi = dpi::OfWindow(hwnd);
+  if (f->dpi != dpi::kLayout) {
+    bool menu = false;
+    for (int i = 0; i < layout.controlCount; ++i) menu = menu || layout.controls[i].kind == ControlKind::Menu;
+    const SIZE size = dpi::OuterSize(layout.w, layout.h, style, exStyle, menu, f->dpi);
+    SetWindowPos(hwnd, nullptr, dpi::Scale(layout.x, f->dpi), dpi::Scale(layout.y, f->dpi), size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  if (!layout.popup) SetFormIcons(*f);
   BuildShownRows(*f, false);
   for (int i = 0; i < layout.controlCount; ++i)
     if (layout.controls[i].kind == ControlKind::TabControl) TabControl(kind, i).SetCurrentPage(0);
@@ -50,6 +62,16 @@ HWND WindowHandle(WindowKind kind) {
 }
 
 bool WindowExists(WindowKind kind) { return WindowHandle(kind) != nullptr; }
+
+int ScaleFor(WindowKind kind, int value) {
+  const Form* f = FormOf(kind);
+  return dpi::Scale(value, f ? f->dpi : dpi::OfSystem());
+}
+
+int WindowDpi(WindowKind kind) {
+  const Form* f = FormOf(kind);
+  return f ? f->dpi : dpi::OfSystem();
+}
 
 void DestroyWindowNow(WindowKind kind) {
   if (HWND h = WindowHandle(kind)) DestroyWindow(h);

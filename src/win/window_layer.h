@@ -36,6 +36,10 @@ struct LoadOptions {
 HWND LoadWindow(WindowKind kind, const LoadOptions& options);
 HWND WindowHandle(WindowKind kind);  // null when the window does not exist
 bool WindowExists(WindowKind kind);
+// The DPI the window is scaled for, and a length of its layout (96-DPI pixels) in its
+// own pixels; without the window, the system's.
+int WindowDpi(WindowKind kind);
+int ScaleFor(WindowKind kind, int value);
 void DestroyWindowNow(WindowKind kind);
 // Posts the destruction to the window; it happens when its thread next dispatches.
 void DestroyWindowDeferred(WindowKind kind);

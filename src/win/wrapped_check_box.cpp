@@ -9,6 +9,7 @@
 #include <string>
 
 #include "text/encoding.h"
+#include "win/dpi.h"
 #include "win/form.h"
 #include "win/owners.h"
 
@@ -24,14 +25,19 @@ int TextWidth(HFONT font, const wchar_t* text) {
   return size.cx;
 }
 
-// Where a check box's caption starts: right of the box and a gap.
-int CheckBoxTextIndent() { return GetSystemMetrics(SM_CXMENUCHECK) + 6; }
+// Where a check box's caption starts at a DPI: right of the box and a gap.
+int CheckBoxTextIndent(int at) { return dpi::SystemMetric(SM_CXMENUCHECK, at) + dpi::Scale(6, at); }
+
+int DpiOf(HWND control) {
+  const Form* f = FormOfWindow(control);
+  return f ? f->dpi : dpi::kLayout;
+}
 
 }  // namespace
 
 // A check box's caption too wide for one line of its rectangle wraps onto a second line.
-bool CaptionWraps(const LayoutRow& c) {
-  return TextWidth(ui_internal::UiFont(), enc::Wide(c.text).c_str()) > c.w - CheckBoxTextIndent();
+bool CaptionWraps(const LayoutRow& c, int at) {
+  return TextWidth(ui_internal::UiFont(at), enc::Wide(c.text).c_str()) > dpi::Scale(c.w, at) - CheckBoxTextIndent(at);
 }
 
 // A visual style may draw a check box's caption in a font of its own, whose lines do not
@@ -53,6 +59,11 @@ LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd) {
   RECT boxRect = {cd.rc.left, 0, cd.rc.left + boxSize.cx, boxSize.cy};
   OffsetRect(&boxRect, 0, cd.rc.top + (cd.rc.bottom - cd.rc.top - boxSize.cy) / 2);
   RECT whole = cd.rc;
+  // Everything is drawn afresh on every paint: the caption's soft edges drawn over
+  // themselves turn bold, and a focus rectangle (drawn by inverting) would stay when the
+  // focus has gone. The window's colour first, for a parent that paints no background
+  // of its own (a group box does not).
+  FillRect(cd.hdc, &whole, GetSysColorBrush(COLOR_BTNFACE));
   DrawThemeParentBackground(h, cd.hdc, &whole);
   DrawThemeBackground(theme, cd.hdc, BP_CHECKBOX, state, &boxRect, nullptr);
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
@@ -61,7 +72,7 @@ LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd) {
   TEXTMETRICW tm = {};
   GetTextMetricsW(cd.hdc, &tm);
   RECT area = cd.rc;
-  area.left += CheckBoxTextIndent();
+  area.left += CheckBoxTextIndent(DpiOf(h));
   auto measure = [&](int width) {
     RECT r = {0, 0, width, 0};
     DrawTextW(cd.hdc, text.c_str(), static_cast<int>(text.size()), &r, DT_WORDBREAK | DT_CALCRECT);

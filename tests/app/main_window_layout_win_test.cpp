@@ -1,16 +1,22 @@
 // The windows as the user gets them: every row of each layout read back from the real
 // windows, and what the rows cannot say (captions that show whole, the page shown at
-// start, storage out of sight).
+// start, storage out of sight). The rows are 96-DPI pixels: at another system DPI
+// (scripts/at-dpi.sh runs these tests at 120, 144 and 192 too) every rectangle is the
+// row's times the scale, within a pixel.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "app/features.h"
 #include "layout/program_windows.h"
+#include "win/dpi.h"
+#include "win/drawing_board.h"
 #include "build_settings.h"
 #include "text/encoding.h"
 #include "support/win_test_support.h"
@@ -72,6 +78,37 @@ int IndexOf(const std::string& name) {
 HWND HandleOf(const std::string& name) {
   const int i = IndexOf(name);
   return i < 0 ? nullptr : Control(WindowKind::Main, i).Handle();
+}
+
+// The DPI the test runs at: the system's, which scripts/at-dpi.sh names.
+int TestDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+double Scaled(int value) { return value * TestDpi() / 96.0; }
+
+// The rectangle's edges are the row's times the scale, within a pixel.
+void ExpectScaledRect(const RECT& r, int x, int y, int w, int h) {
+  EXPECT_NEAR(r.left, Scaled(x), 1);
+  EXPECT_NEAR(r.top, Scaled(y), 1);
+  EXPECT_NEAR(r.right, Scaled(x + w), 1);
+  EXPECT_NEAR(r.bottom, Scaled(y + h), 1);
+}
+
+// A window's frame (outer size less client size) as the system draws it at a DPI; none
+// where the system cannot say.
+SIZE FrameAtDpi(HWND window, int dpi) {
+  using Adjust = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  const auto adjust = reinterpret_cast<Adjust>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+  RECT rc = {0, 0, 0, 0};
+  if (!adjust) return {};
+  adjust(&rc, GetWindowLongA(window, GWL_STYLE), GetMenu(window) != nullptr, GetWindowLongA(window, GWL_EXSTYLE),
+         dpi);
+  return {rc.right - rc.left, rc.bottom - rc.top};
 }
 
 RECT RectInParent(HWND h) {
@@ -142,10 +179,23 @@ void ExpectBuiltFromRows(WindowKind kind, const WindowLayout& layout, const std:
   ASSERT_NE(window, nullptr);
   RECT rc;
   GetWindowRect(window, &rc);
-  EXPECT_EQ(rc.left, layout.x);
-  EXPECT_EQ(rc.top, layout.y);
-  EXPECT_EQ(rc.right - rc.left, layout.w);
-  EXPECT_EQ(rc.bottom - rc.top, layout.h);
+  if (const char* expected = getenv("RAVO_EXPECT_DPI")) {
+    EXPECT_EQ(TestDpi(), atoi(expected)) << "the system's DPI is not the one asked for";
+  }
+  EXPECT_EQ(ui::WindowDpi(kind), TestDpi());
+  EXPECT_NEAR(rc.left, Scaled(layout.x), 1);
+  EXPECT_NEAR(rc.top, Scaled(layout.y), 1);
+  if (TestDpi() == 96) {
+    EXPECT_EQ(rc.right - rc.left, layout.w);
+    EXPECT_EQ(rc.bottom - rc.top, layout.h);
+  } else {
+    // The client area is the one of 96 DPI scaled; the frame is the system's.
+    const SIZE frame96 = FrameAtDpi(window, 96);
+    RECT client;
+    GetClientRect(window, &client);
+    EXPECT_NEAR(client.right, Scaled(layout.w - frame96.cx), 1);
+    EXPECT_NEAR(client.bottom, Scaled(layout.h - frame96.cy), 1);
+  }
   EXPECT_EQ(WindowText(window), layout.title);
 
   const HMENU bar = GetMenu(window);
@@ -180,11 +230,7 @@ void ExpectBuiltFromRows(WindowKind kind, const WindowLayout& layout, const std:
     EXPECT_EQ(WindowClass(h), cls);
     const HWND parent = row.parent == kNoParent ? window : Control(kind, row.parent).Handle();
     EXPECT_EQ(GetParent(h), parent);
-    const RECT r = RectInParent(h);
-    EXPECT_EQ(r.left, row.x);
-    EXPECT_EQ(r.top, row.y);
-    EXPECT_EQ(r.right - r.left, row.w);
-    EXPECT_EQ(r.bottom - r.top, row.h);
+    ExpectScaledRect(RectInParent(h), row.x, row.y, row.w, row.h);
     if (TextIsCaption(row.kind) && !ownState) {
       EXPECT_EQ(WindowText(h), row.text);
     }
@@ -196,9 +242,12 @@ void ExpectBuiltFromRows(WindowKind kind, const WindowLayout& layout, const std:
     }
     if (row.kind == ControlKind::ListView || row.kind == ControlKind::VirtualListView) {
       EXPECT_TRUE(GetWindowLongA(h, GWL_STYLE) & LVS_REPORT);
-      std::vector<Column> want;
-      for (int c = 0; c < row.columnCount; ++c) want.push_back({row.columns[c].caption, row.columns[c].width});
-      EXPECT_EQ(ColumnsOf(h), want);
+      const std::vector<Column> got = ColumnsOf(h);
+      ASSERT_EQ(static_cast<int>(got.size()), row.columnCount);
+      for (int c = 0; c < row.columnCount; ++c) {
+        EXPECT_EQ(got[c].caption, row.columns[c].caption);
+        EXPECT_NEAR(got[c].width, Scaled(row.columns[c].width), 1) << got[c].caption;
+      }
     }
   }
   EXPECT_EQ(bar ? GetMenuItemCount(bar) : 0, menus);
@@ -220,24 +269,42 @@ TEST_F(MainWindowLayout, EveryRowBuildsItsControl) {
 }
 
 // A caption shows whole when each of its lines, measured in the control's own font,
-// fits the control's text area and no sibling above the control covers the text.
-TEST_F(MainWindowLayout, CaptionsShowWhole) {
-  struct Case {
-    const char* name;
-    int indent;  // where the text starts in the rectangle: right of a check box's box
-  };
-  const Case cases[] = {
-      {"选择框1", GetSystemMetrics(SM_CXMENUCHECK) + 6},
-      {"标签12", 0},
-      {"标签11", 0},
-      {"标签1", 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    HWND h = HandleOf(c.name);
+// fits the control's text area and no sibling above the control covers the text: every
+// caption of the windows' rows the user can see, at the system's DPI.
+void ExpectCaptionsShowWhole(WindowKind kind, const WindowLayout& layout) {
+  PumpFor(100);  // the form completed after its first paint, its controls stacked
+  for (int i = 0; i < layout.controlCount; ++i) {
+    const LayoutRow& row = layout.controls[i];
+    const ControlKind k = row.kind;
+    const bool captioned = k == ControlKind::Label || k == ControlKind::CheckBox || k == ControlKind::Button ||
+                           k == ControlKind::ImageButton || k == ControlKind::Hyperlink || k == ControlKind::GroupBox;
+    // Out of sight: beyond its parent's size (the window's, for a row directly on it).
+    bool outOfSight = false;
+    int page = -1;
+    for (int r = i; r != kNoParent; r = layout.controls[r].parent) {
+      const LayoutRow& at = layout.controls[r];
+      const int w = at.parent == kNoParent ? layout.w : layout.controls[at.parent].w;
+      const int h = at.parent == kNoParent ? layout.h : layout.controls[at.parent].h;
+      outOfSight = outOfSight || at.x >= w || at.y >= h;
+      if (at.page > 0) page = at.page - 1;
+    }
+    if (!captioned || outOfSight) continue;
+    SCOPED_TRACE(row.name);
+    HWND h = Control(kind, i).Handle();
     ASSERT_NE(h, nullptr);
+    if (page >= 0) {  // on its page, as the user sees it
+      HWND tab = nullptr;
+      for (tab = GetParent(h); tab && WindowClass(tab) != "SysTabControl32";) tab = GetParent(tab);
+      ASSERT_NE(tab, nullptr);
+      SendMessageW(tab, TCM_SETCURFOCUS, page, 0);
+    }
     const RECT rc = RectInParent(h);
-    const int width = rc.right - rc.left - c.indent;
+    // Where the text may go: right of a check box's box, inside a button's edges.
+    int indent = 0, margin = 0;
+    if (k == ControlKind::CheckBox) indent = GetSystemMetrics(SM_CXMENUCHECK) + static_cast<int>(Scaled(6));
+    if (k == ControlKind::Button || k == ControlKind::ImageButton) margin = static_cast<int>(Scaled(3));
+    if (k == ControlKind::GroupBox) margin = static_cast<int>(Scaled(8));
+    const int width = rc.right - rc.left - indent - 2 * margin;
     HDC dc = GetDC(h);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
     TEXTMETRICW tm = {};
@@ -269,19 +336,86 @@ TEST_F(MainWindowLayout, CaptionsShowWhole) {
     ReleaseDC(h, dc);
 
     const LONG style = GetWindowLongA(h, GWL_STYLE);
-    if (lines.size() > 1 && WindowClass(h) == "Button") {
-      EXPECT_TRUE(style & BS_MULTILINE) << "cut after one line";
+    if (lines.size() > 1) {
+      EXPECT_NE(k, ControlKind::Button) << "a push button shows one line";
+      EXPECT_NE(k, ControlKind::GroupBox) << "a group box shows one line";
+      if (k == ControlKind::CheckBox) {
+        EXPECT_TRUE(style & BS_MULTILINE) << "cut after one line";
+      }
     }
-    EXPECT_LE(static_cast<int>(lines.size()) * tm.tmHeight, rc.bottom - rc.top) << lines.size() << " lines";
+    // The lines' ink: the space for accents above the first is not needed.
+    EXPECT_LE(static_cast<int>(lines.size()) * tm.tmHeight - tm.tmInternalLeading, rc.bottom - rc.top)
+        << lines.size() << " lines";
     EXPECT_LE(textWidth, width);
 
-    RECT text = {rc.left + c.indent, rc.top, rc.left + c.indent + textWidth, rc.bottom};
+    // Labels and group boxes show their text at the top, buttons and check boxes in the
+    // middle.
+    const int textHeight = static_cast<int>(lines.size()) * tm.tmHeight;
+    const bool atTop = k == ControlKind::Label || k == ControlKind::Hyperlink || k == ControlKind::GroupBox;
+    const int textTop = atTop ? rc.top : rc.top + std::max<int>(0, (rc.bottom - rc.top - textHeight) / 2);
+    RECT text = {rc.left + indent + margin, textTop, rc.left + indent + margin + textWidth,
+                 std::min<int>(rc.bottom, textTop + textHeight)};
     for (HWND above = GetWindow(h, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
       const RECT other = RectInParent(above);
       RECT both;
       const bool covers = (GetWindowLongA(above, GWL_STYLE) & WS_VISIBLE) && IntersectRect(&both, &text, &other);
       EXPECT_FALSE(covers) << "covered by the sibling '" << WindowText(above) << "' above it";
     }
+  }
+}
+
+TEST_F(MainWindowLayout, CaptionsShowWhole) { ExpectCaptionsShowWhole(WindowKind::Main, kMainWindowLayout); }
+
+// Moved onto a monitor of another DPI, the window takes the rectangle the system
+// suggests, and its controls, fonts and list columns follow the new scale; back on the
+// first monitor, all is as before.
+TEST_F(MainWindowLayout, AMoveToAnotherDpiRescalesEveryControl) {
+  const HWND main = window.Handle();
+  const int before = ui::WindowDpi(WindowKind::Main);
+  // A scale whose window fits the screen of the tests.
+  const int other = before == 96 ? 120 : 96;
+  HWND lyrics = HandleOf("超级列表框_歌词");
+  HWND check = HandleOf("选择框1");
+  auto fontHeight = [](HWND h) {
+    LOGFONTW lf = {};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)), sizeof(lf), &lf);
+    return std::abs(lf.lfHeight);
+  };
+  const int lyricFont = fontHeight(lyrics), checkFont = fontHeight(check);
+  RECT original;
+  GetWindowRect(main, &original);
+  struct Move {
+    int dpi;
+    RECT suggested;
+  };
+  for (const Move& m : {Move{other, {100, 60, 100 + 487 * other / 96, 60 + 543 * other / 96}}, Move{before, original}}) {
+    SCOPED_TRACE(m.dpi);
+    SendMessageW(main, WM_DPICHANGED, MAKEWPARAM(m.dpi, m.dpi), reinterpret_cast<LPARAM>(&m.suggested));
+    EXPECT_EQ(ui::WindowDpi(WindowKind::Main), m.dpi);
+    RECT now;
+    GetWindowRect(main, &now);
+    EXPECT_TRUE(EqualRect(&now, &m.suggested));
+    for (const char* name : {"分组框1", "画板_捕获器", "选择框1", "置顶选择1", "超级列表框_歌词", "按钮15", "分组框6", "按钮4"}) {
+      SCOPED_TRACE(name);
+      const LayoutRow& row = kMainWindowLayout.controls[IndexOf(name)];
+      const RECT r = RectInParent(HandleOf(name));
+      EXPECT_NEAR(r.left, row.x * m.dpi / 96.0, 1);
+      EXPECT_NEAR(r.top, row.y * m.dpi / 96.0, 1);
+      EXPECT_NEAR(r.right, (row.x + row.w) * m.dpi / 96.0, 1);
+      EXPECT_NEAR(r.bottom, (row.y + row.h) * m.dpi / 96.0, 1);
+    }
+    EXPECT_NEAR(fontHeight(lyrics), lyricFont * m.dpi / static_cast<double>(before), 1);
+    EXPECT_NEAR(fontHeight(check), checkFont * m.dpi / static_cast<double>(before), 1);
+    EXPECT_NEAR(ColumnsOf(lyrics)[1].width, 230 * m.dpi / 96.0, 1);
+    EXPECT_EQ(ColumnsOf(lyrics)[0].width, 0);
+    // The capture board's drawing follows its new size: the crosshair's line across
+    // its middle still reaches its right edge.
+    TheFeatures().picker.OnMainWindowActivated();
+    TheFeatures().picker.OnMainWindowActivated();  // cleared in the board's own colour
+    DrawingBoard* board = M<MainCtl::画板_捕获器>().Board();
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(board->PixelAt(30, 14), PICKER_COLOR);
+    EXPECT_EQ(board->PixelAt(30, 13), RGB(240, 255, 240));
   }
 }
 
@@ -366,9 +500,62 @@ TEST(UpdateWindow, EveryRowBuildsItsControl) {
   ASSERT_NE(ui::LoadWindow(WindowKind::Update, options), nullptr);
   // The creation handler starts the download: the button and the timer say so.
   ExpectBuiltFromRows(WindowKind::Update, kUpdateWindowLayout, {"按钮1", "时钟"});
+  ExpectCaptionsShowWhole(WindowKind::Update, kUpdateWindowLayout);
   ui::DestroyWindowNow(WindowKind::Update);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
   EXPECT_EQ(U<UpdateCtl::下载进度>().Text(), "");  // a closed window reads as empty
+}
+
+}  // namespace
+
+namespace {
+
+// What the screen shows of a control's client area, pixel for pixel.
+std::vector<COLORREF> Shown(HWND control) {
+  RECT rc;
+  GetClientRect(control, &rc);
+  HDC dc = GetDC(control);
+  std::vector<COLORREF> out;
+  for (int y = 0; y < rc.bottom; ++y)
+    for (int x = 0; x < rc.right; ++x) out.push_back(GetPixel(dc, x, y));
+  ReleaseDC(control, dc);
+  return out;
+}
+
+// The ticked two-line check box, drawn again as the user turns the pages and the focus
+// comes and goes, shows what it shows when first drawn on a blank window: its caption
+// once, not bold from being drawn over itself, and no focus rectangle left behind.
+TEST(WrappedCheckBox, RepaintsCleanlyAfterPageChanges) {
+  MainWindowFixture window;
+  const HWND main = window.Handle();
+  HWND check = HandleOf("选择框1");
+  HWND tab = HandleOf("置顶选择1");
+  ShowWindow(main, SW_SHOW);
+  SetForegroundWindow(main);
+  M<MainCtl::选择框1>().SetChecked(true);
+  auto drawnAfresh = [&] {
+    ShowWindow(main, SW_HIDE);
+    ShowWindow(main, SW_SHOW);
+    PumpFor(300);
+    return Shown(check);
+  };
+  struct Case {
+    const char* what;
+    bool focused;
+  };
+  for (const Case& c : {Case{"without the focus", false}, Case{"with the focus", true}}) {
+    SCOPED_TRACE(c.what);
+    SetFocus(c.focused ? check : tab);
+    const std::vector<COLORREF> fresh = drawnAfresh();
+    for (int page : {0, 1, 3, 2, 3}) {
+      SetFocus(tab);
+      SendMessageW(tab, TCM_SETCURFOCUS, page, 0);
+      PumpFor(100);
+      if (c.focused) SetFocus(check);
+      PumpFor(100);
+    }
+    EXPECT_TRUE(Shown(check) == fresh) << "drawn over what an earlier paint left";
+  }
 }
 
 }  // namespace

@@ -54,10 +54,13 @@ TEST(ProgramResources, VersionInformationAsPropertiesShowIt) {
   EXPECT_NE(std::string(RAVO_MAKER).find(RAVO_MAKER_ADDRESS), std::string::npos);
 }
 
-TEST(ProgramResources, IconInThreeSizesAndManifest) {
+// The icon in the sizes of the title bar and the task switcher at 100 to 200 % display
+// scale; the manifest asks for per-monitor DPI awareness, with the system's DPI where
+// Windows knows no other.
+TEST(ProgramResources, IconInEverySizeAndManifest) {
   HMODULE program = LoadLibraryExA(RAVO_PROGRAM_FILE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(program, nullptr);
-  for (int size : {16, 32, 48}) {
+  for (int size : {16, 20, 24, 32, 40, 48, 64}) {
     HICON icon = static_cast<HICON>(LoadImageA(program, MAKEINTRESOURCEA(1), IMAGE_ICON, size, size, 0));
     ASSERT_NE(icon, nullptr) << size;
     ICONINFO ii = {};
@@ -79,7 +82,8 @@ TEST(ProgramResources, IconInThreeSizesAndManifest) {
                            "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
                            "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
                            "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
-                           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", ">false</dpiAware>"}) {
+                           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}", ">true/pm</dpiAware>",
+                           ">PerMonitorV2, PerMonitor</dpiAwareness>"}) {
     EXPECT_NE(manifest.find(part), std::string::npos) << part;
   }
 }

@@ -130,6 +130,10 @@ class TargetPicker : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(main_.Handle());
+    // Scaled up, the main window would cover the test's windows below it (the tests at
+    // another DPI have a larger screen of their own).
+    if (ui::WindowDpi(WindowKind::Main) != 96)
+      SetWindowPos(main_.Handle(), nullptr, 1200, 50, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ui::SetWindowVisible(WindowKind::Main, true);
   }
   void TearDown() override {
@@ -295,7 +299,8 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
   RECT rc;
   ASSERT_TRUE(PumpUntil([&] {
     GetWindowRect(ui::WindowHandle(WindowKind::Picker), &rc);
-    return rc.left == at.x - 14 && rc.top == at.y - 14;
+    const int centre = MulDiv(14, ui::WindowDpi(WindowKind::Picker), 96);
+    return rc.left == at.x - centre && rc.top == at.y - centre;
   })) << "the icon's centre follows the cursor";
 
   ASSERT_TRUE(SetLeftButton(false));
@@ -330,7 +335,8 @@ TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheWindowAtTheRelease) {
   GetWindowRect(ui::WindowHandle(WindowKind::Picker), &rc);
   POINT cursor;
   GetCursorPos(&cursor);
-  EXPECT_EQ(rc.left, cursor.x + 1);
+  // The icon's centre, one layout pixel right of the window's edge, scaled with it.
+  EXPECT_NEAR(rc.left, cursor.x + ui::WindowDpi(WindowKind::Picker) / 96.0, 1);
 
   Picker().DetectWindowUnderCursor(own.Handle());  // a window seen again ends super mode
   EXPECT_EQ(Picker().Offset(), 0);

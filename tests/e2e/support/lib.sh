@@ -85,7 +85,15 @@ restore_nickname_as() {
 }
 
 # at WINDOW X Y: moves the pointer to a point of an X window; click WINDOW X Y clicks there.
-at() { xdotool mousemove --window "$1" "$2" "$3"; }
+# Points in the tool's window ($wid) are its 96-DPI layout's: at another system DPI
+# (scripts/at-dpi.sh) they are scaled as the window is.
+at() {
+  local x="$2" y="$3" dpi="${RAVO_EXPECT_DPI:-96}"
+  if [ "$1" = "${wid:-}" ] && [ "$dpi" != 96 ]; then
+    x=$(( (x * dpi + 48) / 96 )); y=$(( (y * dpi + 48) / 96 ))
+  fi
+  xdotool mousemove --window "$1" "$x" "$y"
+}
 click() { at "$1" "$2" "$3"; xdotool click 1; sleep 0.5; }
 
 # drag_crosshair_onto_standin: presses on the tool's capture board and drags the crosshair
