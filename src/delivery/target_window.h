@@ -19,24 +19,26 @@ class TargetWindow {
   // Chooses window (null too). The broadcast handle names no window: a post to it
   // would reach every top-level window of the desktop.
   void Set(HWND window) {
-    if (window == HWND_BROADCAST) window = nullptr;
-    if (window != window_) typedLast_ = 0;
-    window_ = window;
+    window_ = window == HWND_BROADCAST ? nullptr : window;
     chosen_ = true;
   }
   void Clear() {
     window_ = nullptr;
     chosen_ = false;
-    typedLast_ = 0;
   }
 
   // How many character messages the tool's last delivery typed into this window: the
   // next one erases at least as many, so that a long text never leaves a tail behind.
-  size_t TypedLast() const { return typedLast_; }
-  void SetTypedLast(size_t count) { typedLast_ = count; }
+  // A pick that passes over other windows and comes back to this one keeps the count.
+  size_t TypedLast() const { return window_ && window_ == typedInto_ ? typedLast_ : 0; }
+  void SetTypedLast(size_t count) {
+    typedInto_ = window_;
+    typedLast_ = count;
+  }
 
  private:
   HWND window_ = nullptr;
   bool chosen_ = false;
+  HWND typedInto_ = nullptr;
   size_t typedLast_ = 0;
 };

@@ -264,7 +264,8 @@ TEST_F(TextDelivery, AVeryLongLineIsCutToTheFieldsBound) {
 }
 
 // The system's conversion for an ANSI window, on every code page: UTF-8 (the system code
-// page where the "Unicode UTF-8" option is on) takes no flags and no default character.
+// page where the "Unicode UTF-8" option is on) and UTF-7 take no flags and no default
+// character (Windows refuses both for UTF-8, Wine for UTF-7 only).
 TEST(EncodeCodePage, EveryCodePageGivesItsBytes) {
   const struct {
     unsigned codePage;
@@ -276,6 +277,7 @@ TEST(EncodeCodePage, EveryCodePageGivesItsBytes) {
       {936, "中文 é가", "\xD6\xD0\xCE\xC4 \xA8\xA6?", false},
       {1252, "é中", "\xE9?", false},
       {65001, "", "", true},
+      {65000, "a中", "a+Ti0-", true},
   };
   for (const auto& c : kCases) {
     bool complete = !c.complete;
