@@ -10,7 +10,9 @@
 // A third anchored run of each lyric is nudged along the way by the hot keys (later,
 // earlier, the next line now), delivered as the system delivers them; its lateness is
 // measured against the schedule as the nudges moved it, overall and for the lines after
-// the first nudge.
+// the first nudge. A fourth run presses the same keys with Ctrl and Alt held for 150 ms
+// after each press (the hot keys read the keys through the bench): each action waits for
+// them to be let go, which is what the wait costs.
 //
 // Usage (under Wine, from the build folder): playback_drift_bench.exe [seconds]
 #include <windows.h>
@@ -87,9 +89,9 @@ const Nudge kNudges[] = {
     {100, MainCtl::热键_提前, "earlier"},
 };
 
-Result Run(PlaybackSchedule schedule, int seconds, bool irregular, bool nudged) {
+Result Run(PlaybackSchedule schedule, int seconds, bool irregular, bool nudged, DWORD holdMs = 0) {
   const std::string log = Folder() + "\\drift_" + (schedule == PlaybackSchedule::Anchored ? "anchored" : "chained") +
-                          (nudged ? "_nudged" : "") + ".log";
+                          (nudged ? "_nudged" : "") + (holdMs ? "_held" : "") + ".log";
   DeleteFileA(log.c_str());
   const std::string cmd = "\"" + Folder() + "\\chat_standin.exe\" \"" + log + "\" start";
   STARTUPINFOA si{};
@@ -112,6 +114,10 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular, bool nudged) 
   UseProgramWindows();
   ui::LoadWindow(WindowKind::Main, options);
   Playback& playback = TheFeatures().playback;
+  DWORD pressTick = 0;
+  TheFeatures().hotKeys.ReadKeysWith([&](int key) {
+    return (key == VK_CONTROL || key == VK_MENU) && GetTickCount() - pressTick < holdMs;
+  });
   playback.Target().Set(target);
   M<MainCtl::文件框1>().SetFolder(dir);
   M<MainCtl::文件框1>().SetSelectedEntry(0);
@@ -130,8 +136,22 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular, bool nudged) 
     ui::ProcessPendingMessages();
     if (!nudged || next == std::size(kNudges) || playback.Cursor() <= kNudges[next].after) continue;
     const Nudge& n = kNudges[next++];
-    const int32_t pending = playback.Cursor();
+    int32_t pending = playback.Cursor();
+    pressTick = GetTickCount();
     SendMessageW(ui::WindowHandle(WindowKind::Main), WM_HOTKEY, ui_internal::kControlIdBase + static_cast<int>(n.key), 0);
+    // While the keys are held the lines go on as they were; the line the action moves is
+    // the one pending as they come up.
+    auto pumpUntil = [&](DWORD ms) {
+      while (GetTickCount() - pressTick < ms) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+        ui::ProcessPendingMessages();
+      }
+    };
+    if (holdMs > 0) {
+      pumpUntil(holdMs);
+      pending = playback.Cursor();
+      pumpUntil(holdMs + 30);
+    }
     const int32_t shift = playback.ShiftMs();
     for (size_t i = static_cast<size_t>(pending); i < shiftOf.size(); ++i) shiftOf[i] = shift;
     if (r.firstNudged == 0) r.firstNudged = static_cast<size_t>(pending) - 1;
@@ -188,6 +208,7 @@ int main(int argc, char** argv) {
     Report("anchored", Run(PlaybackSchedule::Anchored, seconds, irregular, false));
     Report("chained", Run(PlaybackSchedule::Chained, seconds, irregular, false));
     Report("anchored, nudged", Run(PlaybackSchedule::Anchored, seconds, irregular, true));
+    Report("anchored, nudged, keys held 150 ms", Run(PlaybackSchedule::Anchored, seconds, irregular, true, 150));
   }
   return 0;
 }

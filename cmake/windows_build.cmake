@@ -31,7 +31,6 @@ endforeach()
 add_library(ravo_win STATIC ${RAVO_WIN_SOURCES})
 target_compile_definitions(ravo_win PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0600 WINVER=0x0600 _WIN32_IE=0x0600)
 target_link_libraries(ravo_win PUBLIC ravo_core ${RAVO_WIN_LIBS})
-target_link_libraries(ravo_win PUBLIC uxtheme)  # the visual style of a control
 
 # The program file's resources: the icon (drawn by scripts/make_icon.py), the application
 # manifest and the version information, both configured from the version set above.
@@ -153,6 +152,17 @@ add_test(NAME e2e.subtitles_into_standin.dpi144
                  bash ${CMAKE_SOURCE_DIR}/scripts/at-dpi.sh 144
                  bash ${CMAKE_SOURCE_DIR}/tests/e2e/subtitles_into_standin.sh $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
 set_tests_properties(e2e.subtitles_into_standin.dpi144 PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+# The flows that write into a target, again into an ordinary program's edit box.
+foreach(name subtitles_into_standin hot_keys billboard_into_standin)
+  add_test(NAME e2e.${name}.edit_box
+           COMMAND ${CMAKE_COMMAND} -E env RAVO_STANDIN=edit RAVO_MAKER_ADDRESS=${RAVO_MAKER_ADDRESS}
+                   RAVO_UPDATE_SIGNING_KEY=${RAVO_UPDATE_SIGNING_KEY}
+                   bash ${CMAKE_SOURCE_DIR}/tests/e2e/${name}.sh $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
+  set_tests_properties(e2e.${name}.edit_box PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
+endforeach()
+# The program imports only DLLs the loader never looks for beside it.
+add_test(NAME imports.known_dlls_only
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/app/imported_dlls.sh $<TARGET_FILE:ravo_subtitler> ${CMAKE_OBJDUMP})
 if(TEST e2e.release_package)
   set_tests_properties(e2e.release_package PROPERTIES TIMEOUT 900)  # it builds the program a second time
 endif()

@@ -38,17 +38,15 @@ constexpr auto Pick = On<&Features::picker, handler>;
 template <void (LyricSearch::*handler)()>
 constexpr auto Search = On<&Features::lyricSearch, handler>;
 
-// A hot key of playback, run on the roof's one Playback.
-template <void (*handler)(Playback&)>
-void PlayKey() {
-  handler(TheFeatures().playback);
-}
+template <void (PlaybackHotKeys::*handler)()>
+constexpr auto Key = On<&Features::hotKeys, handler>;
 
 // A newly made main window finds playback, the ticker and the billboard idle.
 void OnMainWindowCreatedAnew() {
   TheFeatures().playback.OnMainWindowCreated();
   TheFeatures().scroller.OnMainWindowCreated();
   TheFeatures().billboard.OnMainWindowCreated();
+  TheFeatures().hotKeys.OnMainWindowCreated();
   OnMainWindowCreated();
 }
 
@@ -80,10 +78,11 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::置顶选择1), UiEvent::PageChanged, DoNothing},
     {Main, C(MainCtl::分组框2), UiEvent::LeftButtonDown, DoNothing},
     {Main, C(MainCtl::欲下载列表), UiEvent::OtherListEvent, DoNothing},
-    {Main, C(MainCtl::热键_播放停止), UiEvent::Pressed, PlayKey<OnPlayHotKey>},
-    {Main, C(MainCtl::热键_提前), UiEvent::Pressed, PlayKey<OnEarlierHotKey>},
-    {Main, C(MainCtl::热键_推后), UiEvent::Pressed, PlayKey<OnLaterHotKey>},
-    {Main, C(MainCtl::热键_下一句), UiEvent::Pressed, PlayKey<OnNextLineHotKey>},
+    {Main, C(MainCtl::热键_播放停止), UiEvent::Pressed, Key<&PlaybackHotKeys::OnPlayKey>},
+    {Main, C(MainCtl::热键_提前), UiEvent::Pressed, Key<&PlaybackHotKeys::OnEarlierKey>},
+    {Main, C(MainCtl::热键_推后), UiEvent::Pressed, Key<&PlaybackHotKeys::OnLaterKey>},
+    {Main, C(MainCtl::热键_下一句), UiEvent::Pressed, Key<&PlaybackHotKeys::OnNextLineKey>},
+    {Main, C(MainCtl::时钟_热键), UiEvent::TimerTick, Key<&PlaybackHotKeys::OnTimer>},
 
     {Update, kWindowItself, UiEvent::Created, [] { TheFeatures().selfUpdate.OnWindowCreated(); }},
     {Update, C(UpdateCtl::时钟), UiEvent::TimerTick, [] { TheFeatures().selfUpdate.OnProgressTick(); }},

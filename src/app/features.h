@@ -4,6 +4,7 @@
 
 #include "billboard/billboard.h"
 #include "delivery/playback.h"
+#include "delivery/playback_hot_keys.h"
 #include "delivery/target_picker.h"
 #include "search/lyric_search_win.h"
 #include "update/self_update_win.h"
@@ -15,6 +16,7 @@ struct Features {
   TargetPicker picker{playback.Target()};
   Scroller scroller{playback.Target()};
   Billboard billboard{playback.Target()};
+  PlaybackHotKeys hotKeys{playback};
   LyricSearch lyricSearch;
   SelfUpdate selfUpdate;
 };

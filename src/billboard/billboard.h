@@ -30,9 +30,9 @@ constexpr int EMPTY_PASS_MIN_WAIT_MS = 10;
 class Scroller {
  public:
   // Delivers into target, the playback's target window, as it stands at each step.
-  explicit Scroller(const TargetWindow& target) : target_(target) {}
+  explicit Scroller(TargetWindow& target) : target_(target) {}
   // 按钮1: starts the scroller with its first step, or stops it and writes the nickname
-  // back (RestoreNickname).
+  // back (RestoreNickname). Without a target window it says so and does not start.
   void OnButton();
   // 时钟_单行滚动: one step (the text of 编辑框2 turned by one unit, written back and
   // delivered), then the wait from 编辑框3.
@@ -42,15 +42,16 @@ class Scroller {
 
  private:
   void Step();
-  const TargetWindow& target_;
+  TargetWindow& target_;
   bool running_ = false;
 };
 
 class Billboard {
  public:
-  explicit Billboard(const TargetWindow& target) : target_(target) {}
+  explicit Billboard(TargetWindow& target) : target_(target) {}
   // 按钮5: starts the billboard with a fresh pass, or asks it to stop after the pass
-  // under way and writes the nickname back (RestoreNickname).
+  // under way and writes the nickname back (RestoreNickname). Without a target window it
+  // says so and does not start.
   void OnButton();
   // 时钟_广告牌: the next row of the pass (a new pass when one is over), then the wait
   // from 编辑框5.
@@ -64,7 +65,7 @@ class Billboard {
   enum class Run { Idle, Running, FinishingPass };
   void Step();
   void StartPass();
-  const TargetWindow& target_;
+  TargetWindow& target_;
   Run run_ = Run::Idle;
   int passRows_ = 0;  // the row count at the start of the pass under way
   int nextRow_ = 0;   // the pass is over when this reaches passRows_

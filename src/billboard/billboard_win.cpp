@@ -5,6 +5,7 @@
 #include "layout/program_windows.h"
 #include "billboard/scroll_text.h"
 #include "delivery/text_delivery.h"
+#include "win/program.h"
 
 namespace {
 
@@ -25,9 +26,18 @@ void SetWait(const Timer& timer, int ms) {
 
 void ShowRunState(const Button& button, bool running) { button.SetText(running ? kRunning : kIdle); }
 
+// A start with no window to write into says so, as the play button does, and starts
+// nothing: no delivery goes anywhere else.
+bool RefuseWithoutTarget(const TargetWindow& target) {
+  if (target.Present()) return false;
+  ui::ShowMessageBox(kNoTargetText, kNoTargetCaption, MB_ICONINFORMATION | MB_OK);
+  return true;
+}
+
 }  // namespace
 
 void Scroller::OnButton() {
+  if (!running_ && RefuseWithoutTarget(target_)) return;
   running_ = !running_;
   ShowRunState(M<MainCtl::按钮1>(), running_);
   if (running_) {
@@ -35,7 +45,7 @@ void Scroller::OnButton() {
     return;
   }
   M<MainCtl::时钟_单行滚动>().SetTimerPeriod(0);
-  RestoreNickname(target_.Handle());
+  RestoreNickname(target_);
 }
 
 void Scroller::OnTimer() {
@@ -46,7 +56,7 @@ void Scroller::OnTimer() {
 void Scroller::Step() {
   const auto box = M<MainCtl::编辑框2>();
   box.SetText(RotatedScrollText(box.Text()));
-  DeliverText(target_.Handle(), box.Text(), 0);
+  DeliverText(target_, box.Text(), 0);
   SetWait(M<MainCtl::时钟_单行滚动>(), ScrollerPeriod());
 }
 
@@ -54,6 +64,7 @@ void Scroller::OnMainWindowCreated() { running_ = false; }
 
 void Billboard::OnButton() {
   const bool start = run_ != Run::Running;
+  if (start && RefuseWithoutTarget(target_)) return;
   ShowRunState(M<MainCtl::按钮5>(), start);
   if (start) {
     // A start during the end of a stopped pass begins afresh, as the first click did.
@@ -64,7 +75,7 @@ void Billboard::OnButton() {
   }
   run_ = nextRow_ < passRows_ ? Run::FinishingPass : Run::Idle;
   if (run_ == Run::Idle) M<MainCtl::时钟_广告牌>().SetTimerPeriod(0);
-  RestoreNickname(target_.Handle());
+  RestoreNickname(target_);
 }
 
 void Billboard::OnTimer() {
@@ -91,7 +102,7 @@ void Billboard::Step() {
     SetWait(timer, std::max(BillboardPeriod(), EMPTY_PASS_MIN_WAIT_MS));
     return;
   }
-  DeliverText(target_.Handle(), M<MainCtl::超级列表框1>().Cell(nextRow_++, 0), 0);
+  DeliverText(target_, M<MainCtl::超级列表框1>().Cell(nextRow_++, 0), 0);
   SetWait(timer, BillboardPeriod());
 }
 

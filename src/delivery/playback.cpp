@@ -84,14 +84,14 @@ void Playback::EndPlayback() {
   LineTimer().SetTimerPeriod(0);
   SetRun(Run::Idle);
   ShowShift();
-  RestoreNickname(target_.Handle());
+  RestoreNickname(target_);
 }
 
 // Selects line's row and writes its text into the target; false when the target did
 // not answer and took nothing.
 bool Playback::WriteLine(int32_t line) {
   lyric_table::Select(line - 1);
-  return DeliverText(target_.Handle(), timeline_.Text(static_cast<size_t>(line) - 1), 1);
+  return DeliverText(target_, timeline_.Text(static_cast<size_t>(line) - 1), 1);
 }
 
 // The last line from k on that is due by now on the anchored schedule: after a hang the
@@ -121,14 +121,16 @@ int32_t Playback::NudgedLine() const {
   return cursor_ <= timeline_.count ? cursor_ : 0;
 }
 
+Playback::Refusal Playback::StartRefusal() const {
+  if (!target_.Present()) return {kNoTargetText, kNoTargetCaption};
+  if (timeline_.count == 0) return {"请先选择歌词LRC！", "没有歌词"};
+  return {};
+}
+
 void Playback::OnPlayButton() {
-  if (!target_.Chosen()) {
-    ui::ShowMessageBox("请选取要发送的程序位置！", "没有目标", MB_ICONINFORMATION | MB_OK);
-    return;
-  }
   if (!Playing()) {
-    if (timeline_.count == 0) {
-      ui::ShowMessageBox("请先选择歌词LRC！", "没有歌词", MB_ICONINFORMATION | MB_OK);
+    if (const Refusal refusal = StartRefusal(); refusal.text) {
+      ui::ShowMessageBox(refusal.text, refusal.caption, MB_ICONINFORMATION | MB_OK);
       return;
     }
     OnTimer();
@@ -208,7 +210,7 @@ void Playback::Halt() {
   LineTimer().SetTimerPeriod(0);
   SetRun(Run::Idle);
   ShowShift();
-  RestoreNickname(target_.Handle());
+  RestoreNickname(target_);
 }
 
 int32_t Playback::ShiftMs() const { return static_cast<int32_t>(songStartTick_ - (anchorTick_ - anchorStampMs_)); }

@@ -34,8 +34,15 @@ class Playback {
  public:
   // The handlers bound in the event table.
   // 超级按钮4: starts (or resumes with the pending line) and stops; refuses with a
-  // message without a target or a lyric.
+  // message without a target window or a lyric.
   void OnPlayButton();
+  // Why a start would be refused (the message and its caption); a null text when
+  // playback may start.
+  struct Refusal {
+    const char* text = nullptr;
+    const char* caption = nullptr;
+  };
+  Refusal StartRefusal() const;
   // A file chosen in 文件框1 (a click or a double click): loaded into the lyric table from
   // its start, or, while lyrics play, playback halts instead.
   void OnLyricFileChosen();

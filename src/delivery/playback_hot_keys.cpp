@@ -1,10 +1,12 @@
 #include "delivery/playback_hot_keys.h"
 
 #include <string>
+#include <utility>
 
 #include "delivery/playback.h"
 #include "delivery/text_delivery.h"
 #include "layout/program_windows.h"
+#include "win/program.h"
 
 namespace {
 
@@ -20,18 +22,93 @@ const struct {
     {MainCtl::热键_下一句, "立即发送下一句，之后的间隔不变"},
 };
 
+auto KeyTimer() { return M<MainCtl::时钟_热键>(); }
+
 }  // namespace
 
-void OnPlayHotKey(Playback& playback) {
-  const bool wasPlaying = playback.Playing();
-  playback.OnPlayButton();
-  // The singer stops from the chat client, where the nickname is wanted back at once.
-  if (wasPlaying && !playback.Playing()) RestoreNickname(playback.Target().Handle());
+void PlaybackHotKeys::Press(Action action) {
+  // The box's own loop dispatches the press: acting would start a run under the box, and
+  // a refusal would stack a notice on it.
+  if (ui::MessageBoxShown()) return;
+  if (pending_.empty()) firstPressTick_ = GetTickCount();
+  pending_.push_back(action);
+  if (!ModifiersDown()) {
+    RunPending();
+    return;
+  }
+  SetTimerRunning();
 }
 
-void OnEarlierHotKey(Playback& playback) { playback.ShiftPendingLines(kNudgeMs); }
-void OnLaterHotKey(Playback& playback) { playback.ShiftPendingLines(-kNudgeMs); }
-void OnNextLineHotKey(Playback& playback) { playback.WritePendingLineNow(); }
+bool PlaybackHotKeys::ModifiersDown() const {
+  for (int key : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN}) {
+    const bool down = keyDown_ ? keyDown_(key) : (GetAsyncKeyState(key) & 0x8000) != 0;
+    if (down) return true;
+  }
+  return false;
+}
+
+void PlaybackHotKeys::OnTimer() {
+  const DWORD now = GetTickCount();
+  if (!pending_.empty() && (!ModifiersDown() || now - firstPressTick_ >= kModifierWaitMs)) RunPending();
+  if (noticeShown_ && now - noticeTick_ >= kHotKeyNoticeMs) {
+    noticeShown_ = false;
+    // Playback's shift, if it shows one now, has taken the title over already.
+    if (!playback_.Playing() || playback_.ShiftMs() == 0) ui::SetWindowTitle(WindowKind::Main, kMainWindowLayout.title);
+  }
+  SetTimerRunning();
+}
+
+void PlaybackHotKeys::OnMainWindowCreated() {
+  pending_.clear();
+  noticeShown_ = false;
+}
+
+void PlaybackHotKeys::SetTimerRunning() {
+  // A period it already has leaves the timer running undisturbed.
+  KeyTimer().SetTimerPeriod(pending_.empty() && !noticeShown_ ? 0 : kModifierPollMs);
+}
+
+void PlaybackHotKeys::RunPending() {
+  std::vector<Action> actions = std::exchange(pending_, {});
+  for (Action action : actions) Act(action);
+  SetTimerRunning();
+}
+
+void PlaybackHotKeys::Act(Action action) {
+  switch (action) {
+    case Action::Play: {
+      const bool wasPlaying = playback_.Playing();
+      if (!wasPlaying) {
+        if (const Playback::Refusal refusal = playback_.StartRefusal(); refusal.text) {
+          Refuse(refusal.text);
+          return;
+        }
+      }
+      playback_.OnPlayButton();
+      // The singer stops from the chat client, where the nickname is wanted back at once.
+      if (wasPlaying && !playback_.Playing()) RestoreNickname(playback_.Target());
+      return;
+    }
+    case Action::Earlier:
+      playback_.ShiftPendingLines(kNudgeMs);
+      return;
+    case Action::Later:
+      playback_.ShiftPendingLines(-kNudgeMs);
+      return;
+    case Action::NextLine:
+      playback_.WritePendingLineNow();
+      return;
+  }
+}
+
+// The singer is in the chat client: a beep, and the reason where the taskbar shows it.
+void PlaybackHotKeys::Refuse(const char* why) {
+  MessageBeep(MB_ICONWARNING);
+  ui::SetWindowTitle(WindowKind::Main, std::string("[") + why + "] " + kMainWindowLayout.title);
+  noticeShown_ = true;
+  noticeTick_ = GetTickCount();
+  SetTimerRunning();
+}
 
 void ShowPlaybackHotKeys() {
   std::string tip = "全局热键（在其他程序中也可使用）：";

@@ -1,17 +1,21 @@
 // The target window: the other program's window that deliveries write into. Playback
 // holds it; the window picker names it, and the lyric lines, the ticker, the billboard
 // and the nickname restore are delivered to it. Until a pick has named a window none is
-// chosen; a pick can also choose "no window" (null), whose deliveries go to the desktop.
+// chosen; a pick can also choose "no window" (null), which takes no delivery.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
+
 class TargetWindow {
  public:
-  // The window deliveries go to now; null when none, or the desktop, was chosen.
+  // The window deliveries go to now; null when none was chosen.
   HWND Handle() const { return window_; }
   // False until a pick has chosen, and again after Clear.
   bool Chosen() const { return chosen_; }
+  // True when a window is chosen and still exists: only then is anything delivered.
+  bool Present() const { return window_ && IsWindow(window_); }
   // Chooses window (null too). The broadcast handle names no window: a post to it
   // would reach every top-level window of the desktop.
   void Set(HWND window) {
@@ -23,7 +27,18 @@ class TargetWindow {
     chosen_ = false;
   }
 
+  // How many character messages the tool's last delivery typed into this window: the
+  // next one erases at least as many, so that a long text never leaves a tail behind.
+  // A pick that passes over other windows and comes back to this one keeps the count.
+  size_t TypedLast() const { return window_ && window_ == typedInto_ ? typedLast_ : 0; }
+  void SetTypedLast(size_t count) {
+    typedInto_ = window_;
+    typedLast_ = count;
+  }
+
  private:
   HWND window_ = nullptr;
   bool chosen_ = false;
+  HWND typedInto_ = nullptr;
+  size_t typedLast_ = 0;
 };

@@ -1,19 +1,28 @@
 // Writing a text into the input field of another program's window, with no help from
-// that program: focus the window, click into the field, erase the old content with
-// Backspaces, type the new text byte by byte and click twice below the field so that
-// the program takes the text over.
+// that program. Two kinds of field:
+// - a standard edit or rich-edit control (any program's ordinary text box, which the
+//   window picker picks as a child window): its whole content is selected and cleared,
+//   then the text is typed; no click and no key-down is involved, so the program's own
+//   TranslateMessage has nothing to turn into characters behind the new text;
+// - any other window (the chat client, which draws its nickname field itself): focus the
+//   window, click into the field, erase the old content with Backspaces, type the new
+//   text and click twice below the field so that the program takes the text over.
 //
-// Everything reaches the target as posted messages. The one wait on the target comes
-// first: a window that does not answer a WM_NULL within kTargetAnswerMs gets nothing at
-// all (no focus change, no posts), so that a hung chat client neither freezes the tool
-// nor finds a pile of stale texts in its queue when it wakes. A vanished target simply
-// loses the text. A delivery runs none of the tool's own messages, so no handler of the
-// tool runs in the middle of one.
+// Everything reaches the target as posted messages, in order. The one wait on the target
+// comes first: a window that does not answer a WM_NULL within kTargetAnswerMs gets
+// nothing at all (no focus change, no posts), so that a hung chat client neither freezes
+// the tool nor finds a pile of stale texts in its queue when it wakes. No window chosen,
+// or one that is gone, gets nothing either; a post that fails ends the delivery. A
+// delivery runs none of the tool's own messages, so no handler of the tool runs in the
+// middle of one.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string_view>
+
+#include "delivery/target_window.h"
 
 struct ClientPoint {
   int x;
@@ -24,20 +33,27 @@ struct ClientPoint {
 constexpr ClientPoint EDIT_POINT = {298, 124};
 // Below the field, clicked twice to leave it so that the client commits the new text.
 constexpr ClientPoint COMMIT_POINT = {301, 164};
-// Backspaces sent before the new text; a longer old content keeps its beginning.
+// Backspaces sent before the new text at the least; more when the tool typed more into
+// the window last time (TargetWindow::TypedLast).
 constexpr int ERASE_COUNT = 30;
 // Pause between the two commit clicks (the GUI thread sleeps).
 constexpr int COMMIT_WAIT_MS = 10;
 // How long a target may take to answer before it counts as hung.
 constexpr unsigned kTargetAnswerMs = 200;
+// The most a delivery types, in UTF-16 units: what a nickname field holds. A longer text
+// is cut at a character.
+constexpr size_t kMaxTypedUnits = 255;
+
+// What a feature says when it is to start with no window to write into.
+inline constexpr char kNoTargetText[] = "请选取要发送的程序位置！";
+inline constexpr char kNoTargetCaption[] = "没有目标";
 
 // Gives the window the keyboard focus, borrowing its thread's input state only for
 // the SetFocus call.
 void FocusTargetWindow(HWND target);
-// Posts a left click (move, button down, button up) at client point (x, y). A null
-// target means the desktop's icon list; when the desktop has none, the click is posted
-// with a null handle.
-void PostMouseClick(HWND target, int x, int y);
+// Posts a left click (move, button down, button up) at client point (x, y); false when a
+// post failed.
+bool PostMouseClick(HWND target, int x, int y);
 // Posts the text as WM_CHARs with lParam 0 in the form the target window reads: to a
 // Unicode window (IsWindowUnicode) each UTF-16 unit with PostMessageW, a character beyond
 // the BMP as its two surrogates; to an ANSI window each byte of the text in the system's
@@ -46,14 +62,19 @@ void PostMouseClick(HWND target, int x, int y);
 void PostTextAsChars(HWND target, std::string_view text);
 
 // True unless target is a window that does not answer within kTargetAnswerMs (hung,
-// busy, or gone). A null target (the desktop stands in) always answers.
+// busy, or gone).
 bool TargetAnswers(HWND target);
+// True when the window is a standard edit or rich-edit control (or a control built on
+// one), which takes a replacement by select-all and characters.
+bool IsEditControl(HWND window);
 
-// Replaces the content of the target field by text, typed without its control
-// characters (utf8::TypeableText). charLParam is the lParam of every
-// character message: 1 for lyric lines, 0 for nicknames and billboard texts.
-// False when the target did not answer and was given nothing.
-bool DeliverText(HWND target, std::string_view text, LPARAM charLParam);
+// Replaces the content of the target field by text, typed without its control and format
+// characters (utf8::TypeableText) and cut to kMaxTypedUnits. charLParam is the lParam of
+// every character message: 1 for lyric lines, 0 for nicknames and billboard texts.
+// False when the target took nothing: none chosen or gone, not answering, or a post
+// that failed (the delivery stops there). A text that has no form at all in an ANSI
+// window's code page is not typed, and the field is left as it is.
+bool DeliverText(TargetWindow& target, std::string_view text, LPARAM charLParam);
 // Writes the user's own nickname (`编辑框6`) back into the target field when
-// `选择框1` asks for it; otherwise does nothing.
-void RestoreNickname(HWND target);
+// `选择框1` asks for it and the nickname box holds one; otherwise does nothing.
+void RestoreNickname(TargetWindow& target);

@@ -58,6 +58,7 @@ enum class MainCtl : int {
   时钟_歌词播放,
   时钟_单行滚动,  // the scroller's step timer
   时钟_广告牌,    // the billboard's step timer
+  时钟_热键,      // a hot key's action waiting for the modifiers to be let go
   超文本浏览框1,  // web browser: loads the maker's web site at start, nothing else
   标签17,    // unused: label "窗口类名："
   编辑框8,   // unused: window class name "#32770"
@@ -168,6 +169,7 @@ inline constexpr LayoutRow kMainControls[] = {
     {LAYOUT_ROW(时钟_歌词播放), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
     {LAYOUT_ROW(时钟_单行滚动), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
     {LAYOUT_ROW(时钟_广告牌), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
+    {LAYOUT_ROW(时钟_热键), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
     {LAYOUT_ROW(超文本浏览框1), ControlKind::WebBrowser, kNoParent, 0, kOff, 244, 200, 150,
      "http://" RAVO_MAKER_ADDRESS "/", nullptr, 0, 0},
     {LAYOUT_ROW(标签17), ControlKind::Label, kNoParent, 0, kOff, 400, 64, 20, "窗口类名：", nullptr, 0, 0},

@@ -19,6 +19,7 @@ namespace enc {
 inline constexpr unsigned kSystem = 0;
 inline constexpr unsigned kGbk = 936;
 inline constexpr unsigned kBig5 = 950;
+inline constexpr unsigned kUtf8 = 65001;
 
 // True when bytes are UTF-8 with no overlong form, no surrogate, nothing above
 // U+10FFFF and no stray or missing continuation byte (a character cut off at the end

@@ -12,6 +12,7 @@ namespace {
 
 const char* IconvName(unsigned codePage) {
   // The native tests stand for a Chinese (936) system: every other code page is GBK.
+  if (codePage == kUtf8) return "UTF-8";
   return codePage == kBig5 ? "CP950" : "CP936";
 }
 

@@ -35,14 +35,27 @@ std::string EncodeCodePage(std::string_view utf8, unsigned codePage, bool* compl
   if (wide.empty() || wide.size() > INT_MAX) return {};
   const int len = static_cast<int>(wide.size());
   BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), len, nullptr, 0, "?", &usedDefault);
+  DWORD flags = WC_NO_BEST_FIT_CHARS;
+  const char* defaultChar = "?";
+  BOOL* usedDefaultChar = &usedDefault;
+  int n = WideCharToMultiByte(codePage, flags, wide.data(), len, nullptr, 0, defaultChar, usedDefaultChar);
+  const DWORD refused = n > 0 ? 0 : GetLastError();
+  if (refused == ERROR_INVALID_FLAGS || refused == ERROR_INVALID_PARAMETER) {
+    // UTF-8 (the system code page where the "Unicode UTF-8" option is on), UTF-7,
+    // GB18030, ISO-2022 and a few others take no flags and no default character; they
+    // put their own in for what they lack.
+    flags = 0;
+    defaultChar = nullptr;
+    usedDefaultChar = nullptr;
+    n = WideCharToMultiByte(codePage, flags, wide.data(), len, nullptr, 0, nullptr, nullptr);
+  }
   if (n <= 0) {
     if (complete) *complete = false;
     return {};
   }
   std::string bytes(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(codePage, WC_NO_BEST_FIT_CHARS, wide.data(), len, bytes.data(), n, "?", &usedDefault);
-  if (complete) *complete = !usedDefault;
+  WideCharToMultiByte(codePage, flags, wide.data(), len, bytes.data(), n, defaultChar, usedDefaultChar);
+  if (complete) *complete = usedDefaultChar ? !usedDefault : ToWide(bytes, codePage, 0) == wide;
   return bytes;
 }
 

@@ -50,6 +50,35 @@ bool IsBlank(char c) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The code point of the character of w bytes at i; a byte that starts no valid sequence
+// stands for itself.
+char32_t CodePointAt(std::string_view s, size_t i, size_t w) {
+  const auto b = [&](size_t k) { return static_cast<char32_t>(static_cast<unsigned char>(s[i + k])); };
+  switch (w) {
+    case 2: return ((b(0) & 0x1F) << 6) | (b(1) & 0x3F);
+    case 3: return ((b(0) & 0x0F) << 12) | ((b(1) & 0x3F) << 6) | (b(2) & 0x3F);
+    case 4: return ((b(0) & 0x07) << 18) | ((b(1) & 0x3F) << 12) | ((b(2) & 0x3F) << 6) | (b(3) & 0x3F);
+    default: return b(0) < 0x80 ? b(0) : 0xFFFD;
+  }
+}
+
+// Control characters (Unicode category Cc), format characters (Cf: invisible, or
+// turning the direction of what follows) and the line and paragraph separators.
+bool IsUntypeable(char32_t c) {
+  static constexpr struct {
+    char32_t first, last;
+  } kRanges[] = {
+      {0x0000, 0x001F},   {0x007F, 0x009F},   {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},
+      {0x06DD, 0x06DD},   {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},
+      {0x200B, 0x200F},   {0x2028, 0x202E},   {0x2060, 0x2064},   {0x2066, 0x206F},   {0xFEFF, 0xFEFF},
+      {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3},
+      {0x1D173, 0x1D17A}, {0xE0001, 0xE0001}, {0xE0020, 0xE007F},
+  };
+  for (const auto& r : kRanges)
+    if (c >= r.first && c <= r.last) return true;
+  return false;
+}
+
 // Power of ten of the leading non-zero digit of a validated decimal number
 // ("123e5" gives 7, "0.004" gives -3); only its sign matters, so it saturates.
 int64_t DecimalMagnitude(const char* first, const char* last) {
@@ -221,15 +250,30 @@ std::string BytesToText(std::string_view bytes) {
 std::string TypeableText(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (const char c : s) {
-    const auto b = static_cast<unsigned char>(c);
+  for (size_t i = 0; i < s.size();) {
+    const size_t w = CharWidth(s, i);
+    const char32_t c = CodePointAt(s, i, w);
     if (c == '\t') {
       out += ' ';
-    } else if (b >= 0x20 && b != 0x7F) {
-      out += c;
+    } else if (!IsUntypeable(c)) {
+      out.append(s, i, w);
     }
+    i += w;
   }
   return out;
+}
+
+std::string CutToUtf16Units(std::string_view s, size_t maxUnits) {
+  size_t units = 0;
+  size_t i = 0;
+  while (i < s.size()) {
+    const size_t w = CharWidth(s, i);
+    const size_t needed = w == 4 ? 2 : 1;  // beyond the BMP: a surrogate pair
+    if (units + needed > maxUnits) break;
+    units += needed;
+    i += w;
+  }
+  return std::string(s.substr(0, i));
 }
 
 }  // namespace utf8

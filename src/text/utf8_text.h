@@ -59,10 +59,17 @@ std::string IntToText(int64_t v);
 // At most 13 significant digits, no trailing zeros ("%.13g").
 std::string DoubleToText(double v);
 
-// The text as it may be typed into another program: every control character (below
-// 0x20, and 0x7F) dropped, for an edit control takes 0x16 as Ctrl+V, 0x03 as Ctrl+C and
-// so on; a tab becomes a space.
+// The text as it may be typed into another program: every control character (Unicode
+// category Cc: below 0x20, 0x7F to 0x9F) dropped, for an edit control takes 0x16 as
+// Ctrl+V, 0x03 as Ctrl+C and so on; the format characters (Cf: zero-width ones,
+// direction marks and overrides such as U+202E, the byte-order mark) and the line and
+// paragraph separators (U+2028, U+2029) dropped too, so that a text shows what it says.
+// A tab becomes a space.
 std::string TypeableText(std::string_view s);
+
+// The longest start of s, ending at a character, that takes at most maxUnits UTF-16
+// units (a character beyond the BMP takes two).
+std::string CutToUtf16Units(std::string_view s, size_t maxUnits);
 
 // Bytes read from a file or the network as text: cut at the first zero byte.
 std::string BytesToText(std::string_view bytes);

@@ -71,11 +71,9 @@ HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id, int dpi) {
   static OleForBrowsers ole;
   // From the system folder only: a DLL of that name beside the program (in a Downloads
   // folder, say) is never loaded.
-  static UniqueModule atl(LoadLibraryExW(L"atl.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
   static bool ready = [] {
-    if (!atl.Get()) return false;
     using InitFn = BOOL(WINAPI*)();
-    auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(atl.Get(), "AtlAxWinInit")));
+    const auto init = system_library::Function<InitFn>(L"atl.dll", "AtlAxWinInit");
     return init && init();
   }();
   if (!ready) return nullptr;

@@ -35,9 +35,18 @@ int RunMessageLoop() {
   return r == 0 ? static_cast<int>(msg.wParam) : 1;
 }
 
+namespace {
+int g_boxesShown = 0;  // GUI thread only
+}  // namespace
+
 int ShowMessageBox(std::string_view text, std::string_view caption, UINT flags) {
-  return MessageBoxW(nullptr, enc::Wide(text).c_str(), enc::Wide(caption).c_str(), flags | MB_TASKMODAL);
+  ++g_boxesShown;
+  const int answer = MessageBoxW(nullptr, enc::Wide(text).c_str(), enc::Wide(caption).c_str(), flags | MB_TASKMODAL);
+  --g_boxesShown;
+  return answer;
 }
+
+bool MessageBoxShown() { return g_boxesShown > 0; }
 
 void OpenWebAddress(std::string_view url) {
   static const auto shellExecute =

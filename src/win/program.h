@@ -19,6 +19,8 @@ int RunMessageLoop();
 
 // Message box without owner, task-modal; returns the button pressed.
 int ShowMessageBox(std::string_view text, std::string_view caption, UINT flags);
+// True while a box of ShowMessageBox is up (its own loop dispatches the program's messages).
+bool MessageBoxShown();
 void OpenWebAddress(std::string_view url);
 
 // The folder holding the running program file, without a trailing backslash.

@@ -1,13 +1,34 @@
 #include "win/system_library.h"
 
+#include <string>
+
 #include "win/owners.h"
 
 namespace system_library {
 
-FARPROC Find(const wchar_t* dll, const char* name) {
+HMODULE Load(const wchar_t* dll, bool searchFlagsKnown) {
   // A module loaded here is never freed: it stays for the whole process.
-  HMODULE module = GetModuleHandleW(dll);
-  if (!module) module = LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (HMODULE loaded = GetModuleHandleW(dll)) return loaded;
+  if (searchFlagsKnown) return LoadLibraryExW(dll, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  // Refused as an unknown flag there, LOAD_LIBRARY_SEARCH_SYSTEM32 would leave the
+  // function unbound for good. A full path is never searched for; the altered search
+  // path looks for the DLL's own dependencies in the system folder first, too.
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  const std::wstring path = std::wstring(folder, length) + L"\\" + dll;
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+HMODULE Load(const wchar_t* dll) {
+  // The update that brought the search flags brought AddDllDirectory with them.
+  static const bool searchFlagsKnown =
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "AddDllDirectory") != nullptr;
+  return Load(dll, searchFlagsKnown);
+}
+
+FARPROC Find(const wchar_t* dll, const char* name) {
+  HMODULE module = Load(dll);
   return module ? GetProcAddress(module, name) : nullptr;
 }
 

@@ -1,7 +1,6 @@
 // Check boxes whose caption is too wide for one line of their rectangle: the caption
 // wraps onto a second line, and the form draws such a check box itself.
 #include <windows.h>
-#include <uxtheme.h>
 #include <vssym32.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "win/dpi.h"
 #include "win/form.h"
 #include "win/owners.h"
+#include "win/theme_calls.h"
 
 namespace ui_internal {
 namespace {
@@ -46,7 +46,7 @@ bool CaptionWraps(const LayoutRow& c, int at) {
 // ("字幕完毕后" over "恢复马甲").
 LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd) {
   HWND h = cd.hdr.hwndFrom;
-  HTHEME theme = GetWindowTheme(h);
+  HTHEME theme = visual_style::GetWindowTheme(h);
   if (cd.dwDrawStage != CDDS_PREPAINT || !theme) return CDRF_DODEFAULT;
   const bool checked = SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
   const int state = (checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL) +
@@ -55,7 +55,7 @@ LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd) {
                      : (cd.uItemState & CDIS_HOT)      ? 1
                                                        : 0);
   SIZE boxSize = {13, 13};
-  GetThemePartSize(theme, cd.hdc, BP_CHECKBOX, state, nullptr, TS_DRAW, &boxSize);
+  visual_style::GetThemePartSize(theme, cd.hdc, BP_CHECKBOX, state, nullptr, TS_DRAW, &boxSize);
   RECT boxRect = {cd.rc.left, 0, cd.rc.left + boxSize.cx, boxSize.cy};
   OffsetRect(&boxRect, 0, cd.rc.top + (cd.rc.bottom - cd.rc.top - boxSize.cy) / 2);
   RECT whole = cd.rc;
@@ -64,8 +64,8 @@ LRESULT DrawWrappedCheckBox(const NMCUSTOMDRAW& cd) {
   // focus has gone. The window's colour first, for a parent that paints no background
   // of its own (a group box does not).
   FillRect(cd.hdc, &whole, GetSysColorBrush(COLOR_BTNFACE));
-  DrawThemeParentBackground(h, cd.hdc, &whole);
-  DrawThemeBackground(theme, cd.hdc, BP_CHECKBOX, state, &boxRect, nullptr);
+  visual_style::DrawThemeParentBackground(h, cd.hdc, &whole);
+  visual_style::DrawThemeBackground(theme, cd.hdc, BP_CHECKBOX, state, &boxRect, nullptr);
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(h)) + 1, L'\0');
   text.resize(static_cast<size_t>(std::max(0, GetWindowTextW(h, text.data(), static_cast<int>(text.size())))));
   ScopedSelectObject font(cd.hdc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));

@@ -265,6 +265,24 @@ TEST_F(Billboard, AnEmptyListWaitsOncePerPassAndSeesTheStop) {
   EXPECT_TRUE(Texts().empty());
 }
 
+// With no window to write into, neither starts: each says so once and writes nowhere.
+TEST_F(Billboard, NeitherStartsWithoutATargetWindow) {
+  MessageBoxWatcher boxes;
+  SetRows({"row"});
+  TheFeatures().playback.Target().Set(nullptr);
+  scroller.Click();
+  billboard.Click();
+  PumpUntil([&] { return boxes.All().size() >= 2; }, 1000);
+  const auto seen = boxes.All();
+  ASSERT_EQ(seen.size(), 2u);
+  for (const auto& box : seen) EXPECT_EQ(box.text, "请选取要发送的程序位置！");
+  EXPECT_EQ(M<MainCtl::按钮1>().Text(), kIdle);
+  EXPECT_EQ(M<MainCtl::按钮5>().Text(), kIdle);
+  EXPECT_FALSE(scroller.TimerSet());
+  EXPECT_FALSE(billboard.TimerSet());
+  for (const Msg& m : target.Take()) EXPECT_FALSE(IsInput(m.message)) << m;
+}
+
 TEST_F(Billboard, AddAndDeleteRows) {
   const auto list = M<MainCtl::超级列表框1>();
   const auto input = M<MainCtl::编辑框4>();

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/features.h"
+#include "delivery/playback_hot_keys.h"
 #include "layout/program_windows.h"
 #include "text/encoding.h"
 #include "win/form.h"
+#include "win/program.h"
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
@@ -373,22 +376,109 @@ TEST_F(Playback, HotKeysNudgeThePendingLinesAndTheTitleShowsTheShift) {
   EXPECT_EQ(Texts(), (Strings{"one", "two", "three", "four", "nick"}));
 }
 
+int InputCount(const std::vector<Msg>& log) {
+  int n = 0;
+  for (const Msg& m : log) n += IsInput(m.message) ? 1 : 0;
+  return n;
+}
+
 TEST_F(Playback, RefusesWithoutTargetOrLyric) {
   Player().Target().Clear();
   Load("[00:01.00]one\r\n");
   Player().OnPlayButton();
-  Player().Target().Set(nullptr);  // a pick that found no window still chose one
+  Player().Target().Set(nullptr);  // a pick that found no window: nothing to write into
+  Player().OnPlayButton();
+  Player().Target().Set(target.Handle());
   Load("no tags at all\r\n");
   Player().OnPlayButton();
-  PumpUntil([&] { return boxes.All().size() >= 2; }, 1000);
+  PumpUntil([&] { return boxes.All().size() >= 3; }, 1000);
   const auto seen = boxes.All();
-  ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0].caption, "没有目标");
-  EXPECT_EQ(seen[0].text, "请选取要发送的程序位置！");
-  EXPECT_EQ(seen[1].caption, "没有歌词");
-  EXPECT_EQ(seen[1].text, "请先选择歌词LRC！");
+  ASSERT_EQ(seen.size(), 3u);
+  for (int i : {0, 1}) {
+    EXPECT_EQ(seen[i].caption, "没有目标");
+    EXPECT_EQ(seen[i].text, "请选取要发送的程序位置！");
+  }
+  EXPECT_EQ(seen[2].caption, "没有歌词");
+  EXPECT_EQ(seen[2].text, "请先选择歌词LRC！");
   EXPECT_EQ(Caption(), kIdle);
   EXPECT_EQ(Period(), 0);
+  EXPECT_EQ(InputCount(target.Take()), 0);
 }
 
+// The hot keys read the keyboard through a stand-in the test holds keys down in.
+class HotKeys : public Playback {
+ protected:
+  void SetUp() override {
+    Playback::SetUp();
+    TheFeatures().hotKeys.ReadKeysWith([this](int key) { return held.count(key) > 0; });
+  }
+  void TearDown() override { TheFeatures().hotKeys.ReadKeysWith(nullptr); }
+  std::set<int> held;
+};
+
+// A hot key's action waits while Ctrl and Alt are still down, so that the target reads
+// what it posts with no modifier; it acts once they are up, or after a second at most.
+TEST_F(HotKeys, ActOnceTheModifiersAreUp) {
+  M<MainCtl::选择框1>().SetChecked(true);
+  Load("[00:00.10]one\r\n[00:20.00]two\r\n[00:40.00]three\r\n");
+  held = {VK_CONTROL, VK_MENU};
+  Press(MainCtl::热键_播放停止);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(Caption(), kIdle) << "started with the modifiers down";
+  held.clear();
+  PumpUntil([&] { return Caption() == kPlaying; }, 200);
+  PumpUntil([&] { return !Texts().empty(); }, 2000);
+  ASSERT_EQ(received, (Strings{"one"}));
+
+  // Two presses while the keys are held: both act, in order, once they are let go.
+  held = {VK_CONTROL, VK_MENU, VK_SHIFT};
+  Press(MainCtl::热键_下一句);
+  Press(MainCtl::热键_下一句);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(Texts(), (Strings{"one"}));
+  held = {VK_LWIN};
+  PumpUntil([] { return false; }, 200);
+  EXPECT_EQ(Texts(), (Strings{"one"}));
+  held.clear();
+  PumpUntil([&] { return Texts().size() >= 4; }, 500);
+  EXPECT_EQ(received, (Strings{"one", "two", "three", "nick"}));  // three was the last line
+
+  // Keys that never come up: the stop acts after the longest wait all the same.
+  Load("[00:00.10]one\r\n[00:20.00]two\r\n");
+  received.clear();
+  Press(MainCtl::热键_播放停止);
+  PumpUntil([&] { return !Texts().empty(); }, 2000);
+  held = {VK_CONTROL};
+  const DWORD pressed = GetTickCount();
+  Press(MainCtl::热键_播放停止);
+  PumpUntil([&] { return Caption() == kIdle; }, 3000);
+  const DWORD waited = GetTickCount() - pressed;
+  EXPECT_EQ(Caption(), kIdle);
+  EXPECT_GE(waited + 50, kModifierWaitMs);
+  EXPECT_EQ(Texts(), (Strings{"one", "nick"}));
+}
+
+// With nothing chosen a hot key cannot act: it says so in the title bar, never in a box,
+// however often it is pressed; while a box is up, hot keys are ignored.
+TEST_F(HotKeys, NeverOpenABox) {
+  const std::string plain = Title();
+  Load("[00:00.10]one\r\n[00:20.00]two\r\n");
+  Player().Target().Clear();
+  Press(MainCtl::热键_播放停止, 5);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(boxes.All().size(), 0u);
+  EXPECT_EQ(Title(), "[请选取要发送的程序位置！] " + plain);
+  EXPECT_EQ(Caption(), kIdle);
+  PumpUntil([&] { return Title() == plain; }, kHotKeyNoticeMs + 1000);
+  EXPECT_EQ(Title(), plain);
+
+  Player().Target().Set(target.Handle());
+  const HWND main = ui::WindowHandle(WindowKind::Main);
+  for (int i = 0; i < 3; ++i)
+    PostMessageW(main, WM_HOTKEY, ui_internal::kControlIdBase + static_cast<int>(MainCtl::热键_播放停止), 0);
+  ui::ShowMessageBox("a box", "信息：", MB_OK);  // its own loop takes the presses
+  PumpOwnQueue();
+  EXPECT_EQ(Caption(), kIdle);
+  EXPECT_EQ(InputCount(target.Take()), 0);
+}
 }  // namespace

@@ -20,6 +20,7 @@
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
 #include "text/encoding.h"
+#include "text/utf8_text.h"
 
 namespace {
 
@@ -72,17 +73,25 @@ class TextDelivery : public ::testing::Test {
  protected:
   void SetUp() override {
     target.Take();  // creation messages are no part of any delivery
+    to.Set(target.Handle());
   }
 
   MainWindowFixture window;
   Recorder target;
+  TargetWindow to;
 };
+
+TargetWindow TargetOf(HWND window) {
+  TargetWindow target;
+  target.Set(window);
+  return target;
+}
 
 TEST_F(TextDelivery, FocusesThenClicksErasesTypesAndCommitsTwice) {
   // Characters whose GBK trail bytes are 0x5C and 0x7C, and control characters, which
   // are never typed (a tab becomes a space).
   const std::string text = "中文 a昞亅\x01\t\r\nZ\x16";
-  DeliverText(target.Handle(), text, 1);
+  DeliverText(to, text, 1);
   const std::vector<Msg> log = target.Take();
 
   const std::vector<Msg> input = InputOnly(log);
@@ -113,7 +122,8 @@ TEST_F(TextDelivery, FocusesThenClicksErasesTypesAndCommitsTwice) {
 TEST_F(TextDelivery, AUnicodeWindowGetsUtf16Units) {
   Recorder unicode(Recorder::Unicode);
   unicode.Take();
-  DeliverText(unicode.Handle(), "月亮😀가é", 1);
+  TargetWindow toUnicode = TargetOf(unicode.Handle());
+  DeliverText(toUnicode, "月亮😀가é", 1);
   std::vector<Msg> chars;
   for (unsigned unit : {0x6708u, 0x4EAEu, 0xD83Du, 0xDE00u, 0xAC00u, 0xE9u}) chars.push_back({WM_CHAR, unit, 1});
   EXPECT_EQ(InputOnly(unicode.Take()), Join({Click(298, 124), Backspaces(), chars, Click(301, 164), Click(301, 164)}));
@@ -123,16 +133,16 @@ TEST_F(TextDelivery, AUnicodeWindowGetsUtf16Units) {
 // the next delivery reaches it whole.
 TEST_F(TextDelivery, AHungTargetGetsNothingAndTheNextTextWhenItAnswers) {
   target.Hang(1500);
-  EXPECT_FALSE(DeliverText(target.Handle(), "stale", 1));
+  EXPECT_FALSE(DeliverText(to, "stale", 1));
   const std::vector<Msg> whileHung = target.Take();  // waits for the hang to end
   EXPECT_EQ(InputOnly(whileHung), std::vector<Msg>{});
   EXPECT_EQ(IndexOf(whileHung, WM_SETFOCUS), -1);
-  EXPECT_TRUE(DeliverText(target.Handle(), "fresh", 1));
+  EXPECT_TRUE(DeliverText(to, "fresh", 1));
   EXPECT_EQ(InputOnly(target.Take()), WholeDelivery("fresh", 1));
 }
 
 TEST_F(TextDelivery, EmptyTextStillClicksErasesAndCommits) {
-  DeliverText(target.Handle(), "", 1);
+  DeliverText(to, "", 1);
   const std::vector<Msg> log = target.Take();
   EXPECT_EQ(InputOnly(log), Join({Click(298, 124), Backspaces(), Click(301, 164), Click(301, 164)}));
   EXPECT_NE(IndexOf(log, WM_SETFOCUS), -1);
@@ -143,7 +153,7 @@ TEST_F(TextDelivery, EmptyTextStillClicksErasesAndCommits) {
 TEST_F(TextDelivery, RunsNoneOfTheToolsMessagesInItsMiddle) {
   LaterOnThisThread queued([] {});
   queued.Post();
-  DeliverText(target.Handle(), "ab", 1);
+  DeliverText(to, "ab", 1);
   EXPECT_EQ(queued.runs, 0);
   EXPECT_EQ(InputOnly(target.Take()), WholeDelivery("ab", 1));
   EXPECT_EQ(queued.runs, 1) << "dispatched by the loop afterwards";
@@ -152,21 +162,22 @@ TEST_F(TextDelivery, RunsNoneOfTheToolsMessagesInItsMiddle) {
 TEST_F(TextDelivery, RestoreNicknamePostsNothingWhenNotAsked) {
   M<MainCtl::选择框1>().SetChecked(false);
   M<MainCtl::编辑框6>().SetText("马甲");
-  RestoreNickname(target.Handle());
+  RestoreNickname(to);
   EXPECT_EQ(target.Take(), std::vector<Msg>{});
 }
 
 TEST_F(TextDelivery, RestoreNicknameWritesTheNicknameWithLParamZero) {
   M<MainCtl::选择框1>().SetChecked(true);
   M<MainCtl::编辑框6>().SetText("马甲x");
-  RestoreNickname(target.Handle());
+  RestoreNickname(to);
   const std::vector<Msg> log = target.Take();
   EXPECT_EQ(InputOnly(log), WholeDelivery("马甲x", 0));
   EXPECT_NE(IndexOf(log, WM_SETFOCUS), -1);
 
+  // No nickname typed: the one in the room stays as it is.
   M<MainCtl::编辑框6>().SetText("");
-  RestoreNickname(target.Handle());
-  EXPECT_EQ(InputOnly(target.Take()), WholeDelivery("", 0));
+  RestoreNickname(to);
+  EXPECT_EQ(InputOnly(target.Take()), std::vector<Msg>{});
 }
 
 // Messages posted with a null handle are thread messages of the poster: they land in
@@ -180,39 +191,98 @@ LRESULT CALLBACK WatchOwnQueue(int code, WPARAM removal, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, removal, lParam);
 }
 
-// A pick can choose no window (super mode finding none): the text goes to handle 0, the
-// clicks to the desktop's icon list.
-TEST_F(TextDelivery, NoWindowSendsToHandleZeroAndTheDesktop) {
-  // Without a desktop shell there is no icon list, and the clicks go to handle 0 too.
-  const bool noShell = !FindWindowA("Progman", "Program Manager");
-  {
-    std::vector<Msg> ownQueue;
-    g_ownQueue = &ownQueue;
-    UniqueHook hook;
-    hook.Reset(SetWindowsHookExA(WH_GETMESSAGE, WatchOwnQueue, nullptr, GetCurrentThreadId()));
-    ASSERT_NE(hook.Get(), nullptr);
+// No window chosen, a pick that found none, or a window gone since: nothing is clicked
+// or typed anywhere, neither into the desktop nor into the tool's own queue.
+TEST_F(TextDelivery, NoWindowGetsNothingAndNothingGoesElsewhere) {
+  HWND gone = CreateWindowExW(0, L"Static", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  DestroyWindow(gone);
+  TargetWindow none, noWindow = TargetOf(nullptr), goneWindow = TargetOf(gone);
+  std::vector<Msg> ownQueue;
+  g_ownQueue = &ownQueue;
+  UniqueHook hook;
+  hook.Reset(SetWindowsHookExA(WH_GETMESSAGE, WatchOwnQueue, nullptr, GetCurrentThreadId()));
+  ASSERT_NE(hook.Get(), nullptr);
+  for (TargetWindow* t : {&none, &noWindow, &goneWindow}) EXPECT_FALSE(DeliverText(*t, "ab", 1));
+  M<MainCtl::选择框1>().SetChecked(true);
+  M<MainCtl::编辑框6>().SetText("nick");
+  RestoreNickname(noWindow);
+  const std::vector<Msg> recorded = target.Take();  // also pumps what is left here
+  hook.Reset();
+  g_ownQueue = nullptr;
+  EXPECT_EQ(InputOnly(recorded), std::vector<Msg>{});
+  EXPECT_EQ(ownQueue, std::vector<Msg>{});
+}
 
-    // ASCII only: thread messages carry no window whose character set would keep a
-    // lead byte apart from its trail byte, and Wine joins the two into one character.
-    DeliverText(nullptr, "ab", 1);
-    const std::vector<Msg> recorded = target.Take();  // also pumps what is left here
-    hook.Reset();
-    g_ownQueue = nullptr;
+// The chat client's field as the posted messages leave it: a click at the edit point
+// opens it, a Backspace key-down erases a character, a character is appended, the
+// commit click closes it.
+std::u16string ChatFieldAfter(const std::vector<Msg>& log, std::u16string field) {
+  const LPARAM edit = 298 + 65536 * 124, commit = 301 + 65536 * 164;
+  bool open = false;
+  for (const Msg& m : log) {
+    if (m.message == WM_LBUTTONDOWN) open = m.lParam == edit || (open && m.lParam != commit);
+    if (open && m.message == WM_KEYDOWN && m.wParam == VK_BACK && !field.empty()) field.pop_back();
+    if (open && m.message == WM_CHAR) field += static_cast<char16_t>(m.wParam);
+  }
+  return field;
+}
 
-    EXPECT_EQ(InputOnly(recorded), std::vector<Msg>{});
-    // This thread translates the Backspace key-downs into Backspace characters of its
-    // own; they are no part of what the delivery posted.
-    std::vector<Msg> posted;
-    for (const Msg& m : ownQueue)
-      if (!(m.message == WM_CHAR && m.wParam == VK_BACK)) posted.push_back(m);
-    if (noShell) {
-      EXPECT_EQ(posted, WholeDelivery("ab", 1));
-    } else {
-      std::vector<Msg> keysAndChars;
-      for (const Msg& m : posted)
-        if (m.message == WM_KEYDOWN || m.message == WM_CHAR) keysAndChars.push_back(m);
-      EXPECT_EQ(keysAndChars, Join({Backspaces(), Chars("ab", 1)}));
-    }
+// A line longer than 30 characters is erased whole by the next delivery, however long
+// the line the tool typed before it.
+TEST_F(TextDelivery, TheNextTextErasesAllTheToolTypedLast) {
+  Recorder unicode(Recorder::Unicode);
+  unicode.Take();
+  TargetWindow chat = TargetOf(unicode.Handle());
+  const std::string longLine = "<00:01.00>Twinkle <00:01.40>twinkle <00:01.80>little <00:02.20>stars";
+  ASSERT_EQ(longLine.size(), 68u);
+  std::u16string field = ChatFieldAfter(unicode.Take(), u"someone's nickname");
+  DeliverText(chat, longLine, 1);
+  field = ChatFieldAfter(unicode.Take(), field);
+  EXPECT_EQ(field, enc::Utf8ToUtf16(longLine));
+  DeliverText(chat, "月亮", 1);
+  EXPECT_EQ(ChatFieldAfter(unicode.Take(), field), u"月亮");
+}
+
+// A line of any length is cut to what a nickname field holds, at a character: a bounded
+// number of messages, and the commit clicks still come.
+TEST_F(TextDelivery, AVeryLongLineIsCutToTheFieldsBound) {
+  Recorder unicode(Recorder::Unicode);
+  unicode.Take();
+  TargetWindow chat = TargetOf(unicode.Handle());
+  std::string line = "a";
+  for (int i = 1; i < 100000; ++i) line += "月";  // one unit each
+  line += "😀";
+  EXPECT_TRUE(DeliverText(chat, line, 1));
+  const std::vector<Msg> log = unicode.Take();
+  const std::vector<ReceivedText> texts = ReceivedTexts(log);
+  ASSERT_EQ(texts.size(), 1u);
+  EXPECT_EQ(enc::Utf8ToUtf16(texts[0].text).size(), kMaxTypedUnits);
+  EXPECT_EQ(texts[0].text, utf8::Left(line, 1 + 3 * (kMaxTypedUnits - 1)));
+  EXPECT_EQ(InputOnly(log).size(), 39u + kMaxTypedUnits);
+  DeliverText(chat, "short", 1);
+  EXPECT_EQ(ChatFieldAfter(unicode.Take(), enc::Utf8ToUtf16(texts[0].text)), u"short");
+}
+
+// The system's conversion for an ANSI window, on every code page: UTF-8 (the system code
+// page where the "Unicode UTF-8" option is on) and UTF-7 take no flags and no default
+// character (Windows refuses both for UTF-8, Wine for UTF-7 only).
+TEST(EncodeCodePage, EveryCodePageGivesItsBytes) {
+  const struct {
+    unsigned codePage;
+    std::string text;
+    std::string bytes;
+    bool complete;
+  } kCases[] = {
+      {65001, "中文 é😀", "中文 é😀", true},
+      {936, "中文 é가", "\xD6\xD0\xCE\xC4 \xA8\xA6?", false},
+      {1252, "é中", "\xE9?", false},
+      {65001, "", "", true},
+      {65000, "a中", "a+Ti0-", true},
+  };
+  for (const auto& c : kCases) {
+    bool complete = !c.complete;
+    EXPECT_EQ(enc::EncodeCodePage(c.text, c.codePage, &complete), c.bytes) << c.codePage << " " << c.text;
+    EXPECT_EQ(complete, c.complete) << c.codePage << " " << c.text;
   }
 }
 

@@ -30,7 +30,7 @@ log="$work/standin.log"
 tool_exe="ravo_bb_$$.exe"
 standin_exe="standin_bb_$$.exe"
 cp "$exe" "$work/$tool_exe"
-cp "$build/chat_standin.exe" "$work/$standin_exe"
+cp "$build/$standin_program" "$work/$standin_exe"
 
 start_standin_and_tool "$work/$standin_exe" "$work/$tool_exe" "$log" "$work"
 # replace X Y TEXT: clicks into an edit box of the tool and replaces its content.

@@ -18,7 +18,7 @@ fail() {
 stop_all() {
   set +e
   wine taskkill /im "$(basename "$exe")" >/dev/null 2>&1
-  wine taskkill /im chat_standin.exe >/dev/null 2>&1
+  wine taskkill /im "$standin_program" >/dev/null 2>&1
   [ -n "$holder" ] && kill "$holder" 2>/dev/null  # it has no window to close
   rm -rf "$work"
   ravo_stop_xvfb
@@ -95,8 +95,8 @@ press_table() {
   return 0
 }
 
-wine "$build/chat_standin.exe" "$(winepath -w "$log")" Guest &
-sid=$(wait_for_window "Ravo Chat Stand-in" 30) || fail "the stand-in did not start"
+wine "$build/$standin_program" "$(winepath -w "$log")" Guest &
+sid=$(wait_for_window "$standin_title" 30) || fail "the stand-in did not start"
 (cd "$work" && exec wine "$exe") &
 wid=$(wait_for_window "Ravo字幕器v3.5" 30) || fail "the tool did not start"
 sleep 1

@@ -14,7 +14,7 @@ log="$work/standin.log"
 
 printf '[ti:e2e]\n[00:00.00]E2E song\n[00:01.00]第一行\n\n[00:01.80]second line\n[00:02.60]第三行 three\n' > "$work/e2e.lrc"
 
-start_standin_and_tool "$build/chat_standin.exe" "$exe" "$log" "$work"
+start_standin_and_tool "$build/$standin_program" "$exe" "$log" "$work"
 
 # Positions in the tool's window (menu bar included) and in the stand-in's client area.
 restore_nickname_as MyNick

@@ -216,9 +216,32 @@ TEST(Utf8TextTest, TypeableTextDropsControlCharacters) {
       {"a\tb", "a b"},
       {"\r\n行\r\n", "行"},
       {" ~", " ~"},
-      {"\xC2\x80", "\xC2\x80"},  // U+0080 is two bytes of 0x80 and above: kept
+      {"a\xC2\x80\xC2\x9F" "b", "ab"},             // U+0080, U+009F: control characters too
+      {"\xE2\x80\xAE" "evil", "evil"},               // U+202E turns what follows around
+      {"n\xE2\x80\x8B" "i\xE2\x80\x8F" "c", "nic"},  // U+200B, U+200F: nothing to see
+      {"\xEF\xBB\xBF" "a\xE2\x80\xA8" "b\xE2\x80\xA9", "ab"},  // U+FEFF, U+2028, U+2029
+      {"\xF3\xA0\x80\x81" "x", "x"},                // U+E0001, a tag beyond the BMP
+      {"\xC2\xA0\xE3\x80\x80\xF0\x9F\x98\x80", "\xC2\xA0\xE3\x80\x80\xF0\x9F\x98\x80"},  // spaces, emoji: kept
+      {"a\xFF" "b", "a\xFF" "b"},                     // a byte that starts nothing: kept
   };
   for (const auto& [text, typed] : cases) EXPECT_EQ(utf8::TypeableText(text), typed) << text;
+}
+
+TEST(Utf8TextTest, CutToUtf16UnitsEndsAtACharacter) {
+  const struct {
+    string text;
+    size_t units;
+    string cut;
+  } cases[] = {
+      {"abc", 2, "ab"},
+      {"abc", 3, "abc"},
+      {"abc", 0, ""},
+      {"月亮", 1, "月"},  // three bytes, one unit
+      {"a\xF0\x9F\x98\x80" "b", 2, "a"},  // the emoji's two units do not both fit
+      {"a\xF0\x9F\x98\x80" "b", 3, "a\xF0\x9F\x98\x80"},
+      {string(100000, 'x'), 255, string(255, 'x')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(utf8::CutToUtf16Units(c.text, c.units), c.cut) << c.text.substr(0, 20);
 }
 
 TEST(Utf8TextTest, BytesToTextCutsAtFirstZero) {

@@ -13,6 +13,17 @@ fail() {
   exit 1
 }
 
+# The stand-in the flows write into: the chat client (chat_standin.exe), or with
+# RAVO_STANDIN=edit an ordinary program's text box (edit_standin.exe), a standard edit
+# control where the chat client has its field; both log what stood in the field alike.
+if [ "${RAVO_STANDIN:-chat}" = edit ]; then
+  standin_program=edit_standin.exe
+  standin_title="Ravo Edit Stand-in"
+else
+  standin_program=chat_standin.exe
+  standin_title="Ravo Chat Stand-in"
+fi
+
 # wait_for_window NAME-REGEX [SECONDS]: prints the X window id of the first visible match.
 wait_for_window() {
   local name="$1" seconds="${2:-30}" wid=""
@@ -42,13 +53,13 @@ wait_for_exit() {
 }
 
 # start_standin_and_tool STANDIN_EXE TOOL_EXE LOG WORKDIR [HANG_MS]: starts the stand-in
-# chat client writing LOG (hanging HANG_MS after its first commit), then the tool in
+# ($standin_title) writing LOG (the chat client hanging HANG_MS after its first commit), then the tool in
 # WORKDIR, and waits for both windows. Sets standin and tool (their PIDs) and sid and wid
 # (their X windows).
 start_standin_and_tool() {
   wine "$1" "$(winepath -w "$3")" Guest ${5:-} &
   standin=$!
-  sid=$(wait_for_window "Ravo Chat Stand-in" 30) || fail "the stand-in did not start"
+  sid=$(wait_for_window "$standin_title" 30) || fail "the stand-in did not start"
   (cd "$4" && exec wine "$2") &
   tool=$!
   wid=$(wait_for_window "Ravo字幕器v3.5" 30) || fail "the tool did not start"
@@ -59,7 +70,7 @@ start_standin_and_tool() {
 # $standin); fails unless the tool ends with exit code 0.
 end_tool_and_standin() {
   wine taskkill /im "$(basename "$exe")" >/dev/null 2>&1 || true
-  wine taskkill /im chat_standin.exe >/dev/null 2>&1 || true
+  wine taskkill /im "$standin_program" >/dev/null 2>&1 || true
   wait_for_exit "$tool" 20
   [ "$EXIT_CODE" = 0 ] || fail "the tool ended with '$EXIT_CODE'"
   wait_for_exit "$standin" 20
