@@ -86,6 +86,7 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::热键_下一句), UiEvent::Pressed, PlayKey<OnNextLineHotKey>},
 
     {Update, kWindowItself, UiEvent::Created, [] { TheFeatures().selfUpdate.OnWindowCreated(); }},
+    {Update, kWindowItself, UiEvent::Destroyed, [] { TheFeatures().selfUpdate.OnWindowDestroyed(); }},
     {Update, C(UpdateCtl::时钟), UiEvent::TimerTick, [] { TheFeatures().selfUpdate.OnProgressTick(); }},
     {Update, C(UpdateCtl::按钮1), UiEvent::Clicked, [] { TheFeatures().selfUpdate.StartDownload(); }},
 

@@ -10,7 +10,7 @@
 #include "win/drawing_board.h"
 #include "win/form.h"
 #include "win/owners.h"
-#include "win/system_library.h"
+#include "win/web_page.h"
 
 namespace ui_internal {
 namespace {
@@ -44,43 +44,6 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_P
 }
 
 void MakeContainer(HWND hwnd) { SetWindowSubclass(hwnd, ContainerProc, kContainerSubclass, 0); }
-
-// OLE on the GUI thread, which the embedded browser needs: taken with the first browser,
-// given back as the program ends.
-class OleForBrowsers {
- public:
-  OleForBrowsers() {
-    if (const auto init = system_library::Function<decltype(&OleInitialize)>(L"ole32.dll", "OleInitialize"))
-      result_ = init(nullptr);
-  }
-  ~OleForBrowsers() {
-    const auto uninit = system_library::Function<decltype(&OleUninitialize)>(L"ole32.dll", "OleUninitialize");
-    if (SUCCEEDED(result_) && uninit) uninit();
-  }
-  OleForBrowsers(const OleForBrowsers&) = delete;
-  OleForBrowsers& operator=(const OleForBrowsers&) = delete;
-
- private:
-  HRESULT result_ = E_FAIL;
-};
-
-// The embedded browser: the system's web browser control, hosted through ATL. Where
-// the machine has no browser engine the control stays blank or is not created.
-HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id) {
-  static OleForBrowsers ole;
-  // From the system folder only: a DLL of that name beside the program (in a Downloads
-  // folder, say) is never loaded.
-  static UniqueModule atl(LoadLibraryExW(L"atl.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
-  static bool ready = [] {
-    if (!atl.Get()) return false;
-    using InitFn = BOOL(WINAPI*)();
-    auto init = reinterpret_cast<InitFn>(reinterpret_cast<void*>(GetProcAddress(atl.Get(), "AtlAxWinInit")));
-    return init && init();
-  }();
-  if (!ready) return nullptr;
-  return CreateWindowExW(0, L"AtlAxWin", enc::Wide(c.text).c_str(), WS_CHILD | WS_VISIBLE, c.x, c.y, c.w, c.h, parent,
-                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Instance(), nullptr);
-}
 
 void AddListColumns(HWND lv, const LayoutRow& c) {
   for (int i = 0; i < c.columnCount; ++i) {
@@ -174,7 +137,8 @@ bool CreateWindowlessRow(Form& f, int index) {
       AppendMenuW(f.menus[c.parent], MF_STRING, id, enc::Wide(c.text).c_str());
       return true;
     case ControlKind::WebBrowser:
-      f.controls[index] = CreateBrowser(c.parent == kNoParent ? f.hwnd : f.controls[c.parent], c, id);
+      f.controls[index] =
+          CreateWebPage(c.parent == kNoParent ? f.hwnd : f.controls[c.parent], c.x, c.y, c.w, c.h, id, c.text);
       return true;
     default:
       return false;

@@ -13,6 +13,7 @@
 #include "layout/program_windows.h"
 #include "build_settings.h"
 #include "text/encoding.h"
+#include "win/web_page.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -47,7 +48,7 @@ const char* ClassOfKind(ControlKind kind) {
     case ControlKind::ProgressBar:
       return "msctls_progress32";
     case ControlKind::WebBrowser:
-      return "AtlAxWin";
+      return "RavoWebPage";
     case ControlKind::Timer:
     case ControlKind::CommonDialog:
     case ControlKind::Menu:
@@ -331,6 +332,23 @@ TEST_F(MainWindowLayout, HiddenControlsLieOutsideTheVisibleArea) {
     ASSERT_NE(h, nullptr);
     const RECT rc = RectInParent(h);
     EXPECT_GE(rc.left, frame.right - frame.left);
+  }
+}
+
+// The hidden web page fetches nothing unless it is given an https address: the build's
+// (none in this build) and every other kind of address leave its browser unmade.
+TEST_F(MainWindowLayout, WebPageGoesNowhereWithoutAnHttpsAddress) {
+  const HWND shown = HandleOf("超文本浏览框1");
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(std::string(RAVO_MAKER_PAGE), "");
+  EXPECT_EQ(WebPageAddress(shown), "");
+  for (const char* address : {"", "http://127.0.0.1:18619/", "www.ravo-voice.example", "HTTP://h/", "ftp://h/",
+                              "https://", "https://h:0/", "about:blank", "file:///C:/x.html"}) {
+    SCOPED_TRACE(address);
+    const HWND page = CreateWebPage(window.Handle(), 600, 0, 50, 50, 999, address);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(WebPageAddress(page), "");
+    DestroyWindow(page);
   }
 }
 
