@@ -88,6 +88,9 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IOleInP
     BSTR url = alloc(address_.c_str());
     VARIANT none;
     none.vt = VT_EMPTY;
+    // The navigation asked for here is the page's one; the browser may write its address
+    // in a form of its own (a slash added), so it is let through by its turn, not its text.
+    navigationsAllowed_ = 1;
     const HRESULT sent = browser_->Navigate(url, &none, &none, &none, &none);
     release(url);
     if (FAILED(sent)) return false;
@@ -218,7 +221,12 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IOleInP
         result->boolVal = VARIANT_TRUE;
         return S_OK;
       case DISPID_BEFORENAVIGATE2:  // (pDisp, URL, Flags, Target, PostData, Headers, Cancel)
-        if (params && params->cArgs >= 7 && UrlOf(params->rgvarg[5]) != address_) SetCancel(params->rgvarg[0]);
+        if (params && params->cArgs >= 7) {
+          if (navigationsAllowed_ > 0 && UrlOf(params->rgvarg[5]).compare(0, 8, L"https://") == 0)
+            --navigationsAllowed_;
+          else
+            SetCancel(params->rgvarg[0]);
+        }
         return S_OK;
       case DISPID_NEWWINDOW2:  // (ppDisp, Cancel)
         if (params && params->cArgs >= 2) SetCancel(params->rgvarg[0]);
@@ -245,6 +253,7 @@ class Site final : public IOleClientSite, public IOleInPlaceSite, public IOleInP
   IWebBrowser2* browser_ = nullptr;
   IConnectionPoint* events_ = nullptr;
   DWORD cookie_ = 0;
+  int navigationsAllowed_ = 0;
 };
 
 Site* SiteOf(HWND page) { return reinterpret_cast<Site*>(GetWindowLongPtrW(page, GWLP_USERDATA)); }

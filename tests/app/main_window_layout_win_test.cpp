@@ -336,7 +336,8 @@ TEST_F(MainWindowLayout, HiddenControlsLieOutsideTheVisibleArea) {
 }
 
 // The hidden web page fetches nothing unless it is given an https address: the build's
-// (none in this build) and every other kind of address leave its browser unmade.
+// (none in this build) and every other kind of address leave its browser unmade; an https
+// address is the one it is sent to.
 TEST_F(MainWindowLayout, WebPageGoesNowhereWithoutAnHttpsAddress) {
   const HWND shown = HandleOf("超文本浏览框1");
   ASSERT_NE(shown, nullptr);
@@ -350,6 +351,11 @@ TEST_F(MainWindowLayout, WebPageGoesNowhereWithoutAnHttpsAddress) {
     EXPECT_EQ(WebPageAddress(page), "");
     DestroyWindow(page);
   }
+  // An https address is where it goes.
+  const HWND secure = CreateWebPage(window.Handle(), 600, 0, 50, 50, 999, "https://127.0.0.1:1/about");
+  ASSERT_NE(secure, nullptr);
+  EXPECT_EQ(WebPageAddress(secure), "https://127.0.0.1:1/about");
+  DestroyWindow(secure);
 }
 
 TEST_F(MainWindowLayout, ProgramFolderInEditBoxWhileFileListShowsCurrentFolder) {
