@@ -161,11 +161,62 @@ BOOL CALLBACK FindWanted(HWND hwnd, LPARAM lp) {
   return FALSE;
 }
 
+BOOL CALLBACK CountChild(HWND, LPARAM lp) {
+  ++*reinterpret_cast<int*>(lp);
+  return TRUE;
+}
+
+double NowMs() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Watches a window for a while, a sample every 100 ms: whether it exists, how many child
+// windows it has, and how long its thread takes to answer a message (WM_NULL, at most
+// 10 s). One line a sample: "sample<TAB>ms since the start<TAB>children<TAB>answer ms",
+// "hidden<TAB>ms" while the window exists but is not shown, or "none<TAB>ms" while there
+// is no such window.
+int Watch(const wchar_t* out, const wchar_t* title, const wchar_t* program, double seconds) {
+  std::string lines;
+  const double start = NowMs();
+  for (int n = 0;; ++n) {
+    const double due = start + n * 100.0;
+    const double now = NowMs();
+    if (now - start > seconds * 1000.0) break;
+    if (due > now) Sleep(static_cast<DWORD>(due - now));
+    Wanted wanted{title, program};
+    EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&wanted));
+    const double at = NowMs() - start;
+    // A window not shown yet is none the user could wait for.
+    if (!wanted.found || !IsWindowVisible(wanted.found)) {
+      lines += std::string(wanted.found ? "hidden\t" : "none\t") + std::to_string(static_cast<int>(at)) + "\n";
+      continue;
+    }
+    int children = 0;
+    EnumChildWindows(wanted.found, CountChild, reinterpret_cast<LPARAM>(&children));
+    const double asked = NowMs();
+    DWORD_PTR answer = 0;
+    const bool answered = SendMessageTimeoutW(wanted.found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer) != 0;
+    const double took = answered ? NowMs() - asked : 10000.0;
+    lines += "sample\t" + std::to_string(static_cast<int>(at)) + "\t" + std::to_string(children) + "\t" +
+             std::to_string(static_cast<int>(took)) + "\n";
+  }
+  const UniqueHandle f(CreateFileW(out, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!f) return 3;
+  DWORD written = 0;
+  WriteFile(f.Get(), lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+  return written == lines.size() ? 0 : 3;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  // window_probe --watch OUT TITLE PROGRAM SECONDS
+  if (argv && argc == 6 && lstrcmpW(argv[1], L"--watch") == 0) return Watch(argv[2], argv[3], argv[4], _wtof(argv[5]));
   if (!argv || argc < 3 || argc > 4) return 2;
   Wanted wanted{argv[2], argc == 4 ? argv[3] : nullptr};
   EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&wanted));

@@ -85,6 +85,7 @@ const EventBinding kEventTable[] = {
     {Main, C(MainCtl::时钟_热键), UiEvent::TimerTick, Key<&PlaybackHotKeys::OnTimer>},
 
     {Update, kWindowItself, UiEvent::Created, [] { TheFeatures().selfUpdate.OnWindowCreated(); }},
+    {Update, kWindowItself, UiEvent::Destroyed, [] { TheFeatures().selfUpdate.OnWindowDestroyed(); }},
     {Update, C(UpdateCtl::时钟), UiEvent::TimerTick, [] { TheFeatures().selfUpdate.OnProgressTick(); }},
     {Update, C(UpdateCtl::按钮1), UiEvent::Clicked, [] { TheFeatures().selfUpdate.StartDownload(); }},
 

@@ -170,8 +170,9 @@ inline constexpr LayoutRow kMainControls[] = {
     {LAYOUT_ROW(时钟_单行滚动), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
     {LAYOUT_ROW(时钟_广告牌), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
     {LAYOUT_ROW(时钟_热键), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
-    {LAYOUT_ROW(超文本浏览框1), ControlKind::WebBrowser, kNoParent, 0, kOff, 244, 200, 150,
-     "http://" RAVO_MAKER_ADDRESS "/", nullptr, 0, 0},
+    // The maker's page over HTTPS only (win/web_page.h); empty: none.
+    {LAYOUT_ROW(超文本浏览框1), ControlKind::WebBrowser, kNoParent, 0, kOff, 244, 200, 150, RAVO_MAKER_PAGE,
+     nullptr, 0, 0},
     {LAYOUT_ROW(标签17), ControlKind::Label, kNoParent, 0, kOff, 400, 64, 20, "窗口类名：", nullptr, 0, 0},
     {LAYOUT_ROW(编辑框8), ControlKind::Edit, kNoParent, 0, kOff + 70, 400, 120, 20, "#32770", nullptr, 0, 0},
     {LAYOUT_ROW(标签18), ControlKind::Label, kNoParent, 0, kOff, 424, 64, 20, "窗口标题：", nullptr, 0, 0},

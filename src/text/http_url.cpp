@@ -69,3 +69,9 @@ std::string WithScheme(std::string_view hostSetting) {
     return std::string(hostSetting);
   return "http://" + std::string(hostSetting);
 }
+
+std::optional<std::string> SecurePageAddress(std::string_view setting) {
+  const std::optional<HttpUrl> url = ParseHttpUrl(setting);
+  if (!url || !url->secure) return std::nullopt;
+  return std::string(setting);
+}

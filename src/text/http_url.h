@@ -22,3 +22,8 @@ std::optional<HttpUrl> ParseHttpUrl(std::string_view url);
 // A host setting as the start of an address: "host[:port]" gets "http://" before it; a
 // setting that already starts with "http://" or "https://" (any case) stays as it is.
 std::string WithScheme(std::string_view hostSetting);
+
+// The address an embedded browser may show, taken from a setting: the setting when it is
+// an https:// address ParseHttpUrl accepts, otherwise none: a page fetched in the clear
+// could be changed on its way by anyone on the network.
+std::optional<std::string> SecurePageAddress(std::string_view setting);

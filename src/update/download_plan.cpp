@@ -98,4 +98,10 @@ bool SpeedFloor::Below(uint32_t nowMs, int64_t done) {
 
 bool AnnouncedSizeFits(int64_t announced, int64_t told) { return told < 0 || announced < 0 || announced == told; }
 
+uint32_t DownloadDeadlineMs(int64_t sizeBytes) {
+  if (sizeBytes < 0) return kMaxDeadlineMs;
+  const int64_t transfer = sizeBytes / kDeadlineBytesPerSecond * 1000 + sizeBytes % kDeadlineBytesPerSecond * 1000 / kDeadlineBytesPerSecond;
+  return static_cast<uint32_t>(std::min<int64_t>(transfer + kDeadlineSetUpMs, kMaxDeadlineMs));
+}
+
 }  // namespace download_plan

@@ -63,6 +63,14 @@ std::string FolderOf(const std::string& path);
 // never.
 uint32_t StallLimitMs(int32_t connectTimeoutMs, int32_t sendTimeoutMs, int32_t receiveTimeoutMs);
 
+// The overall deadline of a download of the given size: the time at a slow but useful
+// speed (kDeadlineBytesPerSecond) and a minute for setting up, never more than
+// kMaxDeadlineMs; an unknown size (negative) gets the longest.
+inline constexpr int64_t kDeadlineBytesPerSecond = 16 * 1024;
+inline constexpr uint32_t kDeadlineSetUpMs = 60000;
+inline constexpr uint32_t kMaxDeadlineMs = 300000;
+uint32_t DownloadDeadlineMs(int64_t sizeBytes);
+
 // The least speed a task must keep, on average over each window: a server that sends a
 // byte now and then keeps every time-out quiet, and would hold the task for ever.
 inline constexpr int32_t kSpeedFloorBytesPerSecond = 1024;

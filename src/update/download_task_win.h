@@ -100,6 +100,20 @@ struct Downloader::Task {
 
   bool Cancelled() const { return stopping || failed; }
 
+  // The task fails; the first failure it meets is the one it reports.
+  void Fail(const Failure& why) {
+    {
+      std::lock_guard<std::mutex> hold(failureLock);
+      if (!firstFailure) firstFailure = why;
+    }
+    failed = true;
+  }
+  void FailBySystem(const char* stage, DWORD error) { Fail(SystemFailure(stage, error)); }
+  Failure FirstFailure() {
+    std::lock_guard<std::mutex> hold(failureLock);
+    return firstFailure.value_or(Failure{"transfer", FailureCause::System, 0});
+  }
+
   int32_t Raise(int32_t event, int64_t value) {
     if (!settings.eventHandler) return 0;
     return settings.eventHandler(event, &settings, Saturated(value), 0, &settings);
@@ -125,4 +139,6 @@ struct Downloader::Task {
  private:
   std::mutex lock;
   std::vector<UniqueInternet> inFlight;
+  std::mutex failureLock;
+  std::optional<Failure> firstFailure;
 };

@@ -26,6 +26,9 @@ class Transfer {
   Transfer& operator=(const Transfer&) = delete;
 
   DWORD Status() const { return status_; }
+  // Why the answer is none the task can use: the system's error of the request, or its
+  // HTTP status.
+  Failure Why() const;
   int64_t Length() const { return length_; }  // -1: not announced
   const std::optional<download_plan::ContentRange>& Range() const { return range_; }
 
@@ -43,6 +46,7 @@ class Transfer {
   UniqueInternet connection_;
   HINTERNET request_ = nullptr;  // tracked by the task, which closes it
   DWORD status_ = 0;
+  DWORD error_ = 0;  // of the call that failed before an answer came
   int64_t length_ = -1;
   std::optional<download_plan::ContentRange> range_;
 };

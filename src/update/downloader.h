@@ -10,7 +10,8 @@
 // three time-outs together is given up and ends as failed: WinInet's time-outs do not
 // end a TLS handshake that stalls, and the task must end all the same. A task that keeps
 // talking but brings fewer than speedFloorBytesPerSecond on average over a window of
-// speedFloorWindowMs ends as failed too.
+// speedFloorWindowMs ends as failed too, and so does a task still running at its
+// deadlineMs, however it trickles.
 //
 // A task told its file's size (expectedBytes) takes no other: an answer that announces
 // another total (Content-Range's total, or the Content-Length of a whole-file answer)
@@ -27,7 +28,10 @@
 //                         it has ended, complete or not, after every connection has
 //                         ended. task->complete says how it ended: true only when every
 //                         byte arrived, checkFile accepted the file and it carries its
-//                         final name, task->savePath. The file is then still held open
+//                         final name, task->savePath; otherwise task->failure says why
+//                         (the first failure the task met: its stage and cause, with the
+//                         WinInet or system error or the HTTP status), and the same is
+//                         written as a line to the system's debug output. The file is then still held open
 //                         by the downloader (read, no write or delete sharing) until the
 //                         handler returns: what the handler starts is the file checked.
 //   kEventFileExists (18) savePath already exists, raised before anything is fetched.
@@ -55,6 +59,7 @@
 #include <string>
 
 #include "update/download_plan.h"
+#include "win/failure_record.h"
 
 struct DownloadTask;
 using DownloadEventHandler = std::function<int32_t(int32_t event, DownloadTask* task, int32_t value, int32_t reserved,
@@ -82,6 +87,9 @@ struct DownloadTask {
   // The speed floor (download_plan::SpeedFloor); tests shorten the window.
   int32_t speedFloorBytesPerSecond = download_plan::kSpeedFloorBytesPerSecond;
   uint32_t speedFloorWindowMs = download_plan::kSpeedFloorWindowMs;
+  // The longest the task may run from its start, however it trickles; 0: no deadline
+  // (download_plan::DownloadDeadlineMs gives one for a known size).
+  uint32_t deadlineMs = 0;
   // Called on a worker thread with the complete temporary file, opened for reading only
   // (a Win32 file handle at the file's start) and held so that nobody can write, rename
   // or delete it, before it takes its final name through that same handle. False: the
@@ -91,6 +99,7 @@ struct DownloadTask {
 
   // Written by the downloader before event 4: how the task ended (see kEventEnded).
   bool complete = false;
+  Failure failure;
 };
 
 class Downloader {

@@ -52,9 +52,10 @@ void FetchOwnSlice(Task& task, int index) {
     complete = FetchSlice(task, slice, nullptr);
   } catch (...) {
     complete = false;  // out of memory, most likely: the task fails, the process goes on
+    task.Fail({"read", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});
   }
   slice.complete = complete;
-  if (!complete) task.failed = true;
+  if (!complete) task.Fail({"read", FailureCause::Broken, 0});
 }
 
 void SliceTheFile(Task& task, int64_t total) {
@@ -94,8 +95,10 @@ void RemoveLeftovers(const std::string& folder) {
 
 bool PrepareFile(Task& task, int64_t total) {
   wchar_t temp[MAX_PATH] = {};
-  if (!GetTempFileNameW(enc::Wide(download_plan::FolderOf(task.settings.savePath)).c_str(), L"rdl", 0, temp))
+  if (!GetTempFileNameW(enc::Wide(download_plan::FolderOf(task.settings.savePath)).c_str(), L"rdl", 0, temp)) {
+    task.FailBySystem("file", GetLastError());
     return false;
+  }
   {
     std::lock_guard<std::mutex> hold(task.outcome);
     task.tempPath = enc::Narrow(temp);
@@ -104,13 +107,18 @@ bool PrepareFile(Task& task, int64_t total) {
   // can delete it all the same: it goes when the last handle closes.
   task.file.Reset(CreateFileW(temp, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!task.file) return false;
+  if (!task.file) {
+    task.FailBySystem("file", GetLastError());
+    return false;
+  }
   if (total > 0) {
     // Reserving the whole size at once finds a full disk before the download, not after.
     LARGE_INTEGER size;
     size.QuadPart = total;
-    if (!SetFilePointerEx(task.file.Get(), size, nullptr, FILE_BEGIN) || !SetEndOfFile(task.file.Get()))
+    if (!SetFilePointerEx(task.file.Get(), size, nullptr, FILE_BEGIN) || !SetEndOfFile(task.file.Get())) {
+      task.FailBySystem("file", GetLastError());
       return false;
+    }
   }
   return true;
 }
@@ -166,7 +174,10 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
   if (FileExists(task.settings.savePath)) {
     if (task.Raise(kEventFileExists, 0) == 0) {
       const auto free = FreeName(task.settings.savePath);
-      if (!free) return false;
+      if (!free) {
+        task.Fail({"name", FailureCause::Disk, ERROR_FILE_EXISTS});
+        return false;
+      }
       task.settings.savePath = *free;
     } else {
       replace = true;
@@ -174,7 +185,10 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
   }
   // The system's Internet settings, proxy included, as for every request of the program.
   task.session = OpenInternetSession(task.waits);
-  if (!task.session) return false;
+  if (!task.session) {
+    task.FailBySystem("session", GetLastError());
+    return false;
+  }
 
   RemoveLeftovers(download_plan::FolderOf(task.settings.savePath));
   int64_t total = -1;
@@ -190,14 +204,14 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
     // The thread holds the task alive for as long as it outlasts a stop's wait.
     UniqueHandle thread = StartOwnedThread([shared, i] { FetchOwnSlice(*shared, i); });
     if (!thread) {
-      task.failed = true;
+      task.FailBySystem("thread", GetLastError());
       break;
     }
     threads.push_back(std::move(thread));
   }
   Slice& own = task.slices[0];
   own.complete = FetchSlice(task, own, std::move(first));
-  if (!own.complete) task.failed = true;
+  if (!own.complete) task.Fail({"read", FailureCause::Broken, 0});
   for (const UniqueHandle& t : threads) WaitForSingleObject(t.Get(), INFINITE);
 
   bool complete = !task.Cancelled();
@@ -213,11 +227,19 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
   // the check, the rename and event 4 all see this one file.
   task.held.Reset(CreateFileW(enc::Wide(task.tempPath).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!task.held) return false;
-  if (task.settings.checkFile) {
-    if (!task.settings.checkFile(task.held.Get())) return false;
+  if (!task.held) {
+    task.FailBySystem("check", GetLastError());
+    return false;
   }
-  return MoveToFinalName(task, replace);
+  if (task.settings.checkFile && !task.settings.checkFile(task.held.Get())) {
+    task.Fail({"check", FailureCause::Hash, 0});
+    return false;
+  }
+  if (!MoveToFinalName(task, replace)) {
+    task.FailBySystem("rename", GetLastError());
+    return false;
+  }
+  return true;
 }
 
 // The work of the runner thread.
@@ -229,6 +251,7 @@ void RunTaskToItsEnd(const std::shared_ptr<Task>& shared) {
     complete = RunTask(shared);
   } catch (...) {
     complete = false;  // out of memory, most likely: the task fails, the process goes on
+    task.Fail({"transfer", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});
   }
   task.file.Reset();
   if (!complete) task.held.Reset();
@@ -240,6 +263,16 @@ void RunTaskToItsEnd(const std::shared_ptr<Task>& shared) {
 // stalls, and such a connection cannot be closed from another thread. 0: never.
 DWORD StallLimitMs(const DownloadTask& t) {
   return download_plan::StallLimitMs(t.connectTimeoutMs, t.sendTimeoutMs, t.receiveTimeoutMs);
+}
+
+// Writes why the task failed into the copy its events hand out, and into the system's
+// debug output unless it was stopped; then the task has ended.
+void EndAsFailedUnless(Task& task, bool complete) {
+  if (!complete) {
+    task.settings.failure = task.stopping ? Failure{"transfer", FailureCause::Stopped, 0} : task.FirstFailure();
+    if (!task.stopping) RecordFailure("download of " + task.settings.url, task.settings.failure);
+  }
+  task.ended = true;
 }
 
 // The task's coordinator: runs the task on a runner thread and watches it. A task that
@@ -254,8 +287,9 @@ void CoordinateTask(const std::shared_ptr<Task>& shared) {
   bool runnerEnded = false;
   if (runner) {
     const DWORD limit = StallLimitMs(task.settings);
+    const DWORD started = GetTickCount();
     download_plan::SpeedFloor floor(task.settings.speedFloorWindowMs, task.settings.speedFloorBytesPerSecond,
-                                    GetTickCount());
+                                    started);
     for (;;) {
       if (WaitForSingleObject(runner.Get(), 250) == WAIT_OBJECT_0) {
         runnerEnded = true;
@@ -267,18 +301,23 @@ void CoordinateTask(const std::shared_ptr<Task>& shared) {
         // wakes, and the runner ends as failed. One that stays stuck meets the stall limit.
         std::unique_lock<std::mutex> hold(task.outcome);
         if (task.finishing) continue;  // no more network: it ends by itself
-        task.failed = true;
+        task.Fail({"transfer", FailureCause::TooSlow, 0});
         task.CloseAll();
         continue;
       }
-      if (limit == 0 || now - task.lastActivity.load() <= limit) continue;
+      // Past the deadline, or silent past the stall limit: the task is given up at once,
+      // its runner left behind.
+      const bool late = task.settings.deadlineMs != 0 && now - started >= task.settings.deadlineMs;
+      if (!late && (limit == 0 || now - task.lastActivity.load() <= limit)) continue;
       std::unique_lock<std::mutex> hold(task.outcome);
       if (task.finishing) continue;  // no more network: it ends by itself
       task.abandoned = true;
-      task.failed = true;
+      task.Fail({"transfer", late ? FailureCause::Deadline : FailureCause::NoAnswer, 0});
       break;
     }
     if (runnerEnded) complete = task.runnerComplete;
+  } else {
+    task.FailBySystem("thread", GetLastError());
   }
   std::string tempPath;
   {
@@ -288,7 +327,7 @@ void CoordinateTask(const std::shared_ptr<Task>& shared) {
   if (!runnerEnded) task.CloseAll();
   if (!complete && !tempPath.empty()) DeleteFileW(enc::Wide(tempPath).c_str());
   task.settings.complete = complete;
-  task.ended = true;
+  EndAsFailedUnless(task, complete);
   // The checked file stays held while the handler starts it.
   if (!task.stopping) task.Raise(kEventEnded, task.done);
   task.held.Reset();
@@ -306,7 +345,13 @@ void RunCoordinator(const std::shared_ptr<Task>& shared) {
     task.CloseAll();
     task.held.Reset();
     task.settings.complete = false;
-    const bool raise = !task.ended.exchange(true) && !task.stopping;
+    const bool raise = !task.ended && !task.stopping;
+    try {
+      task.Fail({"transfer", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});
+      if (!task.ended) EndAsFailedUnless(task, false);
+    } catch (...) {
+    }
+    task.ended = true;
     try {
       if (raise) task.Raise(kEventEnded, task.done);
     } catch (...) {

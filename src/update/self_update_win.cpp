@@ -16,6 +16,7 @@
 #include "text/trim_blanks.h"
 #include "update/update_progress_win.h"
 #include "update/update_restart_win.h"
+#include "update/download_plan.h"
 #include "update/update_signature.h"
 #include "win/gui_courier.h"
 #include "win/http_get.h"
@@ -25,22 +26,33 @@
 namespace {
 
 // How long the update window says that the update failed before the tool comes back.
-constexpr DWORD kFailureShownMs = 3000;
+constexpr int kFailureShownMs = 3000;
 
 // What the start-up check takes from the page's body.
-update_page::UpdateCheck JudgeUpdateCheck(std::string_view body) {
-  return update_page::ReadUpdateCheck(body, update_signature::VerifyWithBuiltInKey, RunningVersion());
+update_page::UpdateCheck JudgeUpdateCheck(const HttpResult& fetched) {
+  return update_page::ReadUpdateCheck(fetched.body, update_signature::VerifyWithBuiltInKey, RunningVersion());
 }
 
-// What the update window takes from the page's body.
-UpdateTarget JudgeUpdateTarget(std::string_view body) {
+// Why a section brings no trusted manifest, in the order TrustedManifest checks it.
+Failure WhyUntrusted(std::string_view section) {
+  const std::optional<update_manifest::Manifest> m = update_manifest::ReadManifest(section);
+  if (!m) return {"manifest", FailureCause::Signature, 0};
+  if (!update_signature::VerifyWithBuiltInKey(update_manifest::CanonicalText(*m), m->signature))
+    return {"signature", FailureCause::Signature, 0};
+  if (!update_manifest::IsNewer(m->versionNumbers, RunningVersion())) return {"version", FailureCause::NotNewer, 0};
+  return {"name", FailureCause::FileName, 0};
+}
+
+// What the update window takes from the fetched page.
+UpdateTarget JudgeUpdateTarget(const HttpResult& fetched) {
   UpdateTarget target;
-  target.section = update_page::SectionOf(body);
+  target.section = update_page::SectionOf(fetched.body);
   target.downloadAddress = update_page::ValueOf(target.section, update_page::kAddressKey);
   target.programName = update_page::ValueOf(target.section, update_page::kProgramNameKey);
   // The page is read anew, so its manifest is checked anew.
   target.manifest =
       update_manifest::TrustedManifest(target.section, update_signature::VerifyWithBuiltInKey, RunningVersion());
+  if (!target.manifest) target.failure = fetched.failure ? *fetched.failure : WhyUntrusted(target.section);
   return target;
 }
 
@@ -50,15 +62,17 @@ UpdateTarget JudgeUpdateTarget(std::string_view body) {
 // who closes the tool while the host keeps silent or the name server never answers ends
 // the process at once. False when no thread could be started.
 template <typename Judged>
-bool ReadPageOnWorker(const std::string& address, Judged (*judge)(std::string_view body),
+bool ReadPageOnWorker(const std::string& address, Judged (*judge)(const HttpResult& fetched),
                       std::function<void(const Judged&)> landed) {
   EnsureGuiCourier();
   return StartWorkerThread([address, judge, landed = std::move(landed)] {
     auto judged = std::make_shared<Judged>();
     try {
-      *judged = judge(HttpGet(address, kUpdatePageMaxBytes).body);
+      *judged = judge(HttpGet(address, kUpdatePageMaxBytes));
     } catch (...) {
-      *judged = Judged{};
+      HttpResult nothing;
+      nothing.failure = Failure{"read", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY};
+      *judged = judge(nothing);
     }
     RunOnGuiThread([landed, judged] { landed(*judged); });
   });
@@ -128,16 +142,22 @@ bool SelfUpdate::OfferAfterLastWindow() {
 void SelfUpdate::OpenWindow() { ui::LoadWindow(WindowKind::Update, ui::LoadOptions{}); }
 
 void SelfUpdate::OnWindowCreated() {
-  // On screen before the main window goes, and while the page is read again: the tool
-  // never stands without a window. The main window goes before the read starts, so that
-  // the update window stands alone before an answer can bring the main window back.
+  // On screen in the main window's place, and while the page is read again: the tool
+  // never stands without a window. The main window goes first, while it is still on
+  // screen: taking a window off the screen can hold the thread (Wine waits up to 2 s for
+  // a window manager that does not answer), and the update window is to answer from its
+  // first moment. It shows with every control, those below its visible part included.
   const HWND self = ui::WindowHandle(WindowKind::Update);
   replacedMain_ = ui::WindowExists(WindowKind::Main);
+  U<UpdateCtl::按钮1>().Handle();
+  U<UpdateCtl::按钮2>().Handle();
+  U<UpdateCtl::超级链接框1>().Handle();
+  U<UpdateCtl::图片框1>().Handle();
+  ui::DestroyWindowNow(WindowKind::Main);
   if (self && replacedMain_) {
     ShowWindow(self, SW_SHOW);
     UpdateWindow(self);
   }
-  ui::DestroyWindowNow(WindowKind::Main);
 
   const unsigned read = ++newestTargetRead_;
   ++targetReadsUnderWay_;
@@ -147,8 +167,11 @@ void SelfUpdate::OnWindowCreated() {
     OnTargetRead(read, self, target);
   };
   // Without a thread the read has found nothing: the tool comes back.
-  if (!ReadPageOnWorker<UpdateTarget>(PageAddress(), JudgeUpdateTarget, landed))
-    RunOnGuiThread([landed] { landed(UpdateTarget{}); });
+  if (!ReadPageOnWorker<UpdateTarget>(PageAddress(), JudgeUpdateTarget, landed)) {
+    UpdateTarget none;
+    none.failure = Failure{"thread", FailureCause::System, GetLastError()};
+    RunOnGuiThread([landed, none] { landed(none); });
+  }
 }
 
 void SelfUpdate::OnTargetRead(unsigned read, HWND window, const UpdateTarget& target) {
@@ -158,6 +181,8 @@ void SelfUpdate::OnTargetRead(unsigned read, HWND window, const UpdateTarget& ta
   // No trusted manifest this time (unsigned, changed, not found, no answer in time):
   // nothing is fetched and the tool comes back at once.
   if (!target_.manifest) {
+    RecordFailure("update (the update window's read of " + PageAddress() + ")",
+                  target_.failure.value_or(Failure{"manifest", FailureCause::Signature, 0}));
     ReturnFromUpdate();
     return;
   }
@@ -184,6 +209,10 @@ void SelfUpdate::StartDownload() {
   task_.eventHandler = [this](int32_t event, DownloadTask* task, int32_t value, int32_t, DownloadTask*) {
     return OnDownloadEvent(event, task, value);
   };
+  {
+    std::lock_guard<std::mutex> hold(endLock_);
+    windowGone_ = false;
+  }
   // The page may have changed since the start-up check: without a trusted manifest
   // (which also vets the name) nothing is fetched at all. With one, the downloader is
   // told the signed size, and the downloaded file takes its name only when its size and
@@ -192,6 +221,8 @@ void SelfUpdate::StartDownload() {
   if (target_.manifest) {
     const update_manifest::Manifest manifest = *target_.manifest;
     task_.expectedBytes = manifest.sizeBytes;
+    // However it trickles, the update ends in a time its size warrants.
+    task_.deadlineMs = download_plan::DownloadDeadlineMs(manifest.sizeBytes);
     task_.checkFile = [manifest](void* file) { return update_signature::OpenFileMatchesManifest(file, manifest); };
     started = downloader_.Start(task_);
   }
@@ -213,16 +244,34 @@ int32_t SelfUpdate::OnDownloadEvent(int32_t event, DownloadTask* task, int32_t v
       totalBytes_ = static_cast<double>(value);
       break;
     case kEventEnded:
-      // The downloader says how the task ended; a file that merely stands under the
-      // name proves nothing. RestartIntoNewProgram returns only when it could not start
-      // the new program.
-      if (task && task->complete) RestartIntoNewProgram(task->savePath);
-      ReportFailed();
+      if (task) OnDownloadEnded(*task);
       break;
     default:
       break;  // kEventFileExists: 0 lets the downloader pick a new name
   }
   return 0;
+}
+
+void SelfUpdate::OnDownloadEnded(const DownloadTask& task) {
+  // The downloader says how the task ended; a file that merely stands under the name
+  // proves nothing. The downloader has written a failure's line already.
+  if (task.complete) {
+    std::lock_guard<std::mutex> hold(endLock_);
+    if (windowGone_) return;  // closed meanwhile: nothing fetched is started
+    // Returns only when it could not start the new program.
+    RestartIntoNewProgram(task.savePath);
+    RecordFailure("update (the start of " + task.savePath + ")", SystemFailure("start", GetLastError()));
+  }
+  ReportFailed();
+}
+
+void SelfUpdate::OnWindowDestroyed() {
+  {
+    std::lock_guard<std::mutex> hold(endLock_);
+    windowGone_ = true;
+  }
+  downloader_.Stop();
+  failedWindow_ = nullptr;
 }
 
 void SelfUpdate::ReportFailed() {
@@ -231,13 +280,9 @@ void SelfUpdate::ReportFailed() {
     failedWindow_ = window;
     if (!window) return;
     ShowUpdateFailed();
-    // The moment passes on a thread of its own; the GUI thread goes on with its loop.
-    // Without a thread it passes at once.
-    const bool waiting = StartWorkerThread([this, window] {
-      Sleep(kFailureShownMs);
-      RunOnGuiThread([this, window] { OnFailureShown(window); });
-    });
-    if (!waiting) OnFailureShown(window);
+    // The moment passes on the window's own timer (OnProgressTick); the GUI thread goes
+    // on with its loop.
+    U<UpdateCtl::时钟>().SetTimerPeriod(kFailureShownMs);
   });
 }
 
@@ -258,6 +303,14 @@ void SelfUpdate::ReturnFromUpdate() {
   ui::DestroyWindowNow(WindowKind::Update);
 }
 
-void SelfUpdate::OnProgressTick() { ShowDownloadProgress(downloader_); }
+void SelfUpdate::OnProgressTick() {
+  const HWND window = ui::WindowHandle(WindowKind::Update);
+  if (failedWindow_ && failedWindow_ == window) {
+    StopProgressTimer();
+    OnFailureShown(window);
+    return;
+  }
+  ShowDownloadProgress(downloader_);
+}
 
 void SelfUpdate::ShowDownloadProgress(Downloader& downloader) { ShowProgress(downloader, totalBytes_, elapsed_); }

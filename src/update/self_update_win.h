@@ -25,12 +25,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <optional>
 #include <string>
 
 #include "update/downloader.h"
 #include "update/progress_text.h"
 #include "update/update_page.h"
+#include "win/failure_record.h"
 
 // The running program's version, from the build.
 update_manifest::Version RunningVersion();
@@ -43,6 +45,8 @@ struct UpdateTarget {
   std::string downloadAddress;
   std::string programName;
   std::optional<update_manifest::Manifest> manifest;
+  // Without a manifest: why (the page's fetch, or what the manifest lacks).
+  std::optional<Failure> failure;
 };
 
 class SelfUpdate {
@@ -80,6 +84,9 @@ class SelfUpdate {
   void OnWindowCreated();
   void OnProgressTick();
   void StartDownload();
+  // The update window goes (closed by hand, or by the update's end): its download stops,
+  // and nothing it fetched is started, even a file that completes at this moment.
+  void OnWindowDestroyed();
 
   // From any thread: the update window says that the update failed, for a moment; then
   // it closes and the main window comes back (ReturnFromUpdate).
@@ -123,6 +130,7 @@ class SelfUpdate {
   // is the newest read and its window is still the update window.
   void OnTargetRead(unsigned read, HWND window, const UpdateTarget& target);
   void OnFailureShown(HWND window);
+  void OnDownloadEnded(const DownloadTask& task);
 
   update_page::UpdateCheck startupCheck_;
   // The number of the latest start-up check; a page read for an older one is dropped.
@@ -140,6 +148,11 @@ class SelfUpdate {
   // The update window that says that the update failed: the tool comes back from that
   // window only, never from one opened later.
   HWND failedWindow_ = nullptr;
+  // Whether the update window has gone since its download started: under endLock_, which
+  // the download's end holds while it starts the new program, so that a window closed at
+  // that moment either comes first (nothing is started) or after.
+  std::mutex endLock_;
+  bool windowGone_ = false;
 
   ElapsedClock elapsed_;
   // Written by the downloader's thread and read by the display's tick, hence atomic: the

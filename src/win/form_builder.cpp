@@ -11,7 +11,7 @@
 #include "win/drawing_board.h"
 #include "win/form.h"
 #include "win/owners.h"
-#include "win/system_library.h"
+#include "win/web_page.h"
 
 namespace ui_internal {
 namespace {
@@ -45,43 +45,6 @@ LRESULT CALLBACK ContainerProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_P
 }
 
 void MakeContainer(HWND hwnd) { SetWindowSubclass(hwnd, ContainerProc, kContainerSubclass, 0); }
-
-// OLE on the GUI thread, which the embedded browser needs: taken with the first browser,
-// given back as the program ends.
-class OleForBrowsers {
- public:
-  OleForBrowsers() {
-    if (const auto init = system_library::Function<decltype(&OleInitialize)>(L"ole32.dll", "OleInitialize"))
-      result_ = init(nullptr);
-  }
-  ~OleForBrowsers() {
-    const auto uninit = system_library::Function<decltype(&OleUninitialize)>(L"ole32.dll", "OleUninitialize");
-    if (SUCCEEDED(result_) && uninit) uninit();
-  }
-  OleForBrowsers(const OleForBrowsers&) = delete;
-  OleForBrowsers& operator=(const OleForBrowsers&) = delete;
-
- private:
-  HRESULT result_ = E_FAIL;
-};
-
-// The embedded browser: the system's web browser control, hosted through ATL. Where
-// the machine has no browser engine the control stays blank or is not created.
-HWND CreateBrowser(HWND parent, const LayoutRow& c, UINT id, int dpi) {
-  static OleForBrowsers ole;
-  // From the system folder only: a DLL of that name beside the program (in a Downloads
-  // folder, say) is never loaded.
-  static bool ready = [] {
-    using InitFn = BOOL(WINAPI*)();
-    const auto init = system_library::Function<InitFn>(L"atl.dll", "AtlAxWinInit");
-    return init && init();
-  }();
-  if (!ready) return nullptr;
-  const RECT rc = dpi::ScaleRect(c.x, c.y, c.w, c.h, dpi);
-  return CreateWindowExW(0, L"AtlAxWin", enc::Wide(c.text).c_str(), WS_CHILD | WS_VISIBLE, rc.left, rc.top,
-                         rc.right - rc.left, rc.bottom - rc.top, parent,
-                         reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), Instance(), nullptr);
-}
 
 void AddListColumns(HWND lv, const LayoutRow& c, int dpi) {
   for (int i = 0; i < c.columnCount; ++i) {
@@ -175,7 +138,11 @@ bool CreateWindowlessRow(Form& f, int index) {
       AppendMenuW(f.menus[c.parent], MF_STRING, id, enc::Wide(c.text).c_str());
       return true;
     case ControlKind::WebBrowser:
-      f.controls[index] = CreateBrowser(c.parent == kNoParent ? f.hwnd : f.controls[c.parent], c, id, f.dpi);
+      {
+        const RECT rc = dpi::ScaleRect(c.x, c.y, c.w, c.h, f.dpi);
+        f.controls[index] = CreateWebPage(c.parent == kNoParent ? f.hwnd : f.controls[c.parent], rc.left, rc.top,
+                                          rc.right - rc.left, rc.bottom - rc.top, id, c.text);
+      }
       return true;
     default:
       return false;

@@ -46,6 +46,14 @@ struct Job {
   }
 };
 
+// A failed fetch: nothing of the body, and why.
+HttpResult Failed(Failure failure) {
+  HttpResult result;
+  result.failure = failure;
+  return result;
+}
+HttpResult FailedBySystem(const char* stage) { return Failed(SystemFailure(stage, GetLastError())); }
+
 // The fetch itself, blocking the thread it runs on.
 HttpResult Fetch(Job& job) {
   const HttpUrl& target = job.target;
@@ -53,10 +61,10 @@ HttpResult Fetch(Job& job) {
   // The system's Internet settings: a user who reaches the web only through the proxy
   // configured there gets through it.
   const UniqueInternet session = OpenInternetSession(kFetchWaits);
-  if (!session) return result;
+  if (!session) return FailedBySystem("session");
   UniqueInternet connection(net::InternetConnectW(session.Get(), enc::Wide(target.host).c_str(), target.port, nullptr, nullptr,
                                              INTERNET_SERVICE_HTTP, 0, 0));
-  if (!connection) return result;
+  if (!connection) return FailedBySystem("connect");
   LimitInternetWaits(connection.Get(), kFetchWaits);
 
   // InternetOpenUrl would be shorter, but it ignores the time-outs under Wine and sends
@@ -68,12 +76,12 @@ HttpResult Fetch(Job& job) {
   if (target.secure) flags |= INTERNET_FLAG_SECURE;
   HINTERNET request = net::HttpOpenRequestW(connection.Get(), L"GET", enc::Wide(target.object).c_str(), L"HTTP/1.0",
                                        nullptr, acceptTypes, flags, 0);
-  if (!request) return result;
+  if (!request) return FailedBySystem("request");
   {
     std::lock_guard<std::mutex> hold(job.lock);
     if (job.abandoned) {
       net::InternetCloseHandle(request);
-      return result;
+      return Failed({"deadline", FailureCause::Deadline, 0});
     }
     job.request = request;
   }
@@ -84,22 +92,39 @@ HttpResult Fetch(Job& job) {
   } closeRequest{job};
 
   LimitInternetWaits(request, kFetchWaits);
-  if (!net::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) return result;
+  const DWORD sending = GetTickCount();
+  if (!net::HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+    const DWORD error = GetLastError();
+    Failure failure = SystemFailure("send", error);
+    // A host that took the request and kept silent until the receive time-out gave no
+    // answer, whichever error WinInet names for it (Wine's says the connection ended).
+    const bool connectionEnded = error == ERROR_INTERNET_TIMEOUT || error == ERROR_INTERNET_CONNECTION_ABORTED ||
+                                 error == ERROR_INTERNET_CONNECTION_RESET;
+    if (connectionEnded && GetTickCount() - sending + 100 >= kHttpReceiveTimeoutMs) failure.cause = FailureCause::NoAnswer;
+    return Failed(failure);
+  }
 
   result.status = NumberHeader(request, HTTP_QUERY_STATUS_CODE).value_or(0);
   const std::optional<DWORD> announced = NumberHeader(request, HTTP_QUERY_CONTENT_LENGTH);
-  if (announced && *announced > job.maxBytes) return {};
+  const Failure tooLarge{"size", FailureCause::TooLarge, 0};
+  if (announced && *announced > job.maxBytes) return Failed(tooLarge);
   char buffer[16384];
   while (!job.abandoned) {
     DWORD got = 0;
-    if (!net::InternetReadFile(request, buffer, sizeof(buffer), &got)) break;
-    if (got == 0) {
-      result.complete = !announced || result.body.size() == *announced;
+    if (!net::InternetReadFile(request, buffer, sizeof(buffer), &got)) {
+      result.failure = SystemFailure("read", GetLastError());
       break;
     }
-    if (result.body.size() + got > job.maxBytes) return {};
+    if (got == 0) {
+      result.complete = !announced || result.body.size() == *announced;
+      if (!result.complete) result.failure = Failure{"read", FailureCause::Broken, 0};
+      break;
+    }
+    if (result.body.size() + got > job.maxBytes) return Failed(tooLarge);
     result.body.append(buffer, got);
   }
+  if (!result.failure && (result.status < 200 || result.status > 299))
+    result.failure = Failure{"answer", FailureCause::HttpStatus, result.status};
   return result;
 }
 
@@ -117,7 +142,7 @@ std::shared_ptr<Job> StartFetch(std::string_view url, size_t maxBytes) {
       job->result = Fetch(*job);
     } catch (...) {
       // Out of memory: the fetch failed, the tool goes on.
-      job->result = HttpResult();
+      job->result = Failed({"read", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});
     }
     SetEvent(job->done.Get());
   });
@@ -129,17 +154,24 @@ std::shared_ptr<Job> StartFetch(std::string_view url, size_t maxBytes) {
 HttpResult Outcome(Job& job, bool arrived) {
   if (!arrived) {
     job.Abandon();
-    return {};
+    return Failed({"deadline", FailureCause::Deadline, 0});
   }
   return std::move(job.result);
+}
+
+HttpResult Fetched(std::string_view url, size_t maxBytes, unsigned deadlineMs) {
+  if (!ParseHttpUrl(url)) return Failed({"address", FailureCause::System, ERROR_INVALID_PARAMETER});
+  const std::shared_ptr<Job> job = StartFetch(url, maxBytes);
+  if (!job) return Failed({"thread", FailureCause::System, GetLastError()});
+  return Outcome(*job, WaitForSingleObject(job->done.Get(), deadlineMs) == WAIT_OBJECT_0);
 }
 
 }  // namespace
 
 HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs) {
-  const std::shared_ptr<Job> job = StartFetch(url, maxBytes);
-  if (!job) return {};
-  return Outcome(*job, WaitForSingleObject(job->done.Get(), deadlineMs) == WAIT_OBJECT_0);
+  HttpResult result = Fetched(url, maxBytes, deadlineMs);
+  if (result.failure) RecordFailure("fetch of " + std::string(url), *result.failure);
+  return result;
 }
 
 void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed) {
@@ -147,15 +179,20 @@ void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpRe
   auto hand = [landed](HttpResult result) {
     RunOnGuiThread([landed, result = std::move(result)]() mutable { landed(result); });
   };
-  const bool started = StartWorkerThread([url = std::move(url), maxBytes, hand] {
+  const bool started = StartWorkerThread([url, maxBytes, hand] {
     HttpResult result;
     try {
       result = HttpGet(url, maxBytes);
     } catch (...) {
-      result = HttpResult();  // out of memory: a failed fetch
+      result = Failed({"read", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});  // out of memory
     }
     hand(std::move(result));
   });
-  if (!started) hand(HttpResult());
+  if (!started) {
+    HttpResult failed;
+    failed.failure = Failure{"thread", FailureCause::System, GetLastError()};
+    RecordFailure("fetch of " + url, *failed.failure);
+    hand(std::move(failed));
+  }
 }
 

@@ -24,6 +24,9 @@
 #include <string>
 #include <string_view>
 
+#include <optional>
+
+#include "win/failure_record.h"
 #include "win/internet_session.h"
 
 constexpr unsigned kHttpConnectTimeoutMs = 5000;
@@ -41,6 +44,11 @@ struct HttpResult {
   unsigned status = 0;    // 0: no answer arrived
   std::string body;       // whatever arrived of the body, whatever the status
   bool complete = false;  // the body ended normally and, when announced, at its full length
+  // Why the fetch failed: the stage and the WinInet error, or the HTTP status of an
+  // answer that is no success (2xx), or the size limit or the deadline; none when the
+  // whole body of a success arrived. Every failure is also written to the system's debug
+  // output (win/failure_record.h) as the fetch ends.
+  std::optional<Failure> failure;
 };
 
 // url: "http://host[:port]/path?query" or "https://..." (see ParseHttpUrl). Any other

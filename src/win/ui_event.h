@@ -22,6 +22,7 @@ enum class UiEvent : int {
   PageChanged,        // tab controls
   EnterPressed,       // edit boxes: Enter was pressed in it
   Pressed,            // hot keys: pressed, whichever program has the focus
+  Destroyed,          // the window goes (its controls still exist)
 };
 
 constexpr int kWindowItself = -1;

@@ -19,6 +19,7 @@
 #include "win/drawing_board.h"
 #include "build_settings.h"
 #include "text/encoding.h"
+#include "win/web_page.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -53,7 +54,7 @@ const char* ClassOfKind(ControlKind kind) {
     case ControlKind::ProgressBar:
       return "msctls_progress32";
     case ControlKind::WebBrowser:
-      return "AtlAxWin";
+      return "RavoWebPage";
     case ControlKind::Timer:
     case ControlKind::CommonDialog:
     case ControlKind::Menu:
@@ -466,6 +467,29 @@ TEST_F(MainWindowLayout, HiddenControlsLieOutsideTheVisibleArea) {
     const RECT rc = RectInParent(h);
     EXPECT_GE(rc.left, frame.right - frame.left);
   }
+}
+
+// The hidden web page fetches nothing unless it is given an https address: the build's
+// (none in this build) and every other kind of address leave its browser unmade; an https
+// address is the one it is sent to.
+TEST_F(MainWindowLayout, WebPageGoesNowhereWithoutAnHttpsAddress) {
+  const HWND shown = HandleOf("超文本浏览框1");
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(std::string(RAVO_MAKER_PAGE), "");
+  EXPECT_EQ(WebPageAddress(shown), "");
+  for (const char* address : {"", "http://127.0.0.1:18619/", "www.ravo-voice.example", "HTTP://h/", "ftp://h/",
+                              "https://", "https://h:0/", "about:blank", "file:///C:/x.html"}) {
+    SCOPED_TRACE(address);
+    const HWND page = CreateWebPage(window.Handle(), 600, 0, 50, 50, 999, address);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(WebPageAddress(page), "");
+    DestroyWindow(page);
+  }
+  // An https address is where it goes.
+  const HWND secure = CreateWebPage(window.Handle(), 600, 0, 50, 50, 999, "https://127.0.0.1:1/about");
+  ASSERT_NE(secure, nullptr);
+  EXPECT_EQ(WebPageAddress(secure), "https://127.0.0.1:1/about");
+  DestroyWindow(secure);
 }
 
 TEST_F(MainWindowLayout, ProgramFolderInEditBoxWhileFileListShowsCurrentFolder) {

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # The release zip as a user gets it: scripts/package.sh packs it only when it is given
-# the maker's public key and an HTTPS update host, and refuses otherwise before building
-# anything; the program it packs trusts that key alone and reads that host. The zip
+# the maker's public key, an HTTPS update host and every other host and address the
+# program uses, and refuses a missing or bad one (this machine, a name for examples, a
+# port outside 1..65535, plain HTTP for the update host) before building anything; the
+# program it packs trusts that key alone, and its build settings, as the script prints
+# them and as the program was built with them, are the given ones and hold no test value,
+# even after a build of the same tree with other settings. The zip
 # holds the program (built as the Win32 tests read it back: version information, icon,
 # manifest), the read-me and the licence as Notepad text, and the sample lyrics;
 # unpacked, the program starts from its folder and lists the samples. A second build of
@@ -23,7 +27,11 @@ export SOURCE_DATE_EPOCH=1700000000
 
 version=$(sed -n 's/^#define RAVO_VERSION "\(.*\)"$/\1/p' "$build/generated/build_settings.h")
 zip_name="RavoSubtitler-$version-win32.zip"
-maker_host="https://updates.ravo-voice.example"
+# Names of a private-use domain: nothing on the Internet answers them.
+maker_host="https://updates.ravo.internal"
+lyrics_host="https://lyrics.ravo.internal:8443"
+maker_address="www.ravo.internal"
+microblog_url="https://blog.ravo.internal/author"
 
 # The maker's key pair, made for this test; only the public half goes into the build.
 openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out "$work/maker-private.pem" 2>/dev/null
@@ -32,6 +40,8 @@ openssl pkey -in "$work/maker-private.pem" -pubout -out "$work/maker-public.pem"
 # Refused, each before anything is built: no zip appears and build/release is not made.
 rm -rf "$RAVO_ROOT/build/release"
 rm -f "$RAVO_ROOT/dist/$zip_name"
+key="--public-key $work/maker-public.pem"
+others="--lyrics-host $lyrics_host --maker-address $maker_address --microblog-url $microblog_url"
 while IFS='|' read -r why args; do
   # shellcheck disable=SC2086
   if (cd "$RAVO_ROOT" && bash scripts/package.sh $args) >"$work/refused.log" 2>&1; then
@@ -41,17 +51,36 @@ while IFS='|' read -r why args; do
   [ ! -e "$RAVO_ROOT/dist/$zip_name" ] && [ ! -e "$RAVO_ROOT/build/release" ] || fail "package.sh built with $why"
 done <<EOF2
 no arguments|
-no key|--update-host $maker_host
-no update host|--public-key $work/maker-public.pem
-a plain http host|--public-key $work/maker-public.pem --update-host http://updates.ravo-voice.example
-the loopback host|--public-key $work/maker-public.pem --update-host https://127.0.0.1:18611
-a private key|--public-key $work/maker-private.pem --update-host $maker_host
-a key that is no file|--public-key $work/none.pem --update-host $maker_host
-a test package with a key|--test-package --public-key $work/maker-public.pem
+no key|--update-host $maker_host $others
+no update host|$key $others
+no lyrics host|$key --update-host $maker_host --maker-address $maker_address --microblog-url $microblog_url
+no maker's address|$key --update-host $maker_host --lyrics-host $lyrics_host --microblog-url $microblog_url
+no microblog page|$key --update-host $maker_host --lyrics-host $lyrics_host --maker-address $maker_address
+a plain http update host|$key --update-host http://updates.ravo.internal $others
+the loopback update host|$key --update-host https://127.0.0.1:18611 $others
+an update host for examples|$key --update-host https://updates.ravo-voice.example $others
+update host port 0|$key --update-host https://updates.ravo.internal:0 $others
+update host port 99999|$key --update-host https://updates.ravo.internal:99999 $others
+the loopback lyrics host|$key --update-host $maker_host --lyrics-host 127.0.0.1:18610 --maker-address $maker_address --microblog-url $microblog_url
+localhost as lyrics host|$key --update-host $maker_host --lyrics-host http://localhost:8080 --maker-address $maker_address --microblog-url $microblog_url
+lyrics host port 65536|$key --update-host $maker_host --lyrics-host lyrics.ravo.internal:65536 --maker-address $maker_address --microblog-url $microblog_url
+the test maker's address|$key --update-host $maker_host --lyrics-host $lyrics_host --maker-address www.ravo-voice.example --microblog-url $microblog_url
+a maker's address with a scheme|$key --update-host $maker_host --lyrics-host $lyrics_host --maker-address http://www.ravo.internal --microblog-url $microblog_url
+the test microblog page|$key --update-host $maker_host --lyrics-host $lyrics_host --maker-address $maker_address --microblog-url http://weibo.ravo-voice.example/author
+a plain http maker's page|$key --update-host $maker_host $others --maker-page http://www.ravo.internal/
+a private key|--public-key $work/maker-private.pem --update-host $maker_host $others
+a key that is no file|--public-key $work/none.pem --update-host $maker_host $others
+a build number beyond 65535|$key --update-host $maker_host $others --build-number 70000
+a test package with a key|--test-package $key
 EOF2
 
+# A configuration of build/release with the test defaults comes first: none of it may
+# reach the package.
+cmake -S "$RAVO_ROOT" -B "$RAVO_ROOT/build/release" -DCMAKE_TOOLCHAIN_FILE="$RAVO_ROOT/cmake/mingw-i686.cmake" \
+  -DRAVO_MAKER_PAGE=https://www.ravo-voice.example/ >/dev/null || fail "could not configure build/release"
 package_for_users() { # package_for_users SOURCE-FOLDER LOG
-  (cd "$1" && bash scripts/package.sh --public-key "$work/maker-public.pem" --update-host "$maker_host") >"$2" 2>&1
+  (cd "$1" && bash scripts/package.sh --public-key "$work/maker-public.pem" --update-host "$maker_host" \
+    --lyrics-host "$lyrics_host" --maker-address "$maker_address" --microblog-url "$microblog_url") >"$2" 2>&1
 }
 package_for_users "$RAVO_ROOT" "$work/package.log" || fail "package.sh failed: $(cat "$work/package.log")"
 zip="$RAVO_ROOT/dist/$zip_name"
@@ -63,8 +92,23 @@ maker_modulus=$(openssl rsa -pubin -in "$work/maker-public.pem" -noout -modulus 
 grep -qi "$maker_modulus" "$release/generated/update_key.h" || fail "the program does not trust the maker's key"
 own_modulus=$(openssl rsa -in "$build/update-key/private.pem" -noout -modulus | sed 's/^Modulus=//')
 grep -qi "$own_modulus" "$release/generated/update_key.h" && fail "the program trusts the build tree's own key"
-grep -q "#define RAVO_UPDATE_HOST \"$maker_host\"" "$release/generated/build_settings.h" ||
-  fail "the program does not read the maker's host: $(grep RAVO_UPDATE_HOST "$release/generated/build_settings.h")"
+# The settings as the script printed them and as the build wrote them for the program: the
+# given ones, every one, and nothing of the tests' defaults.
+printed=$(sed -n '/^build settings of the package:$/,$p' "$work/package.log" | sed 1d | sed 's/^  //')
+built=$(sed -n 's/^#define \(RAVO_[A-Z_]*\) \(.*\)$/\1 \2/p' "$release/generated/build_settings.h")
+[ "$printed" = "$built" ] || fail "package.sh printed other settings than the build's:
+$printed"
+while read -r name value; do
+  case "$value" in
+    *127.0.0.1* | *localhost* | *.example* | *:1861[0-9]*) fail "the package's $name is a test value: $value" ;;
+  esac
+done <<<"$built"
+for wanted in "RAVO_UPDATE_HOST \"$maker_host\"" "RAVO_LYRICS_HOST \"$lyrics_host\"" \
+              "RAVO_MAKER_ADDRESS \"$maker_address\"" "RAVO_MICROBLOG_URL \"$microblog_url\"" \
+              "RAVO_MAKER_PAGE \"\"" "RAVO_BUILD_NUMBER 1"; do
+  grep -qxF "$wanted" <<<"$built" || fail "the package was not built with $wanted:
+$built"
+done
 exe="$release/RavoSubtitler.exe"
 
 folder="RavoSubtitler-$version"
@@ -130,5 +174,6 @@ test_zip="$RAVO_ROOT/dist/RavoSubtitler-$version-win32-TEST-ONLY.zip"
 python3 -c 'import sys, zipfile; sys.stdout.buffer.write(zipfile.ZipFile(sys.argv[1]).read(sys.argv[2]))' \
   "$test_zip" "$folder/RavoSubtitler.exe" >"$work/test-package.exe"
 cmp -s "$work/test-package.exe" "$build/RavoSubtitler.exe" || fail "the test package's program is not this build tree's"
-echo "PASS: $zip_name: $(wc -c <"$work/first.zip") bytes, five files, the maker's key and host, starts unpacked," \
+echo "PASS: $zip_name: $(wc -c <"$work/first.zip") bytes, five files, the maker's key, hosts and addresses (printed" \
+  "and built, no test value), starts unpacked," \
   "the same from a second build; refused without them; the test package named as such"

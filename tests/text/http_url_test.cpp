@@ -74,3 +74,20 @@ TEST(HttpUrl, HostSettingsGetTheirScheme) {
 }
 
 }  // namespace
+
+TEST(HttpUrl, OnlyHttpsAddressesArePagesToShow) {
+  const struct {
+    const char* setting;
+    bool shown;
+  } rows[] = {{"https://www.maker.cn/", true}, {"HTTPS://www.maker.cn/about?x=1", true}, {"https://h:8443", true},
+              {"", false}, {"http://www.maker.cn/", false}, {"www.maker.cn", false}, {"https://", false},
+              {"https://h:0/", false}, {"https://h/\r\nX: y", false}, {"file:///C:/page.html", false}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.setting);
+    const auto shown = SecurePageAddress(row.setting);
+    EXPECT_EQ(shown.has_value(), row.shown);
+    if (shown) {
+      EXPECT_EQ(*shown, row.setting);
+    }
+  }
+}

@@ -173,3 +173,13 @@ TEST(DownloadPlan, SpeedFloorOverWindows) {
 }
 
 }  // namespace
+
+// A minute for setting up and the size at 16 KiB/s, never more than five minutes.
+TEST(DownloadPlan, DeadlineGrowsWithTheSizeUpToFiveMinutes) {
+  const struct {
+    int64_t size;
+    uint32_t ms;
+  } rows[] = {{0, 60000},       {16384, 61000},     {1 << 20, 124000},  {1000000, 121035}, {3915776, 299000},
+              {3932160, 300000}, {4 << 20, 300000}, {INT64_MAX, 300000}, {-1, 300000}};
+  for (const auto& row : rows) EXPECT_EQ(download_plan::DownloadDeadlineMs(row.size), row.ms) << row.size;
+}

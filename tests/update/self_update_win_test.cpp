@@ -174,7 +174,7 @@ TEST(SelfUpdateWindow, FailedForcedUpdateBringsTheMainWindowBackForTheRun) {
   EXPECT_FALSE(g_seen.mainExisted);
   EXPECT_EQ(g_seen.button, "正在更新,请稍等.");
   EXPECT_FALSE(g_seen.buttonEnabled);
-  EXPECT_EQ(g_seen.timerPeriod, 0);
+  EXPECT_EQ(g_seen.timerPeriod, 3000);  // the moment the failure is shown, on the window's timer
   EXPECT_EQ(g_seen.percent, "更新失败,请稍后再试或到官网下载新版本");
   EXPECT_EQ(TheUpdate().Target().downloadAddress, "");
   EXPECT_EQ(TheUpdate().Target().programName, "new.exe");
@@ -194,9 +194,9 @@ TEST(SelfUpdateWindow, FailedForcedUpdateBringsTheMainWindowBackForTheRun) {
   EXPECT_TRUE(boxes.All().empty()) << "the update was offered again";
 }
 
-// Forced and offered, the update window closed by hand while it downloads: nothing is
-// asked while it is up; once the message loop has ended with it, the question comes,
-// once.
+// Forced and offered, the update window closed by hand while it downloads: its download
+// stops with it, nothing is asked while it is up; once the message loop has ended with it,
+// the question comes, once.
 TEST(SelfUpdateWindow, AForcedUpdateClosedByHandIsOfferedWhenTheLoopHasEnded) {
   TempFolder served;
   StandInHost host({"--force", "是", "--prompt", "是", "--serve",
@@ -212,8 +212,8 @@ TEST(SelfUpdateWindow, AForcedUpdateClosedByHandIsOfferedWhenTheLoopHasEnded) {
   EXPECT_FALSE(ui::WindowExists(WindowKind::Main));
   EXPECT_TRUE(boxes.All().empty()) << "asked while the update window was up";
 
-  TheUpdate().TheDownloader().Stop();
   ui::DestroyWindowNow(WindowKind::Update);  // by hand: the last window
+  EXPECT_FALSE(TheUpdate().TheDownloader().Running()) << "the download went on after its window had gone";
   MSG quit;  // what ends the message loop
   ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_FALSE(TheUpdate().OfferAfterLastWindow());  // answered No: no window, the program ends

@@ -134,7 +134,7 @@ PY
 # log (host.log) and output in $work, and waits until it listens. Sets host_pid.
 start_update_host() {
   python3 "$RAVO_ROOT/tools/update_host.py" "$@" --ready-file "$work/ready" --log "$work/host.log" \
-    --lifetime 120 >"$work/host.out" 2>&1 &
+    --lifetime "${UPDATE_HOST_LIFETIME:-120}" >"$work/host.out" 2>&1 &
   host_pid=$!
   for _ in $(seq 1 100); do [ -f "$work/ready" ] && break; sleep 0.1; done
   [ -f "$work/ready" ] || fail "the stand-in update host did not start: $(cat "$work/host.out")"
