@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Whole flow with a chat client that hangs: the stand-in stops reading its messages for
-# 2.5 s right after the first line. The tool must keep answering, post nothing into the
-# hung client (so no pile of stale lines is committed in a burst when it wakes), and go
-# on with the line that is current when the client answers again, then the rest on time.
+# 2.25 s right after the first line, so that it wakes between two lines' times (a wake on
+# a line's time would make the order of the retry and that line a matter of a few ms).
+# The tool must keep answering, post nothing into the hung client (so no pile of stale
+# lines is committed in a burst when it wakes), and go on with the line that is current
+# when the client answers again, then the rest on time.
 source "$(dirname "$0")/support/lib.sh"
 exe="$1"
 build="$2"
@@ -18,7 +20,7 @@ log="$work/standin.log"
   done
 } > "$work/hang.lrc"
 
-start_standin_and_tool "$build/chat_standin.exe" "$exe" "$log" "$work" 2500
+start_standin_and_tool "$build/chat_standin.exe" "$exe" "$log" "$work" 2250
 click "$wid" 80 77          # tab page 1
 drag_crosshair_onto_standin
 click "$wid" 40 122         # the lyric file
