@@ -136,10 +136,11 @@ HttpResult Outcome(Job& job, bool arrived) {
 
 }  // namespace
 
-HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs) {
+HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs, void* cancel) {
   const std::shared_ptr<Job> job = StartFetch(url, maxBytes);
   if (!job) return {};
-  return Outcome(*job, WaitForSingleObject(job->done.Get(), deadlineMs) == WAIT_OBJECT_0);
+  const HANDLE waits[] = {job->done.Get(), cancel};
+  return Outcome(*job, WaitForMultipleObjects(cancel ? 2 : 1, waits, FALSE, deadlineMs) == WAIT_OBJECT_0);
 }
 
 void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed) {
