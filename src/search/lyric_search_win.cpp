@@ -14,7 +14,6 @@
 #include "win/file_bytes.h"
 #include "win/gui_courier.h"
 #include "win/http_get.h"
-#include "win/owners.h"
 #include "win/program.h"
 #include "win/worker_thread.h"
 
