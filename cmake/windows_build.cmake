@@ -117,6 +117,12 @@ if(RAVO_WIN_TESTS)
                      --gtest_filter=${RAVO_DPI_TESTS})
     set_tests_properties(dpi.${dpi} PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
   endforeach()
+  # Japanese Windows (932): lyric files of its own code page and of GBK, played.
+  add_test(NAME codepage.ja_JP
+           COMMAND ${CMAKE_COMMAND} -E env RAVO_LC_CTYPE=ja_JP.UTF-8
+                   ${CMAKE_SOURCE_DIR}/scripts/winerun $<TARGET_FILE:win_tests> --gtest_brief=1
+                   --gtest_filter=Playback.Writes*:LyricLoader.*)
+  set_tests_properties(codepage.ja_JP PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE)
 endif()
 
 # The HTTPS checks, run by tests/e2e/https_flows.sh in a prefix that trusts a test CA.
@@ -137,7 +143,11 @@ foreach(script ${RAVO_E2E})
 endforeach()
 # The whole flows whose text crosses the system's code page, again under 950 and 1252.
 foreach(name subtitles_into_standin lyric_search_flow forced_update)
-  foreach(locale zh_TW.UTF-8 en_US.UTF-8)
+  set(locales zh_TW.UTF-8 en_US.UTF-8)
+  if(name STREQUAL subtitles_into_standin)
+    list(APPEND locales ja_JP.UTF-8)
+  endif()
+  foreach(locale ${locales})
     string(REGEX REPLACE "\\..*" "" tag ${locale})
     add_test(NAME e2e.${name}.${tag}
              COMMAND ${CMAKE_COMMAND} -E env RAVO_LC_CTYPE=${locale} RAVO_MAKER_ADDRESS=${RAVO_MAKER_ADDRESS}

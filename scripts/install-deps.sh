@@ -27,9 +27,9 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # Wine takes the system's code page from the locale: zh_CN gives 936 (the default of our
-# runs), zh_TW 950 and en_US 1252 (the runs under other display languages).
+# runs), zh_TW 950, en_US 1252 and ja_JP 932 (the runs under other display languages).
 missing_locales=()
-for loc in zh_CN zh_TW en_US; do
+for loc in zh_CN zh_TW en_US ja_JP; do
   locale -a 2>/dev/null | grep -qi "^${loc}\.utf8$" || missing_locales+=("$loc")
 done
 if [ ${#missing_locales[@]} -gt 0 ]; then

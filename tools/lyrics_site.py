@@ -67,6 +67,14 @@ class Catalogue:
             return None
 
 
+def many_lines(count):
+    lines = []
+    for i in range(count):
+        ms = i * 100
+        lines.append("[%02d:%02d.%02d]河水弯弯流过小村 %d\r\n" % (ms // 60000, ms // 1000 % 60, ms % 1000 // 10, i))
+    return "".join(lines).encode("utf-8")
+
+
 def result_page(hits, base):
     rows = []
     for s in hits:
@@ -142,6 +150,29 @@ class Handler(BaseHTTPRequestHandler):
                     self.wfile.write(chunk)
             except OSError:
                 pass
+            self.close_connection = True
+        elif len(parts) == 2 and parts[0] == "lines" and parts[1].isdigit():
+            # A lyric of that many lines (UTF-8), for the preview of a huge lyric.
+            self.answer(200, many_lines(int(parts[1])), "application/octet-stream")
+        elif len(parts) == 2 and parts[0] == "utf16":
+            # A catalogue file as UTF-16 LE with its mark, zero bytes and all.
+            data = self.server.catalogue.file_bytes(urllib.parse.unquote(parts[1]))
+            if data is None:
+                self.answer(404, b"no such lyric\n")
+            else:
+                text = data.decode("utf-8", errors="replace").lstrip("\ufeff")
+                self.answer(200, b"\xff\xfe" + text.encode("utf-16-le"), "application/octet-stream")
+        elif url.path == "/silence":
+            # Reads the request and never answers: only the client's closing ends it.
+            try:
+                while self.rfile.read(1):
+                    pass
+            except OSError:
+                pass
+            self.close_connection = True
+        elif url.path == "/down":
+            # Closes the connection without a word, as a site that is down behind its
+            # address does.
             self.close_connection = True
         elif len(parts) == 2 and parts[0] == "slow" and parts[1].isdigit():
             time.sleep(int(parts[1]) / 1000.0)

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "layout/program_windows.h"
 #include "delivery/playback_wait.h"
@@ -32,6 +33,27 @@ int64_t NowMs() {
   LARGE_INTEGER c;
   QueryPerformanceCounter(&c);
   return static_cast<int64_t>(c.QuadPart) * 1000 / frequency;
+}
+
+// The last of the lines from line on (1-based) that are due at the same moment as line.
+int32_t LastOfMoment(const LyricTimeline& timeline, int32_t line) {
+  while (line < timeline.count && timeline.DueMs(static_cast<size_t>(line)) == timeline.DueMs(static_cast<size_t>(line) - 1))
+    ++line;
+  return line;
+}
+
+// Lines due at one moment go out as one text, in the order the file has them: a lyric
+// and its translation under one time stamp read "lyric / translation". The text pool
+// holds the lines in file order, and a line's text is held once however many of the
+// moment's tags it carries.
+std::string TextOfMoment(const LyricTimeline& timeline, int32_t first, int32_t last) {
+  std::vector<uint32_t> texts;
+  for (int32_t line = first; line <= last; ++line) texts.push_back(timeline.textOf[static_cast<size_t>(line) - 1]);
+  std::sort(texts.begin(), texts.end());
+  texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
+  std::string joined;
+  for (const uint32_t t : texts) joined += (joined.empty() ? "" : " / ") + timeline.lineTexts[t];
+  return joined;
 }
 
 }  // namespace
@@ -87,11 +109,11 @@ void Playback::EndPlayback() {
   RestoreNickname(target_);
 }
 
-// Selects line's row and writes its text into the target; false when the target did
-// not answer and took nothing.
+// Selects line's row and writes its text, with those of the lines due at the same
+// moment, into the target; false when the target did not answer and took nothing.
 bool Playback::WriteLine(int32_t line) {
   lyric_table::Select(line - 1);
-  return DeliverText(target_, timeline_.Text(static_cast<size_t>(line) - 1), 1);
+  return DeliverText(target_, TextOfMoment(timeline_, line, LastOfMoment(timeline_, line)), 1);
 }
 
 // The last line from k on that is due by now on the anchored schedule: after a hang the
@@ -152,21 +174,12 @@ void Playback::OnTimer() {
     cursor_ = 1;
     retrying_ = false;
     Anchor(0);
-    // The first line's own time stamp decides whether it stands for the song's start.
-    if (timeline_.timesMs[0] != 0) {
+    // A line due at the song's start (or already past) is written at once, below.
+    if (StampOf(1) > 0) {
       ScheduleLine(StampOf(1), 0);
-    } else if (count == 1) {
-      // The only line is due at once: write it and the song is over.
-      WriteLine(1);
-      EndPlayback();
-    } else {
-      // A first line at 0 stands for the song's start: shown, never written.
-      lyric_table::Select(0);
-      ScheduleLine(StampOf(2), 0);
-      cursor_ = 2;
+      lyric_table::ShowSelected();
+      return;
     }
-    lyric_table::ShowSelected();
-    return;
   }
 
   if (cursor_ > count) {  // the lyric changed under the cursor: nothing left to write
@@ -179,17 +192,22 @@ void Playback::OnTimer() {
     retrying_ = false;
     Anchor(StampOf(cursor_));
   }
-  if (retrying_) cursor_ = CurrentLineFrom(cursor_, count);
+  if (retrying_) {
+    const int32_t from = cursor_;
+    cursor_ = CurrentLineFrom(cursor_, count);
+    while (cursor_ > from && StampOf(cursor_ - 1) == StampOf(cursor_)) --cursor_;  // the moment's first line
+  }
   const int32_t k = cursor_;
+  const int32_t last = LastOfMoment(timeline_, k);
 
   retrying_ = !WriteLine(k);
   if (retrying_) {
     ScheduleRetry(k, count);
-  } else if (k == count) {
+  } else if (last == count) {
     EndPlayback();
   } else {
-    cursor_ = k + 1;
-    ScheduleLine(StampOf(k + 1), StampOf(k));
+    cursor_ = last + 1;
+    ScheduleLine(StampOf(last + 1), StampOf(last));
   }
   lyric_table::ShowSelected();
 }

@@ -130,7 +130,7 @@ inline constexpr LayoutRow kMainControls[] = {
     {LAYOUT_ROW(欲搜索内容), ControlKind::Edit, LAYOUT_IN(置顶选择1), 2, 40, 24, 128, 25, "", nullptr, 0, 0},
     {LAYOUT_ROW(搜索歌词), ControlKind::Button, LAYOUT_IN(置顶选择1), 2, 8, 48, 160, 23, "在线快速搜索歌词", nullptr, 0, 0},
     {LAYOUT_ROW(欲下载列表), ControlKind::ListView, LAYOUT_IN(置顶选择1), 2, 8, 72, 160, 368, "", kResultColumns, 2, 0},
-    {LAYOUT_ROW(歌词预览), ControlKind::ListView, LAYOUT_IN(置顶选择1), 2, 170, 24, 302, 416, "", kPreviewColumns, 2, 0},
+    {LAYOUT_ROW(歌词预览), ControlKind::VirtualListView, LAYOUT_IN(置顶选择1), 2, 170, 24, 302, 416, "", kPreviewColumns, 2, 0},
     {LAYOUT_ROW(标签4), ControlKind::Label, LAYOUT_IN(置顶选择1), 2, 16, 480, 144, 24,
      "双击左侧列表直接下载\r\n左键单击列表预览歌词", nullptr, 0, 0},
 

@@ -47,12 +47,12 @@ int64_t DigitsValue(std::string_view digits) {
 
 constexpr size_t kNoLine = kNone;
 
-// The index of the line each tag takes its text from, kNoLine for none: the first line
-// holding the tag text at a character start. Any such occurrence starts at a '[' and ends
-// at one of the two places a time tag can end, so those candidates are all a line has to
-// offer.
-std::vector<size_t> LineOfEachTag(const std::vector<std::string_view>& tags,
-                                  const std::vector<std::string_view>& lines) {
+// For tags that stand on no lyric line (a header line, one with a stray CR): the first
+// line holding the tag text at a character start, kNoLine for none. Any such occurrence
+// starts at a '[' and ends at one of the two places a time tag can end, so those
+// candidates are all a line has to offer.
+std::vector<size_t> FirstLineHolding(const std::vector<std::string_view>& tags,
+                                     const std::vector<std::string_view>& lines) {
   lrc::TagTable distinctTags(tags.size());
   std::vector<size_t> tagId(tags.size());
   for (size_t k = 0; k < tags.size(); ++k) tagId[k] = distinctTags.Insert(tags[k]);
@@ -79,6 +79,38 @@ std::vector<size_t> LineOfEachTag(const std::vector<std::string_view>& tags,
   }
   std::vector<size_t> lineOfTag(tags.size());
   for (size_t k = 0; k < tags.size(); ++k) lineOfTag[k] = lineOfId[tagId[k]];
+  return lineOfTag;
+}
+
+// The index of the line each tag takes its text from: the lyric line it stands on, so
+// that lines sharing a time stamp (a song and its translation) each keep their own text;
+// a tag on no lyric line takes the first line holding its text (FirstLineHolding).
+// tagAt is where each tag starts in the text given to MarkBlankRuns; its runs map that
+// text onto marked, into which the lines point.
+std::vector<size_t> LineOfEachTag(const std::vector<std::string_view>& tags, const std::vector<size_t>& tagAt,
+                                  const std::vector<lrc::MarkedRun>& runs, const std::string& marked,
+                                  const std::vector<std::string_view>& lines) {
+  std::vector<size_t> lineOfTag(tags.size(), kNoLine);
+  std::vector<size_t> homeless;
+  size_t run = 0;
+  size_t line = 0;
+  for (size_t k = 0; k < tags.size(); ++k) {
+    while (run < runs.size() && runs[run].originalAt <= tagAt[k]) ++run;
+    const size_t at = run == 0 ? tagAt[k] : tagAt[k] - runs[run - 1].originalAt + runs[run - 1].markedAt;
+    while (line < lines.size() && static_cast<size_t>(lines[line].data() - marked.data()) + lines[line].size() < at + tags[k].size())
+      ++line;
+    const size_t start = line < lines.size() ? static_cast<size_t>(lines[line].data() - marked.data()) : kNone;
+    if (start != kNone && start <= at) {
+      lineOfTag[k] = line;
+    } else {
+      homeless.push_back(k);
+    }
+  }
+  if (homeless.empty()) return lineOfTag;
+  std::vector<std::string_view> homelessTags;
+  for (size_t k : homeless) homelessTags.push_back(tags[k]);
+  const std::vector<size_t> found = FirstLineHolding(homelessTags, lines);
+  for (size_t h = 0; h < homeless.size(); ++h) lineOfTag[homeless[h]] = found[h];
   return lineOfTag;
 }
 
@@ -117,9 +149,14 @@ int32_t tagToMs(std::string_view tag) {
 
 bool parseLrc(std::string_view lrcText, LyricTimeline& timeline) {
   std::vector<std::string_view> tags;
-  lrc::ForEachTag(lrcText, [&](size_t at, size_t len) { tags.push_back(lrcText.substr(at, len)); });
+  std::vector<size_t> tagAt;
+  lrc::ForEachTag(lrcText, [&](size_t at, size_t len) {
+    tags.push_back(lrcText.substr(at, len));
+    tagAt.push_back(at);
+  });
 
-  const std::string marked = lrc::MarkBlankRuns(lrcText);
+  std::vector<lrc::MarkedRun> runs;
+  const std::string marked = lrc::MarkBlankRuns(lrcText, &runs);
   const std::vector<std::string_view> lines = lrc::LyricLines(marked);
 
   timeline.title = std::string(lrc::HeaderValue(lrcText, "[ti:"));
@@ -142,7 +179,7 @@ bool parseLrc(std::string_view lrcText, LyricTimeline& timeline) {
 
   // The text of a line, computed once and shared by every tag on it; pool entry 0 is
   // the empty text of tags that stand on no line.
-  const std::vector<size_t> lineOfTag = LineOfEachTag(tags, lines);
+  const std::vector<size_t> lineOfTag = LineOfEachTag(tags, tagAt, runs, marked, lines);
   constexpr size_t kNotYet = kNone;
   std::vector<size_t> textOfLine(lines.size(), kNotYet);
   std::vector<uint32_t> textOfTag(n, 0);

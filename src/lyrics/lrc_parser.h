@@ -2,10 +2,13 @@
 // LyricTimeline.
 //
 // Time tags are every stretch matching \[[0-9]*:[0-9]*.[0-9]*\] (the dot stands for any
-// byte). Each tag takes its text from the first line (lines split at CR LF, blank runs
-// turned into "*****" markers, marker and header lines dropped) that contains the tag
-// text, with all tags and the line breaks at its ends cut out of that line; a tag that
-// stands on no such line gets an empty text. Entries are ordered by a bisection insertion in tag order.
+// byte). The text is split into lines at CR LF (blank runs turned into "*****" markers,
+// marker and header lines dropped). Each tag takes its text from the line it stands on,
+// so that lines sharing a time stamp (a lyric and its translation) keep their own texts;
+// a tag that stands on a dropped line takes the first line that contains the tag text,
+// or an empty text when none does. A line's text is the line with all time tags, all
+// word times (<mm:ss.xx>) and the line breaks at its ends cut out. Entries are ordered
+// by a bisection insertion in tag order.
 // Runs in time near-linear in the size of the text.
 #pragma once
 

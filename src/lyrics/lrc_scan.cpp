@@ -17,6 +17,35 @@ std::string WithoutTags(std::string_view line) {
   return out;
 }
 
+// Length of the word time <digits:digits> or <digits:digits.digits> (':' also taken as
+// the separator of the hundredths) at s[at], which is '<'; 0 when there is none.
+size_t WordTimeLengthAt(std::string_view s, size_t at) {
+  const size_t colon = SkipDigits(s, at + 1);
+  if (colon == at + 1 || colon >= s.size() || s[colon] != ':') return 0;
+  size_t end = SkipDigits(s, colon + 1);
+  if (end == colon + 1 || end >= s.size()) return 0;
+  if ((s[end] == '.' || s[end] == ':') && end + 1 < s.size() && IsDigit(s[end + 1])) end = SkipDigits(s, end + 1);
+  return end < s.size() && s[end] == '>' ? end + 1 - at : 0;
+}
+
+// Karaoke files time each word (<00:01.40>twinkle): the times are for a player that
+// colours word by word, not text to show or type.
+std::string WithoutWordTimes(std::string text) {
+  size_t at = text.find('<');
+  if (at == std::string::npos) return text;
+  std::string out;
+  size_t kept = 0;
+  for (; at != std::string::npos; at = text.find('<', at + 1)) {
+    const size_t len = WordTimeLengthAt(text, at);
+    if (len == 0) continue;
+    out.append(text, kept, at - kept);
+    kept = at + len;
+    at += len - 1;
+  }
+  out.append(text, kept, std::string::npos);
+  return out;
+}
+
 // A blank line before a lyric line leaves its line feed at the start of that line; a
 // text typed into a one-line field must carry no line break at either end.
 std::string WithoutLineBreaksAtEnds(std::string text) {
@@ -70,13 +99,13 @@ size_t TagLengthAt(std::string_view s, size_t at) {
   return length;
 }
 
-std::string LineText(std::string_view line) { return WithoutLineBreaksAtEnds(WithoutTags(line)); }
+std::string LineText(std::string_view line) { return WithoutLineBreaksAtEnds(WithoutWordTimes(WithoutTags(line))); }
 
 // A line start whose greedy run has no CR does not match, and neither does any line
 // start later in the same run (their runs end at the same byte); after a match, which
 // ends at the run's last CR, the remaining line starts of the run hold no CR either. So
 // each run is looked at once.
-std::string MarkBlankRuns(std::string_view s) {
+std::string MarkBlankRuns(std::string_view s, std::vector<MarkedRun>* runs) {
   std::string out;
   out.reserve(s.size() + s.size() / 16);
   size_t kept = 0;
@@ -96,6 +125,7 @@ std::string MarkBlankRuns(std::string_view s) {
       out.append(s, kept, i - kept);
       out += "*****\r\n";
       kept = lastCr + 1;
+      if (runs) runs->push_back({out.size(), kept});
     }
     i = std::max(runEnd, i + 1);
   }

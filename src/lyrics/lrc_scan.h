@@ -50,12 +50,20 @@ void ForEachTagEndAt(std::string_view s, size_t at, Offer&& offer) {
   if (close < s.size() && s[close] == ']') offer(s.substr(at, close + 1 - at));
 }
 
-// The line with every time tag cut out and no line break left at either end: the text
-// a tag on that line stands for.
+// The line with every time tag and every word time (<mm:ss.xx>, <mm:ss>) cut out and no
+// line break left at either end: the text a tag on that line stands for.
 std::string LineText(std::string_view line);
 
-// Every match of ^[\s| ]*\r replaced by "*****\r\n".
-std::string MarkBlankRuns(std::string_view s);
+// Where MarkBlankRuns replaced a blank run: the text behind it starts at markedAt in the
+// marked text and at originalAt in the text it was given.
+struct MarkedRun {
+  size_t markedAt;
+  size_t originalAt;
+};
+
+// Every match of ^[\s| ]*\r replaced by "*****\r\n". A run holds no '[', so no time tag
+// is touched; runs, when given, receives each replacement in text order.
+std::string MarkBlankRuns(std::string_view s, std::vector<MarkedRun>* runs = nullptr);
 
 // The line list: split at every CR LF, marker and header lines dropped. The views point
 // into marked.

@@ -30,6 +30,31 @@ bool HasPrivateUse(std::string_view utf8) {
   return false;
 }
 
+// A lone lead byte at the very end is a character cut off with the file, not a sign of
+// another encoding.
+std::string_view WithoutCutOffEnd(std::string_view bytes) {
+  if (!bytes.empty() && static_cast<unsigned char>(bytes.back()) >= 0x81) {
+    size_t leads = 0;
+    for (size_t i = bytes.size(); i-- > 0 && static_cast<unsigned char>(bytes[i]) >= 0x81;) ++leads;
+    if (leads % 2 == 1) return bytes.substr(0, bytes.size() - 1);
+  }
+  return bytes;
+}
+
+// GBK's byte structure: every byte above 0x80 leads a pair whose second byte is 40-7E or
+// 80-FE, and 0x80 stands alone (the euro sign). Big5 text has it too.
+bool IsGbkShaped(std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b <= 0x80) continue;
+    if (b == 0xFF || i + 1 == bytes.size()) return false;
+    const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+    if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
+    ++i;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool IsOnlyBig5(std::string_view bytes) {
@@ -48,7 +73,7 @@ bool IsOnlyBig5(std::string_view bytes) {
          !HasPrivateUse(enc::DecodeCodePage(bytes, enc::kBig5));
 }
 
-LyricEncoding DetectLyricEncoding(std::string_view bytes) {
+LyricEncoding DetectLyricEncoding(std::string_view bytes, unsigned systemCodePage) {
   if (StartsWith(bytes, "\xFF\xFE")) return LyricEncoding::Utf16Le;
   if (StartsWith(bytes, "\xFE\xFF")) return LyricEncoding::Utf16Be;
   if (StartsWith(bytes, "\xEF\xBB\xBF")) return LyricEncoding::Utf8WithMark;
@@ -56,11 +81,22 @@ LyricEncoding DetectLyricEncoding(std::string_view bytes) {
   for (char c : bytes) multiByte |= static_cast<unsigned char>(c) >= 0x80;
   if (!multiByte) return LyricEncoding::Gbk;  // ASCII: the same in every one of them
   if (enc::IsStrictUtf8(bytes)) return LyricEncoding::Utf8;
-  return IsOnlyBig5(bytes) ? LyricEncoding::Big5 : LyricEncoding::Gbk;
+  const unsigned system = systemCodePage == enc::kSystem ? enc::SystemCodePage() : systemCodePage;
+  const bool chinese = system == enc::kGbk || system == enc::kBig5;
+  const bool doubleByte = enc::IsDoubleByteCodePage(system);
+  const std::string_view whole = WithoutCutOffEnd(bytes);
+  if (doubleByte && !chinese && enc::IsValidInCodePage(whole, system)) return LyricEncoding::System;
+  if (IsOnlyBig5(bytes)) return LyricEncoding::Big5;
+  // On a Chinese system any text of GBK's shape stays GBK, as it always was (a pair the
+  // table leaves out is no sign of a Western file); elsewhere GBK must prove itself
+  // against the table to win over the system's own code page.
+  if (chinese) return IsGbkShaped(whole) ? LyricEncoding::Gbk : LyricEncoding::Western;
+  if (doubleByte || enc::IsValidInCodePage(whole, enc::kGbk)) return LyricEncoding::Gbk;
+  return LyricEncoding::System;
 }
 
-std::string DecodeLyricBytes(std::string_view bytes) {
-  switch (DetectLyricEncoding(bytes)) {
+std::string DecodeLyricBytes(std::string_view bytes, unsigned systemCodePage) {
+  switch (DetectLyricEncoding(bytes, systemCodePage)) {
     case LyricEncoding::Utf16Le:
       return utf8::BytesToText(enc::Utf16BytesToUtf8(bytes.substr(2), false));
     case LyricEncoding::Utf16Be:
@@ -71,6 +107,11 @@ std::string DecodeLyricBytes(std::string_view bytes) {
       return utf8::BytesToText(bytes);
     case LyricEncoding::Big5:
       return enc::DecodeCodePage(utf8::BytesToText(bytes), enc::kBig5);
+    case LyricEncoding::System:
+      return enc::DecodeCodePage(utf8::BytesToText(bytes),
+                                 systemCodePage == enc::kSystem ? enc::SystemCodePage() : systemCodePage);
+    case LyricEncoding::Western:
+      return enc::DecodeCodePage(utf8::BytesToText(bytes), enc::kWestern);
     case LyricEncoding::Gbk:
       break;
   }
@@ -94,4 +135,6 @@ std::string NormalizeLineEnds(std::string_view text) {
   return out;
 }
 
-std::string LyricFileText(std::string_view bytes) { return NormalizeLineEnds(DecodeLyricBytes(bytes)); }
+std::string LyricFileText(std::string_view bytes, unsigned systemCodePage) {
+  return NormalizeLineEnds(DecodeLyricBytes(bytes, systemCodePage));
+}

@@ -1,5 +1,7 @@
 #include "lyrics/lyric_loader_win.h"
 
+#include <windows.h>
+
 #include "layout/program_windows.h"
 #include "lyrics/lrc_parser.h"
 #include "lyrics/lyric_encoding.h"
@@ -20,7 +22,17 @@ void LoadChosenLyricFile(LyricTimeline& timeline) {
   const std::string path = files.Folder() + "\\" + files.SelectedEntry();
   lyric_table::Clear();
 
-  if (!parseLrc(LyricFileText(ReadFileBytes(path, kMaxLyricFileBytes)), timeline)) {
+  unsigned long error = 0;
+  const std::string bytes = ReadFileBytes(path, kMaxLyricFileBytes, &error);
+  if (error != 0) {
+    // Without this the play button would ask for a lyric while one is selected.
+    timeline = LyricTimeline();
+    const std::string why = error == ERROR_FILE_TOO_LARGE ? "文件超过 16 MB，不是歌词文件。" : SystemErrorText(error);
+    ui::ShowMessageBox("无法读取歌词文件“" + files.SelectedEntry() + "”：\r\n" + why, "信息：",
+                       MB_ICONINFORMATION | MB_OK);
+    return;
+  }
+  if (!parseLrc(LyricFileText(bytes), timeline)) {
     ui::ShowMessageBox("解析失败,未知原因！", "信息：", MB_ICONINFORMATION | MB_OK);
     return;
   }

@@ -8,6 +8,6 @@
 inline constexpr const char kCreditText[] = RAVO_MAKER_ADDRESS "-提供字幕";
 
 // Reads the file selected in 文件框1, parses it into timeline and shows it in the lyric
-// table, with the file's name in 透明标签1. A file that cannot be parsed leaves the
-// table empty and says so.
+// table, with the file's name in 透明标签1. A file that cannot be read or parsed leaves
+// the table empty and says so (for one that cannot be read: which, and why).
 void LoadChosenLyricFile(LyricTimeline& timeline);

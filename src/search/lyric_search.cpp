@@ -1,5 +1,7 @@
 #include "search/lyric_search.h"
 
+#include <algorithm>
+
 #include "text/file_name.h"
 #include "text/utf8_text.h"
 #include "text/http_url.h"
@@ -67,11 +69,24 @@ std::vector<LyricHit> ScrapeResultPage(std::string_view page) {
   return hits;
 }
 
-std::vector<PreviewRow> SplitPreviewRows(std::string_view lyric) {
+// Line by line, never the whole lyric at once. The delimiters are ASCII, which no byte
+// of a multi-byte character equals, so a byte search finds what a character search does.
+std::vector<PreviewRow> SplitPreviewRows(std::string_view lyric, size_t maxRows, bool* cut) {
   std::vector<PreviewRow> rows;
-  for (const std::string& line : utf8::Split(lyric, "\r\n")) {
-    const std::vector<std::string> pieces = utf8::Split(line, "]");
-    if (pieces.size() >= 2) rows.push_back({pieces[0], pieces[1]});
+  if (cut) *cut = false;
+  for (size_t start = 0; start < lyric.size();) {
+    const size_t end = std::min(lyric.find("\r\n", start), lyric.size());
+    const std::string_view line = lyric.substr(start, end - start);
+    start = end + 2;
+    const size_t first = line.find(']');
+    // A "]" that ends the line leaves no second piece.
+    if (first == std::string_view::npos || first + 1 == line.size()) continue;
+    if (rows.size() == maxRows) {
+      if (cut) *cut = true;
+      break;
+    }
+    const size_t second = std::min(line.find(']', first + 1), line.size());
+    rows.push_back({std::string(line.substr(0, first)), std::string(line.substr(first + 1, second - first - 1))});
   }
   return rows;
 }

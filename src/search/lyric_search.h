@@ -3,6 +3,7 @@
 // lyric into preview rows, and the file name a downloaded lyric is saved under.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,8 +45,13 @@ struct PreviewRow {
   bool operator==(const PreviewRow& o) const { return time == o.time && text == o.text; }
 };
 
-// The preview rows of a lyric: one per CR LF line that holds a "]" with text after it.
-std::vector<PreviewRow> SplitPreviewRows(std::string_view lyric);
+// The preview rows of a lyric: one per CR LF line that holds a "]" with text after it,
+// the first maxRows of them; cut, when given, tells whether rows were left out.
+std::vector<PreviewRow> SplitPreviewRows(std::string_view lyric, size_t maxRows = SIZE_MAX, bool* cut = nullptr);
+
+// The most rows a preview shows: a lyric is read long before them, and a file of
+// millions of lines neither fills the memory nor holds up the window.
+inline constexpr size_t kMaxPreviewRows = 1000;
 
 // The name a lyric titled song is saved under in the program's folder ("song.lrc"), or
 // empty when the title gives no name that can be saved: the title comes from a web page,

@@ -2,15 +2,70 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "build_settings.h"
+#include "text/encoding.h"
 #include "layout/program_windows.h"
 #include "lyrics/lyric_encoding.h"
 #include "lyrics/lyrics_folder_win.h"
 #include "search/lyric_search.h"
 #include "text/utf8_text.h"
 #include "win/file_bytes.h"
+#include "win/gui_courier.h"
 #include "win/http_get.h"
 #include "win/program.h"
+#include "win/worker_thread.h"
+
+namespace {
+
+constexpr char kCutNotice[] = "（歌词太长，预览只显示前 1000 行）";
+static_assert(kMaxPreviewRows == 1000, "the notice names the bound");
+
+// The preview the list shows; the search keeps it for as long as the list shows it.
+const LyricSearch::FetchedLyric* g_preview = nullptr;
+
+std::string CellOfPreview(int row, int column) {
+  if (!g_preview || row < 0) return {};
+  const size_t i = static_cast<size_t>(row);
+  if (i < g_preview->rows.size()) return column == 0 ? g_preview->rows[i].time : g_preview->rows[i].text;
+  return i == g_preview->rows.size() && g_preview->cut && column == 1 ? kCutNotice : std::string();
+}
+
+intptr_t NoData(int) { return 0; }
+
+const RowSource kPreviewRows{CellOfPreview, NoData};
+
+// The one search whose settling preview the timer below ends.
+LyricSearch* g_settling = nullptr;
+UINT_PTR g_settleTimer = 0;
+
+// Windows names differ in case only as spellings of one file.
+std::string FoldedPath(const std::string& path) {
+  std::wstring wide = enc::Wide(path);
+  if (!wide.empty()) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+  return enc::Narrow(wide);
+}
+
+// What the worker makes of a fetched lyric, so that the GUI thread only shows it.
+LyricSearch::FetchedLyric ReadFetchedLyric(HttpResult& fetched) {
+  LyricSearch::FetchedLyric got;
+  got.whole = fetched.complete && fetched.status >= 200 && fetched.status < 300;
+  got.text = LyricFileText(fetched.body);
+  got.rows = SplitPreviewRows(got.text, kMaxPreviewRows, &got.cut);
+  got.bytes = std::move(fetched.body);
+  return got;
+}
+
+void CALLBACK OnFocusSettled(HWND, UINT, UINT_PTR, DWORD) {
+  KillTimer(nullptr, g_settleTimer);
+  g_settleTimer = 0;
+  if (g_settling) std::exchange(g_settling, nullptr)->StartSettledPreview();
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+}  // namespace
 
 std::string EncodeKeyword(std::string_view keyword) {
   // The keyword stops at a zero byte, as the text it came from does.
@@ -27,9 +82,24 @@ LyricSearch::LyricSearch() : siteHost(RAVO_LYRICS_HOST) {}
 
 void LyricSearch::OnSearchButton() { StartSearch(SearchUrl(siteHost, EncodeKeyword(M<MainCtl::欲搜索内容>().Text()))); }
 
+// Every focus change restarts the wait; the preview starts once the focus has rested.
 void LyricSearch::PreviewSelectedLyric() {
+  if (SelectedResult() < 0) return;
+  if (!settling_) {
+    settling_ = true;
+    ++fetchesUnderWay_;
+  }
+  g_settling = this;
+  g_settleTimer = SetTimer(nullptr, g_settleTimer, kPreviewSettleMs, OnFocusSettled);
+  if (!g_settleTimer) StartSettledPreview();  // no timer to be had: at once
+}
+
+void LyricSearch::StartSettledPreview() {
+  if (!settling_) return;
+  settling_ = false;
+  --fetchesUnderWay_;
   const int row = SelectedResult();
-  if (row >= 0) StartLyricFetch(row, "");
+  if (row >= 0 && ui::WindowExists(WindowKind::Main)) StartLyricFetch(row, "");
 }
 
 void LyricSearch::DownloadSelectedLyric() {
@@ -50,9 +120,32 @@ void LyricSearch::StartSearch(const std::string& url) {
   });
 }
 
+void LyricSearch::ShowSearchFailure(const std::string& why) {
+  const auto list = M<MainCtl::欲下载列表>();
+  list.DeleteAllRows();
+  resultLinks_.clear();
+  list.InsertRow(why, 0);
+  g_preview = nullptr;
+  shown_ = FetchedLyric();
+  ++newestLyric_;  // a preview still on its way belongs to the old results
+  M<MainCtl::歌词预览>().ShowRows(kPreviewRows, 0);
+}
+
 void LyricSearch::OnSearchPage(unsigned search, const HttpResult& fetched) {
   // A main window closed meanwhile (the update window replaced it) shows nothing more.
   if (search != newestSearch_ || !ui::WindowExists(WindowKind::Main)) return;
+  if (fetched.status == 0) {
+    ShowSearchFailure("搜索失败：歌词网站没有回应（连不上或超时）");
+    return;
+  }
+  if (fetched.status < 200 || fetched.status >= 300) {
+    ShowSearchFailure("搜索失败：歌词网站拒绝了请求（HTTP " + std::to_string(fetched.status) + "）");
+    return;
+  }
+  if (fetched.body.empty()) {
+    ShowSearchFailure("搜索失败：歌词网站没有送来页面");
+    return;
+  }
   const std::string page = DecodePage(fetched.body);
   if (IsNoResultPage(page)) {
     ui::ShowMessageBox("搜索失败！没有相关歌词,查看歌名是否正确！", "信息：", MB_ICONINFORMATION | MB_OK);
@@ -71,24 +164,43 @@ void LyricSearch::OnSearchPage(unsigned search, const HttpResult& fetched) {
 
 void LyricSearch::StartLyricFetch(int row, const std::string& savePath) {
   const unsigned lyric = ++newestLyric_;
-  const unsigned save = savePath.empty() ? 0 : (newestSaveOf_[savePath] = ++saves_);
+  const unsigned save = savePath.empty() ? 0 : (newestSaveOf_[FoldedPath(savePath)] = ++saves_);
+  // A newer lyric ends the preview fetch under way; a save is never cut short.
+  if (previewCancel_) SetEvent(previewCancel_.get());
+  previewCancel_.reset();
+  std::shared_ptr<void> cancel;
+  if (!save) {
+    cancel = std::shared_ptr<void>(CreateEventW(nullptr, TRUE, FALSE, nullptr), [](void* h) {
+      if (h) CloseHandle(h);
+    });
+    if (cancel) previewCancel_ = cancel;
+  }
   ++fetchesUnderWay_;
-  HttpGetOnWorker(resultLinks_[static_cast<size_t>(row)], kLyricFileMaxBytes,
-                  [this, lyric, savePath, save](HttpResult& fetched) {
-                    --fetchesUnderWay_;
-                    OnLyricFetched(lyric, savePath, save, fetched);
-                  });
+  auto landed = [this, lyric, savePath, save](std::shared_ptr<FetchedLyric> got) {
+    --fetchesUnderWay_;
+    OnLyricFetched(lyric, savePath, save, *got);
+  };
+  EnsureGuiCourier();
+  const std::string url = resultLinks_[static_cast<size_t>(row)];
+  const bool started = StartWorkerThread([url, cancel, landed] {
+    auto got = std::make_shared<FetchedLyric>();
+    try {
+      HttpResult fetched = HttpGet(url, kLyricFileMaxBytes, kHttpDeadlineMs, cancel.get());
+      *got = ReadFetchedLyric(fetched);
+    } catch (...) {
+      *got = FetchedLyric();  // out of memory: a failed fetch
+    }
+    RunOnGuiThread([landed, got] { landed(got); });
+  });
+  if (!started) landed(std::make_shared<FetchedLyric>());
 }
 
-void LyricSearch::OnLyricFetched(unsigned lyric, const std::string& savePath, unsigned save,
-                                 const HttpResult& fetched) {
-  FetchedLyric got{utf8::BytesToText(fetched.body), LyricFileText(fetched.body),
-                   fetched.complete && fetched.status >= 200 && fetched.status < 300};
+void LyricSearch::OnLyricFetched(unsigned lyric, const std::string& savePath, unsigned save, FetchedLyric& got) {
   if (save) {
-    const auto newest = newestSaveOf_.find(savePath);
+    const auto newest = newestSaveOf_.find(FoldedPath(savePath));
     if (newest != newestSaveOf_.end() && newest->second == save) {
       newestSaveOf_.erase(newest);
-      if (!got.bytes.empty() && got.whole) WriteFileBytes(savePath, got.bytes);
+      if (!got.bytes.empty() && got.whole) SaveLyric(savePath, got.bytes);
     }
   }
   if (!ui::WindowExists(WindowKind::Main)) return;
@@ -101,13 +213,27 @@ void LyricSearch::OnLyricFetched(unsigned lyric, const std::string& savePath, un
   RefreshLyricFileList();
 }
 
-void LyricSearch::FillPreviewList() {
-  const auto preview = M<MainCtl::歌词预览>();
-  preview.DeleteAllRows();
-  for (const PreviewRow& line : SplitPreviewRows(shown_.text)) {
-    const int row = preview.InsertRow(line.time, 0);
-    preview.SetCell(row, 1, line.text);
+// Another song of the same title (two singers' songs share a name) is replaced only
+// when the user says so; a failed save says why and leaves the old file.
+void LyricSearch::SaveLyric(const std::string& savePath, const std::string& bytes) {
+  const std::string name = FileNameOf(savePath);
+  if (name.size() < savePath.size()) RemoveTemporaryLeftovers(savePath.substr(0, savePath.size() - name.size() - 1), kWriteTempPrefix);
+  if (FileExists(savePath)) {
+    const std::string old = ReadFileBytes(savePath);
+    if (old == bytes) return;
+    const int answer = ui::ShowMessageBox("“" + name + "”已有另一首歌词，要用下载的歌词替换它吗？\r\n选“否”保留原来的文件。",
+                                          "信息：", MB_ICONQUESTION | MB_YESNO);
+    if (answer != IDYES) return;
   }
+  if (WriteFileBytes(savePath, bytes) && ReadFileBytes(savePath) == bytes) return;
+  const unsigned long error = GetLastError();
+  ui::ShowMessageBox("歌词没有保存，原来的文件没有改动：\r\n" + savePath + "\r\n" + SystemErrorText(error), "保存失败",
+                     MB_ICONWARNING | MB_OK);
+}
+
+void LyricSearch::FillPreviewList() {
+  g_preview = &shown_;
+  M<MainCtl::歌词预览>().ShowRows(kPreviewRows, static_cast<int>(shown_.rows.size() + (shown_.cut ? 1 : 0)));
 }
 
 int LyricSearch::SelectedResult() const {

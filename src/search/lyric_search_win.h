@@ -1,16 +1,31 @@
 // The online lyric search on the second page: search by song title, preview a hit, save
 // it as "<song>.lrc" in the program's folder. One LyricSearch, held by the roof, owns
 // what the search knows; its handlers are bound in the event table. Every fetch runs on a
-// worker thread and lands on the GUI thread (HttpGetOnWorker, win/http_get.h), which
-// keeps running its message loop meanwhile.
+// worker thread and lands on the GUI thread (win/gui_courier.h), which keeps running its
+// message loop meanwhile.
+//
+// A search that brings no page (the site does not answer, refuses, or sends nothing)
+// says so in one row of the result list, which then holds no hit. A lyric is decoded and
+// split into preview rows on its worker; the preview shows at most kMaxPreviewRows rows
+// and says when it is cut. The focus moving over the hits starts a preview only once it
+// has rested for kPreviewSettleMs, and a newer preview ends the fetch of the older one.
+// A save writes the body exactly as fetched; a file of that name holding other bytes is
+// replaced only when the user says so, and a save that fails says so and keeps the old
+// file.
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "search/lyric_search.h"
+
 struct HttpResult;
+
+// How long the focus rests on a hit before its preview is fetched.
+inline constexpr unsigned kPreviewSettleMs = 200;
 
 // The keyword as it goes into the search address: UTF-8, escaped byte by byte.
 std::string EncodeKeyword(std::string_view keyword);
@@ -32,14 +47,30 @@ class LyricSearch {
   void OnSearchButton();
   void PreviewSelectedLyric();
   void DownloadSelectedLyric();
+  // The focus has rested: the preview of the hit it rests on is fetched.
+  void StartSettledPreview();
 
   // The lyric file's address of each row of 欲下载列表, in row order.
   const std::vector<std::string>& ResultLinks() const { return resultLinks_; }
   // The lyric last shown in the preview, as the loader would read it (decoded, every line
   // end CR LF).
   const std::string& FetchedLyricText() const { return shown_.text; }
-  // Fetches started whose results have not landed yet (dropped ones included).
+  // Fetches started whose results have not landed yet (dropped ones included), and a
+  // preview waiting for the focus to settle.
   int FetchesUnderWay() const { return fetchesUnderWay_; }
+
+  // A fetched lyric: what a save writes, every byte as it came; the same as the loader
+  // would read it (decoded, every line end CR LF); the preview's rows (the first
+  // kMaxPreviewRows, cut telling whether there were more); and whether the fetch brought
+  // a whole successful answer: only such a lyric may replace a file, or an error page or
+  // half a file would overwrite a good lyric.
+  struct FetchedLyric {
+    std::string bytes;
+    std::string text;
+    std::vector<PreviewRow> rows;
+    bool cut = false;
+    bool whole = false;
+  };
 
  private:
   // The search page for keyword and what it brings: the hits replace the rows and links,
@@ -48,21 +79,12 @@ class LyricSearch {
   void OnSearchPage(unsigned search, const HttpResult& fetched);
   // Fetches the lyric of row for the preview and, when savePath is not empty, to save it.
   void StartLyricFetch(int row, const std::string& savePath);
-  void OnLyricFetched(unsigned lyric, const std::string& savePath, unsigned save, const HttpResult& fetched);
+  void OnLyricFetched(unsigned lyric, const std::string& savePath, unsigned save, FetchedLyric& got);
+  void SaveLyric(const std::string& savePath, const std::string& bytes);
   void FillPreviewList();
+  void ShowSearchFailure(const std::string& why);
   // The selected result row with its link, or -1 when none is selected.
   int SelectedResult() const;
-
-  // A fetched lyric: what a save writes, byte for byte whatever its encoding (cut at its
-  // first zero byte); the same as the loader would read it (decoded, every line end
-  // CR LF), what the preview shows; and whether the fetch brought a whole successful
-  // answer: only such a lyric may replace a file, or an error page or half a file would
-  // overwrite a good lyric.
-  struct FetchedLyric {
-    std::string bytes;
-    std::string text;
-    bool whole = false;
-  };
 
   std::vector<std::string> resultLinks_;
   FetchedLyric shown_;  // the lyric of the newest lyric fetch that has landed
@@ -73,6 +95,11 @@ class LyricSearch {
   unsigned newestSearch_ = 0;
   unsigned newestLyric_ = 0;
   unsigned saves_ = 0;
+  // Keyed by the path folded to one case: Windows names differ in case only as spellings
+  // of one file.
   std::map<std::string, unsigned> newestSaveOf_;
   int fetchesUnderWay_ = 0;
+  // Set to end the preview fetch under way (a newer preview has started).
+  std::shared_ptr<void> previewCancel_;
+  bool settling_ = false;
 };

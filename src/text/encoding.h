@@ -20,6 +20,14 @@ inline constexpr unsigned kSystem = 0;
 inline constexpr unsigned kGbk = 936;
 inline constexpr unsigned kBig5 = 950;
 inline constexpr unsigned kUtf8 = 65001;
+inline constexpr unsigned kWestern = 1252;
+
+// The code page of non-Unicode programs on this machine (kSystem's number). The native
+// test build stands for a Chinese (936) system.
+unsigned SystemCodePage();
+// True when characters of the code page take up to two bytes (Chinese, Japanese,
+// Korean), false for the single-byte ones (1252 and its kin).
+bool IsDoubleByteCodePage(unsigned codePage);
 
 // True when bytes are UTF-8 with no overlong form, no surrogate, nothing above
 // U+10FFFF and no stray or missing continuation byte (a character cut off at the end
@@ -39,10 +47,11 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 std::string Utf16BytesToUtf8(std::string_view bytes, bool bigEndian);
 
 // Bytes of a code page as UTF-8. Bytes that form no character of the code page become
-// U+FFFD (the system's own replacement).
+// U+FFFD (the system's own replacement). An unknown code page is never read as another
+// one: its bytes above 0x7F give no character.
 std::string DecodeCodePage(std::string_view bytes, unsigned codePage);
 // True when every byte sequence of bytes is a character of the code page (no byte or
-// pair the code page leaves undefined).
+// pair the code page leaves undefined); false for any bytes of an unknown code page.
 bool IsValidInCodePage(std::string_view bytes, unsigned codePage);
 // UTF-8 as bytes of a code page; a character the code page lacks becomes "?" (never a
 // "best fit" look-alike). complete, when given, tells whether every character had a form.

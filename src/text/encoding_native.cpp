@@ -2,6 +2,7 @@
 // program itself uses the system's, encoding_win.cpp).
 #include <iconv.h>
 
+#include <algorithm>
 #include <string>
 
 #include "text/encoding.h"
@@ -10,19 +11,25 @@ namespace enc {
 
 namespace {
 
-const char* IconvName(unsigned codePage) {
-  // The native tests stand for a Chinese (936) system: every other code page is GBK.
+// iconv knows the Windows code pages by their number; kSystem stands for SystemCodePage.
+std::string IconvName(unsigned codePage) {
   if (codePage == kUtf8) return "UTF-8";
-  return codePage == kBig5 ? "CP950" : "CP936";
+  return "CP" + std::to_string(codePage == kSystem ? SystemCodePage() : codePage);
 }
 
 // Converts through iconv; a sequence it cannot take becomes replacement (when given)
 // and the conversion goes on one byte later; *clean tells whether none was met.
-std::string Convert(std::string_view in, const char* to, const char* from, std::string_view replacement,
+// A code page iconv does not know converts nothing: every byte is replaced.
+std::string Convert(std::string_view in, const std::string& to, const std::string& from, std::string_view replacement,
                     size_t unitSize, bool* clean) {
   if (clean) *clean = true;
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+  iconv_t cd = iconv_open(to.c_str(), from.c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    if (clean) *clean = in.empty();
+    std::string out;
+    for (char c : in) out += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : std::string(replacement);
+    return out;
+  }
   std::string out;
   std::string buffer(4 * in.size() + 16, '\0');
   char* src = const_cast<char*>(in.data());
@@ -46,6 +53,13 @@ std::string Convert(std::string_view in, const char* to, const char* from, std::
 }
 
 }  // namespace
+
+unsigned SystemCodePage() { return kGbk; }
+
+bool IsDoubleByteCodePage(unsigned codePage) {
+  if (codePage == kSystem) codePage = SystemCodePage();
+  return codePage == 932 || codePage == 936 || codePage == 949 || codePage == 950 || codePage == 1361;
+}
 
 std::string DecodeCodePage(std::string_view bytes, unsigned codePage) {
   return Convert(bytes, "UTF-8", IconvName(codePage), "\xEF\xBF\xBD", 1, nullptr);

@@ -21,6 +21,13 @@ std::wstring ToWide(std::string_view bytes, UINT codePage, DWORD flags) {
 
 }  // namespace
 
+unsigned SystemCodePage() { return GetACP(); }
+
+bool IsDoubleByteCodePage(unsigned codePage) {
+  CPINFO info;
+  return GetCPInfo(codePage, &info) && info.MaxCharSize > 1;
+}
+
 std::string DecodeCodePage(std::string_view bytes, unsigned codePage) {
   return Narrow(ToWide(bytes, codePage, 0));
 }

@@ -70,29 +70,6 @@ void SliceTheFile(Task& task, int64_t total) {
   }
 }
 
-// GetTempFileName's names for the prefix "rdl": "rdl" and one to four hexadecimal digits.
-bool IsTemporaryName(const std::wstring& name) {
-  if (name.size() < 8 || name.size() > 11 || name.compare(0, 3, L"rdl") != 0) return false;
-  if (_wcsicmp(name.c_str() + name.size() - 4, L".tmp") != 0) return false;
-  for (size_t i = 3; i + 4 < name.size(); ++i)
-    if (!iswxdigit(name[i])) return false;
-  return true;
-}
-
-// The temporary files that a task of a process ended by force left in the folder. A
-// file that another task still has open cannot be opened without sharing, and stays.
-void RemoveLeftovers(const std::string& folder) {
-  const std::wstring base = enc::Wide(folder) + (folder.empty() || folder.back() == '\\' ? L"" : L"\\");
-  WIN32_FIND_DATAW found;
-  UniqueFind find(FindFirstFileW((base + L"rdl*.tmp").c_str(), &found));
-  if (!find) return;
-  do {
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTemporaryName(found.cFileName)) continue;
-    UniqueHandle leftover(CreateFileW((base + found.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                                      FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-  } while (FindNextFileW(find.Get(), &found));
-}
-
 bool PrepareFile(Task& task, int64_t total) {
   wchar_t temp[MAX_PATH] = {};
   if (!GetTempFileNameW(enc::Wide(download_plan::FolderOf(task.settings.savePath)).c_str(), L"rdl", 0, temp)) {
@@ -190,7 +167,7 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
     return false;
   }
 
-  RemoveLeftovers(download_plan::FolderOf(task.settings.savePath));
+  RemoveTemporaryLeftovers(download_plan::FolderOf(task.settings.savePath), L"rdl");
   int64_t total = -1;
   std::unique_ptr<Transfer> first = OpenFirst(task, total);
   if (!first || task.Cancelled()) return false;

@@ -5,6 +5,7 @@
 
 #include "win/owners.h"
 #include "text/encoding.h"
+#include "win/file_bytes.h"
 #include "text/utf8_text.h"
 #include "win/process_paths.h"
 
@@ -26,7 +27,8 @@ std::vector<std::string> ListMatchingFiles(std::string_view folder, std::string_
   for (const std::string& pattern : pieces) {
     if (pattern.empty()) continue;
     WIN32_FIND_DATAW fd;
-    UniqueFind find(FindFirstFileW(enc::Wide(dir + pattern).c_str(), &fd));
+    // The long-path form lists a folder deeper than MAX_PATH too.
+    UniqueFind find(FindFirstFileW(FilePathForm(dir + pattern).c_str(), &fd));
     if (!find.Valid()) continue;
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(enc::Narrow(fd.cFileName));

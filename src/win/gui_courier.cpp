@@ -22,7 +22,11 @@ void RunQueuedJobs() {
       job = std::move(g_jobs.front());
       g_jobs.pop_front();
     }
-    job();
+    // A job that throws (out of memory, most likely) is dropped; the jobs behind it run.
+    try {
+      job();
+    } catch (...) {
+    }
   }
 }
 

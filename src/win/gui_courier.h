@@ -8,6 +8,7 @@
 
 // Creates the courier; on the GUI thread, before a worker may need it. Once is enough.
 void EnsureGuiCourier();
-// From any thread: the GUI thread runs job soon, in the order the jobs were handed in.
+// From any thread: the GUI thread runs job soon, in the order the jobs were handed in; a
+// job that throws is dropped and the next one runs.
 // False, and the job is dropped, when there is no courier.
 bool RunOnGuiThread(std::function<void()> job);

@@ -159,18 +159,24 @@ HttpResult Outcome(Job& job, bool arrived) {
   return std::move(job.result);
 }
 
-HttpResult Fetched(std::string_view url, size_t maxBytes, unsigned deadlineMs) {
+// *cancelled tells whether the caller's cancel event ended the wait.
+HttpResult Fetched(std::string_view url, size_t maxBytes, unsigned deadlineMs, HANDLE cancel, bool* cancelled) {
   if (!ParseHttpUrl(url)) return Failed({"address", FailureCause::System, ERROR_INVALID_PARAMETER});
   const std::shared_ptr<Job> job = StartFetch(url, maxBytes);
   if (!job) return Failed({"thread", FailureCause::System, GetLastError()});
-  return Outcome(*job, WaitForSingleObject(job->done.Get(), deadlineMs) == WAIT_OBJECT_0);
+  const HANDLE waits[] = {job->done.Get(), cancel};
+  const DWORD ended = WaitForMultipleObjects(cancel ? 2 : 1, waits, FALSE, deadlineMs);
+  *cancelled = cancel && ended == WAIT_OBJECT_0 + 1;
+  return Outcome(*job, ended == WAIT_OBJECT_0);
 }
 
 }  // namespace
 
-HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs) {
-  HttpResult result = Fetched(url, maxBytes, deadlineMs);
-  if (result.failure) RecordFailure("fetch of " + std::string(url), *result.failure);
+HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs, void* cancel) {
+  bool cancelled = false;
+  HttpResult result = Fetched(url, maxBytes, deadlineMs, cancel, &cancelled);
+  // A fetch its caller gave up on did not fail: nothing to record.
+  if (result.failure && !cancelled) RecordFailure("fetch of " + std::string(url), *result.failure);
   return result;
 }
 

@@ -54,8 +54,11 @@ struct HttpResult {
 // url: "http://host[:port]/path?query" or "https://..." (see ParseHttpUrl). Any other
 // address, any failure before the answer arrives, a body longer than maxBytes, and a
 // fetch still running at the deadline give status 0 and an empty body. Blocks the
-// calling thread (a worker thread), dispatching nothing.
-HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs = kHttpDeadlineMs);
+// calling thread (a worker thread), dispatching nothing. cancel, when given, is an event
+// whose setting ends the fetch at once as the deadline would: its request closed, its
+// thread on its way out.
+HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs = kHttpDeadlineMs,
+                   void* cancel = nullptr);
 
 // Starts the fetch on a worker thread and returns at once; the GUI thread runs landed
 // with the result (through win/gui_courier.h) when it has arrived, failed or met the

@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/features.h"
@@ -118,14 +119,56 @@ TEST_F(Playback, WritesEveryLineInOrderThenRestoresTheNickname) {
   EXPECT_EQ(Selected(), 2);
 }
 
-TEST_F(Playback, AFirstLineAtZeroIsShownButNeverWritten) {
-  Load("[00:00.00]title line\r\n[00:00.20]one\r\n[00:00.40]two\r\n");
-  Player().OnPlayButton();
-  EXPECT_EQ(Selected(), 0);
-  EXPECT_EQ(Cursor(), 2);
-  EXPECT_GT(Period(), 0);
-  PlayToEnd();
-  EXPECT_EQ(Texts(), (Strings{"one", "two"}));  // no restore: 选择框1 is off
+// Lyric files as people download them: the rows of the table and the texts written.
+// Lines sharing a time stamp keep their texts and go out as one; the first line at 0 is
+// written at once; word times are no text; legacy code pages are read by the system's.
+TEST_F(Playback, WritesLyricsOfEveryShapeAsTheirFilesMeanThem) {
+  M<MainCtl::选择框1>().SetChecked(false);
+  using Rows = std::vector<std::pair<std::string, std::string>>;
+  const unsigned system = enc::SystemCodePage();
+  const std::string cafe = "Café au lait, s'il vous plaît";
+  const std::string gbkLine = "河水弯弯流过小村";  // no Shift-JIS
+  const struct {
+    const char* name;
+    std::string bytes;
+    Rows rows;
+    Strings written;
+    bool onThisSystem;
+  } kCases[] = {
+      {"a first line at 00:00.00", "[ti:晨光]\r\n[00:00.00]晨光 - 开头的一行\r\n[00:00.20]第二行\r\n[00:00.40]第三行\r\n",
+       {{"0", "晨光 - 开头的一行"}, {"200", "第二行"}, {"400", "第三行"}}, {"晨光 - 开头的一行", "第二行", "第三行"}, true},
+      {"a bilingual lyric",
+       "[00:00.10]The river sings beneath the bridge\r\n[00:00.10]河水在桥下歌唱\r\n[00:00.30]Good night\r\n",
+       {{"100", "The river sings beneath the bridge"}, {"100", "河水在桥下歌唱"}, {"300", "Good night"}},
+       {"The river sings beneath the bridge / 河水在桥下歌唱", "Good night"}, true},
+      {"three spellings of one moment, and a chorus of two tags",
+       "[00:00.20]a\r\n[00:00.2]b\r\n[0:00.200][00:00.30]c\r\n",
+       {{"200", "a"}, {"200", "b"}, {"200", "c"}, {"300", "c"}}, {"a / b / c", "c"}, true},
+      {"a word-timed lyric", "[00:00.10]<00:00.10>Twinkle <00:00.20>twinkle <00:00.30>little <00:00.40>star\r\n",
+       {{"100", "Twinkle twinkle little star"}}, {"Twinkle twinkle little star"}, true},
+      {"a word-timed lyric without spaces", "[00:00.10]<00:00.10>月<00:00.15>亮<00:00.20>走\r\n", {{"100", "月亮走"}},
+       {"月亮走"}, true},
+      {"1252 from an old Western player", enc::EncodeCodePage("[00:00.10]" + cafe + "\r\n", 1252),
+       {{"100", cafe}}, {cafe}, system == 936 || system == 950 || system == 1252},
+      {"Shift-JIS on Japanese Windows", enc::EncodeCodePage("[00:00.10]桜の花が咲いた\r\n", 932),
+       {{"100", "桜の花が咲いた"}}, {"桜の花が咲いた"}, system == 932},
+      {"GBK on any system", enc::EncodeCodePage("[00:00.10]" + gbkLine + "\r\n", enc::kGbk), {{"100", gbkLine}},
+       {gbkLine}, true},
+  };
+  const auto table = M<MainCtl::超级列表框_歌词>();
+  for (const auto& c : kCases) {
+    if (!c.onThisSystem) continue;
+    SCOPED_TRACE(c.name);
+    Load(c.bytes);
+    Rows rows;
+    for (int i = 0; i < table.RowCount(); ++i) rows.emplace_back(table.Cell(i, 0), table.Cell(i, 1));
+    EXPECT_EQ(rows, c.rows);
+    received.clear();
+    Player().OnPlayButton();
+    PlayToEnd();
+    EXPECT_EQ(Texts(), c.written);
+  }
+  EXPECT_TRUE(boxes.All().empty());
 }
 
 TEST_F(Playback, ASingleLineAtZeroIsWrittenAtOnceAndEndsTheSong) {
@@ -137,14 +180,6 @@ TEST_F(Playback, ASingleLineAtZeroIsWrittenAtOnceAndEndsTheSong) {
   EXPECT_EQ(Period(), 0);
 }
 
-TEST_F(Playback, EqualTimeStampsAreWrittenOneAfterTheOther) {
-  // Three spellings of 200 ms (one spelling twice would give both lines the first text).
-  Load("[00:00.20]a\r\n[00:00.2]b\r\n[0:00.200]c\r\n[00:00.30]d\r\n");
-  Player().OnPlayButton();
-  PlayToEnd();
-  EXPECT_EQ(Texts(), (Strings{"a", "b", "c", "d"}));
-}
-
 TEST_F(Playback, TheOffsetTagMovesEveryLine) {
   // The wait before the first line, for the same first time stamp of 800 ms.
   const struct {
@@ -154,7 +189,7 @@ TEST_F(Playback, TheOffsetTagMovesEveryLine) {
       {"", 700, 800},
       {"[offset:+500]", 200, 300},  // lines 0.5 s late in the file: due 0.5 s earlier
       {"[offset:-400]", 1100, 1200},
-      {"[offset:2000]", 1, 1},      // due before the start: at once
+      {"[offset:1000]", 100, 200},  // "one" due before the start: at once, "two" 200 ms on
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.header);
@@ -164,6 +199,8 @@ TEST_F(Playback, TheOffsetTagMovesEveryLine) {
     EXPECT_LE(Period(), c.maxMs);
     Player().OnPlayButton();  // stop
   }
+  EXPECT_EQ(Texts(), Strings{"one"});  // the line due before the start
+  received.clear();
   // The table keeps the file's own stamps; a jump keeps the shifted schedule's gaps.
   Load("[offset:+500]\r\n[00:00.80]one\r\n[00:03.00]two\r\n[00:03.30]three\r\n");
   EXPECT_EQ(M<MainCtl::超级列表框_歌词>().Cell(0, 0), "800");

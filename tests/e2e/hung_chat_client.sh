@@ -14,7 +14,6 @@ log="$work/standin.log"
 
 # Ten lines half a second apart, the first at 1 s; our own words.
 {
-  printf '[00:00.00]hang song\n'
   for i in $(seq 1 10); do
     printf '[00:%02d.%02d]line %d\n' $(( (500 + 500 * i) / 1000 )) $(( (500 + 500 * i) % 1000 / 10 )) "$i"
   done

@@ -74,11 +74,31 @@ void readHeaderTags(std::string_view text, LyricTimeline& timeline) {
   timeline.offsetMs = TruncateToInt32(utf8::ToNumber(utf8::Mid(offset, 9, utf8::Len(offset) - 9)));
 }
 
+std::string textOfLine(std::string_view line) {
+  static const utf8::Regex wordTime(R"(<[0-9]+:[0-9]+([.:][0-9]+)?>)");
+  return wordTime.ReplaceAll(TimeTagRegex().ReplaceAll(line, ""), "");
+}
+
 std::string lineTextForTag(const std::vector<std::string>& lines, std::string_view tag) {
   for (const std::string& line : lines) {
-    if (utf8::Find(line, tag) != -1) return TimeTagRegex().ReplaceAll(line, "");
+    if (utf8::Find(line, tag) != -1) return textOfLine(line);
   }
   return {};
+}
+
+std::vector<std::string> ownLineTexts(std::string_view text, const std::vector<std::string>& lines) {
+  const std::string marked = utf8::Regex(R"(^[\s| ]*\r)").ReplaceAll(text, "*****\r\n");
+  std::vector<std::string> texts;
+  size_t start = 0;
+  while (true) {
+    const size_t end = marked.find("\r\n", start);
+    const std::string piece = marked.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    const bool kept = !splitLyricLines(piece).empty() && splitLyricLines(piece)[0] == piece;
+    for (const std::string& tag : findTimeTags(piece)) texts.push_back(kept ? textOfLine(piece) : lineTextForTag(lines, tag));
+    if (end == std::string::npos) break;
+    start = end + 2;
+  }
+  return texts;
 }
 
 int32_t tagToMs(std::string_view tag) {
@@ -151,9 +171,13 @@ bool parseLrc(std::string_view text, LyricTimeline& timeline) {
   timeline.textOf.assign(n, 0);
   timeline.lineTexts.assign(1, std::string());
   std::vector<LyricPair> pairs(n);
+  // Each tag's own line, tags taken line by line: no tag spans a CR LF, and no blank run
+  // touches a tag, so they are the tags of the whole text.
+  const std::vector<std::string> texts = ownLineTexts(text, lines);
+  if (texts.size() != n) return false;
   for (size_t k = 0; k < n; ++k) {
     // No line break at either end of an entry's text.
-    std::string text = lineTextForTag(lines, tags[k]);
+    std::string text = texts[k];
     const size_t first = text.find_first_not_of("\r\n");
     pairs[k].text = first == std::string::npos ? "" : text.substr(first, text.find_last_not_of("\r\n") + 1 - first);
     const int32_t ms = tagToMs(tags[k]);

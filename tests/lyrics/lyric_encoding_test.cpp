@@ -99,6 +99,7 @@ TEST(LyricEncoding, Detection) {
       {"stray continuation byte", "月" "\x80", LyricEncoding::Gbk},
       {"four-byte character", "a\xF0\x9F\x8E\xB5", LyricEncoding::Utf8},
       {"zero byte inside UTF-8", std::string("月\0亮", 7), LyricEncoding::Utf8},
+      {"UTF-8 before a zero byte, GBK after it: no UTF-8", std::string("月\0", 4) + Gbk("月亮"), LyricEncoding::Western},
       {"UTF-8 mark", "\xEF\xBB\xBF" "abc", LyricEncoding::Utf8WithMark},
       {"UTF-16 LE mark", "\xFF\xFE" "a\0", LyricEncoding::Utf16Le},
       {"UTF-16 BE mark", "\xFE\xFF" "\0a", LyricEncoding::Utf16Be},
@@ -126,8 +127,66 @@ TEST(LyricEncoding, Decoding) {
       {"UTF-16 BE, odd last byte", std::string("\xFE\xFF" "\x67\x08" "\x00", 5), "月"},
       {"cut at the first zero after conversion", std::string("\xFF\xFE" "a\0\0\0b\0", 8), "a"},
       {"GBK cut at zero", std::string("ab\0cd", 5), "ab"},
+      {"UTF-8 without mark, cut at zero only after the reading", std::string("a\0月亮", 8), "a"},
+      {"UTF-16 LE of odd length drops its last byte", std::string("\xFF\xFE" "\x08\x67" "\x41", 5), "月"},
   };
   for (const auto& c : kCases) EXPECT_EQ(DecodeLyricBytes(c.bytes), c.want) << c.name;
+}
+
+// Unmarked bytes that are not UTF-8, by the system's code page: the rows that tell the
+// Big5 rule and GBK apart byte by byte, and the legacy files of other systems.
+TEST(LyricEncoding, BySystemCodePage) {
+  const std::string cafe = "[00:01.00]Café au lait, s'il vous plaît\r\n";
+  const std::string sakura = "[00:01.00]桜の花が咲いた\r\n";
+  const struct {
+    const char* name;
+    std::string bytes;
+    unsigned system;
+    LyricEncoding want;
+    std::string text;  // the decoded text; empty: not checked
+  } kCases[] = {
+      {"Big5, trail bytes 7E and FE", Big5("[00:01.00]今年我才知道，你在哪"), 936, LyricEncoding::Big5,
+       "[00:01.00]今年我才知道，你在哪"},
+      {"Big5, the comma the only marker", Big5("[00:01.00]星星眨著眼睛，"), 936, LyricEncoding::Big5,
+       "[00:01.00]星星眨著眼睛，"},
+      {"Big5 of AA pairs", Big5("[00:01.00]爸爸的狗"), 936, LyricEncoding::Big5, "[00:01.00]爸爸的狗"},
+      {"Big5, one AF pair", Big5("[00:01.00]神"), 936, LyricEncoding::Big5, "[00:01.00]神"},
+      {"Big5, one F8 pair", Big5("[00:01.00]囍"), 936, LyricEncoding::Big5, "[00:01.00]囍"},
+      {"GBK full-width mark", Gbk("[00:01.00]走！"), 936, LyricEncoding::Gbk, "[00:01.00]走！"},
+      {"GBK lead F7", Gbk("[00:01.00]鳌"), 936, LyricEncoding::Gbk, "[00:01.00]鳌"},
+      {"GBK trail 54", Gbk("[00:01.00]═"), 936, LyricEncoding::Gbk, "[00:01.00]═"},
+      {"GBK C3 C0", Gbk("[00:01.00]美"), 936, LyricEncoding::Gbk, "[00:01.00]美"},
+      {"A1 41 C6 A1", "\xA1\x41\xC6\xA1", 936, LyricEncoding::Gbk, ""},
+      {"A1 41 80", "\xA1\x41\x80", 936, LyricEncoding::Gbk, ""},
+      {"A1 41 81 40", "\xA1\x41\x81\x40", 936, LyricEncoding::Gbk, ""},
+      {"EF BB 61", "\xEF\xBB\x61", 936, LyricEncoding::Gbk, ""},
+      {"61 E0 9F BF: a character cut off at the end", "\x61\xE0\x9F\xBF", 936, LyricEncoding::Gbk, ""},
+      {"61 F5 80 80 80", "\x61\xF5\x80\x80\x80", 936, LyricEncoding::Gbk, ""},
+      {"1252 under 936: neither GBK nor Big5", InCodePage(cafe, 1252), 936, LyricEncoding::Western, cafe},
+      {"1252 under 950", InCodePage(cafe, 1252), 950, LyricEncoding::Western, cafe},
+      {"1252 under 1252", InCodePage(cafe, 1252), 1252, LyricEncoding::System, cafe},
+      {"1250 under 1250", InCodePage("[00:01.00]Žluťoučký kůň\r\n", 1250), 1250, LyricEncoding::System,
+       "[00:01.00]Žluťoučký kůň\r\n"},
+      {"GBK under 1252", Gbk("[00:01.00]河水弯弯流过小村\r\n"), 1252, LyricEncoding::Gbk,
+       "[00:01.00]河水弯弯流过小村\r\n"},
+      {"Big5 under 1252", Big5("[00:01.00]星星眨著眼睛，"), 1252, LyricEncoding::Big5, "[00:01.00]星星眨著眼睛，"},
+      {"Shift-JIS under 932", InCodePage(sakura, 932), 932, LyricEncoding::System, sakura},
+      {"GBK that is no Shift-JIS under 932", Gbk("[00:01.00]河水弯弯流过小村\r\n"), 932, LyricEncoding::Gbk,
+       "[00:01.00]河水弯弯流过小村\r\n"},
+      {"Korean under 949", InCodePage("[00:01.00]아리랑 고개\r\n", 949), 949, LyricEncoding::System,
+       "[00:01.00]아리랑 고개\r\n"},
+      {"Shift-JIS under 936 reads as GBK, as always", InCodePage(sakura, 932), 936, LyricEncoding::Gbk, ""},
+      {"UTF-8 under 1252", sakura, 1252, LyricEncoding::Utf8, sakura},
+      {"an unknown code page reads nothing as GBK", InCodePage(cafe, 1252), 65000 + 999, LyricEncoding::System,
+       ""},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(DetectLyricEncoding(c.bytes, c.system), c.want) << c.name;
+    if (!c.text.empty()) {
+      EXPECT_EQ(DecodeLyricBytes(c.bytes, c.system), c.text) << c.name;
+    }
+  }
+  EXPECT_EQ(DecodeLyricBytes("a\xE9", 65999), "a\uFFFD");
 }
 
 // Lines of our own.

@@ -10,6 +10,9 @@
 #include "lyrics/lyric_loader_win.h"
 #include "support/recording_window.h"
 #include "support/win_test_support.h"
+#include "text/encoding.h"
+#include "win/file_bytes.h"
+#include "win/owners.h"
 
 namespace {
 
@@ -148,14 +151,16 @@ TEST_F(LyricLoader, LargeLyricShowsEveryRowAndOversizedFileNone) {
   EXPECT_EQ(table.RowData(49999), 50000);
   EXPECT_EQ(table.RowData(50000), 0);
 
-  // Over 16 MB is no lyric: loaded as an unreadable file would be.
+  // Over 16 MB is no lyric: not loaded, and the user is told why.
   std::string huge = "[00:01.00]x\r\n";
   huge.resize((16u << 20) + 1, ' ');
   dir.Write("huge.lrc", huge);
   Choose(dir, "huge.lrc");
   EXPECT_EQ(table.RowCount(), 0);
   EXPECT_EQ(Timeline().count, 0);
-  EXPECT_TRUE(boxes.All().empty());
+  const std::vector<MessageBoxWatcher::Seen> seen = boxes.All();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "无法读取歌词文件“huge.lrc”：\r\n文件超过 16 MB，不是歌词文件。");
 }
 
 TEST_F(LyricLoader, PlainFilesAreTakenAsTheyAreAndCutAtTheirFirstZeroByte) {
@@ -166,7 +171,7 @@ TEST_F(LyricLoader, PlainFilesAreTakenAsTheyAreAndCutAtTheirFirstZeroByte) {
   EXPECT_EQ(TableRows(), want);
 }
 
-TEST_F(LyricLoader, MissingOrTaglessFileGivesAnEmptyTableAndNoMessage) {
+TEST_F(LyricLoader, TaglessFileGivesAnEmptyTableAndAMissingOneSaysWhy) {
   dir.Write("a.lrc", "[00:01.00]one\r\n");
   dir.Write("notags.lrc", "just words\r\nno tags\r\n");
   Choose(dir, "a.lrc");
@@ -183,7 +188,50 @@ TEST_F(LyricLoader, MissingOrTaglessFileGivesAnEmptyTableAndNoMessage) {
   EXPECT_TRUE(TableRows().empty());
   EXPECT_EQ(Timeline().count, 0);
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "a.lrc");
+  const std::vector<MessageBoxWatcher::Seen> seen = boxes.All();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text.rfind("无法读取歌词文件“a.lrc”：\r\n", 0), 0u) << seen[0].text;
+  EXPECT_GT(seen[0].text.size(), std::string("无法读取歌词文件“a.lrc”：\r\n").size());  // and the system's why
+}
+
+// Names as the folder holds them: a name ending in a dot or a space, and a file in a
+// folder deeper than MAX_PATH, open their own files.
+TEST_F(LyricLoader, NamesEndingInADotOrASpaceAndDeepFoldersOpenTheirOwnFiles) {
+  std::wstring deep = L"\\\\?\\" + enc::Wide(dir.Path());
+  for (int i = 0; deep.size() < 300; ++i) {
+    deep += L"\\folder_of_some_depth_" + std::to_wstring(i);
+    ASSERT_TRUE(CreateDirectoryW(deep.c_str(), nullptr));
+  }
+  const std::string deepFolder = enc::Narrow(deep.substr(4));
+  struct Case {
+    std::string folder;
+    std::string name;
+  };
+  const Case cases[] = {{dir.Path(), "ends in a dot."}, {dir.Path(), "ends in a space "}, {deepFolder, "deep.lrc"},
+                        {deepFolder, "deep and a dot.lrc."}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::wstring path = L"\\\\?\\" + enc::Wide(c.folder + "\\" + c.name);
+    {
+      UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+      ASSERT_TRUE(file);
+      DWORD wrote = 0;
+      const std::string lrc = "[00:01.00]" + c.name + "\r\n";
+      WriteFile(file.Get(), lrc.data(), static_cast<DWORD>(lrc.size()), &wrote, nullptr);
+    }
+    EXPECT_EQ(ReadFileBytes(c.folder + "\\" + c.name), "[00:01.00]" + c.name + "\r\n");
+    if (c.name == "deep.lrc") {  // listed and chosen in the file list
+      const auto files = M<MainCtl::文件框1>();
+      files.SetFolder(c.folder);
+      ASSERT_EQ(files.Entries(), std::vector<std::string>{"deep.lrc"});
+      files.SetSelectedEntry(0);
+      Player().OnLyricFileChosen();
+      EXPECT_EQ(TableRows(), (std::vector<Row>{{"1000", c.name, 1}}));
+    }
+    DeleteFileW(path.c_str());
+  }
   EXPECT_TRUE(boxes.All().empty());
+  for (; deep.size() > 4 + dir.Path().size(); deep.erase(deep.find_last_of(L'\\'))) RemoveDirectoryW(deep.c_str());
 }
 
 TEST_F(LyricLoader, WhilePlayingAChoiceHaltsInsteadOfLoading) {

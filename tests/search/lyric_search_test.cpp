@@ -149,6 +149,25 @@ TEST(LyricSearchPreview, SplitsLinesAtCrLfAndTheFirstBrackets) {
   for (const Case& c : cases) EXPECT_EQ(SplitPreviewRows(c.lyric), c.rows) << c.what;
 }
 
+TEST(LyricSearchPreview, AtMostTheBoundAndSaysWhenCut) {
+  const std::string lyric = "[1]a\r\nno bracket\r\n[2]b\r\n[3]\r\n[4]c\r\n";
+  const struct {
+    size_t bound;
+    std::vector<PreviewRow> rows;
+    bool cut;
+  } cases[] = {
+      {0, {}, true},
+      {2, {{"[1", "a"}, {"[2", "b"}}, true},
+      {3, {{"[1", "a"}, {"[2", "b"}, {"[4", "c"}}, false},  // a line without a row is not cut off
+      {4, {{"[1", "a"}, {"[2", "b"}, {"[4", "c"}}, false},
+  };
+  for (const auto& c : cases) {
+    bool cut = !c.cut;
+    EXPECT_EQ(SplitPreviewRows(lyric, c.bound, &cut), c.rows) << c.bound;
+    EXPECT_EQ(cut, c.cut) << c.bound;
+  }
+}
+
 // ---- the saved file's name (the rule itself is tested in tests/text) ----
 
 TEST(LyricSearchFileName, TitleGoesThroughTheFileNameRule) {

@@ -4,8 +4,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
+#include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <iterator>
 #include <set>
 #include <string>
@@ -17,6 +22,7 @@
 #include "support/lyrics_site.h"
 #include "support/win_test_support.h"
 #include "win/file_bytes.h"
+#include "win/owners.h"
 #include "win/program.h"
 
 namespace {
@@ -27,6 +33,14 @@ const std::string kLyricText =
     "[ti:山间小路]\r\n[ar:林木]\r\n[00:04.50]石阶一级一级往上爬\r\n[00:09.00]松针落在旧布鞋上\r\n";
 // The lyric as the site serves it, in GBK: saved byte for byte, shown decoded.
 const std::string kGbkLyric = enc::EncodeCodePage(kLyricText, enc::kGbk);
+const std::string kUtf16Lyric = std::string("\xFF\xFE", 2) + [] {
+  std::string bytes;
+  for (char16_t u : enc::Utf8ToUtf16("[00:01.00]河水在桥下歌唱\r\n[00:02.00]The river sings\r\n")) {
+    bytes += static_cast<char>(u & 0xFF);
+    bytes += static_cast<char>(u >> 8);
+  }
+  return bytes;
+}();
 const std::string kUtf8Lyric = "\xef\xbb\xbf[00:01.00]\xe4\xb8\xad\r\n[00:02.00]\xe6\x96\x87 line\r\n";
 
 struct Row {
@@ -74,6 +88,16 @@ void Download() {
 }
 
 bool Exists(const std::string& path) { return FileExists(path); }
+
+int ThreadsOfThisProcess() {
+  UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  THREADENTRY32 entry = {};
+  entry.dwSize = sizeof(entry);
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry))
+    count += entry.th32OwnerProcessID == GetCurrentProcessId();
+  return count;
+}
 
 // Files the downloads write into the program's folder, removed before and after a test.
 class ProgramFolderFiles {
@@ -182,14 +206,23 @@ TEST_F(LyricSearch, NoHitKeepsThePreviousRowsAndSaysSo) {
   EXPECT_EQ(seen[0].text, kNoHitText);
 }
 
-TEST_F(LyricSearch, AnUnreachableSiteEmptiesTheListWithoutAWord) {
+// A site that does not answer reads as such where the results would be, and the old
+// preview goes; the failure row is no hit.
+TEST_F(LyricSearch, ASiteThatIsDownSaysSoInTheResults) {
   catalogue.Add("a.lrc", "江水", "月光河", kGbkLyric);
   Search("月光");
+  ClickRow(0);
   ASSERT_EQ(ResultRows().size(), 1u);
+  ASSERT_FALSE(PreviewRows().empty());
   TheSearch().siteHost = "127.0.0.1:" + std::to_string(site.RefusedPort());
   Search("月光");
-  EXPECT_TRUE(ResultRows().empty());
+  EXPECT_EQ(ResultRows(), (std::vector<Row>{{"搜索失败：歌词网站没有回应（连不上或超时）", ""}}));
   EXPECT_TRUE(TheSearch().ResultLinks().empty());
+  EXPECT_TRUE(PreviewRows().empty());
+  const size_t before = RequestCount();
+  ClickRow(0);
+  Download();
+  EXPECT_EQ(RequestCount(), before);
   EXPECT_TRUE(boxes.All().empty());
 }
 
@@ -269,9 +302,11 @@ TEST_F(LyricSearch, DownloadSavesTheExactBytesUnderTheSongTitleAndListsTheFile) 
   const Case cases[] = {
       {"GBK", "测试甲", kGbkLyric, kGbkLyric},
       {"UTF-8 with a byte-order mark", "测试乙", kUtf8Lyric, kUtf8Lyric},
-      {"cut at a zero byte", "测试丙", std::string("[00:01.00]ab\0[00:02.00]cd\r\n", 26), "[00:01.00]ab"},
+      {"UTF-16 with its zero bytes", "测试丁", kUtf16Lyric, kUtf16Lyric},
+      {"a zero byte inside", "测试丙", std::string("[00:01.00]ab\0[00:02.00]cd\r\n", 26),
+       std::string("[00:01.00]ab\0[00:02.00]cd\r\n", 26)},
   };
-  const ProgramFolderFiles files({"测试甲.lrc", "测试乙.lrc", "测试丙.lrc"});
+  const ProgramFolderFiles files({"测试甲.lrc", "测试乙.lrc", "测试丁.lrc", "测试丙.lrc"});
   M<MainCtl::编辑框1>().SetText(ui::ProgramFolder());
   for (size_t i = 0; i < std::size(cases); ++i)
     catalogue.Add("f" + std::to_string(i) + ".lrc", "歌手", cases[i].song, cases[i].served);
@@ -289,14 +324,124 @@ TEST_F(LyricSearch, DownloadSavesTheExactBytesUnderTheSongTitleAndListsTheFile) 
   EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:01.00", "ab"}}));
 }
 
-TEST_F(LyricSearch, DownloadReplacesAnExistingFile) {
+// Two singers' songs of one title share a file name: the second replaces the first only
+// when the user says so; the same bytes again ask nothing.
+TEST_F(LyricSearch, ASecondSongOfTheSameTitleReplacesTheFirstOnlyWhenTheUserSaysSo) {
   const ProgramFolderFiles files({"测试丁.lrc"});
-  WriteFileBytes(ProgramFolderFiles::Path("测试丁.lrc"), std::string(5000, 'o'));
+  const std::string first = std::string(5000, 'o');
   catalogue.Add("d.lrc", "歌手", "测试丁", kGbkLyric);
   Search("测试丁");
+  const struct {
+    int answer;
+    std::string before;
+    std::string after;
+    size_t questions;
+  } cases[] = {{IDNO, first, first, 1}, {IDYES, first, kGbkLyric, 1}, {IDNO, kGbkLyric, kGbkLyric, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    boxes.SetAnswer(c.answer);
+    const size_t before = boxes.All().size();
+    WriteFileBytes(ProgramFolderFiles::Path("测试丁.lrc"), c.before);
+    M<MainCtl::欲下载列表>().SetSelectedRow(0);
+    Download();
+    EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试丁.lrc")), c.after);
+    const std::vector<MessageBoxWatcher::Seen> seen = boxes.All();
+    ASSERT_EQ(seen.size(), before + c.questions);
+    if (c.questions) {
+      EXPECT_EQ(seen.back().text, "“测试丁.lrc”已有另一首歌词，要用下载的歌词替换它吗？\r\n选“否”保留原来的文件。");
+    }
+  }
+}
+
+// A save that cannot be written says so once and keeps the old file.
+TEST_F(LyricSearch, ASaveOverAReadOnlyFileSaysSoAndKeepsTheOldBytes) {
+  const ProgramFolderFiles files({"测试庚.lrc"});
+  const std::string path = ProgramFolderFiles::Path("测试庚.lrc");
+  WriteFileBytes(path, "old bytes");
+  SetFileAttributesW(enc::Wide(path).c_str(), FILE_ATTRIBUTE_READONLY);
+  catalogue.Add("g.lrc", "歌手", "测试庚", kGbkLyric);
+  Search("测试庚");
+  boxes.SetAnswer(IDYES);
   M<MainCtl::欲下载列表>().SetSelectedRow(0);
   Download();
-  EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试丁.lrc")), kGbkLyric);
+  SetFileAttributesW(enc::Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(ReadFileBytes(path), "old bytes");
+  size_t failures = 0;
+  for (const MessageBoxWatcher::Seen& seen : boxes.All()) {
+    if (seen.caption != "保存失败") continue;
+    ++failures;
+    EXPECT_EQ(seen.text.rfind("歌词没有保存，原来的文件没有改动：\r\n" + path + "\r\n", 0), 0u) << seen.text;
+  }
+  EXPECT_EQ(failures, 1u);
+  for (const std::string& name : FilesIn(ui::ProgramFolder()))
+    EXPECT_EQ(name.find(".tmp"), std::string::npos) << name << " was left behind";
+}
+
+// A lyric of 200,000 lines: the preview shows the first rows and says it is cut, and
+// the window answers while the lyric is fetched, decoded and split. The figures are
+// printed (bench/lyric_preview.sh takes them).
+TEST_F(LyricSearch, AHugeLyricPreviewsItsFirstRowsWhileTheWindowAnswers) {
+  catalogue.AddLink("歌手", "很长的歌", "{base}/lines/200000");
+  Search("很长的歌");
+  std::atomic<bool> probing{true};
+  std::atomic<DWORD> worstMs{0};
+  std::atomic<int> unanswered{0};
+  const HWND main = M<MainCtl::歌词预览>().Handle();
+  std::thread prober([&] {
+    while (probing) {
+      const DWORD start = GetTickCount();
+      DWORD_PTR result = 0;
+      if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result)) ++unanswered;
+      worstMs = std::max<DWORD>(worstMs, GetTickCount() - start);
+      Sleep(50);
+    }
+  });
+  const DWORD start = GetTickCount();
+  LVITEMA state = {};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  state.state = LVIS_SELECTED | LVIS_FOCUSED;
+  SendMessageA(M<MainCtl::欲下载列表>().Handle(), LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+  const bool shown = PumpUntil([] { return M<MainCtl::歌词预览>().RowCount() > 0; }, 30000);
+  const DWORD shownMs = GetTickCount() - start;
+  WaitForFetches();
+  probing = false;
+  prober.join();
+  std::printf("preview of 200000 lines: shown after %lu ms, worst answer %lu ms, %d probes unanswered\n", shownMs,
+              static_cast<unsigned long>(worstMs.load()), unanswered.load());
+  ASSERT_TRUE(shown);
+  const auto preview = M<MainCtl::歌词预览>();
+  ASSERT_EQ(preview.RowCount(), 1001);
+  EXPECT_EQ(preview.Cell(999, 1), "河水弯弯流过小村 999");
+  EXPECT_EQ(preview.Cell(1000, 1), "（歌词太长，预览只显示前 1000 行）");
+  EXPECT_EQ(unanswered, 0);
+  const std::string& text = TheSearch().FetchedLyricText();
+  EXPECT_EQ(text.substr(0, 38), "[00:00.00]河水弯弯流过小村 0\r\n");
+  EXPECT_NE(text.find("[333:19.90]河水弯弯流过小村 199999\r\n"), std::string::npos);
+}
+
+// Focus moving over hits of a host that never answers: the previews do not pile up
+// threads (each newer one ends the older fetch, and a resting focus is waited for).
+TEST_F(LyricSearch, ManyFocusChangesOverASilentHostKeepTheThreadsFew) {
+  const std::string silent = "http://127.0.0.1:" + std::to_string(site.SilentPort());
+  for (int i = 0; i < 20; ++i) catalogue.AddLink("歌手", "静" + std::to_string(i), silent + "/x" + std::to_string(i) + ".lrc");
+  Search("静");
+  ASSERT_EQ(ResultRows().size(), 20u);
+  const HWND list = M<MainCtl::欲下载列表>().Handle();
+  int most = 0;
+  for (int i = 0; i < 200; ++i) {
+    LVITEMA state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, i % 20, reinterpret_cast<LPARAM>(&state));
+    // Every tenth change rests long enough for its preview to start.
+    PumpUntil([] { return false; }, i % 10 == 9 ? 300 : 20);
+    most = std::max(most, ThreadsOfThisProcess());
+  }
+  const int after = ThreadsOfThisProcess();
+  std::printf("threads after 200 focus changes: %d (most on the way: %d)\n", after, most);
+  EXPECT_LT(after, 20);
+  EXPECT_LT(most, 20);
+  WaitForFetches();
 }
 
 TEST_F(LyricSearch, AFailedFetchLeavesAnExistingFileAlone) {

@@ -37,10 +37,12 @@ class MessageBoxWatcher {
     std::string text;
   };
   std::vector<Seen> All() const;
+  // The button pressed in the boxes that come from now on.
+  void SetAnswer(int answer) { answer_ = answer; }
 
  private:
   void Run();
-  const int answer_;
+  std::atomic<int> answer_;
   std::atomic<bool> stop_{false};
   mutable CRITICAL_SECTION lock_;
   std::vector<Seen> seen_;

@@ -68,7 +68,7 @@ void MessageBoxWatcher::Run() {
       EnterCriticalSection(&lock_);
       seen_.push_back(seen);
       LeaveCriticalSection(&lock_);
-      PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer_), 0);
+      PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer_.load()), 0);
       for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(10);
     }
     Sleep(20);

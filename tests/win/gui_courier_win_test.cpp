@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <new>
 #include <thread>
 #include <vector>
 
@@ -32,6 +33,17 @@ TEST(GuiCourier, RunsQueuedJobsInOrderAndForgedMessagesRunNothing) {
   EXPECT_TRUE(ran.empty()) << "a job ran on the wrong thread";
   PumpPendingMessages();
   EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
+}
+
+// A job that throws (a lyric too large for the memory left) is dropped; the window's
+// thread and the jobs behind it go on.
+TEST(GuiCourier, AJobThatThrowsIsDroppedAndTheNextRuns) {
+  EnsureGuiCourier();
+  std::vector<int> ran;
+  RunOnGuiThread([] { throw std::bad_alloc(); });
+  RunOnGuiThread([&ran] { ran.push_back(1); });
+  PumpPendingMessages();
+  EXPECT_EQ(ran, std::vector<int>{1});
 }
 
 }  // namespace
