@@ -182,6 +182,7 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       DestroyWindow(hwnd);
       return 0;
     case WM_DESTROY: {
+      f->Raise(kWindowItself, UiEvent::Destroyed);
       for (size_t i = 0; i < f->timerPeriods.size(); ++i)
         if (f->timerPeriods[i] > 0) KillTimer(hwnd, kControlIdBase + i);
       LetGoOfHotKeys(*f);
