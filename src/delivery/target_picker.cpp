@@ -79,7 +79,7 @@ HWND WindowAtPoint(POINT p) {
   return nullptr;
 }
 
-void TargetPicker::EndPick() {
+void TargetPicker::EndPick(bool destroyPicker) {
   // First, so that the capture and the picker window going raise nothing here again.
   picking_ = false;
   // Shown again however many looks (or others) hid it; a count already at 0 or above is
@@ -94,16 +94,16 @@ void TargetPicker::EndPick() {
   ToggleWindowFrame(framed_);
   framed_ = nullptr;
   offset_ = 0;
-  // Safe from inside the picker's own handlers: the window layer touches neither the
-  // form nor the window once the handler has returned.
-  ui::DestroyWindowNow(WindowKind::Picker);
+  // Safe from inside the board's handlers: the window layer touches neither the form nor
+  // the window once the handler has returned.
+  if (destroyPicker) ui::DestroyWindowNow(WindowKind::Picker);
 }
 
-void TargetPicker::Cancel() {
+void TargetPicker::Cancel(bool destroyPicker) {
   if (!picking_) return;
   target_ = targetBefore_;
   M<MainCtl::透明标签1>().SetText(titleBefore_);
-  EndPick();
+  EndPick(destroyPicker);
 }
 
 void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy) {

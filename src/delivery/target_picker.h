@@ -71,9 +71,9 @@ class TargetPicker {
   void OnPickerWindowCreated();
   void OnCaptureBoardMouseMove();
   void OnCaptureBoardButtonUp();
-  void OnCaptureBoardEscape() { Cancel(); }
-  void OnCaptureBoardCaptureLost() { Cancel(); }
-  void OnPickerWindowDestroyed() { Cancel(); }
+  void OnCaptureBoardEscape() { Cancel(true); }
+  void OnCaptureBoardCaptureLost() { Cancel(true); }
+  void OnPickerWindowDestroyed() { Cancel(false); }  // it is going already
 
   // A look at the window the system reported under the cursor (null: none), and the
   // release over it. The handlers feed them WindowFromPoint's answer; they stand apart
@@ -88,8 +88,8 @@ class TargetPicker {
   int32_t Offset() const { return offset_; }     // 15 in super mode: the cursor stays free
 
  private:
-  void Cancel();
-  void EndPick();
+  void Cancel(bool destroyPicker);
+  void EndPick(bool destroyPicker = true);
   TargetWindow& target_;
   HWND framed_ = nullptr;
   int32_t offset_ = 0;
