@@ -118,8 +118,8 @@ void ToggleWindowFrame(HWND window) {
   if (!IsWindow(window)) return;
   // The screen's DC and the window's rectangle, both in the screen's own pixels (the tool
   // is aware of each monitor's DPI): a window of another process may hand out a DC whose
-  // drawing never reaches the screen. The frame stays inside the window, as one drawn on
-  // the window's own DC would.
+  // drawing goes nowhere. The frame stays inside the window, as one drawn on the window's
+  // own DC would.
   RECT rc;
   GetWindowRect(window, &rc);
   ScopedWindowDC dc(nullptr, ScopedWindowDC::Client);

@@ -48,9 +48,9 @@ static_assert(PICKER_COLOR == 0xFF8800, "COLORREF keeps blue in its high byte");
 // The icon with its top-left corner at (dx, dy): a circle filled with the board's
 // background colour, a crosshair and two bracket shapes, in color.
 void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy);
-// Inverts a frame around the whole window, title bar and border included, on the screen
-// (a window of another process may give a DC that reaches no screen); a second call on
-// an unchanged window takes it away again. A handle that is no window is ignored.
+// Inverts a frame around the whole window, title bar and border included, on the
+// screen's DC (a window of another process may give a DC that draws nowhere); a second
+// call on an unchanged window takes it away again. A handle that is no window is ignored.
 void ToggleWindowFrame(HWND window);
 // The picker window turns almost opaque, its white vanishes and the mouse passes
 // through it to the window below, so that WindowFromPoint looks past it.
