@@ -56,6 +56,10 @@ const EventBinding kEventTable[] = {
     {Main, kWindowItself, UiEvent::Created, OnMainWindowCreatedAnew},
     {Main, kWindowItself, UiEvent::Activated, Pick<&TargetPicker::OnMainWindowActivated>},
     {Main, C(MainCtl::画板_捕获器), UiEvent::LeftButtonDown, Pick<&TargetPicker::OnCaptureBoardMouseDown>},
+    {Main, C(MainCtl::画板_捕获器), UiEvent::MouseMoved, Pick<&TargetPicker::OnCaptureBoardMouseMove>},
+    {Main, C(MainCtl::画板_捕获器), UiEvent::LeftButtonUp, Pick<&TargetPicker::OnCaptureBoardButtonUp>},
+    {Main, C(MainCtl::画板_捕获器), UiEvent::EscapePressed, Pick<&TargetPicker::OnCaptureBoardEscape>},
+    {Main, C(MainCtl::画板_捕获器), UiEvent::CaptureLost, Pick<&TargetPicker::OnCaptureBoardCaptureLost>},
     {Main, C(MainCtl::文件框1), UiEvent::SelectionChanged, Play<&Playback::OnLyricFileChosen>},
     {Main, C(MainCtl::文件框1), UiEvent::DoubleClicked, Play<&Playback::OnLyricFileChosen>},
     {Main, C(MainCtl::超级按钮4), UiEvent::Clicked, Play<&Playback::OnPlayButton>},
@@ -90,8 +94,7 @@ const EventBinding kEventTable[] = {
     {Update, C(UpdateCtl::按钮1), UiEvent::Clicked, [] { TheFeatures().selfUpdate.StartDownload(); }},
 
     {Picker, kWindowItself, UiEvent::Created, Pick<&TargetPicker::OnPickerWindowCreated>},
-    {Picker, C(PickerCtl::时钟1), UiEvent::TimerTick, Pick<&TargetPicker::FollowCursorTick>},
-    {Picker, C(PickerCtl::时钟2), UiEvent::TimerTick, Pick<&TargetPicker::DetectTick>},
+    {Picker, kWindowItself, UiEvent::Destroyed, Pick<&TargetPicker::OnPickerWindowDestroyed>},
 };
 
 const size_t kEventTableSize = std::size(kEventTable);

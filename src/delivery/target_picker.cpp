@@ -54,8 +54,6 @@ void DrawCrosshair(DrawingBoard& board) {
   board.Line(kIconCentre, 0, kIconCentre, kCrosshairEnd);
 }
 
-bool LeftButtonDown() { return (GetKeyState(VK_LBUTTON) & 0xFF) >= 0x80; }
-
 // Windows that the mouse passes through, as the picker window: WindowFromPoint looks
 // past them, and so does the walk.
 bool SeeThrough(HWND window) {
@@ -81,23 +79,31 @@ HWND WindowAtPoint(POINT p) {
   return nullptr;
 }
 
-void TargetPicker::EndPick() {
-  if (offset_ == kSuperModeOffset) {
-    // The system named no window under the cursor: the walk names the one there.
-    POINT cursor = {};
-    GetCursorPos(&cursor);
-    target_.Set(WindowAtPoint(cursor));
-  }
-  while (ShowCursor(TRUE) < 0) {
-  }
+void TargetPicker::EndPick(bool destroyPicker) {
+  // First, so that the capture and the picker window going raise nothing here again.
+  picking_ = false;
+  // Shown again however many looks (or others) hid it; a count already at 0 or above is
+  // left as it was.
+  int shown = ShowCursor(TRUE);
+  while (shown < 0) shown = ShowCursor(TRUE);
+  if (shown > 0) ShowCursor(FALSE);
   if (GetCapture() == M<MainCtl::画板_捕获器>().Handle()) ReleaseCapture();
+  if (focusBefore_ && IsWindow(focusBefore_)) SetFocus(focusBefore_);
+  focusBefore_ = nullptr;
   ui::SetAlwaysOnTop(WindowKind::Main, false);
   ToggleWindowFrame(framed_);
   framed_ = nullptr;
   offset_ = 0;
-  // Safe from inside the picker's own timer: the window layer touches neither the form
-  // nor the window once the handler has returned.
-  ui::DestroyWindowNow(WindowKind::Picker);
+  // Safe from inside the board's handlers: the window layer touches neither the form nor
+  // the window once the handler has returned.
+  if (destroyPicker) ui::DestroyWindowNow(WindowKind::Picker);
+}
+
+void TargetPicker::Cancel(bool destroyPicker) {
+  if (!picking_) return;
+  target_ = targetBefore_;
+  M<MainCtl::透明标签1>().SetText(titleBefore_);
+  EndPick(destroyPicker);
 }
 
 void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy) {
@@ -110,18 +116,20 @@ void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy) {
 
 void ToggleWindowFrame(HWND window) {
   if (!IsWindow(window)) return;
-  // The rectangle and the DC in the window's own pixels, whatever its DPI awareness and
-  // ours: a window the system scales up has a DC of its unscaled size.
-  const dpi::AsWindowSees asWindow(window);
+  // The screen's DC and the window's rectangle, both in the screen's own pixels (the tool
+  // is aware of each monitor's DPI): a window of another process may hand out a DC whose
+  // drawing goes nowhere. The frame stays inside the window, as one drawn on the window's
+  // own DC would.
   RECT rc;
   GetWindowRect(window, &rc);
-  ScopedWindowDC dc(window, ScopedWindowDC::Whole);
+  ScopedWindowDC dc(nullptr, ScopedWindowDC::Client);
   if (!dc.Get()) return;
+  IntersectClipRect(dc.Get(), rc.left, rc.top, rc.right, rc.bottom);
   ScopedGdiObj<HPEN> pen(CreatePen(PS_SOLID, dpi::Scale(kFramePenWidth, dpi::OfWindow(window)), kFramePenColor));
   ScopedSelectObject selectPen(dc.Get(), pen.Get());
   ScopedSelectObject selectBrush(dc.Get(), GetStockObject(NULL_BRUSH));
   ScopedRop2 invert(dc.Get(), R2_NOT);
-  Rectangle(dc.Get(), 0, 0, rc.right - rc.left, rc.bottom - rc.top);
+  Rectangle(dc.Get(), rc.left, rc.top, rc.right, rc.bottom);
 }
 
 void MakeClickThrough(HWND window) {
@@ -130,6 +138,9 @@ void MakeClickThrough(HWND window) {
 }
 
 void TargetPicker::OnMainWindowActivated() {
+  // The pick itself activates the main window when the board takes the focus; the icon
+  // is off the board until the pick ends.
+  if (picking_) return;
   DrawingBoard* board = M<MainCtl::画板_捕获器>().Board();
   if (!board) return;
   board->Clear();
@@ -146,8 +157,13 @@ void TargetPicker::OnCaptureBoardMouseDown() {
     board->Clear();
     DrawCrosshair(*board);
   }
-  if (ui::WindowExists(WindowKind::Picker)) return;
-  // Before the picker window exists: its first tick may end the pick at once.
+  if (picking_ || ui::WindowExists(WindowKind::Picker)) return;
+  picking_ = true;
+  targetBefore_ = target_;
+  titleBefore_ = M<MainCtl::透明标签1>().Text();
+  // The board takes the keys too, so that Esc reaches it.
+  focusBefore_ = GetFocus();
+  SetFocus(captureBoard.Handle());
   SetCapture(captureBoard.Handle());
   ui::LoadOptions options;
   options.show = false;
@@ -156,15 +172,21 @@ void TargetPicker::OnCaptureBoardMouseDown() {
 }
 
 void TargetPicker::OnPickerWindowCreated() {
-  FollowCursorTick();
+  FollowCursor();
   ui::SetWindowVisible(WindowKind::Picker, true);
-  DetectTick();
-  // A click without a drag ends the pick in that first tick; the main window must not
-  // then stay above every other window.
-  if (ui::WindowExists(WindowKind::Picker)) ui::SetAlwaysOnTop(WindowKind::Main, true);
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  // The button's state as of the press being handled: one already let go (a click
+  // without a drag, a press that came late) sends no release to wait for.
+  if ((GetKeyState(VK_LBUTTON) & 0x8000) == 0) {
+    ReleaseOver(WindowFromPoint(cursor));
+    return;
+  }
+  DetectWindowUnderCursor(WindowFromPoint(cursor));
+  ui::SetAlwaysOnTop(WindowKind::Main, true);
 }
 
-void TargetPicker::FollowCursorTick() {
+void TargetPicker::FollowCursor() {
   HWND picker = ui::WindowHandle(WindowKind::Picker);
   if (!picker) return;
   POINT cursor = {};
@@ -174,13 +196,23 @@ void TargetPicker::FollowCursorTick() {
   SetWindowPos(picker, nullptr, cursor.x - centre, cursor.y - centre, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TargetPicker::DetectTick() {
+void TargetPicker::OnCaptureBoardMouseMove() {
+  if (!picking_) return;
   POINT cursor = {};
   GetCursorPos(&cursor);
   DetectWindowUnderCursor(WindowFromPoint(cursor));
+  FollowCursor();
+}
+
+void TargetPicker::OnCaptureBoardButtonUp() {
+  if (!picking_) return;
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  ReleaseOver(WindowFromPoint(cursor));
 }
 
 void TargetPicker::DetectWindowUnderCursor(HWND under) {
+  if (!picking_) return;
   DWORD process = 0;
   GetWindowThreadProcessId(under, &process);
   const bool own = process != 0 && process == GetCurrentProcessId();
@@ -196,7 +228,7 @@ void TargetPicker::DetectWindowUnderCursor(HWND under) {
     if (board) DrawPickerIcon(*board, PICKER_COLOR, 0, 0);
     ShowCursor(FALSE);  // the icon's crosshair stands in for the cursor
   }
-  // Every tick: the first one ran before the window could be made see-through.
+  // Every look: the first one ran before the window could be made see-through.
   MakeClickThrough(ui::WindowHandle(WindowKind::Picker));
 
   if (under != framed_ && !own) {
@@ -206,6 +238,16 @@ void TargetPicker::DetectWindowUnderCursor(HWND under) {
     target_.Set(under);
     M<MainCtl::透明标签1>().SetText(kTitlePrefix + WindowTitle(under));
   }
+}
 
-  if (!LeftButtonDown()) EndPick();
+void TargetPicker::ReleaseOver(HWND under) {
+  if (!picking_) return;
+  DetectWindowUnderCursor(under);
+  if (offset_ == kSuperModeOffset) {
+    // The system named no window under the cursor: the walk names the one there.
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    target_.Set(WindowAtPoint(cursor));
+  }
+  EndPick();
 }

@@ -2,14 +2,21 @@
 // `画板_捕获器`, drags the crosshair onto the field of another program and releases the
 // button there. The handle the picker last recorded is the target of every delivery.
 //
-// Entry points (all bound in the event table, all on the GUI thread):
+// Entry points (all bound in the event table, all on the GUI thread). The capture board
+// holds the mouse capture for the whole pick, so its own messages drive the pick wherever
+// the cursor goes, as a finder tool's do; nothing polls:
 //   OnMainWindowActivated    redraws the icon on its crosshair on the capture board.
-//   OnCaptureBoardMouseDown  takes the icon off the board and opens the picker window
+//   OnCaptureBoardMouseDown  takes the icon off the board, captures the mouse and the
+//                            keyboard focus for the board and opens the picker window
 //                            (unless one is open); the pick has begun.
-//   OnPickerWindowCreated    places and shows the picker window and runs the first
-//                            DetectTick; the main window stays on top while picking.
-//   FollowCursorTick         (`时钟1`, 2 ms) keeps the picker window on the cursor.
-//   DetectTick               (`时钟2`, 100 ms) looks at the window under the cursor.
+//   OnPickerWindowCreated    places and shows the picker window and looks at the window
+//                            under the cursor; the main window stays on top while picking.
+//   OnCaptureBoardMouseMove  keeps the picker window on the cursor and looks again.
+//   OnCaptureBoardButtonUp   looks a last time and ends the pick with that window.
+//   OnCaptureBoardEscape, OnCaptureBoardCaptureLost, OnPickerWindowDestroyed
+//                            cancel the pick: the choice and the title shown before it
+//                            come back. The picker window goes with the main window, so
+//                            a pick never outlives it.
 //
 // What a pick leaves: the target window (target_window.h) is the foreign window last
 // met; none is chosen when the cursor is on one of the tool's own windows; in super mode
@@ -17,21 +24,18 @@
 // A foreign window is written down only when it differs from the one last framed, so
 // passing over an own window and back onto the same foreign one leaves no target.
 //
-// The board captures the mouse for the whole pick, so the release reaches the tool
-// wherever it happens and the left button's state is the tool's to read.
-//
 // Super mode: when the system names no window under the cursor, the picker says so on
 // its own board and moves aside (offset 15); the pick then ends with the window found
 // at the cursor by walking the windows on the screen from the top down (WindowAtPoint).
 //
-// The pick ends on the first DetectTick that finds the left button up: the cursor is
-// shown again however many ticks hid it, the capture, the main window's place on top
-// and the frame go, and the picker window is destroyed there and then.
+// However a pick ends, the cursor is shown again however many looks hid it, the capture,
+// the main window's place on top and the frame go, and the picker window is destroyed.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "delivery/target_window.h"
 
@@ -44,8 +48,9 @@ static_assert(PICKER_COLOR == 0xFF8800, "COLORREF keeps blue in its high byte");
 // The icon with its top-left corner at (dx, dy): a circle filled with the board's
 // background colour, a crosshair and two bracket shapes, in color.
 void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy);
-// Inverts a frame around the whole window, title bar and border included; a second call
-// on an unchanged window takes it away again. A handle that is no window is ignored.
+// Inverts a frame around the whole window, title bar and border included, on the
+// screen's DC (a window of another process may give a DC that draws nowhere); a second
+// call on an unchanged window takes it away again. A handle that is no window is ignored.
 void ToggleWindowFrame(HWND window);
 // The picker window turns almost opaque, its white vanishes and the mouse passes
 // through it to the window below, so that WindowFromPoint looks past it.
@@ -64,19 +69,33 @@ class TargetPicker {
   void OnMainWindowActivated();
   void OnCaptureBoardMouseDown();
   void OnPickerWindowCreated();
-  void FollowCursorTick();
-  void DetectTick();
-  // DetectTick for the window the system reported under the cursor (null: none).
-  // DetectTick feeds it WindowFromPoint's answer; it stands apart because some systems
-  // never answer null, and super mode must still be reachable.
-  void DetectWindowUnderCursor(HWND under);
+  void OnCaptureBoardMouseMove();
+  void OnCaptureBoardButtonUp();
+  void OnCaptureBoardEscape() { Cancel(true); }
+  void OnCaptureBoardCaptureLost() { Cancel(true); }
+  void OnPickerWindowDestroyed() { Cancel(false); }  // it is going already
 
+  // A look at the window the system reported under the cursor (null: none), and the
+  // release over it. The handlers feed them WindowFromPoint's answer; they stand apart
+  // because some systems never answer null, and super mode must still be reachable.
+  void DetectWindowUnderCursor(HWND under);
+  void ReleaseOver(HWND under);
+  // Puts the picker window's icon on the cursor (aside from it in super mode).
+  void FollowCursor();
+
+  bool Picking() const { return picking_; }
   HWND FramedWindow() const { return framed_; }  // carries the frame, last written down
   int32_t Offset() const { return offset_; }     // 15 in super mode: the cursor stays free
 
  private:
-  void EndPick();
+  void Cancel(bool destroyPicker);
+  void EndPick(bool destroyPicker = true);
   TargetWindow& target_;
   HWND framed_ = nullptr;
   int32_t offset_ = 0;
+  bool picking_ = false;
+  // What a cancelled pick gives back.
+  TargetWindow targetBefore_;
+  std::string titleBefore_;
+  HWND focusBefore_ = nullptr;
 };

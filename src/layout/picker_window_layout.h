@@ -7,8 +7,6 @@
 
 enum class PickerCtl : int {
   画板1,  // the picker icon that follows the cursor
-  时钟1,  // every 2 ms: moves the window to the cursor
-  时钟2,  // every 100 ms: finds the window under the cursor
   Count
 };
 
@@ -21,8 +19,6 @@ namespace picker_layout {
 
 inline constexpr LayoutRow kPickerControls[] = {
     {LAYOUT_ROW(画板1), ControlKind::DrawingBoard, kNoParent, 0, 0, 0, 31, 31, "", nullptr, 0, 0},
-    {LAYOUT_ROW(时钟1), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 2},
-    {LAYOUT_ROW(时钟2), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 100},
 };
 
 static_assert(RowsAreInEnumOrder(kPickerControls), "a row stands out of its enum order");

@@ -11,8 +11,6 @@ using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForSystemFn = UINT(WINAPI*)();
 using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-using GetWindowDpiAwarenessContextFn = HANDLE(WINAPI*)(HWND);
-using SetThreadDpiAwarenessContextFn = HANDLE(WINAPI*)(HANDLE);
 
 template <typename Fn>
 Fn User32(const char* name) {
@@ -69,18 +67,6 @@ SIZE OuterSize(int w, int h, DWORD style, DWORD exStyle, bool menu, int dpi) {
   const SIZE frame96 = FrameAt(style, exStyle, menu, kLayout);
   const SIZE frame = FrameAt(style, exStyle, menu, dpi);
   return {Scale(w - frame96.cx, dpi) + frame.cx, Scale(h - frame96.cy, dpi) + frame.cy};
-}
-
-AsWindowSees::AsWindowSees(HWND window) {
-  static const auto contextOf = User32<GetWindowDpiAwarenessContextFn>("GetWindowDpiAwarenessContext");
-  static const auto setContext = User32<SetThreadDpiAwarenessContextFn>("SetThreadDpiAwarenessContext");
-  if (!contextOf || !setContext || !window) return;
-  if (HANDLE context = contextOf(window)) previous_ = setContext(context);
-}
-
-AsWindowSees::~AsWindowSees() {
-  static const auto setContext = User32<SetThreadDpiAwarenessContextFn>("SetThreadDpiAwarenessContext");
-  if (previous_ && setContext) setContext(previous_);
 }
 
 }  // namespace dpi

@@ -31,18 +31,4 @@ int SystemMetric(int index, int dpi);
 // scaled, the frame (caption, borders, a menu bar) as the system draws it at dpi.
 SIZE OuterSize(int w, int h, DWORD style, DWORD exStyle, bool menu, int dpi);
 
-// For its lifetime, the calling thread sees coordinates as window does: a window that
-// is not DPI aware has its rectangle and DC in its own (96-DPI) pixels, which its
-// frame must be drawn in. Nothing happens before Windows 10.
-class AsWindowSees {
- public:
-  explicit AsWindowSees(HWND window);
-  ~AsWindowSees();
-  AsWindowSees(const AsWindowSees&) = delete;
-  AsWindowSees& operator=(const AsWindowSees&) = delete;
-
- private:
-  HANDLE previous_ = nullptr;
-};
-
 }  // namespace dpi

@@ -30,6 +30,21 @@ LRESULT CALLBACK BoardProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_LBUTTONDOWN:
       ui_internal::RaiseControlEvent(hwnd, UiEvent::LeftButtonDown);
       return 0;
+    case WM_MOUSEMOVE:
+      ui_internal::RaiseControlEvent(hwnd, UiEvent::MouseMoved);
+      return 0;
+    case WM_LBUTTONUP:
+      ui_internal::RaiseControlEvent(hwnd, UiEvent::LeftButtonUp);
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (reinterpret_cast<HWND>(lp) != hwnd) ui_internal::RaiseControlEvent(hwnd, UiEvent::CaptureLost);
+      return 0;
+    case WM_KEYDOWN:
+      if (wp == VK_ESCAPE) {
+        ui_internal::RaiseControlEvent(hwnd, UiEvent::EscapePressed);
+        return 0;
+      }
+      break;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }

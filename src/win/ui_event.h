@@ -11,8 +11,13 @@ enum class WindowKind : int;
 enum class UiEvent : int {
   Created,            // the window exists; a control is made, if not yet, when asked for
   Activated,          // the window became the active window
+  Destroyed,          // the window is going; its controls are still there
   Clicked,            // buttons
   LeftButtonDown,     // drawing boards, group boxes
+  MouseMoved,         // drawing boards: the mouse moved over it, or anywhere while it holds the capture
+  LeftButtonUp,       // drawing boards: as MouseMoved
+  CaptureLost,        // drawing boards: another window took the mouse capture it held
+  EscapePressed,      // drawing boards: Esc was pressed while it had the focus
   SelectionChanged,   // file lists: the selected entry changed
   DoubleClicked,      // file lists, list views
   FocusedRowChanged,  // list views: a row was clicked
@@ -22,7 +27,6 @@ enum class UiEvent : int {
   PageChanged,        // tab controls
   EnterPressed,       // edit boxes: Enter was pressed in it
   Pressed,            // hot keys: pressed, whichever program has the focus
-  Destroyed,          // the window goes (its controls still exist)
 };
 
 constexpr int kWindowItself = -1;

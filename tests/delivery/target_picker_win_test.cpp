@@ -1,7 +1,7 @@
 // The window picker against real windows: the main window, blank windows of our own, and
 // chat_standin.exe as the foreign program. The cursor is moved with SetCursorPos and the
-// left button pressed with SendInput, so GetKeyState and WindowFromPoint answer as they
-// would for a user's drag.
+// left button pressed with SendInput, so the capture board gets its messages and
+// GetKeyState and WindowFromPoint answer as they would for a user's drag.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -120,6 +120,21 @@ class Standin {
   HWND hwnd_ = nullptr;
 };
 
+// Pixels of the screen inside a window's edge, and one in its middle.
+std::vector<COLORREF> EdgeOnScreen(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  ScopedWindowDC screen(nullptr, ScopedWindowDC::Client);
+  return {GetPixel(screen.Get(), r.left + 1, (r.top + r.bottom) / 2), GetPixel(screen.Get(), r.right - 2, r.bottom - 40),
+          GetPixel(screen.Get(), (r.left + r.right) / 2, r.bottom - 1),
+          GetPixel(screen.Get(), (r.left + r.right) / 2, (r.top + r.bottom) / 2)};
+}
+// The edge inverted, the middle as it was.
+std::vector<COLORREF> Framed(std::vector<COLORREF> pixels) {
+  for (size_t i = 0; i + 1 < pixels.size(); ++i) pixels[i] = ~pixels[i] & 0xFFFFFF;
+  return pixels;
+}
+
 bool MainIsTopmost() { return GetWindowLongA(ui::WindowHandle(WindowKind::Main), GWL_EXSTYLE) & WS_EX_TOPMOST; }
 ::TargetPicker& Picker() { return TheFeatures().picker; }
 TargetWindow& Target() { return TheFeatures().playback.Target(); }
@@ -137,21 +152,17 @@ class TargetPicker : public ::testing::Test {
     ui::SetWindowVisible(WindowKind::Main, true);
   }
   void TearDown() override {
-    if (ButtonDown()) SetLeftButton(false);
-    if (ui::WindowExists(WindowKind::Picker)) Picker().DetectTick();  // the button is up: the pick ends
+    if (ButtonDown()) SetLeftButton(false);  // the release ends a pick still going
+    Picker().OnCaptureBoardEscape();
     ui::DestroyWindowNow(WindowKind::Picker);
-    while (ShowCursor(TRUE) < 0) {
-    }
+    while (CursorCount() < 0) ShowCursor(TRUE);
   }
-  // Opens the picker with the button held over our own window, its timers stopped so
-  // that only the test's ticks run.
+  // Opens the picker with the button held over our own window.
   void StartPickOver(const OwnWindow& own) {
     own.PointAt();
     ASSERT_TRUE(SetLeftButton(true));
     Picker().OnCaptureBoardMouseDown();
     ASSERT_TRUE(ui::WindowExists(WindowKind::Picker));
-    P<PickerCtl::时钟1>().SetTimerPeriod(0);
-    P<PickerCtl::时钟2>().SetTimerPeriod(0);
   }
   MainWindowFixture main_;
 };
@@ -215,20 +226,14 @@ TEST_F(TargetPicker, ActivationShowsTheIconOnTheCrosshairAndAClickWithoutDragEnd
   EXPECT_EQ(CursorCount(), 0);
 }
 
-TEST_F(TargetPicker, FrameInvertsTheWindowEdgeAndASecondCallRestoresIt) {
-  OwnWindow own(100, 620, 200, 120);
-  auto pixels = [&] {
-    ScopedWindowDC dc(own.Handle(), ScopedWindowDC::Whole);
-    return std::vector<COLORREF>{GetPixel(dc.Get(), 0, 0), GetPixel(dc.Get(), 1, 60), GetPixel(dc.Get(), 199, 119),
-                                 GetPixel(dc.Get(), 100, 60)};
-  };
-  const std::vector<COLORREF> before = pixels();
-  ASSERT_EQ(before, std::vector<COLORREF>(4, kGreen));
-  ToggleWindowFrame(own.Handle());
-  const COLORREF inverted = ~kGreen & 0xFFFFFF;
-  EXPECT_EQ(pixels(), (std::vector<COLORREF>{inverted, inverted, inverted, kGreen}));
-  ToggleWindowFrame(own.Handle());
-  EXPECT_EQ(pixels(), before);
+TEST_F(TargetPicker, FrameInvertsTheEdgeOnTheScreenOfAnotherProcessesWindowAndASecondCallRestoresIt) {
+  Standin standin;
+  ASSERT_TRUE(standin.Handle());
+  const std::vector<COLORREF> before = EdgeOnScreen(standin.Handle());
+  ToggleWindowFrame(standin.Handle());
+  EXPECT_EQ(EdgeOnScreen(standin.Handle()), Framed(before)) << "the frame is seen";
+  ToggleWindowFrame(standin.Handle());
+  EXPECT_EQ(EdgeOnScreen(standin.Handle()), before);
 }
 
 TEST_F(TargetPicker, ClickThroughLetsWindowFromPointSeeTheWindowBelow) {
@@ -260,21 +265,20 @@ TEST_F(TargetPicker, ForeignWindowIsWrittenDownOnceSoOwnAndBackLeavesTheHandleEm
   Picker().OnCaptureBoardMouseDown();
   EXPECT_EQ(ui::WindowHandle(WindowKind::Picker), picker) << "a second press opens no second picker";
 
-  standin.PointAt();
-  const int hidden = CursorCount();
-  Picker().DetectTick();
+  standin.PointAt();  // the board's mouse-move messages do the looking
+  Picker().OnCaptureBoardMouseMove();
   EXPECT_TRUE(Targets(standin.Handle()));
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), std::string("窗口标题：") + kStandinTitle);
   EXPECT_EQ(Picker().FramedWindow(), standin.Handle());
-  EXPECT_EQ(CursorCount(), hidden - 1);
+  EXPECT_LT(CursorCount(), 0);
   EXPECT_EQ(P<PickerCtl::画板1>().Board()->PixelAt(9, 12), PICKER_COLOR);
   EXPECT_EQ(GetWindowLongA(picker, GWL_EXSTYLE) & (WS_EX_TRANSPARENT | WS_EX_LAYERED), WS_EX_TRANSPARENT | WS_EX_LAYERED);
 
   own.PointAt();
-  Picker().DetectTick();
+  Picker().OnCaptureBoardMouseMove();
   EXPECT_FALSE(Target().Chosen());
   standin.PointAt();
-  Picker().DetectTick();
+  Picker().OnCaptureBoardMouseMove();
   EXPECT_FALSE(Target().Chosen());
   EXPECT_EQ(Picker().FramedWindow(), standin.Handle());
   EXPECT_TRUE(ui::WindowExists(WindowKind::Picker));
@@ -285,13 +289,14 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
   ASSERT_TRUE(standin.Handle());
   OwnWindow own(100, 620, 200, 120);
   own.PointAt();
+  const std::vector<COLORREF> unframed = EdgeOnScreen(standin.Handle());
   for (int i = 0; i < 3; ++i) ShowCursor(FALSE);
   // Wine never lets a window with owned windows become topmost, so the main window is
   // put on top before the picker exists; the end of the pick must take it off again.
   ui::SetAlwaysOnTop(WindowKind::Main, true);
   ASSERT_TRUE(MainIsTopmost());
   ASSERT_TRUE(SetLeftButton(true));
-  Picker().OnCaptureBoardMouseDown();  // the picker's own timers drive the rest
+  Picker().OnCaptureBoardMouseDown();  // the board's messages drive the rest
   ASSERT_TRUE(ui::WindowExists(WindowKind::Picker));
   EXPECT_EQ(GetCapture(), M<MainCtl::画板_捕获器>().Handle()) << "the release comes to the tool wherever it is";
   const POINT at = standin.PointAt();
@@ -302,6 +307,7 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
     const int centre = MulDiv(14, ui::WindowDpi(WindowKind::Picker), 96);
     return rc.left == at.x - centre && rc.top == at.y - centre;
   })) << "the icon's centre follows the cursor";
+  EXPECT_EQ(EdgeOnScreen(standin.Handle()), Framed(unframed)) << "the frame is seen";
 
   ASSERT_TRUE(SetLeftButton(false));
   ASSERT_TRUE(PumpUntil([] { return !ui::WindowExists(WindowKind::Picker); }));
@@ -309,7 +315,8 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
   EXPECT_EQ(Picker().FramedWindow(), nullptr);
   EXPECT_FALSE(MainIsTopmost());
   EXPECT_EQ(GetCapture(), nullptr);
-  EXPECT_EQ(CursorCount(), 0) << "shown again, however many ticks and others hid it";
+  EXPECT_EQ(CursorCount(), 0) << "shown again, however many looks and others hid it";
+  EXPECT_EQ(EdgeOnScreen(standin.Handle()), unframed);
 }
 
 TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheWindowAtTheRelease) {
@@ -330,7 +337,7 @@ TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheWindowAtTheRelease) {
   for (int y = 0; y < 16; ++y)
     for (int x = 0; x < 31; ++x) inked += board->PixelAt(x, y) != kWhite;
   EXPECT_GT(inked, 10) << "the notice is written at the top";
-  Picker().FollowCursorTick();
+  Picker().FollowCursor();
   RECT rc;
   GetWindowRect(ui::WindowHandle(WindowKind::Picker), &rc);
   POINT cursor;
@@ -346,13 +353,65 @@ TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheWindowAtTheRelease) {
 
   // Released over our own window with no window named under the cursor: the walk over
   // the windows on the screen finds it.
-  ASSERT_TRUE(SetLeftButton(false));
-  Picker().DetectWindowUnderCursor(nullptr);
+  Picker().ReleaseOver(nullptr);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Picker));
   EXPECT_TRUE(Targets(own.Handle()));
   POINT release = {};
   GetCursorPos(&release);
   EXPECT_EQ(WindowAtPoint(release), own.Handle());
+}
+
+
+// However a pick is broken off, it gives back what it found: the choice and the title
+// shown before it, the cursor, the screen without the frame, the main window off the top.
+TEST_F(TargetPicker, EscALostCaptureAndTheMainWindowGoingCancelThePickAndRestoreEverything) {
+  Standin standin;
+  ASSERT_TRUE(standin.Handle());
+  OwnWindow own(100, 620, 200, 120);
+  const std::vector<COLORREF> unframed = EdgeOnScreen(standin.Handle());
+  const struct {
+    const char* name;
+    std::function<void()> breakOff;
+    bool mainStays;
+  } kWays[] = {
+      {"Esc",
+       [] {
+         INPUT keys[2] = {};
+         keys[0].type = keys[1].type = INPUT_KEYBOARD;
+         keys[0].ki.wVk = keys[1].ki.wVk = VK_ESCAPE;
+         keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+         SendInput(2, keys, sizeof(INPUT));
+       },
+       true},
+      {"capture taken by another window", [&] { SetCapture(own.Handle()); }, true},
+      {"main window closed", [] { ui::DestroyWindowNow(WindowKind::Main); }, false},
+  };
+  for (const auto& way : kWays) {
+    SCOPED_TRACE(way.name);
+    Target().Set(own.Handle());
+    M<MainCtl::透明标签1>().SetText("窗口标题：before");
+    StartPickOver(own);
+    standin.PointAt();
+    ASSERT_TRUE(PumpUntil([&] { return Picker().FramedWindow() == standin.Handle(); }));
+    ASSERT_TRUE(Targets(standin.Handle()));
+    ASSERT_EQ(EdgeOnScreen(standin.Handle()), Framed(unframed));
+    const HWND board = M<MainCtl::画板_捕获器>().Handle();
+
+    way.breakOff();
+    EXPECT_TRUE(PumpUntil([] { return !ui::WindowExists(WindowKind::Picker); }));
+    EXPECT_FALSE(Picker().Picking());
+    EXPECT_TRUE(Targets(own.Handle())) << "the choice before the pick";
+    EXPECT_EQ(Picker().FramedWindow(), nullptr);
+    EXPECT_EQ(EdgeOnScreen(standin.Handle()), unframed) << "the frame is erased";
+    EXPECT_EQ(CursorCount(), 0);
+    EXPECT_NE(GetCapture(), board);
+    if (way.mainStays) {
+      EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "窗口标题：before");
+      EXPECT_FALSE(MainIsTopmost());
+    }
+    ReleaseCapture();
+    ASSERT_TRUE(SetLeftButton(false));
+  }
 }
 
 }  // namespace
