@@ -1,5 +1,6 @@
 #include "delivery/target_picker.h"
 
+#include <algorithm>
 #include <string>
 
 #include "win/dpi.h"
@@ -33,10 +34,9 @@ const char kSuperModeNotice[] =
     "(*^-^*) 无法获取窗口句柄,超级模式被激活,松开鼠标后获取当前窗口句柄!";
 const char kTitlePrefix[] = "窗口标题：";
 
-// A wide pen, so that the frame stands out around windows of any size (5 pixels at 96
-// DPI, scaled with the framed window); R2_NOT ignores its colour.
+// A wide frame, so that it stands out around windows of any size (the inner half of a
+// 5-pixel pen at 96 DPI, scaled with the framed window).
 const int kFramePenWidth = 5;
-const COLORREF kFramePenColor = 500;
 
 const COLORREF kSeeThroughKey = RGB(255, 255, 255);
 const BYTE kPickerAlpha = 250;
@@ -91,7 +91,7 @@ void TargetPicker::EndPick(bool destroyPicker) {
   if (focusBefore_ && IsWindow(focusBefore_)) SetFocus(focusBefore_);
   focusBefore_ = nullptr;
   ui::SetAlwaysOnTop(WindowKind::Main, false);
-  ToggleWindowFrame(framed_);
+  frame_.Remove();
   framed_ = nullptr;
   offset_ = 0;
   // Safe from inside the board's handlers: the window layer touches neither the form nor
@@ -114,22 +114,77 @@ void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy) {
   board.Pixel(dx + kIconCentre, dy + kIconCentre, fill);
 }
 
-void ToggleWindowFrame(HWND window) {
-  if (!IsWindow(window)) return;
-  // The screen's DC and the window's rectangle, both in the screen's own pixels (the tool
-  // is aware of each monitor's DPI): a window of another process may hand out a DC whose
-  // drawing goes nowhere. The frame stays inside the window, as one drawn on the window's
-  // own DC would.
+namespace {
+
+LRESULT CALLBACK FrameEdgeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_NCHITTEST:
+      return HTTRANSPARENT;
+    case WM_MOUSEACTIVATE:
+      return MA_NOACTIVATE;
+    case WM_ERASEBKGND: {
+      RECT rc;
+      GetClientRect(hwnd, &rc);
+      const HDC dc = reinterpret_cast<HDC>(wp);
+      SetDCBrushColor(dc, FRAME_COLOR);
+      FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+      return 1;
+    }
+    default:
+      return DefWindowProcW(hwnd, msg, wp, lp);
+  }
+}
+
+HWND CreateFrameEdge() {
+  static const wchar_t kClass[] = L"RavoPickerFrameEdge";
+  static const bool registered = [] {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = FrameEdgeProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kClass;
+    return RegisterClassW(&wc) != 0;
+  }();
+  if (!registered) return nullptr;
+  const HWND edge = CreateWindowExW(
+      WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT, kClass, L"", WS_POPUP,
+      0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  // A layered window shows nothing until it is given its attributes; fully opaque here.
+  if (edge) SetLayeredWindowAttributes(edge, 0, 255, LWA_ALPHA);
+  return edge;
+}
+
+}  // namespace
+
+void WindowFrame::Around(HWND window) {
   RECT rc;
-  GetWindowRect(window, &rc);
-  ScopedWindowDC dc(nullptr, ScopedWindowDC::Client);
-  if (!dc.Get()) return;
-  IntersectClipRect(dc.Get(), rc.left, rc.top, rc.right, rc.bottom);
-  ScopedGdiObj<HPEN> pen(CreatePen(PS_SOLID, dpi::Scale(kFramePenWidth, dpi::OfWindow(window)), kFramePenColor));
-  ScopedSelectObject selectPen(dc.Get(), pen.Get());
-  ScopedSelectObject selectBrush(dc.Get(), GetStockObject(NULL_BRUSH));
-  ScopedRop2 invert(dc.Get(), R2_NOT);
-  Rectangle(dc.Get(), rc.left, rc.top, rc.right, rc.bottom);
+  if (!IsWindow(window) || !GetWindowRect(window, &rc) || rc.right <= rc.left || rc.bottom <= rc.top) {
+    Remove();
+    return;
+  }
+  // The rectangle in the screen's own pixels (the tool is aware of each monitor's DPI);
+  // the band is the inner half of a 5-pixel pen centred on the edge, scaled with the
+  // framed window, never more than half the window.
+  const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+  const int band = std::min({(dpi::Scale(kFramePenWidth, dpi::OfWindow(window)) + 1) / 2, w / 2, h / 2});
+  const RECT sides[4] = {
+      {rc.left, rc.top, rc.right, rc.top + band},                     // top, over the title bar
+      {rc.left, rc.bottom - band, rc.right, rc.bottom},               // bottom
+      {rc.left, rc.top + band, rc.left + band, rc.bottom - band},     // left
+      {rc.right - band, rc.top + band, rc.right, rc.bottom - band},  // right
+  };
+  for (int i = 0; i < 4; ++i) {
+    if (!edges_[i] && !(edges_[i] = CreateFrameEdge())) continue;
+    const RECT& s = sides[i];
+    SetWindowPos(edges_[i], HWND_TOPMOST, s.left, s.top, s.right - s.left, s.bottom - s.top,
+                 SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  }
+}
+
+void WindowFrame::Remove() {
+  for (HWND& edge : edges_) {
+    if (edge && IsWindow(edge)) DestroyWindow(edge);
+    edge = nullptr;
+  }
 }
 
 void MakeClickThrough(HWND window) {
@@ -182,8 +237,9 @@ void TargetPicker::OnPickerWindowCreated() {
     ReleaseOver(WindowFromPoint(cursor));
     return;
   }
-  DetectWindowUnderCursor(WindowFromPoint(cursor));
+  // On top before the first look, so that the frame's edges go above the main window.
   ui::SetAlwaysOnTop(WindowKind::Main, true);
+  DetectWindowUnderCursor(WindowFromPoint(cursor));
 }
 
 void TargetPicker::FollowCursor() {
@@ -232,8 +288,7 @@ void TargetPicker::DetectWindowUnderCursor(HWND under) {
   MakeClickThrough(ui::WindowHandle(WindowKind::Picker));
 
   if (under != framed_ && !own) {
-    ToggleWindowFrame(framed_);
-    ToggleWindowFrame(under);
+    frame_.Around(under);
     framed_ = under;
     target_.Set(under);
     M<MainCtl::透明标签1>().SetText(kTitlePrefix + WindowTitle(under));

@@ -44,14 +44,32 @@ class DrawingBoard;
 // The crosshair and icon colour, RGB(0, 136, 255).
 constexpr COLORREF PICKER_COLOR = RGB(0, 136, 255);
 static_assert(PICKER_COLOR == 0xFF8800, "COLORREF keeps blue in its high byte");
+// The frame's colour: a solid red stands out on light and dark windows alike.
+constexpr COLORREF FRAME_COLOR = RGB(255, 0, 0);
 
 // The icon with its top-left corner at (dx, dy): a circle filled with the board's
 // background colour, a crosshair and two bracket shapes, in color.
 void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy);
-// Inverts a frame around the whole window, title bar and border included, on the
-// screen's DC (a window of another process may give a DC that draws nowhere); a second
-// call on an unchanged window takes it away again. A handle that is no window is ignored.
-void ToggleWindowFrame(HWND window);
+
+// The frame around a window: four thin windows of the tool's own along the inside of its
+// edge, title bar and border included, in the screen's pixels. Only a window of the tool
+// is sure to reach the display: drawing on the screen's DC, or on a window of another
+// process, does not under Wine. The edges stay on top, never take the focus, the
+// activation or the capture, have no taskbar entry, and let the mouse through:
+// WindowFromPoint and WindowAtPoint look past them.
+class WindowFrame {
+ public:
+  WindowFrame() = default;
+  WindowFrame(const WindowFrame&) = delete;
+  WindowFrame& operator=(const WindowFrame&) = delete;
+  ~WindowFrame() { Remove(); }
+  // Frames window, or moves the frame onto it; a handle that is no window removes it.
+  void Around(HWND window);
+  void Remove();
+
+ private:
+  HWND edges_[4] = {};
+};
 // The picker window turns almost opaque, its white vanishes and the mouse passes
 // through it to the window below, so that WindowFromPoint looks past it.
 void MakeClickThrough(HWND window);
@@ -91,6 +109,7 @@ class TargetPicker {
   void Cancel(bool destroyPicker);
   void EndPick(bool destroyPicker = true);
   TargetWindow& target_;
+  WindowFrame frame_;
   HWND framed_ = nullptr;
   int32_t offset_ = 0;
   bool picking_ = false;

@@ -120,20 +120,39 @@ class Standin {
   HWND hwnd_ = nullptr;
 };
 
-// Pixels of the screen inside a window's edge, and one in its middle.
-std::vector<COLORREF> EdgeOnScreen(HWND window) {
+// What a frame of this thread shows at points just inside a window's edge (title bar,
+// left, right, bottom) and in its middle: the colour of the frame's edge window over the
+// point, read from that window, or CLR_INVALID where none is. An edge counts only as
+// the click-through, never active tool window on top that it must be.
+BOOL CALLBACK AddFrameEdge(HWND h, LPARAM edges) {
+  const LONG kEdge = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT;
+  if (IsWindowVisible(h) && (GetWindowLongA(h, GWL_EXSTYLE) & kEdge) == kEdge)
+    reinterpret_cast<std::vector<HWND>*>(edges)->push_back(h);
+  return TRUE;
+}
+std::vector<COLORREF> FrameOver(HWND window) {
+  std::vector<HWND> edges;
+  EnumThreadWindows(GetCurrentThreadId(), AddFrameEdge, reinterpret_cast<LPARAM>(&edges));
   RECT r;
   GetWindowRect(window, &r);
-  ScopedWindowDC screen(nullptr, ScopedWindowDC::Client);
-  return {GetPixel(screen.Get(), r.left + 1, (r.top + r.bottom) / 2), GetPixel(screen.Get(), r.right - 2, r.bottom - 40),
-          GetPixel(screen.Get(), (r.left + r.right) / 2, r.bottom - 1),
-          GetPixel(screen.Get(), (r.left + r.right) / 2, (r.top + r.bottom) / 2)};
+  const POINT points[] = {{(r.left + r.right) / 2, r.top + 1}, {r.left + 1, (r.top + r.bottom) / 2},
+                          {r.right - 2, r.bottom - 40}, {(r.left + r.right) / 2, r.bottom - 1},
+                          {(r.left + r.right) / 2, (r.top + r.bottom) / 2}};
+  std::vector<COLORREF> seen;
+  for (POINT p : points) {
+    COLORREF colour = CLR_INVALID;
+    for (HWND edge : edges) {
+      RECT e;
+      if (!GetWindowRect(edge, &e) || !PtInRect(&e, p)) continue;
+      ScopedWindowDC dc(edge, ScopedWindowDC::Client);
+      colour = GetPixel(dc.Get(), p.x - e.left, p.y - e.top);
+    }
+    seen.push_back(colour);
+  }
+  return seen;
 }
-// The edge inverted, the middle as it was.
-std::vector<COLORREF> Framed(std::vector<COLORREF> pixels) {
-  for (size_t i = 0; i + 1 < pixels.size(); ++i) pixels[i] = ~pixels[i] & 0xFFFFFF;
-  return pixels;
-}
+const std::vector<COLORREF> kFramed = {FRAME_COLOR, FRAME_COLOR, FRAME_COLOR, FRAME_COLOR, CLR_INVALID};
+const std::vector<COLORREF> kUnframed(5, CLR_INVALID);
 
 bool MainIsTopmost() { return GetWindowLongA(ui::WindowHandle(WindowKind::Main), GWL_EXSTYLE) & WS_EX_TOPMOST; }
 ::TargetPicker& Picker() { return TheFeatures().picker; }
@@ -226,14 +245,29 @@ TEST_F(TargetPicker, ActivationShowsTheIconOnTheCrosshairAndAClickWithoutDragEnd
   EXPECT_EQ(CursorCount(), 0);
 }
 
-TEST_F(TargetPicker, FrameInvertsTheEdgeOnTheScreenOfAnotherProcessesWindowAndASecondCallRestoresIt) {
+TEST_F(TargetPicker, FrameShowsOnTheEdgeOfAnotherProcessesWindowLetsTheMouseThroughAndGoes) {
   Standin standin;
   ASSERT_TRUE(standin.Handle());
-  const std::vector<COLORREF> before = EdgeOnScreen(standin.Handle());
-  ToggleWindowFrame(standin.Handle());
-  EXPECT_EQ(EdgeOnScreen(standin.Handle()), Framed(before)) << "the frame is seen";
-  ToggleWindowFrame(standin.Handle());
-  EXPECT_EQ(EdgeOnScreen(standin.Handle()), before);
+  OwnWindow own(100, 620, 200, 120);
+  const HWND active = GetActiveWindow();
+  RECT r;
+  GetWindowRect(standin.Handle(), &r);
+  const POINT onEdge = {r.left + 1, (r.top + r.bottom) / 2};
+  const HWND fromPoint = WindowFromPoint(onEdge), atPoint = WindowAtPoint(onEdge);
+  {
+    WindowFrame frame;
+    frame.Around(own.Handle());
+    frame.Around(standin.Handle());
+    EXPECT_EQ(FrameOver(standin.Handle()), kFramed) << "the frame is seen";
+    EXPECT_EQ(WindowFromPoint(onEdge), fromPoint) << "the mouse passes through";
+    EXPECT_EQ(WindowAtPoint(onEdge), atPoint);
+    EXPECT_EQ(GetActiveWindow(), active);
+    frame.Around(nullptr);
+    EXPECT_EQ(FrameOver(standin.Handle()), kUnframed);
+    frame.Around(standin.Handle());
+    ASSERT_EQ(FrameOver(standin.Handle()), kFramed);
+  }
+  EXPECT_EQ(FrameOver(standin.Handle()), kUnframed) << "the frame goes with its owner";
 }
 
 TEST_F(TargetPicker, ClickThroughLetsWindowFromPointSeeTheWindowBelow) {
@@ -289,7 +323,7 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
   ASSERT_TRUE(standin.Handle());
   OwnWindow own(100, 620, 200, 120);
   own.PointAt();
-  const std::vector<COLORREF> unframed = EdgeOnScreen(standin.Handle());
+  ASSERT_EQ(FrameOver(standin.Handle()), kUnframed);
   for (int i = 0; i < 3; ++i) ShowCursor(FALSE);
   // Wine never lets a window with owned windows become topmost, so the main window is
   // put on top before the picker exists; the end of the pick must take it off again.
@@ -307,7 +341,7 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
     const int centre = MulDiv(14, ui::WindowDpi(WindowKind::Picker), 96);
     return rc.left == at.x - centre && rc.top == at.y - centre;
   })) << "the icon's centre follows the cursor";
-  EXPECT_EQ(EdgeOnScreen(standin.Handle()), Framed(unframed)) << "the frame is seen";
+  EXPECT_EQ(FrameOver(standin.Handle()), kFramed) << "the frame is seen";
 
   ASSERT_TRUE(SetLeftButton(false));
   ASSERT_TRUE(PumpUntil([] { return !ui::WindowExists(WindowKind::Picker); }));
@@ -316,7 +350,7 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
   EXPECT_FALSE(MainIsTopmost());
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_EQ(CursorCount(), 0) << "shown again, however many looks and others hid it";
-  EXPECT_EQ(EdgeOnScreen(standin.Handle()), unframed);
+  EXPECT_EQ(FrameOver(standin.Handle()), kUnframed);
 }
 
 TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheWindowAtTheRelease) {
@@ -368,7 +402,6 @@ TEST_F(TargetPicker, EscALostCaptureAndTheMainWindowGoingCancelThePickAndRestore
   Standin standin;
   ASSERT_TRUE(standin.Handle());
   OwnWindow own(100, 620, 200, 120);
-  const std::vector<COLORREF> unframed = EdgeOnScreen(standin.Handle());
   const struct {
     const char* name;
     std::function<void()> breakOff;
@@ -394,7 +427,7 @@ TEST_F(TargetPicker, EscALostCaptureAndTheMainWindowGoingCancelThePickAndRestore
     standin.PointAt();
     ASSERT_TRUE(PumpUntil([&] { return Picker().FramedWindow() == standin.Handle(); }));
     ASSERT_TRUE(Targets(standin.Handle()));
-    ASSERT_EQ(EdgeOnScreen(standin.Handle()), Framed(unframed));
+    ASSERT_EQ(FrameOver(standin.Handle()), kFramed);
     const HWND board = M<MainCtl::画板_捕获器>().Handle();
 
     way.breakOff();
@@ -402,7 +435,7 @@ TEST_F(TargetPicker, EscALostCaptureAndTheMainWindowGoingCancelThePickAndRestore
     EXPECT_FALSE(Picker().Picking());
     EXPECT_TRUE(Targets(own.Handle())) << "the choice before the pick";
     EXPECT_EQ(Picker().FramedWindow(), nullptr);
-    EXPECT_EQ(EdgeOnScreen(standin.Handle()), unframed) << "the frame is erased";
+    EXPECT_EQ(FrameOver(standin.Handle()), kUnframed) << "the frame is taken away";
     EXPECT_EQ(CursorCount(), 0);
     EXPECT_NE(GetCapture(), board);
     if (way.mainStays) {
