@@ -52,9 +52,10 @@ constexpr COLORREF FRAME_COLOR = RGB(255, 0, 0);
 void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy);
 
 // The frame around a window: four thin windows of the tool's own along the inside of its
-// edge, title bar and border included, in the screen's pixels. Only a window of the tool
-// is sure to reach the display: drawing on the screen's DC, or on a window of another
-// process, does not under Wine. The edges stay on top, never take the focus, the
+// edge, title bar and border included, in the screen's pixels. Only a window keeps what
+// it shows: a drawing on the screen's DC is erased by any window passing over it (the
+// crosshair's own) and leaves a trail when inverted back, and one on a window of another
+// process draws nowhere under Wine. The edges stay on top, never take the focus, the
 // activation or the capture, have no taskbar entry, and let the mouse through:
 // WindowFromPoint and WindowAtPoint look past them.
 class WindowFrame {
