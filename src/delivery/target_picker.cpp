@@ -289,6 +289,9 @@ void TargetPicker::DetectWindowUnderCursor(HWND under) {
 
   if (under != framed_ && !own) {
     frame_.Around(under);
+    // The icon stays above the frame's edges when the cursor is on one.
+    if (HWND picker = ui::WindowHandle(WindowKind::Picker))
+      SetWindowPos(picker, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     framed_ = under;
     target_.Set(under);
     M<MainCtl::透明标签1>().SetText(kTitlePrefix + WindowTitle(under));
