@@ -136,18 +136,18 @@ LRESULT CALLBACK FrameEdgeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 HWND CreateFrameEdge() {
-  static const wchar_t kClass[] = L"RavoPickerFrameEdge";
-  static const bool registered = [] {
-    WNDCLASSW wc = {};
+  const wchar_t kClass[] = L"RavoPickerFrameEdge";
+  const HINSTANCE self = GetModuleHandleW(nullptr);
+  WNDCLASSW wc = {};
+  if (!GetClassInfoW(self, kClass, &wc)) {
     wc.lpfnWndProc = FrameEdgeProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hInstance = self;
     wc.lpszClassName = kClass;
-    return RegisterClassW(&wc) != 0;
-  }();
-  if (!registered) return nullptr;
+    if (!RegisterClassW(&wc)) return nullptr;
+  }
   const HWND edge = CreateWindowExW(
       WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT, kClass, L"", WS_POPUP,
-      0, 0, 1, 1, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+      0, 0, 1, 1, nullptr, nullptr, self, nullptr);
   // A layered window shows nothing until it is given its attributes; fully opaque here.
   if (edge) SetLayeredWindowAttributes(edge, 0, 255, LWA_ALPHA);
   return edge;
