@@ -259,6 +259,7 @@ TEST_F(TargetPicker, FrameShowsOnTheEdgeOfAnotherProcessesWindowLetsTheMouseThro
     frame.Around(own.Handle());
     frame.Around(standin.Handle());
     EXPECT_EQ(FrameOver(standin.Handle()), kFramed) << "the frame is seen";
+    EXPECT_EQ(FrameOver(own.Handle()), kUnframed) << "and has left the window framed before";
     EXPECT_EQ(WindowFromPoint(onEdge), fromPoint) << "the mouse passes through";
     EXPECT_EQ(WindowAtPoint(onEdge), atPoint);
     EXPECT_EQ(GetActiveWindow(), active);
@@ -342,6 +343,7 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
     return rc.left == at.x - centre && rc.top == at.y - centre;
   })) << "the icon's centre follows the cursor";
   EXPECT_EQ(FrameOver(standin.Handle()), kFramed) << "the frame is seen";
+  EXPECT_EQ(GetCapture(), M<MainCtl::画板_捕获器>().Handle()) << "the frame takes no capture";
 
   ASSERT_TRUE(SetLeftButton(false));
   ASSERT_TRUE(PumpUntil([] { return !ui::WindowExists(WindowKind::Picker); }));
