@@ -171,11 +171,13 @@ void Playback::OnTimer() { Step(From::Schedule); }
 
 void Playback::Step(From from) {
   const int32_t count = timeline_.count;
+  if (cursor_ == 0) from = From::Resume;  // the lyric from its start
+  // A step outside the run's schedule tries its line afresh, and anchors the run anew.
+  if (from == From::Resume && run_ == Run::Retrying) run_ = Run::Playing;
 
   if (cursor_ == 0) {
     if (count == 0) return;
     cursor_ = 1;
-    from = From::Resume;
     Anchor(0);
     // A line due at the song's start (or already past) is written at once, below.
     if (StampOf(1) > 0) {
@@ -189,15 +191,11 @@ void Playback::Step(From from) {
     Stop(Ending::Finished);
     return;
   }
-  // A line written outside the run's schedule (resumed, jumped) anchors it anew.
-  if (from == From::Resume) {
-    if (run_ == Run::Retrying) run_ = Run::Playing;
-    Anchor(StampOf(cursor_));
-  }
+  if (from == From::Resume) Anchor(StampOf(cursor_));
   if (run_ == Run::Retrying) {
-    const int32_t from = cursor_;
+    const int32_t missed = cursor_;
     cursor_ = CurrentLineFrom(cursor_, count);
-    while (cursor_ > from && StampOf(cursor_ - 1) == StampOf(cursor_)) --cursor_;  // the moment's first line
+    while (cursor_ > missed && StampOf(cursor_ - 1) == StampOf(cursor_)) --cursor_;  // the moment's first line
   }
   const int32_t k = cursor_;
   const int32_t last = LastOfMoment(timeline_, k);

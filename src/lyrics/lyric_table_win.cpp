@@ -28,7 +28,6 @@ namespace lyric_table {
 
 int32_t LineAt(int row) { return static_cast<int32_t>(Table().RowData(row)); }
 
-int SelectedRow() { return Table().SelectedRow(); }
 void Select(int row) { Table().SetSelectedRow(row); }
 void ShowSelected() {
   const auto table = Table();
