@@ -23,8 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "app/event_table.h"
-#include "app/features.h"
+#include "app/startup.h"
 #include "layout/program_windows.h"
 #include "delivery/playback.h"
 #include "win/file_bytes.h"
@@ -32,6 +31,13 @@
 #include "win/program.h"
 
 namespace {
+
+// The feature objects measured: the bench's own, put together as the program does it
+// and kept for the whole run.
+Program& MeasuredProgram() {
+  static Program program;
+  return program;
+}
 
 int64_t WallMs() {
   FILETIME ft;
@@ -111,17 +117,19 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular, bool nudged, 
   WriteFileBytes(dir + "\\drift.lrc", GeneratedLyric(seconds, irregular));
   ui::LoadOptions options;
   options.show = false;
-  UseProgramWindows();
+  MeasuredProgram().Use();
   ui::LoadWindow(WindowKind::Main, options);
-  Playback& playback = TheFeatures().playback;
+  Playback& playback = MeasuredProgram().features.playback;
   DWORD pressTick = 0;
-  TheFeatures().hotKeys.ReadKeysWith([&](int key) {
+  MeasuredProgram().features.hotKeys.ReadKeysWith([&](int key) {
     return (key == VK_CONTROL || key == VK_MENU) && GetTickCount() - pressTick < holdMs;
   });
   playback.Target().Set(target);
   M<MainCtl::文件框1>().SetFolder(dir);
   M<MainCtl::文件框1>().SetSelectedEntry(0);
-  playback.OnLyricFileChosen();
+  UiEventData chosen;
+  chosen.text = dir + "\\drift.lrc";
+  playback.OnLyricFileChosen(chosen);
   const LyricTimeline& timeline = playback.Timeline();
 
   playback.SetSchedule(schedule);

@@ -1,13 +1,12 @@
-// The binding of window events to handlers: one readable table, handed to the window
-// layer at start-up.
+// The binding of window events to the handlers of the roof's feature objects: one
+// readable table, each row a member of one feature.
 #pragma once
 
-#include <cstddef>
+#include <vector>
 
 #include "win/ui_event.h"
 
-extern const EventBinding kEventTable[];
-extern const size_t kEventTableSize;
+struct Features;
 
-// Hands the layouts and the event table to the window layer.
-void UseProgramWindows();
+// The table bound to features, which must outlive it.
+std::vector<EventBinding> BindEvents(Features& features);

@@ -1,6 +1,24 @@
 #include "app/features.h"
 
-Features& TheFeatures() {
-  static Features features;
-  return features;
+#include "layout/program_windows.h"
+#include "lyrics/lyric_loader_win.h"
+#include "win/gui_courier.h"
+#include "win/program.h"
+
+Features::Features(const FeatureSettings& settings)
+    : playback(CreditText(settings.makerAddress)), lyricSearch(settings.lyricsHost), about(settings.makerAddress) {}
+
+void Features::OnMainWindowCreated() {
+  playback.OnMainWindowCreated();
+  scroller.OnMainWindowCreated();
+  billboard.OnMainWindowCreated();
+  hotKeys.OnMainWindowCreated();
+  selfUpdate.CheckForUpdate();
+  // The list keeps showing the current folder until the user refreshes or chooses one.
+  M<MainCtl::编辑框1>().SetText(ui::ProgramFolder());
+  M<MainCtl::置顶选择1>().SetCurrentPage(4);
+  // The play button's tip lies on a page not shown at first: made once the window has
+  // been drawn. The window layer holds the hot keys; which it got shows in the tip.
+  EnsureGuiCourier();
+  if (!RunOnGuiThread(ShowPlaybackHotKeys)) ShowPlaybackHotKeys();
 }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "layout/program_windows.h"
@@ -58,9 +59,12 @@ std::string TextOfMoment(const LyricTimeline& timeline, int32_t first, int32_t l
 
 }  // namespace
 
+Playback::Playback(std::string creditText) : creditText_(std::move(creditText)) {}
+
+// The caption follows the run: playing and retrying read "停 止".
 void Playback::SetRun(Run run) {
   run_ = run;
-  PlayButton().SetText(run == Run::Playing ? kPlaying : kIdle);
+  PlayButton().SetText(run == Run::Idle ? kIdle : kPlaying);
 }
 
 // When line is due, on the song's clock: its time stamp shifted by the file's offset.
@@ -72,7 +76,7 @@ void Playback::ShowShift() {
   const int32_t shift = Playing() ? ShiftMs() : 0;
   if (shift == shownShiftMs_) return;
   shownShiftMs_ = shift;
-  const std::string title = kMainWindowLayout.title;
+  const std::string title(ui::LayoutTitle(WindowKind::Main));
   ui::SetWindowTitle(WindowKind::Main, shift == 0 ? title : "[" + ShiftCaption(shift) + "] " + title);
 }
 
@@ -101,12 +105,12 @@ void Playback::ScheduleLine(int32_t dueStamp, int32_t lastStamp) {
   ScheduleAnchored(dueStamp);
 }
 
-void Playback::EndPlayback() {
-  cursor_ = 0;
+void Playback::Stop(Ending ending) {
   LineTimer().SetTimerPeriod(0);
+  if (ending != Ending::Halted) cursor_ = 0;
   SetRun(Run::Idle);
   ShowShift();
-  RestoreNickname(target_);
+  if (ending != Ending::ByButton) RestoreNickname(target_);
 }
 
 // Selects line's row and writes its text, with those of the lines due at the same
@@ -138,8 +142,7 @@ void Playback::ScheduleRetry(int32_t k, int32_t count) {
 // The line a nudge moves: the next to write; 0 when none is pending or the run follows
 // no anchor.
 int32_t Playback::NudgedLine() const {
-  if (schedule_ != PlaybackSchedule::Anchored || !Playing() || cursor_ < 1 || LineTimer().TimerPeriod() <= 0)
-    return 0;
+  if (schedule_ != PlaybackSchedule::Anchored || !Playing() || cursor_ < 1) return 0;
   return cursor_ <= timeline_.count ? cursor_ : 0;
 }
 
@@ -155,24 +158,26 @@ void Playback::OnPlayButton() {
       ui::ShowMessageBox(refusal.text, refusal.caption, MB_ICONINFORMATION | MB_OK);
       return;
     }
-    OnTimer();
-    // Playing even when that first tick wrote the only line left: the next press stops.
     SetRun(Run::Playing);
+    Step(From::Resume);
+    // Playing even when that first step wrote the only line left: the next press stops.
+    if (run_ == Run::Idle) SetRun(Run::Playing);
   } else {
-    SetRun(Run::Idle);
-    LineTimer().SetTimerPeriod(0);
-    cursor_ = 0;
-    ShowShift();
+    Stop(Ending::ByButton);
   }
 }
 
-void Playback::OnTimer() {
+void Playback::OnTimer() { Step(From::Schedule); }
+
+void Playback::Step(From from) {
   const int32_t count = timeline_.count;
+  if (cursor_ == 0) from = From::Resume;  // the lyric from its start
+  // A step outside the run's schedule tries its line afresh, and anchors the run anew.
+  if (from == From::Resume && run_ == Run::Retrying) run_ = Run::Playing;
 
   if (cursor_ == 0) {
     if (count == 0) return;
     cursor_ = 1;
-    retrying_ = false;
     Anchor(0);
     // A line due at the song's start (or already past) is written at once, below.
     if (StampOf(1) > 0) {
@@ -183,28 +188,24 @@ void Playback::OnTimer() {
   }
 
   if (cursor_ > count) {  // the lyric changed under the cursor: nothing left to write
-    EndPlayback();
+    Stop(Ending::Finished);
     return;
   }
-  // A line written outside the run's schedule (resumed, jumped) anchors it anew.
-  const bool onSchedule = LineTimer().TimerPeriod() > 0;
-  if (!onSchedule) {
-    retrying_ = false;
-    Anchor(StampOf(cursor_));
-  }
-  if (retrying_) {
-    const int32_t from = cursor_;
+  if (from == From::Resume) Anchor(StampOf(cursor_));
+  if (run_ == Run::Retrying) {
+    const int32_t missed = cursor_;
     cursor_ = CurrentLineFrom(cursor_, count);
-    while (cursor_ > from && StampOf(cursor_ - 1) == StampOf(cursor_)) --cursor_;  // the moment's first line
+    while (cursor_ > missed && StampOf(cursor_ - 1) == StampOf(cursor_)) --cursor_;  // the moment's first line
   }
   const int32_t k = cursor_;
   const int32_t last = LastOfMoment(timeline_, k);
 
-  retrying_ = !WriteLine(k);
-  if (retrying_) {
+  const bool written = WriteLine(k);
+  if (run_ != Run::Idle) run_ = written ? Run::Playing : Run::Retrying;
+  if (!written) {
     ScheduleRetry(k, count);
   } else if (last == count) {
-    EndPlayback();
+    Stop(Ending::Finished);
   } else {
     cursor_ = last + 1;
     ScheduleLine(StampOf(last + 1), StampOf(last));
@@ -212,11 +213,11 @@ void Playback::OnTimer() {
   lyric_table::ShowSelected();
 }
 
-void Playback::OnLyricRowDoubleClick() {
+void Playback::OnLyricRowDoubleClick(const UiEventData& clicked) {
   if (!Playing()) return;
-  cursor_ = lyric_table::LineAt(lyric_table::SelectedRow());
-  LineTimer().SetTimerPeriod(0);  // the jumped-to line re-anchors the run
-  OnTimer();
+  cursor_ = lyric_table::LineAt(clicked.row);
+  LineTimer().SetTimerPeriod(0);  // the old line's count ends; the chained schedule counts afresh
+  Step(From::Resume);             // the jumped-to line anchors the run anew
 }
 
 void Playback::OnMainWindowCreated() {
@@ -224,12 +225,7 @@ void Playback::OnMainWindowCreated() {
   shownShiftMs_ = 0;
 }
 
-void Playback::Halt() {
-  LineTimer().SetTimerPeriod(0);
-  SetRun(Run::Idle);
-  ShowShift();
-  RestoreNickname(target_);
-}
+void Playback::Halt() { Stop(Ending::Halted); }
 
 int32_t Playback::ShiftMs() const { return static_cast<int32_t>(songStartTick_ - (anchorTick_ - anchorStampMs_)); }
 
@@ -245,14 +241,14 @@ void Playback::ShiftPendingLines(int32_t earlierMs) {
 void Playback::WritePendingLineNow() {
   if (NudgedLine() == 0) return;
   ShiftPendingLines(INT32_MAX);  // due now: the lines after it keep their spacing from it
-  OnTimer();
+  Step(From::Schedule);
 }
 
-void Playback::OnLyricFileChosen() {
+void Playback::OnLyricFileChosen(const UiEventData& chosen) {
   if (Playing()) {
     Halt();
     return;
   }
   cursor_ = 0;
-  LoadChosenLyricFile(timeline_);
+  LoadLyricFile(chosen.text, timeline_, creditText_);
 }

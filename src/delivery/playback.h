@@ -22,9 +22,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "delivery/target_window.h"
 #include "lyrics/lyric_timeline.h"
+#include "win/ui_event.h"
 
 // How the waits between lines are computed. Anchored is the tool's way; Chained, each
 // wait the plain gap between two time stamps, exists to measure what it costs.
@@ -32,6 +34,9 @@ enum class PlaybackSchedule { Anchored, Chained };
 
 class Playback {
  public:
+  // creditText: what an empty lyric line reads (CreditText, lyrics/lyric_loader_win.h).
+  explicit Playback(std::string creditText);
+
   // The handlers bound in the event table.
   // 超级按钮4: starts (or resumes with the pending line) and stops; refuses with a
   // message without a target window or a lyric.
@@ -43,13 +48,15 @@ class Playback {
     const char* caption = nullptr;
   };
   Refusal StartRefusal() const;
-  // A file chosen in 文件框1 (a click or a double click): loaded into the lyric table from
-  // its start, or, while lyrics play, playback halts instead.
-  void OnLyricFileChosen();
+  // A file chosen in 文件框1 (a click or a double click; the event's text is its path):
+  // loaded into the lyric table from its start, or, while lyrics play, playback halts
+  // instead.
+  void OnLyricFileChosen(const UiEventData& chosen);
   // 时钟_歌词播放: writes the line that is due and sets the wait before the next.
   void OnTimer();
-  // A double click on the lyric table while lyrics play: that row's line now.
-  void OnLyricRowDoubleClick();
+  // A double click on the lyric table while lyrics play: the event's row's line now (no
+  // row: the lyric from its start).
+  void OnLyricRowDoubleClick(const UiEventData& clicked);
   // A main window created anew (its timer is new) finds playback idle.
   void OnMainWindowCreated();
   // Stops playback without forgetting the position, and writes the nickname back.
@@ -64,7 +71,8 @@ class Playback {
   // resumed or jumped with, in ms (negative: behind).
   int32_t ShiftMs() const;
 
-  bool Playing() const { return run_ == Run::Playing; }
+  // Playing or retrying: the run has not stopped.
+  bool Playing() const { return run_ != Run::Idle; }
   // 0: not started; k >= 1: line k is the next to write.
   int32_t Cursor() const { return cursor_; }
   const LyricTimeline& Timeline() const { return timeline_; }
@@ -73,15 +81,25 @@ class Playback {
   void SetSchedule(PlaybackSchedule schedule) { schedule_ = schedule; }
 
  private:
-  enum class Run { Idle, Playing };
+  // The run: idle; playing, the timer set for the next line; or retrying the line of the
+  // moment, which a hung target did not take, every kRetryMs.
+  enum class Run { Idle, Playing, Retrying };
+  // How a run stops: by the play button (the lyric starts over next time), halted by a
+  // file chosen while lyrics play (the pending line is written first next time), or at
+  // the lyric's end; the last two write the nickname back.
+  enum class Ending { ByButton, Halted, Finished };
+  // Where a step comes from: the run's schedule (a tick, a nudge), or a start, resume or
+  // jump, which anchors the schedule anew at the line it writes.
+  enum class From { Schedule, Resume };
 
   void SetRun(Run run);
+  void Stop(Ending ending);
+  void Step(From from);
   void ShowShift();
   void Anchor(int32_t stampMs);
   void ScheduleAnchored(int32_t dueStamp);
   void ScheduleLine(int32_t dueStamp, int32_t lastStamp);
   void ScheduleRetry(int32_t k, int32_t count);
-  void EndPlayback();
   bool WriteLine(int32_t line);
   int32_t StampOf(int32_t line) const;
   int32_t CurrentLineFrom(int32_t k, int32_t count) const;
@@ -100,7 +118,5 @@ class Playback {
   // jump: the nudges since have moved the anchor away from it.
   int64_t songStartTick_ = 0;
   int32_t shownShiftMs_ = 0;  // the shift the title bar shows; 0: the plain title
-  // Set when the target did not answer as the line at cursor_ fell due: the timer then
-  // tries again every kRetryMs, with the line that is current by then.
-  bool retrying_ = false;
+  std::string creditText_;
 };

@@ -53,7 +53,7 @@ void PlaybackHotKeys::OnTimer() {
   if (noticeShown_ && now - noticeTick_ >= kHotKeyNoticeMs) {
     noticeShown_ = false;
     // Playback's shift, if it shows one now, has taken the title over already.
-    if (!playback_.Playing() || playback_.ShiftMs() == 0) ui::SetWindowTitle(WindowKind::Main, kMainWindowLayout.title);
+    if (!playback_.Playing() || playback_.ShiftMs() == 0) ui::SetWindowTitle(WindowKind::Main, ui::LayoutTitle(WindowKind::Main));
   }
   SetTimerRunning();
 }
@@ -104,7 +104,7 @@ void PlaybackHotKeys::Act(Action action) {
 // The singer is in the chat client: a beep, and the reason where the taskbar shows it.
 void PlaybackHotKeys::Refuse(const char* why) {
   MessageBeep(MB_ICONWARNING);
-  ui::SetWindowTitle(WindowKind::Main, std::string("[") + why + "] " + kMainWindowLayout.title);
+  ui::SetWindowTitle(WindowKind::Main, std::string("[") + why + "] " + std::string(ui::LayoutTitle(WindowKind::Main)));
   noticeShown_ = true;
   noticeTick_ = GetTickCount();
   SetTimerRunning();

@@ -2,7 +2,6 @@
 // MainCtl::<name>; the table row of a control is at the index of its enum value.
 #pragma once
 
-#include "build_settings.h"
 #include "layout/layout_check.h"
 #include "win/layout_row.h"
 
@@ -78,6 +77,7 @@ enum class MainCtl : int {
   Count
 };
 
+// Without the build's texts, which ProgramLayouts (layout/program_windows.h) puts in.
 extern const WindowLayout kMainWindowLayout;
 
 // The rows, in enum order; the kind of each row gives its control its type.
@@ -91,14 +91,15 @@ inline constexpr ColumnRow kResultColumns[] = {{"歌曲", 90}, {"歌手", 50}};
 inline constexpr ColumnRow kPreviewColumns[] = {{"时间", 0}, {"歌词预览-单击预览-双击下载", 290}};
 inline constexpr ColumnRow kBillboardColumns[] = {{"自定义广告内容", 450}};
 
-inline constexpr const char kNotes[] =
+// The notes end with the maker's address, which the build gives (ProgramLayouts).
+inline constexpr const char kNotesLead[] =
     "第一次制作此程序，可能做的比较粗糙 除花式字幕功能外，其他基本已经完善\r\n"
     "\r\n"
     "花式字幕使用可能会有一点麻烦，相信以后会改进的。\r\n"
     "\r\n"
     "                    \r\n"
     "                    官网:Ravo语音社区\r\n"
-    "                    官方网址:" RAVO_MAKER_ADDRESS;
+    "                    官方网址:";
 
 inline constexpr const char kHint[] = "1000毫秒=1秒  不要太快以免卡住";
 
@@ -157,9 +158,9 @@ inline constexpr LayoutRow kMainControls[] = {
 
     // page 4
     {LAYOUT_ROW(标签21), ControlKind::Label, LAYOUT_IN(置顶选择1), 4, 16, 48, 56, 24, "作者说明:", nullptr, 0, 0},
-    {LAYOUT_ROW(标签24), ControlKind::Label, LAYOUT_IN(置顶选择1), 4, 16, 88, 448, 120, kNotes, nullptr, 0, 0},
+    {LAYOUT_ROW(标签24), ControlKind::Label, LAYOUT_IN(置顶选择1), 4, 16, 88, 448, 120, kNotesLead, nullptr, 0, 0},
     {LAYOUT_ROW(超级链接框1), ControlKind::Hyperlink, LAYOUT_IN(置顶选择1), 4, 40, 248, 352, 24, "收听作者微博,支持作者",
-     nullptr, 0, 0, RAVO_MICROBLOG_URL},
+     nullptr, 0, 0, nullptr},  // the build's microblog address (ProgramLayouts)
     {LAYOUT_ROW(按钮15), ControlKind::Button, LAYOUT_IN(置顶选择1), 4, 32, 336, 400, 40, "下载更多Ravo语音社区-绿色辅助",
      nullptr, 0, 0},
 
@@ -170,9 +171,9 @@ inline constexpr LayoutRow kMainControls[] = {
     {LAYOUT_ROW(时钟_单行滚动), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
     {LAYOUT_ROW(时钟_广告牌), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
     {LAYOUT_ROW(时钟_热键), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
-    // The maker's page over HTTPS only (win/web_page.h); empty: none.
-    {LAYOUT_ROW(超文本浏览框1), ControlKind::WebBrowser, kNoParent, 0, kOff, 244, 200, 150, RAVO_MAKER_PAGE,
-     nullptr, 0, 0},
+    // The maker's page over HTTPS only (win/web_page.h), as the build gives it
+    // (ProgramLayouts); empty: none.
+    {LAYOUT_ROW(超文本浏览框1), ControlKind::WebBrowser, kNoParent, 0, kOff, 244, 200, 150, "", nullptr, 0, 0},
     {LAYOUT_ROW(标签17), ControlKind::Label, kNoParent, 0, kOff, 400, 64, 20, "窗口类名：", nullptr, 0, 0},
     {LAYOUT_ROW(编辑框8), ControlKind::Edit, kNoParent, 0, kOff + 70, 400, 120, 20, "#32770", nullptr, 0, 0},
     {LAYOUT_ROW(标签18), ControlKind::Label, kNoParent, 0, kOff, 424, 64, 20, "窗口标题：", nullptr, 0, 0},

@@ -1,7 +1,6 @@
 // Layout of the picker window that follows the cursor during a pick.
 #pragma once
 
-#include "build_settings.h"
 #include "layout/layout_check.h"
 #include "win/layout_row.h"
 

@@ -4,6 +4,10 @@
 // compile.
 #pragma once
 
+#include <array>
+#include <string>
+#include <vector>
+
 #include "layout/main_window_layout.h"
 #include "layout/picker_window_layout.h"
 #include "layout/update_window_layout.h"
@@ -12,8 +16,32 @@
 enum class WindowKind : int { Main, Update, Picker };
 constexpr int kWindowKinds = 3;
 
-// The layouts by WindowKind, as the window layer is given them.
-extern const WindowLayout* const kWindowLayouts[kWindowKinds];
+// What the windows show that the build decides: the maker's address (in the main
+// window's title, the notes of page 4 and the update window's link), the address the
+// microblog link opens and the page the web control shows (empty: none).
+struct BuildTexts {
+  std::string makerAddress;
+  std::string microblogUrl;
+  std::string makerPage;
+};
+
+// The three layouts with the build's texts in place, by WindowKind, as the window layer
+// is given them; they live as long as this object.
+class ProgramLayouts {
+ public:
+  explicit ProgramLayouts(const BuildTexts& texts);
+  ProgramLayouts(const ProgramLayouts&) = delete;
+  ProgramLayouts& operator=(const ProgramLayouts&) = delete;
+
+  const WindowLayout* const* All() const { return layouts_.data(); }
+  const WindowLayout& Of(WindowKind kind) const { return *layouts_[static_cast<size_t>(kind)]; }
+
+ private:
+  const std::string mainTitle_, notes_, makerLink_, makerLinkTarget_, microblogUrl_, makerPage_;
+  std::vector<LayoutRow> mainRows_, updateRows_;
+  WindowLayout main_, update_;
+  std::array<const WindowLayout*, kWindowKinds> layouts_;
+};
 
 template <MainCtl C>
 constexpr auto M() {

@@ -1,7 +1,6 @@
 // Layout of the update window.
 #pragma once
 
-#include "build_settings.h"
 #include "layout/layout_check.h"
 #include "win/layout_row.h"
 
@@ -15,6 +14,7 @@ enum class UpdateCtl : int {
   Count
 };
 
+// Without the build's texts, which ProgramLayouts (layout/program_windows.h) puts in.
 extern const WindowLayout kUpdateWindowLayout;
 
 // The rows, in enum order; the kind of each row gives its control its type.
@@ -33,8 +33,8 @@ inline constexpr LayoutRow kUpdateControls[] = {
     {LAYOUT_ROW(时钟), ControlKind::Timer, kNoParent, 0, 0, 0, 0, 0, "", nullptr, 0, 0},
     {LAYOUT_ROW(按钮1), ControlKind::Button, kNoParent, 0, 3, 175, 160, 24, "在线下载更新", nullptr, 0, 0},
     {LAYOUT_ROW(按钮2), ControlKind::Button, kNoParent, 0, 176, 176, 64, 24, "进入指定地点下载", nullptr, 0, 0},
-    {LAYOUT_ROW(超级链接框1), ControlKind::Hyperlink, kNoParent, 0, 8, 176, 160, 18, "http://" RAVO_MAKER_ADDRESS,
-     nullptr, 0, 0, "http://" RAVO_MAKER_ADDRESS "/"},
+    // The maker's address, as the build gives it (ProgramLayouts).
+    {LAYOUT_ROW(超级链接框1), ControlKind::Hyperlink, kNoParent, 0, 8, 176, 160, 18, "", nullptr, 0, 0, nullptr},
     {LAYOUT_ROW(图片框1), ControlKind::PictureBox, kNoParent, 0, 16, 239, 64, 64, "", nullptr, 0, 0},
 };
 

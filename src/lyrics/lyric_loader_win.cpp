@@ -17,9 +17,10 @@ constexpr uint64_t kMaxLyricFileBytes = 16u << 20;
 
 }  // namespace
 
-void LoadChosenLyricFile(LyricTimeline& timeline) {
-  const auto files = M<MainCtl::文件框1>();
-  const std::string path = files.Folder() + "\\" + files.SelectedEntry();
+std::string CreditText(std::string_view makerAddress) { return std::string(makerAddress) + "-提供字幕"; }
+
+void LoadLyricFile(const std::string& path, LyricTimeline& timeline, const std::string& creditText) {
+  const std::string name = path.substr(path.find_last_of('\\') + 1);
   lyric_table::Clear();
 
   unsigned long error = 0;
@@ -28,7 +29,7 @@ void LoadChosenLyricFile(LyricTimeline& timeline) {
     // Without this the play button would ask for a lyric while one is selected.
     timeline = LyricTimeline();
     const std::string why = error == ERROR_FILE_TOO_LARGE ? "文件超过 16 MB，不是歌词文件。" : SystemErrorText(error);
-    ui::ShowMessageBox("无法读取歌词文件“" + files.SelectedEntry() + "”：\r\n" + why, "信息：",
+    ui::ShowMessageBox("无法读取歌词文件“" + name + "”：\r\n" + why, "信息：",
                        MB_ICONINFORMATION | MB_OK);
     return;
   }
@@ -37,8 +38,8 @@ void LoadChosenLyricFile(LyricTimeline& timeline) {
     return;
   }
   for (std::string& text : timeline.lineTexts) {
-    if (text.empty()) text = kCreditText;
+    if (text.empty()) text = creditText;
   }
   lyric_table::ShowTimeline(timeline);
-  M<MainCtl::透明标签1>().SetText(files.SelectedEntry());
+  M<MainCtl::透明标签1>().SetText(name);
 }

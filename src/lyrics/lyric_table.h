@@ -18,7 +18,6 @@ namespace lyric_table {
 // The line number held as the row's data; 0 for no row.
 int32_t LineAt(int row);
 
-int SelectedRow();  // -1: none
 void Select(int row);
 void ShowSelected();  // scrolls the selected row into view
 

@@ -7,20 +7,20 @@ namespace {
 
 auto Table() { return M<MainCtl::超级列表框_歌词>(); }
 
-// The timeline the table shows; its owner keeps it for as long as the table shows it.
-const LyricTimeline* shown = nullptr;
+// The rows read the timeline the table shows, which its owner keeps for as long as the
+// table shows it.
+const LyricTimeline& TimelineOf(const void* context) { return *static_cast<const LyricTimeline*>(context); }
 
-bool InTimeline(int row) { return shown && row >= 0 && row < shown->count; }
+bool InTimeline(const LyricTimeline& timeline, int row) { return row >= 0 && row < timeline.count; }
 
-std::string CellOfTimeline(int row, int column) {
-  if (!InTimeline(row)) return {};
+std::string CellOfTimeline(const void* context, int row, int column) {
+  const LyricTimeline& timeline = TimelineOf(context);
+  if (!InTimeline(timeline, row)) return {};
   const size_t i = static_cast<size_t>(row);
-  return column == static_cast<int>(LyricColumn::Time) ? utf8::IntToText(shown->timesMs[i]) : shown->Text(i);
+  return column == static_cast<int>(LyricColumn::Time) ? utf8::IntToText(timeline.timesMs[i]) : timeline.Text(i);
 }
 
-intptr_t LineOfTimelineRow(int row) { return InTimeline(row) ? row + 1 : 0; }
-
-const RowSource kTimelineRows{CellOfTimeline, LineOfTimelineRow};
+intptr_t LineOfTimelineRow(const void* context, int row) { return InTimeline(TimelineOf(context), row) ? row + 1 : 0; }
 
 }  // namespace
 
@@ -28,7 +28,6 @@ namespace lyric_table {
 
 int32_t LineAt(int row) { return static_cast<int32_t>(Table().RowData(row)); }
 
-int SelectedRow() { return Table().SelectedRow(); }
 void Select(int row) { Table().SetSelectedRow(row); }
 void ShowSelected() {
   const auto table = Table();
@@ -38,13 +37,11 @@ void ShowSelected() {
 void Clear() {
   const auto table = Table();
   table.DeleteAllRows();
-  table.SetSelectedRow(-1);
-  shown = nullptr;
+  table.ShowRows(RowSource{}, 0);
 }
 
 void ShowTimeline(const LyricTimeline& timeline) {
-  shown = &timeline;
-  Table().ShowRows(kTimelineRows, timeline.count);
+  Table().ShowRows(RowSource{&timeline, CellOfTimeline, LineOfTimelineRow}, timeline.count);
 }
 
 }  // namespace lyric_table

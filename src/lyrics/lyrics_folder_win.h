@@ -1,6 +1,6 @@
 // The lyrics folder: the folder whose .lrc files 文件框1 lists. It lives only in the
-// window, as the path in 编辑框1 and the folder of 文件框1; the handlers
-// ChooseLyricsFolder and RefreshLyricFileList are bound in the event table.
+// window, as the path in 编辑框1 and the folder of 文件框1; LyricsFolder's handlers are
+// bound in the event table.
 #pragma once
 
 #include <string>
@@ -13,7 +13,14 @@ std::string AskForLyricsFolder();
 // Points 文件框1 at folder and shows it in 编辑框1; an empty folder changes nothing.
 void UseLyricsFolder(const std::string& folder);
 
-// The handlers bound in the event table: the folder dialog ("导入目录", 按钮2 and the menu
-// item 添加指定目录), and "更新本地歌词", which lists the folder typed into 编辑框1.
+// The folder dialog ("导入目录", 按钮2 and the menu item 添加指定目录), and "更新本地歌词",
+// which lists the folder typed into 编辑框1.
 void ChooseLyricsFolder();
 void RefreshLyricFileList();
+
+// The feature as the event table binds it; it keeps nothing: the folder lives in the window.
+class LyricsFolder {
+ public:
+  void OnChooseFolder() { ChooseLyricsFolder(); }
+  void OnRefreshList() { RefreshLyricFileList(); }
+};

@@ -3,8 +3,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <utility>
 
-#include "build_settings.h"
 #include "text/encoding.h"
 #include "layout/program_windows.h"
 #include "lyrics/lyric_encoding.h"
@@ -22,19 +22,16 @@ namespace {
 constexpr char kCutNotice[] = "（歌词太长，预览只显示前 1000 行）";
 static_assert(kMaxPreviewRows == 1000, "the notice names the bound");
 
-// The preview the list shows; the search keeps it for as long as the list shows it.
-const LyricSearch::FetchedLyric* g_preview = nullptr;
-
-std::string CellOfPreview(int row, int column) {
-  if (!g_preview || row < 0) return {};
+// The preview list's rows read the lyric the search keeps for as long as the list shows it.
+std::string CellOfPreview(const void* context, int row, int column) {
+  const auto& preview = *static_cast<const LyricSearch::FetchedLyric*>(context);
+  if (row < 0) return {};
   const size_t i = static_cast<size_t>(row);
-  if (i < g_preview->rows.size()) return column == 0 ? g_preview->rows[i].time : g_preview->rows[i].text;
-  return i == g_preview->rows.size() && g_preview->cut && column == 1 ? kCutNotice : std::string();
+  if (i < preview.rows.size()) return column == 0 ? preview.rows[i].time : preview.rows[i].text;
+  return i == preview.rows.size() && preview.cut && column == 1 ? kCutNotice : std::string();
 }
 
-intptr_t NoData(int) { return 0; }
-
-const RowSource kPreviewRows{CellOfPreview, NoData};
+RowSource PreviewRows(const LyricSearch::FetchedLyric& lyric) { return {&lyric, CellOfPreview, nullptr}; }
 
 // The one search whose settling preview the timer below ends.
 LyricSearch* g_settling = nullptr;
@@ -78,13 +75,13 @@ std::string DecodePage(std::string_view body) {
   return utf8::BytesToText(body);
 }
 
-LyricSearch::LyricSearch() : siteHost(RAVO_LYRICS_HOST) {}
+LyricSearch::LyricSearch(std::string host) : siteHost(std::move(host)) {}
 
 void LyricSearch::OnSearchButton() { StartSearch(SearchUrl(siteHost, EncodeKeyword(M<MainCtl::欲搜索内容>().Text()))); }
 
 // Every focus change restarts the wait; the preview starts once the focus has rested.
-void LyricSearch::PreviewSelectedLyric() {
-  if (SelectedResult() < 0) return;
+void LyricSearch::PreviewSelectedLyric(const UiEventData& focused) {
+  if (ResultRow(focused.row) < 0) return;
   if (!settling_) {
     settling_ = true;
     ++fetchesUnderWay_;
@@ -102,8 +99,8 @@ void LyricSearch::StartSettledPreview() {
   if (row >= 0 && ui::WindowExists(WindowKind::Main)) StartLyricFetch(row, "");
 }
 
-void LyricSearch::DownloadSelectedLyric() {
-  const int row = SelectedResult();
+void LyricSearch::DownloadSelectedLyric(const UiEventData& chosen) {
+  const int row = ResultRow(chosen.row);
   if (row < 0) return;
   // The title of the row chosen now: a search that lands before the lyric replaces the rows.
   const std::string name = LyricFileName(M<MainCtl::欲下载列表>().Cell(row, 0));
@@ -125,10 +122,9 @@ void LyricSearch::ShowSearchFailure(const std::string& why) {
   list.DeleteAllRows();
   resultLinks_.clear();
   list.InsertRow(why, 0);
-  g_preview = nullptr;
   shown_ = FetchedLyric();
   ++newestLyric_;  // a preview still on its way belongs to the old results
-  M<MainCtl::歌词预览>().ShowRows(kPreviewRows, 0);
+  M<MainCtl::歌词预览>().ShowRows(PreviewRows(shown_), 0);
 }
 
 void LyricSearch::OnSearchPage(unsigned search, const HttpResult& fetched) {
@@ -232,11 +228,11 @@ void LyricSearch::SaveLyric(const std::string& savePath, const std::string& byte
 }
 
 void LyricSearch::FillPreviewList() {
-  g_preview = &shown_;
-  M<MainCtl::歌词预览>().ShowRows(kPreviewRows, static_cast<int>(shown_.rows.size() + (shown_.cut ? 1 : 0)));
+  M<MainCtl::歌词预览>().ShowRows(PreviewRows(shown_), static_cast<int>(shown_.rows.size() + (shown_.cut ? 1 : 0)));
 }
 
-int LyricSearch::SelectedResult() const {
-  const int row = M<MainCtl::欲下载列表>().SelectedRow();
+int LyricSearch::SelectedResult() const { return ResultRow(M<MainCtl::欲下载列表>().SelectedRow()); }
+
+int LyricSearch::ResultRow(int row) const {
   return row >= 0 && static_cast<size_t>(row) < resultLinks_.size() ? row : -1;
 }

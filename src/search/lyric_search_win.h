@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "search/lyric_search.h"
+#include "win/ui_event.h"
 
 struct HttpResult;
 
@@ -34,19 +35,20 @@ std::string DecodePage(std::string_view body);
 
 class LyricSearch {
  public:
-  LyricSearch();
+  explicit LyricSearch(std::string host);
   LyricSearch(const LyricSearch&) = delete;
   LyricSearch& operator=(const LyricSearch&) = delete;
 
-  // host[:port] of the lyrics site: the build setting unless set otherwise (the tests
-  // point the search at a site of their own).
+  // host[:port] of the lyrics site: the build's, as the roof hands it in, unless set
+  // otherwise (the tests point the search at a site of their own).
   std::string siteHost;
 
   // The handlers: 搜索歌词 (and Enter in 欲搜索内容) searches for the title in 欲搜索内容; a
-  // row of 欲下载列表 that gains the focus is previewed; a double click on one saves it.
+  // row of 欲下载列表 that gains the focus is previewed; a double click on one saves it
+  // (the event's row: the one selected).
   void OnSearchButton();
-  void PreviewSelectedLyric();
-  void DownloadSelectedLyric();
+  void PreviewSelectedLyric(const UiEventData& focused);
+  void DownloadSelectedLyric(const UiEventData& chosen);
   // The focus has rested: the preview of the hit it rests on is fetched.
   void StartSettledPreview();
 
@@ -83,8 +85,10 @@ class LyricSearch {
   void SaveLyric(const std::string& savePath, const std::string& bytes);
   void FillPreviewList();
   void ShowSearchFailure(const std::string& why);
-  // The selected result row with its link, or -1 when none is selected.
+  // The selected result row with its link, or -1 when none is selected; row, when it
+  // has a link, or -1.
   int SelectedResult() const;
+  int ResultRow(int row) const;
 
   std::vector<std::string> resultLinks_;
   FetchedLyric shown_;  // the lyric of the newest lyric fetch that has landed

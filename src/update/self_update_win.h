@@ -162,6 +162,3 @@ class SelfUpdate {
   // Last, so that it goes first: its end stops a running task, whose events use the rest.
   Downloader downloader_;
 };
-
-// The main window's home-page button 按钮15.
-void OpenHomePage();

@@ -26,9 +26,15 @@ class DrawingBoard;
 
 // Where a virtual list view gets its rows: the control stores none and asks for each
 // cell it shows, or that anyone (this program, a screen reader) asks it for.
+// The source is a context (what the rows show, which its owner keeps for as long as the
+// list shows it) and the two functions that read a row of it.
 struct RowSource {
-  std::string (*cell)(int row, int column);
-  intptr_t (*data)(int row);  // the row's item data
+  const void* context = nullptr;
+  std::string (*cell)(const void* context, int row, int column) = nullptr;
+  intptr_t (*data)(const void* context, int row) = nullptr;  // the row's item data; null: 0
+
+  std::string Cell(int row, int column) const { return cell ? cell(context, row, column) : std::string(); }
+  intptr_t Data(int row) const { return data ? data(context, row) : 0; }
 };
 
 // Any control: its window, its layout row and whether it shows.
@@ -123,7 +129,7 @@ class ListView : public ListViewBase {
 class VirtualListView : public ListViewBase {
  public:
   using ListViewBase::ListViewBase;
-  void ShowRows(const RowSource& source, int count) const;
+  void ShowRows(const RowSource& source, int count) const;  // the source is kept by value
 };
 
 // File lists: the folder they list (never empty once created), their entries and the

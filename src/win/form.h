@@ -24,7 +24,7 @@ constexpr LPARAM kCtrlDown = 2;
 constexpr int kToolTipWidth = 420;  // at 96 DPI: wider tips wrap; "\r\n" always starts a line
 
 const WindowLayout& LayoutOf(WindowKind kind);
-// The handler the program's event table binds to an event, or null.
+// The handler the program's event table binds to an event, or an empty one.
 Handler FindHandler(WindowKind window, int control, UiEvent event);
 
 }  // namespace ui_internal
@@ -37,7 +37,7 @@ class Form {
     controls.assign(n, nullptr);
     timerPeriods.assign(n, 0);
     fileLists.resize(n);
-    rowSources.assign(n, nullptr);
+    rowSources.assign(n, RowSource{});
     hotKeysHeld.assign(n, false);
     made.assign(n, false);
   }
@@ -51,7 +51,7 @@ class Form {
   std::vector<HMENU> menus;  // by control index, for Menu rows
   std::vector<int> timerPeriods;
   std::vector<std::unique_ptr<FileList>> fileLists;
-  std::vector<const RowSource*> rowSources;  // virtual list views: what they show
+  std::vector<RowSource> rowSources;  // virtual list views: what they show
   bool quietListChanges = false;  // programmatic selection raises no list events
   HWND lastFocus = nullptr;       // the control that had the focus when the window was left
   std::vector<bool> hotKeysHeld;  // by control index, for HotKey rows
@@ -62,8 +62,11 @@ class Form {
   std::vector<bool> made;
   bool built = false;
 
-  void Raise(int control, UiEvent event) {
-    if (Handler h = ui_internal::FindHandler(kind, control, event)) h();
+  void Raise(int control, UiEvent event, UiEventData data = {}) {
+    if (const Handler h = ui_internal::FindHandler(kind, control, event)) {
+      data.control = control;
+      h(data);
+    }
   }
   int IndexOf(HWND child) const {
     for (size_t i = 0; i < controls.size(); ++i)
@@ -103,7 +106,7 @@ HFONT UiFont(int dpi);
 // at 96 DPI.
 HFONT TwoLineFont(int dpi);
 // Raises an event of the control whose window is hwnd, through the event table.
-void RaiseControlEvent(HWND control, UiEvent event);
+void RaiseControlEvent(HWND control, UiEvent event, UiEventData data = {});
 
 // Building: the window classes of the controls, and one control of a form by its row.
 void EnsureControlClasses();

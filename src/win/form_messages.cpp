@@ -21,6 +21,14 @@ namespace {
 constexpr int kProgramIcon = 1;  // the icon resource of the program file
 const wchar_t kFormClass[] = L"RavoForm";
 
+// What a file list's event knows: the selected entry, by index and as a full path.
+UiEventData ChosenFile(const Form& f, int index, HWND box) {
+  UiEventData chosen;
+  chosen.row = static_cast<int>(SendMessageW(box, LB_GETCURSEL, 0, 0));
+  if (const FileList* list = f.fileLists[index].get()) chosen.text = list->Folder() + "\\" + list->SelectedEntry();
+  return chosen;
+}
+
 void OnCommand(Form& f, WPARAM wp, LPARAM lp) {
   const UINT code = HIWORD(wp);
   const int index = static_cast<int>(LOWORD(wp)) - static_cast<int>(kControlIdBase);
@@ -37,9 +45,9 @@ void OnCommand(Form& f, WPARAM wp, LPARAM lp) {
       if (code == BN_CLICKED) f.Raise(index, UiEvent::Clicked);
       break;
     case ControlKind::FileList:
-      if (f.quietListChanges) break;
-      if (code == LBN_SELCHANGE) f.Raise(index, UiEvent::SelectionChanged);
-      if (code == LBN_DBLCLK) f.Raise(index, UiEvent::DoubleClicked);
+      if (f.quietListChanges || (code != LBN_SELCHANGE && code != LBN_DBLCLK)) break;
+      f.Raise(index, code == LBN_SELCHANGE ? UiEvent::SelectionChanged : UiEvent::DoubleClicked,
+              ChosenFile(f, index, reinterpret_cast<HWND>(lp)));
       break;
     case ControlKind::Hyperlink:
       if (code == STN_CLICKED && c.target) ui::OpenWebAddress(c.target);
@@ -51,13 +59,13 @@ void OnCommand(Form& f, WPARAM wp, LPARAM lp) {
 
 // A virtual list view asks for a cell's text (and item data): the ANSI or the Unicode
 // form of the request, depending on what its parent answered to WM_NOTIFYFORMAT.
-void GiveVirtualCell(const RowSource* source, const NMHDR* nm) {
+void GiveVirtualCell(const RowSource& source, const NMHDR* nm) {
   auto* di = reinterpret_cast<NMLVDISPINFOA*>(const_cast<NMHDR*>(nm));
   LVITEMA& item = di->item;  // LVITEMW has the same layout up to the text's type
-  if (!source || item.iItem < 0) return;
-  if (item.mask & LVIF_PARAM) item.lParam = source->data(item.iItem);
+  if (!source.cell || item.iItem < 0) return;
+  if (item.mask & LVIF_PARAM) item.lParam = source.Data(item.iItem);
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
-  const std::string text = source->cell(item.iItem, item.iSubItem);
+  const std::string text = source.Cell(item.iItem, item.iSubItem);
   if (nm->code == LVN_GETDISPINFOA) {  // an ANSI caller gets the system code page's bytes
     lstrcpynA(item.pszText, enc::EncodeCodePage(text, enc::kSystem).c_str(), item.cchTextMax);
     return;
@@ -74,20 +82,25 @@ LRESULT OnNotify(Form& f, const NMHDR* nm) {
     return DrawWrappedCheckBox(*reinterpret_cast<const NMCUSTOMDRAW*>(nm));
   if (c.kind == ControlKind::TabControl && nm->code == TCN_SELCHANGE) {
     CompleteForm(f);
-    f.ShowPage(index, static_cast<int>(SendMessageW(nm->hwndFrom, TCM_GETCURSEL, 0, 0)));
-    f.Raise(index, UiEvent::PageChanged);
+    UiEventData turned;
+    turned.row = static_cast<int>(SendMessageW(nm->hwndFrom, TCM_GETCURSEL, 0, 0));
+    f.ShowPage(index, turned.row);
+    f.Raise(index, UiEvent::PageChanged, turned);
   } else if (c.kind == ControlKind::VirtualListView &&
              (nm->code == LVN_GETDISPINFOA || nm->code == LVN_GETDISPINFOW)) {
     GiveVirtualCell(f.rowSources[index], nm);
   } else if ((c.kind == ControlKind::ListView || c.kind == ControlKind::VirtualListView) && !f.quietListChanges) {
+    UiEventData rowEvent;
     if (nm->code == NM_DBLCLK) {
-      f.Raise(index, UiEvent::DoubleClicked);
+      // The first click selected the row double-clicked; a click beside the rows selects none.
+      rowEvent.row = static_cast<int>(SendMessageW(nm->hwndFrom, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+      f.Raise(index, UiEvent::DoubleClicked, rowEvent);
     } else if (nm->code == LVN_ITEMCHANGED) {
       auto* lv = reinterpret_cast<const NMLISTVIEW*>(nm);
-      if ((lv->uChanged & LVIF_STATE) && (lv->uNewState & LVIS_FOCUSED) && !(lv->uOldState & LVIS_FOCUSED))
-        f.Raise(index, UiEvent::FocusedRowChanged);
-    } else if (nm->code == NM_CLICK || nm->code == NM_RCLICK) {
-      f.Raise(index, UiEvent::OtherListEvent);
+      if ((lv->uChanged & LVIF_STATE) && (lv->uNewState & LVIS_FOCUSED) && !(lv->uOldState & LVIS_FOCUSED)) {
+        rowEvent.row = lv->iItem;
+        f.Raise(index, UiEvent::FocusedRowChanged, rowEvent);
+      }
     }
   }
   return 0;

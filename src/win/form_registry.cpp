@@ -1,5 +1,6 @@
 // The program handed to the window layer, and the forms alive.
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "win/dpi.h"
@@ -35,7 +36,7 @@ Handler FindHandler(WindowKind window, int control, UiEvent event) {
     const EventBinding& b = g_program.events[i];
     if (b.window == window && b.control == control && b.event == event) return b.handler;
   }
-  return nullptr;
+  return {};
 }
 
 Form* FormOf(WindowKind kind) { return g_forms[static_cast<int>(kind)]; }
@@ -64,11 +65,11 @@ int TopLevelWindowCount() { return g_topLevelWindows; }
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
-void RaiseControlEvent(HWND control, UiEvent event) {
+void RaiseControlEvent(HWND control, UiEvent event, UiEventData data) {
   Form* f = FormOfWindow(control);
   if (!f) return;
   const int index = f->IndexOf(control);
-  if (index >= 0) f->Raise(index, event);
+  if (index >= 0) f->Raise(index, event, std::move(data));
 }
 
 namespace {

@@ -45,8 +45,10 @@ void TurnPage(Form& f, bool backwards) {
     const TabControl tab(f.kind, t);
     const int pages = static_cast<int>(SendMessageW(f.controls[t], TCM_GETITEMCOUNT, 0, 0));
     if (pages < 2) return;
-    tab.SetCurrentPage((tab.CurrentPage() + (backwards ? pages - 1 : 1)) % pages);
-    f.Raise(t, UiEvent::PageChanged);
+    UiEventData turned;
+    turned.row = (tab.CurrentPage() + (backwards ? pages - 1 : 1)) % pages;
+    tab.SetCurrentPage(turned.row);
+    f.Raise(t, UiEvent::PageChanged, turned);
     // The focus goes to the new page unless it rests on a control still shown.
     const int focused = f.ControlHolding(GetFocus());
     if (focused < 0 || !TakesFocus(f, focused)) MoveFocus(f, t, false);

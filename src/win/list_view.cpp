@@ -62,7 +62,8 @@ std::string ListViewBase::Cell(int row, int column) const {
 intptr_t ListViewBase::RowData(int row) const {
   HWND h = Handle();
   if (!h || row < 0) return 0;
-  if (const RowSource* source = LiveForm()->rowSources[index_]) return row < RowCount() ? source->data(row) : 0;
+  if (const RowSource& source = LiveForm()->rowSources[index_]; source.cell)
+    return row < RowCount() ? source.Data(row) : 0;
   LVITEMW item = {};
   item.mask = LVIF_PARAM;
   item.iItem = row;
@@ -101,7 +102,7 @@ void VirtualListView::ShowRows(const RowSource& source, int count) const {
   HWND h = Handle();
   if (!h || Row().kind != ControlKind::VirtualListView) return;
   SetSelectedRow(-1);
-  f->rowSources[index_] = &source;
+  f->rowSources[index_] = source;
   SendMessageW(h, LVM_SETITEMCOUNT, std::max(count, 0), 0);
   InvalidateRect(h, nullptr, TRUE);
 }

@@ -94,4 +94,6 @@ void SetWindowTitle(WindowKind kind, std::string_view title) {
   if (HWND h = WindowHandle(kind)) SetWindowTextW(h, enc::Wide(title).c_str());
 }
 
+std::string_view LayoutTitle(WindowKind kind) { return ui_internal::LayoutOf(kind).title; }
+
 }  // namespace ui

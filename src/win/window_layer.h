@@ -47,5 +47,7 @@ void SetAlwaysOnTop(WindowKind kind, bool onTop);
 void SetWindowVisible(WindowKind kind, bool visible);
 // The text of the window's title bar (its layout's title until set).
 void SetWindowTitle(WindowKind kind, std::string_view title);
+// The title its layout gives the window.
+std::string_view LayoutTitle(WindowKind kind);
 
 }  // namespace ui

@@ -71,8 +71,8 @@ bool TextIsCaption(ControlKind kind) {
 }
 
 int IndexOf(const std::string& name) {
-  for (int i = 0; i < kMainWindowLayout.controlCount; ++i)
-    if (name == kMainWindowLayout.controls[i].name) return i;
+  for (int i = 0; i < SupportProgram().Layouts().Of(WindowKind::Main).controlCount; ++i)
+    if (name == SupportProgram().Layouts().Of(WindowKind::Main).controls[i].name) return i;
   return -1;
 }
 
@@ -266,7 +266,7 @@ class MainWindowLayout : public ::testing::Test {
 
 // The creation handler writes the program's folder into 编辑框1.
 TEST_F(MainWindowLayout, EveryRowBuildsItsControl) {
-  ExpectBuiltFromRows(WindowKind::Main, kMainWindowLayout, {"编辑框1"});
+  ExpectBuiltFromRows(WindowKind::Main, SupportProgram().Layouts().Of(WindowKind::Main), {"编辑框1"});
 }
 
 // A caption shows whole when each of its lines, measured in the control's own font,
@@ -365,7 +365,7 @@ void ExpectCaptionsShowWhole(WindowKind kind, const WindowLayout& layout) {
   }
 }
 
-TEST_F(MainWindowLayout, CaptionsShowWhole) { ExpectCaptionsShowWhole(WindowKind::Main, kMainWindowLayout); }
+TEST_F(MainWindowLayout, CaptionsShowWhole) { ExpectCaptionsShowWhole(WindowKind::Main, SupportProgram().Layouts().Of(WindowKind::Main)); }
 
 // Moved onto a monitor of another DPI, the window takes the rectangle the system
 // suggests, and its controls, fonts and list columns follow the new scale; back on the
@@ -398,7 +398,7 @@ TEST_F(MainWindowLayout, AMoveToAnotherDpiRescalesEveryControl) {
     EXPECT_TRUE(EqualRect(&now, &m.suggested));
     for (const char* name : {"分组框1", "画板_捕获器", "选择框1", "置顶选择1", "超级列表框_歌词", "按钮15", "分组框6", "按钮4"}) {
       SCOPED_TRACE(name);
-      const LayoutRow& row = kMainWindowLayout.controls[IndexOf(name)];
+      const LayoutRow& row = SupportProgram().Layouts().Of(WindowKind::Main).controls[IndexOf(name)];
       const RECT r = RectInParent(HandleOf(name));
       EXPECT_NEAR(r.left, row.x * m.dpi / 96.0, 1);
       EXPECT_NEAR(r.top, row.y * m.dpi / 96.0, 1);
@@ -411,8 +411,8 @@ TEST_F(MainWindowLayout, AMoveToAnotherDpiRescalesEveryControl) {
     EXPECT_EQ(ColumnsOf(lyrics)[0].width, 0);
     // The capture board's drawing follows its new size: the crosshair's line across
     // its middle still reaches its right edge.
-    TheFeatures().picker.OnMainWindowActivated();
-    TheFeatures().picker.OnMainWindowActivated();  // cleared in the board's own colour
+    SupportProgram().features.picker.OnMainWindowActivated();
+    SupportProgram().features.picker.OnMainWindowActivated();  // cleared in the board's own colour
     DrawingBoard* board = M<MainCtl::画板_捕获器>().Board();
     ASSERT_NE(board, nullptr);
     EXPECT_EQ(board->PixelAt(30, 14), PICKER_COLOR);
@@ -523,8 +523,8 @@ TEST(UpdateWindow, EveryRowBuildsItsControl) {
   options.show = false;
   ASSERT_NE(ui::LoadWindow(WindowKind::Update, options), nullptr);
   // The creation handler starts the download: the button and the timer say so.
-  ExpectBuiltFromRows(WindowKind::Update, kUpdateWindowLayout, {"按钮1", "时钟"});
-  ExpectCaptionsShowWhole(WindowKind::Update, kUpdateWindowLayout);
+  ExpectBuiltFromRows(WindowKind::Update, SupportProgram().Layouts().Of(WindowKind::Update), {"按钮1", "时钟"});
+  ExpectCaptionsShowWhole(WindowKind::Update, SupportProgram().Layouts().Of(WindowKind::Update));
   ui::DestroyWindowNow(WindowKind::Update);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
   EXPECT_EQ(U<UpdateCtl::下载进度>().Text(), "");  // a closed window reads as empty

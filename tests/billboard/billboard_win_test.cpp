@@ -72,10 +72,16 @@ class Feature {
   std::multimap<int, std::function<void()>> plan_;
 };
 
+// The feature objects under test: this file's own, kept for the whole run.
+Program& TestedProgram() {
+  static Program program;
+  return program;
+}
+
 class LoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TheFeatures().playback.Target().Set(target.Handle());
+    TestedProgram().features.playback.Target().Set(target.Handle());
     M<MainCtl::编辑框6>().SetText("nick");
   }
 
@@ -102,6 +108,7 @@ class LoopTest : public ::testing::Test {
     return rows;
   }
 
+  ProgramInUse inUse{TestedProgram()};
   MainWindowFixture window;
   Recorder target{Recorder::Unicode};  // as a chat client of today is
   Strings received;
@@ -192,10 +199,10 @@ TEST_F(Scroller, LyricPlaybackKeepsRunningBesideIt) {
   const auto files = M<MainCtl::文件框1>();
   files.SetFolder(dir.Path());
   files.SetSelectedEntry(0);
-  TheFeatures().playback.OnLyricFileChosen();
+  TestedProgram().features.playback.OnLyricFileChosen(ChosenLyricFileEvent());
   M<MainCtl::编辑框2>().SetText("ab");
   M<MainCtl::编辑框3>().SetText("20");
-  TheFeatures().playback.OnPlayButton();
+  TestedProgram().features.playback.OnPlayButton();
   scroller.Click();
   EXPECT_TRUE(PumpUntil([] { return M<MainCtl::超级按钮4>().Text() == "播 放"; }, 10000));
   scroller.Click();
@@ -269,7 +276,7 @@ TEST_F(Billboard, AnEmptyListWaitsOncePerPassAndSeesTheStop) {
 TEST_F(Billboard, NeitherStartsWithoutATargetWindow) {
   MessageBoxWatcher boxes;
   SetRows({"row"});
-  TheFeatures().playback.Target().Set(nullptr);
+  TestedProgram().features.playback.Target().Set(nullptr);
   scroller.Click();
   billboard.Click();
   PumpUntil([&] { return boxes.All().size() >= 2; }, 1000);

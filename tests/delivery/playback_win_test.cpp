@@ -25,7 +25,12 @@ const char kPlaying[] = "停 止";
 
 using Strings = std::vector<std::string>;
 
-::Playback& Player() { return TheFeatures().playback; }
+// The feature objects under test: this file's own, kept for the whole run.
+Program& TestedProgram() {
+  static Program program;
+  return program;
+}
+::Playback& Player() { return TestedProgram().features.playback; }
 int32_t Cursor() { return Player().Cursor(); }
 
 class Playback : public ::testing::Test {
@@ -40,7 +45,7 @@ class Playback : public ::testing::Test {
     const auto files = M<MainCtl::文件框1>();
     files.SetFolder(dir.Path());
     files.SetSelectedEntry(0);
-    Player().OnLyricFileChosen();
+    Player().OnLyricFileChosen(ChosenLyricFileEvent());
   }
 
   std::vector<std::string> Texts() {
@@ -61,6 +66,7 @@ class Playback : public ::testing::Test {
   static int Period() { return M<MainCtl::时钟_歌词播放>().TimerPeriod(); }
   static int Selected() { return M<MainCtl::超级列表框_歌词>().SelectedRow(); }
 
+  ProgramInUse inUse{TestedProgram()};
   MainWindowFixture window;
   MessageBoxWatcher boxes;
   Recorder target{Recorder::Unicode};  // as a chat client of today is
@@ -92,7 +98,7 @@ TEST_F(Playback, FilesOfAnyNameAndEncodingPlayIntoAUnicodeWindow) {
     files.SetFolder(folder.Path());
     ASSERT_EQ(files.Entries(), Strings{c.name});
     files.SetSelectedEntry(0);
-    Player().OnLyricFileChosen();
+    Player().OnLyricFileChosen(ChosenLyricFileEvent());
     ASSERT_EQ(M<MainCtl::超级列表框_歌词>().Cell(0, 1), c.line);
     received.clear();
     Player().OnPlayButton();
@@ -206,7 +212,7 @@ TEST_F(Playback, TheOffsetTagMovesEveryLine) {
   EXPECT_EQ(M<MainCtl::超级列表框_歌词>().Cell(0, 0), "800");
   Player().OnPlayButton();
   M<MainCtl::超级列表框_歌词>().SetSelectedRow(1);
-  Player().OnLyricRowDoubleClick();
+  Player().OnLyricRowDoubleClick(RowEvent(M<MainCtl::超级列表框_歌词>().SelectedRow()));
   EXPECT_EQ(Texts(), (Strings{"two"}));
   // 300 ms less the time writing "two" took (a loaded machine has taken over 100 ms); a
   // jump that mixed shifted and file stamps would wait 1 ms or 800 ms.
@@ -243,7 +249,7 @@ TEST_F(Playback, HaltByAFileChoiceThenPlayResumesWithThePendingLine) {
   PumpUntil([&] { return !Texts().empty(); }, 3000);
   ASSERT_EQ(Cursor(), 2);
 
-  Player().OnLyricFileChosen();  // while playing: halts, loads nothing
+  Player().OnLyricFileChosen(ChosenLyricFileEvent());  // while playing: halts, loads nothing
   EXPECT_EQ(Caption(), kIdle);
   EXPECT_EQ(Period(), 0);
   EXPECT_EQ(Cursor(), 2);
@@ -261,7 +267,7 @@ TEST_F(Playback, ResumingWithTheLastLinePendingWritesItAndEnds) {
   Load("[00:00.10]one\r\n[00:09.00]two\r\n");
   Player().OnPlayButton();
   PumpUntil([&] { return !Texts().empty(); }, 3000);
-  Player().OnLyricFileChosen();  // halted before the last line
+  Player().OnLyricFileChosen(ChosenLyricFileEvent());  // halted before the last line
   ASSERT_EQ(Cursor(), 2);
   Player().OnPlayButton();
   EXPECT_EQ(Texts(), (Strings{"one", "two"}));
@@ -277,13 +283,13 @@ TEST_F(Playback, DoubleClickJumpsWhilePlayingAndDoesNothingWhileIdle) {
   Load("[00:00.10]one\r\n[00:08.00]two\r\n[00:16.00]three\r\n[00:24.00]four\r\n");
   const auto table = M<MainCtl::超级列表框_歌词>();
   table.SetSelectedRow(2);
-  Player().OnLyricRowDoubleClick();  // idle
+  Player().OnLyricRowDoubleClick(RowEvent(M<MainCtl::超级列表框_歌词>().SelectedRow()));  // idle
   EXPECT_EQ(Cursor(), 0);
   EXPECT_TRUE(Texts().empty());
 
   Player().OnPlayButton();
   table.SetSelectedRow(2);
-  Player().OnLyricRowDoubleClick();
+  Player().OnLyricRowDoubleClick(RowEvent(M<MainCtl::超级列表框_歌词>().SelectedRow()));
   EXPECT_EQ(Texts(), (Strings{"three"}));
   EXPECT_EQ(Cursor(), 4);
   const int gap = Period();
@@ -291,7 +297,7 @@ TEST_F(Playback, DoubleClickJumpsWhilePlayingAndDoesNothingWhileIdle) {
   EXPECT_LE(gap, 8000);
 
   table.SetSelectedRow(3);
-  Player().OnLyricRowDoubleClick();  // the last row: written, and the song ends
+  Player().OnLyricRowDoubleClick(RowEvent(M<MainCtl::超级列表框_歌词>().SelectedRow()));  // the last row: written, and the song ends
   EXPECT_EQ(Texts(), (Strings{"three", "four"}));
   EXPECT_EQ(Cursor(), 0);
   EXPECT_EQ(Caption(), kIdle);
@@ -301,10 +307,10 @@ TEST_F(Playback, DoubleClickWithNoSelectedRowStartsOver) {
   Load("[00:05.00]one\r\n[00:10.00]two\r\n[00:15.00]three\r\n");
   Player().OnPlayButton();
   M<MainCtl::超级列表框_歌词>().SetSelectedRow(1);
-  Player().OnLyricRowDoubleClick();
+  Player().OnLyricRowDoubleClick(RowEvent(M<MainCtl::超级列表框_歌词>().SelectedRow()));
   ASSERT_EQ(Cursor(), 3);
   M<MainCtl::超级列表框_歌词>().SetSelectedRow(-1);
-  Player().OnLyricRowDoubleClick();
+  Player().OnLyricRowDoubleClick(RowEvent(M<MainCtl::超级列表框_歌词>().SelectedRow()));
   EXPECT_EQ(Cursor(), 1);  // item data of no row reads 0: back to the start
   EXPECT_EQ(Texts(), (Strings{"two"}));
   EXPECT_GT(Period(), 4000);
@@ -332,7 +338,7 @@ TEST_F(Playback, AJumpDuringALinesDeliveryRunsAfterIt) {
   Player().OnPlayButton();
   LaterOnThisThread jump([] {
     M<MainCtl::超级列表框_歌词>().SetSelectedRow(3);
-    Player().OnLyricRowDoubleClick();
+    Player().OnLyricRowDoubleClick(RowEvent(M<MainCtl::超级列表框_歌词>().SelectedRow()));
   });
   jump.Post();
   Player().OnTimer();
@@ -447,9 +453,9 @@ class HotKeys : public Playback {
  protected:
   void SetUp() override {
     Playback::SetUp();
-    TheFeatures().hotKeys.ReadKeysWith([this](int key) { return held.count(key) > 0; });
+    TestedProgram().features.hotKeys.ReadKeysWith([this](int key) { return held.count(key) > 0; });
   }
-  void TearDown() override { TheFeatures().hotKeys.ReadKeysWith(nullptr); }
+  void TearDown() override { TestedProgram().features.hotKeys.ReadKeysWith(nullptr); }
   std::set<int> held;
 };
 

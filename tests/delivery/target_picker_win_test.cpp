@@ -155,8 +155,13 @@ const std::vector<COLORREF> kFramed = {FRAME_COLOR, FRAME_COLOR, FRAME_COLOR, FR
 const std::vector<COLORREF> kUnframed(5, CLR_INVALID);
 
 bool MainIsTopmost() { return GetWindowLongA(ui::WindowHandle(WindowKind::Main), GWL_EXSTYLE) & WS_EX_TOPMOST; }
-::TargetPicker& Picker() { return TheFeatures().picker; }
-TargetWindow& Target() { return TheFeatures().playback.Target(); }
+// The feature objects under test: this file's own, kept for the whole run.
+Program& TestedProgram() {
+  static Program program;
+  return program;
+}
+::TargetPicker& Picker() { return TestedProgram().features.picker; }
+TargetWindow& Target() { return TestedProgram().features.playback.Target(); }
 // The pick chose window (null too).
 bool Targets(HWND window) { return Target().Chosen() && Target().Handle() == window; }
 
@@ -183,10 +188,12 @@ class TargetPicker : public ::testing::Test {
     Picker().OnCaptureBoardMouseDown();
     ASSERT_TRUE(ui::WindowExists(WindowKind::Picker));
   }
+  ProgramInUse inUse{TestedProgram()};
   MainWindowFixture main_;
 };
 
 TEST(TargetPickerIcon, DrawsCircleLinesAndCentreAndMovesWithItsOffset) {
+  const ProgramInUse inUse(TestedProgram());
   MainWindowFixture main;
   DrawingBoard* board = M<MainCtl::画板_捕获器>().Board();
   ASSERT_TRUE(board);

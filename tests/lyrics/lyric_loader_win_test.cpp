@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/features.h"
+#include "build_settings.h"
 #include "layout/program_windows.h"
 #include "lyrics/lyric_loader_win.h"
 #include "support/recording_window.h"
@@ -16,7 +17,15 @@
 
 namespace {
 
-::Playback& Player() { return TheFeatures().playback; }
+// What an empty lyric line reads: the build's maker address and "-提供字幕".
+const char kCredit[] = RAVO_MAKER_ADDRESS "-提供字幕";
+
+// The feature objects under test: this file's own, kept for the whole run.
+Program& TestedProgram() {
+  static Program program;
+  return program;
+}
+::Playback& Player() { return TestedProgram().features.playback; }
 const LyricTimeline& Timeline() { return Player().Timeline(); }
 
 struct Row {
@@ -44,11 +53,12 @@ void Choose(const TempFolder& dir, const std::string& name) {
   for (size_t i = 0; i < entries.size(); ++i)
     if (entries[i] == name) files.SetSelectedEntry(static_cast<int>(i));
   ASSERT_EQ(files.SelectedEntry(), name);
-  Player().OnLyricFileChosen();
+  Player().OnLyricFileChosen(ChosenLyricFileEvent());
 }
 
 class LyricLoader : public ::testing::Test {
  protected:
+  ProgramInUse inUse{TestedProgram()};
   MainWindowFixture window;
   MessageBoxWatcher boxes;
   TempFolder dir;
@@ -66,12 +76,12 @@ TEST_F(LyricLoader, FillsTheTableInTimeOrderWithHiddenTimesAndCreditText) {
   const std::vector<Row> want = {
       {"12340", "first line", 1},
       {"20000", "second line", 2},
-      {"30500", kCreditText, 3},
+      {"30500", kCredit, 3},
       {"62000", "中文行", 4},
   };
   EXPECT_EQ(TableRows(), want);
   EXPECT_EQ(Timeline().count, 4);
-  EXPECT_EQ(Timeline().Text(2), kCreditText);  // the timeline carries the credit too
+  EXPECT_EQ(Timeline().Text(2), kCredit);  // the timeline carries the credit too
   EXPECT_EQ(Timeline().title, "Song");
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "song.lrc");
   EXPECT_EQ(M<MainCtl::超级列表框_歌词>().SelectedRow(), -1);
@@ -184,7 +194,7 @@ TEST_F(LyricLoader, TaglessFileGivesAnEmptyTableAndAMissingOneSaysWhy) {
   Choose(dir, "a.lrc");
   ASSERT_EQ(TableRows().size(), 1u);
   DeleteFileA((dir.Path() + "\\a.lrc").c_str());  // gone between listing and choosing
-  Player().OnLyricFileChosen();
+  Player().OnLyricFileChosen(ChosenLyricFileEvent());
   EXPECT_TRUE(TableRows().empty());
   EXPECT_EQ(Timeline().count, 0);
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "a.lrc");
@@ -225,7 +235,7 @@ TEST_F(LyricLoader, NamesEndingInADotOrASpaceAndDeepFoldersOpenTheirOwnFiles) {
       files.SetFolder(c.folder);
       ASSERT_EQ(files.Entries(), std::vector<std::string>{"deep.lrc"});
       files.SetSelectedEntry(0);
-      Player().OnLyricFileChosen();
+      Player().OnLyricFileChosen(ChosenLyricFileEvent());
       EXPECT_EQ(TableRows(), (std::vector<Row>{{"1000", c.name, 1}}));
     }
     DeleteFileW(path.c_str());

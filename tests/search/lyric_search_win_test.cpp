@@ -64,7 +64,12 @@ std::vector<Row> PreviewRows() {
   return rows;
 }
 
-LyricSearch& TheSearch() { return TheFeatures().lyricSearch; }
+// The feature objects under test: this file's own, kept for the whole run.
+Program& TestedProgram() {
+  static Program program;
+  return program;
+}
+LyricSearch& TheSearch() { return TestedProgram().features.lyricSearch; }
 
 // Dispatches this thread's messages until every fetch the search started has landed.
 void WaitForFetches() {
@@ -83,7 +88,7 @@ void ClickRow(int row) {
 
 // A double click on the selected row, through its handler; returns when the save has landed.
 void Download() {
-  TheSearch().DownloadSelectedLyric();
+  TheSearch().DownloadSelectedLyric(RowEvent(M<MainCtl::欲下载列表>().SelectedRow()));
   WaitForFetches();
 }
 
@@ -130,6 +135,7 @@ class LyricSearch : public ::testing::Test {
     WaitForFetches();
   }
 
+  ProgramInUse inUse{TestedProgram()};
   MainWindowFixture window;
   MessageBoxWatcher boxes;
   SiteCatalogue catalogue;
@@ -240,9 +246,9 @@ TEST_F(LyricSearch, ASlowOldResultNeverReplacesANewerOne) {
   EXPECT_EQ(TheSearch().FetchesUnderWay(), 1);  // the window answered while the old search hung
 
   M<MainCtl::欲下载列表>().SetSelectedRow(0);
-  TheSearch().PreviewSelectedLyric();
+  TheSearch().PreviewSelectedLyric(RowEvent(M<MainCtl::欲下载列表>().SelectedRow()));
   M<MainCtl::欲下载列表>().SetSelectedRow(1);
-  TheSearch().PreviewSelectedLyric();
+  TheSearch().PreviewSelectedLyric(RowEvent(M<MainCtl::欲下载列表>().SelectedRow()));
   WaitForFetches();
   EXPECT_EQ(ResultRows(), (std::vector<Row>{{"慢歌", "歌手"}, {"月光河", "江水"}}));
   EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:01.00", "first"}}));

@@ -12,7 +12,32 @@
 #include <thread>
 #include <vector>
 
+#include "app/startup.h"
 #include "win/process_paths.h"
+#include "win/ui_event.h"
+
+// The program whose windows the Win32 tests load unless a test builds its own: put
+// together as the program does it, and in use from before the first test.
+Program& SupportProgram();
+// Its feature objects, for the tests that reach them rather than build their own.
+Features& TheFeatures();
+
+// Hands a program of the tests' own (their feature objects, with the layouts and the
+// event table bound to them) to the window layer while it lives; after it, the support's
+// program again. The program must outlive whatever its features started (a fetch on a
+// worker, the update check), so tests keep theirs for the whole run.
+class ProgramInUse {
+ public:
+  explicit ProgramInUse(const Program& program) { program.Use(); }
+  ~ProgramInUse() { SupportProgram().Use(); }
+  ProgramInUse(const ProgramInUse&) = delete;
+  ProgramInUse& operator=(const ProgramInUse&) = delete;
+};
+
+// What the window layer hands a handler: a list view's event about row, and 文件框1's
+// event about the entry selected in it.
+UiEventData RowEvent(int row);
+UiEventData ChosenLyricFileEvent();
 
 // Loads the real main window (hidden) for the duration of a test.
 class MainWindowFixture {

@@ -5,12 +5,32 @@
 #include <cstdint>
 #include <random>
 
-#include "app/event_table.h"
 #include "layout/program_windows.h"
 #include "win/file_bytes.h"
 
-// The windows under test are the program's own, bound to its handlers.
-static const bool kProgramWindowsInUse = (UseProgramWindows(), true);
+// The windows under test are the program's own, bound to its handlers, from before the
+// first test.
+Program& SupportProgram() {
+  static Program program;
+  return program;
+}
+static const bool kProgramWindowsInUse = (SupportProgram().Use(), true);
+
+Features& TheFeatures() { return SupportProgram().features; }
+
+UiEventData RowEvent(int row) {
+  UiEventData event;
+  event.row = row;
+  return event;
+}
+
+UiEventData ChosenLyricFileEvent() {
+  const auto files = M<MainCtl::文件框1>();
+  UiEventData event;
+  event.control = static_cast<int>(MainCtl::文件框1);
+  event.text = files.Folder() + "\\" + files.SelectedEntry();
+  return event;
+}
 
 MainWindowFixture::MainWindowFixture() {
   ui::LoadOptions options;
