@@ -122,8 +122,8 @@ class Standin {
 
 // What a frame of this thread shows at points just inside a window's edge (title bar,
 // left, right, bottom) and in its middle: the colour of the frame's edge window over the
-// point, read from that window, or CLR_INVALID where none is. An edge counts only as
-// the click-through, never active tool window on top that it must be.
+// point, read from that window, or CLR_INVALID where none is. Only windows with every
+// style an edge must have count: topmost, a tool window, never activated, click-through.
 BOOL CALLBACK AddFrameEdge(HWND h, LPARAM edges) {
   const LONG kEdge = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE | WS_EX_LAYERED | WS_EX_TRANSPARENT;
   if (IsWindowVisible(h) && (GetWindowLongA(h, GWL_EXSTYLE) & kEdge) == kEdge)
