@@ -183,6 +183,7 @@ foreach(src ${RAVO_WIN_BENCHES})
   get_filename_component(name ${src} NAME_WE)
   string(REGEX REPLACE "_win$" "_bench" name ${name})
   add_executable(${name} ${src})
+  target_include_directories(${name} PRIVATE tests)  # the process starter of tests/support
   target_link_libraries(${name} PRIVATE ravo_win)
   target_link_options(${name} PRIVATE ${RAVO_STATIC_LINK})
 endforeach()

@@ -13,6 +13,7 @@
 
 #include "layout/program_windows.h"
 #include "lyrics/lyrics_folder_win.h"
+#include "support/child_process.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -112,16 +113,9 @@ HWND WaitForFolderDialog() {
 // Runs a Linux xdotool command line through Wine; false when it cannot be started.
 bool RunXdotool(const std::string& args) {
   if (GetFileAttributesA("Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES || !getenv("DISPLAY")) return false;
-  std::string command = "Z:\\usr\\bin\\xdotool " + args;
-  STARTUPINFOA si = {};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hProcess) {
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hProcess);
-  }
-  if (pi.hThread) CloseHandle(pi.hThread);
+  ChildProcess xdotool("Z:\\usr\\bin\\xdotool " + args);
+  if (!xdotool.Started()) return false;
+  xdotool.WaitForExit(5000);
   return true;
 }
 

@@ -76,6 +76,15 @@ end_tool_and_standin() {
   wait_for_exit "$standin" 20
 }
 
+# stop_standin_and_tool: the exit trap of the flows that start both: a failed check
+# leaves both programs running, holding the test's output open until its time-out; they
+# are ended by their own process ids ($tool, $standin).
+stop_standin_and_tool() {
+  for p in ${tool:-} ${standin:-}; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+  ravo_stop_xvfb
+}
+
 # logged: the number of lines in the stand-in's log ($log); wait_for_logged N: waits up
 # to 10 s for N of them.
 logged() { if [ -f "$log" ]; then wc -l < "$log"; else echo 0; fi; }
@@ -174,10 +183,35 @@ start_tool_copy() {
   sleep 1
 }
 
+# update_flow_setup TITLE...: what the flows against the stand-in update host on the
+# build's address share: its port (port) free, no window TITLE... open, a work folder
+# (work) holding program/RavoSubtitler.exe (a copy of $exe) and served/, the build's
+# signing key (key), and stop_host_and_program as the exit trap.
+update_flow_setup() {
+  port=18611
+  require_free_port "$port"
+  local title
+  for title in "$@"; do
+    if xdotool search --name "$title" >/dev/null 2>&1; then fail "a window '$title' is already open on $DISPLAY"; fi
+  done
+  work="$(mktemp -d)"
+  host_pid=""
+  pid=""
+  probe=""
+  trap stop_host_and_program EXIT
+  key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
+  [ -f "$key" ] || fail "no signing key of this build at $key"
+  mkdir -p "$work/program" "$work/served"
+  cp "$exe" "$work/program/RavoSubtitler.exe"
+}
+
 # stop_host_and_program: the exit trap of the update flows (pid: the program, host_pid:
-# the stand-in update host).
+# the stand-in update host, probe: a window probe still watching); every
+# RavoSubtitler.exe left is ended too.
 stop_host_and_program() {
+  [ -n "${probe:-}" ] && kill "$probe" 2>/dev/null
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  wine taskkill /f /im RavoSubtitler.exe >/dev/null 2>&1 </dev/null || true
   [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null
   rm -rf "$work"
   ravo_stop_xvfb
