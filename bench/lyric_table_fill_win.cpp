@@ -16,20 +16,10 @@
 #include <vector>
 
 #include "layout/main_window_layout.h"
+#include "now_ms.h"
 #include "support/child_process.h"
 
 namespace {
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // The window layer numbers each control 1000 + its row in the layout.
 constexpr int kLyricTableId = 1000 + static_cast<int>(MainCtl::超级列表框_歌词);

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "now_ms.h"
 #include "support/child_process.h"
 #include "text/encoding.h"
 
@@ -34,17 +35,6 @@ BOOL CALLBACK FindShownWindow(HWND hwnd, LPARAM lp) {
   if (pid != s->pid || !IsWindowVisible(hwnd) || (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) return TRUE;
   s->found = true;
   return FALSE;
-}
-
-double NowMs() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
 // Milliseconds from the start of the program to its window; -1 when it ended without one

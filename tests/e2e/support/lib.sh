@@ -8,10 +8,17 @@ if [ -z "${DISPLAY:-}" ]; then
   trap ravo_stop_xvfb EXIT
 fi
 
+# fail MESSAGE: ends the flow as failed; after screenshot_on_failure NAME the screen is
+# kept as $build/e2e-NAME-failure.png for a look at what the programs showed.
 fail() {
   echo "FAIL: $*" >&2
+  [ -n "${failure_screenshot:-}" ] && [ -n "${DISPLAY:-}" ] && import -window root "$failure_screenshot" 2>/dev/null
   exit 1
 }
+screenshot_on_failure() { failure_screenshot="$build/e2e-$1-failure.png"; }
+
+# build_setting NAME: a value the build was configured with (its build_settings.h).
+build_setting() { sed -n "s/^#define $1 \"\\(.*\\)\"\$/\\1/p" "$build/generated/build_settings.h"; }
 
 # The stand-in the flows write into: the chat client (chat_standin.exe), or with
 # RAVO_STANDIN=edit an ordinary program's text box (edit_standin.exe), a standard edit
@@ -156,6 +163,30 @@ start_lyrics_site() {
   site=$!
   for _ in $(seq 1 100); do [ -s "$work/ready" ] && break; sleep 0.05; done
   [ -s "$work/ready" ] || fail "the stand-in lyrics site did not start on port $1"
+}
+
+# site_flow_setup: what the flows against the stand-in lyrics site share: the site on the
+# built-in lyrics host's port (port), which must be on 127.0.0.1 and free, as must the
+# built-in update host's (its answer at start-up could replace the program under test),
+# logging to $log in a work folder (work), and stop_site_and_tool as the exit trap.
+site_flow_setup() {
+  local host update_port p
+  host="$(build_setting RAVO_LYRICS_HOST)"
+  port="${host#127.0.0.1:}"
+  [ -n "$host" ] && [ "$port" != "$host" ] || fail "the lyrics host '$host' is not on 127.0.0.1; the stand-in cannot take its place"
+  update_port="$(build_setting RAVO_UPDATE_HOST)"
+  update_port="${update_port##*:}"
+  for p in "$port" "$update_port"; do
+    if [ -n "$p" ] && ss -Hltn "sport = :$p" | grep -q .; then
+      fail "port $p (a built-in host) is in use; stop whatever listens there (scripts/run.sh?) and run again"
+    fi
+  done
+  work="$(mktemp -d)"
+  site=""
+  tool=""
+  trap stop_site_and_tool EXIT
+  log="$work/site.log"
+  start_lyrics_site "$port" "$log"
 }
 
 # stop_site_and_tool: the exit trap of the flows that start the lyrics site and the tool.
