@@ -110,13 +110,12 @@ HWND WaitForFolderDialog() {
       [](HWND h) { return WindowClass(h) == "#32770" && IsWindowVisible(h) && TitleChild(h); }, 6000);
 }
 
-// Runs a Linux xdotool command line through Wine; false when it cannot be started.
+// Starts a Linux xdotool command line through Wine; false when it cannot be started.
+// Wine gives no handle to wait for a Linux program with: what follows waits for the
+// dialog itself.
 bool RunXdotool(const std::string& args) {
   if (GetFileAttributesA("Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES || !getenv("DISPLAY")) return false;
-  ChildProcess xdotool("Z:\\usr\\bin\\xdotool " + args);
-  if (!xdotool.Started()) return false;
-  xdotool.WaitForExit(5000);
-  return true;
+  return ChildProcess::StartDetached("Z:\\usr\\bin\\xdotool " + args);
 }
 
 // Whether the dialog's tree shows the last name of the path as selected.

@@ -1,5 +1,6 @@
-// A program started by a test or a benchmark: from a UTF-8 command line (any characters
-// reach it), in a chosen current folder, and ended when its owner goes if it still runs.
+// A Windows program started by a test or a benchmark: from a UTF-8 command line (any
+// characters reach it), in a chosen current folder, and ended when its owner goes if it
+// still runs. Linux programs: StartDetached.
 // Header-only, so that the benchmarks, which link nothing of the tests, share it.
 #pragma once
 
@@ -43,9 +44,10 @@ class ChildProcess {
   static std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
   // Starts a Linux program (such as Z:\usr\bin\python3) and lets it run on unwatched;
-  // false when it could not be started. For a Linux program Wine hands back no handles,
-  // only whatever the structure held (measured: a thread "handle" of 0x55, which
-  // CloseHandle takes as 0x54, a handle of another test's thread), so nothing is closed.
+  // false when it could not be started. For a Linux program Wine hands back no process
+  // handle (null, so it cannot be waited for) and leaves whatever the structure held as
+  // the thread's (measured: 0x55, which CloseHandle takes as 0x54, a handle of another
+  // test's thread), so nothing is closed.
   static bool StartDetached(const std::string& commandLine) {
     PROCESS_INFORMATION ignored = {};
     return Start(commandLine, {}, &ignored);
