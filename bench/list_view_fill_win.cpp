@@ -17,14 +17,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "now_ms.h"
 
-double NowMs() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
+namespace {
 
 int g_notifications = 0;
 std::vector<std::string> g_texts;

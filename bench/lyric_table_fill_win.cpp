@@ -16,19 +16,10 @@
 #include <vector>
 
 #include "layout/main_window_layout.h"
+#include "now_ms.h"
+#include "support/child_process.h"
 
 namespace {
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 // The window layer numbers each control 1000 + its row in the layout.
 constexpr int kLyricTableId = 1000 + static_cast<int>(MainCtl::超级列表框_歌词);
@@ -92,32 +83,27 @@ int main(int argc, char** argv) {
     return 2;
   }
   const double limitMs = std::atof(argv[3]) * 1000.0;
-  STARTUPINFOA si = {};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi = {};
-  std::string command = std::string("\"") + argv[1] + "\"";
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, argv[2], &si, &pi)) {
+  const ChildProcess program(ChildProcess::Quoted(argv[1]), argv[2]);
+  if (!program.Started()) {
     std::fprintf(stderr, "cannot start %s\n", argv[1]);
     return 1;
   }
-  const HWND files = WaitForControl(pi.dwProcessId, "ListBox", 0);
-  WaitForInputIdle(pi.hProcess, 10000);
-  const HWND table = WaitForControl(pi.dwProcessId, WC_LISTVIEWA, kLyricTableId);
+  const HWND files = WaitForControl(program.Id(), "ListBox", 0);
+  WaitForInputIdle(program.Handle(), 10000);
+  const HWND table = WaitForControl(program.Id(), WC_LISTVIEWA, kLyricTableId);
   if (!files || !table) {
     std::fprintf(stderr, "no lyric file list or lyric table\n");
-    TerminateProcess(pi.hProcess, 1);
     return 1;
   }
   // The table is on the first page, as the user sees it when choosing a file (a hidden
   // table costs no painting): a click on the first tab.
-  if (HWND tabs = WaitForControl(pi.dwProcessId, WC_TABCONTROLA, 0)) {
+  if (HWND tabs = WaitForControl(program.Id(), WC_TABCONTROLA, 0)) {
     PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 10));
     PostMessageA(tabs, WM_LBUTTONUP, 0, MAKELPARAM(20, 10));
   }
   for (int i = 0; i < 100 && !IsWindowVisible(table); ++i) Sleep(50);
   if (!IsWindowVisible(table)) {
     std::fprintf(stderr, "the lyric table did not show\n");
-    TerminateProcess(pi.hProcess, 1);
     return 1;
   }
   int status = 0;
@@ -157,8 +143,5 @@ int main(int argc, char** argv) {
     std::printf("%-16s %8ld rows  %9.1f ms\n", name.c_str(), rows, took);
     std::fflush(stdout);
   }
-  TerminateProcess(pi.hProcess, 0);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
   return status;
 }

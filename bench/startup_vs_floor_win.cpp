@@ -17,6 +17,10 @@
 #include <string>
 #include <vector>
 
+#include "now_ms.h"
+#include "support/child_process.h"
+#include "text/encoding.h"
+
 namespace {
 
 struct Search {
@@ -33,45 +37,25 @@ BOOL CALLBACK FindShownWindow(HWND hwnd, LPARAM lp) {
   return FALSE;
 }
 
-double NowMs() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
 // Milliseconds from the start of the program to its window; -1 when it ended without one
 // or showed none within 30 s.
 double TimeOneStart(const std::wstring& program) {
-  std::wstring commandLine = L"\"" + program + L"\"";
+  const std::string path = enc::Narrow(program);
   // The program's own folder as its current folder, as a user's double-click gives it.
-  std::wstring folder = program.substr(0, program.find_last_of(L"\\/") + 1);
-  STARTUPINFOW si = {};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
   const double t0 = NowMs();
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      folder.empty() ? nullptr : folder.c_str(), &si, &pi))
-    return -1;
+  ChildProcess started(ChildProcess::Quoted(path), path.substr(0, path.find_last_of("\\/") + 1));
+  if (!started.Started()) return -1;
   double elapsed = -1;
   for (;;) {
-    Search s{pi.dwProcessId, false};
+    Search s{started.Id(), false};
     EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&s));
     const double t = NowMs() - t0;
     if (s.found) {
       elapsed = t;
       break;
     }
-    if (t > 30000 || WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
+    if (t > 30000 || WaitForSingleObject(started.Handle(), 1) == WAIT_OBJECT_0) break;
   }
-  TerminateProcess(pi.hProcess, 0);
-  WaitForSingleObject(pi.hProcess, 10000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
   return elapsed;
 }
 

@@ -10,85 +10,27 @@
 // each byte of a posted GBK pair into '?'.
 #include <windows.h>
 #include <windowsx.h>
-#include <shellapi.h>
 
 #include <cstdint>
 #include <cwchar>
 #include <string>
 #include <utility>
 
-#include "win/owners.h"
+#include "standin_window.h"
 
 namespace {
 
 const wchar_t kClassName[] = L"RavoChatStandin";
 const wchar_t kTitle[] = L"Ravo Chat Stand-in";
-const wchar_t kDefaultNickname[] = L"Guest";
-const wchar_t kCjkFace[] = L"WenQuanYi Micro Hei";
-
-const int kWindowX = 520;
-const int kWindowY = 60;
-const int kClientWidth = 480;
-const int kClientHeight = 240;
 
 // Exact points, no tolerance: a tool that is a pixel off should see its text go nowhere.
 const POINT kNicknamePoint = {298, 124};
 const POINT kCommitPoint = {301, 164};
 
-const RECT kNicknameBox = {90, 108, 470, 141};
+const RECT kNicknameBox = standin::kFieldBox;
 const UINT kGbkCodePage = 936;
-const int kExitUsage = 2;
-
-HFONT CjkFont(int pixelHeight, int weight) {
-  return CreateFontW(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kCjkFace);
-}
 
 HPEN ThinPen(COLORREF color) { return CreatePen(PS_SOLID, 1, color); }
-
-std::string ToCodePage(UINT codePage, const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                       nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
-                      nullptr, nullptr);
-  return out;
-}
-
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char b : bytes) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0x0F];
-  }
-  return out;
-}
-
-// Wall-clock milliseconds, so that a test on the Linux side can compare them with its
-// own clock; GetTickCount would only be comparable inside Wine.
-uint64_t UnixMilliseconds() {
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  const uint64_t hundredNs = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  const uint64_t kEpochDifference = 116444736000000000ULL;  // 1601-01-01 to 1970-01-01
-  return (hundredNs - kEpochDifference) / 10000;
-}
-
-// Opened per line so that a reader polling the file never sees half a line that is
-// still sitting in a buffer of ours.
-bool AppendLine(const std::wstring& path, const std::string& line) {
-  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  SetFilePointer(file.Get(), 0, nullptr, FILE_END);
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  FlushFileBuffers(file.Get());
-  return ok && written == line.size();
-}
 
 bool IsAt(LPARAM lp, POINT point) {
   return GET_X_LPARAM(lp) == point.x && GET_Y_LPARAM(lp) == point.y;
@@ -103,28 +45,13 @@ class ChatStandin {
       : logPath_(std::move(logPath)), committed_(std::move(nickname)), hangMs_(hangMs) {}
 
   HWND Create(HINSTANCE instance) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = &ChatStandin::WndProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_IBEAM));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassW(&wc)) return nullptr;
-
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    return CreateWindowExW(0, kClassName, kTitle, style, kWindowX, kWindowY, frame.right - frame.left,
-                           frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    return standin::CreateStandinWindow(instance, kClassName, kTitle, reinterpret_cast<LPCWSTR>(IDC_IBEAM),
+                                        COLOR_WINDOW, &ChatStandin::WndProc, this);
   }
 
  private:
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<ChatStandin*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = standin::SelfOf<ChatStandin>(hwnd, msg, lp);
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     self->hwnd_ = hwnd;
     switch (msg) {
@@ -232,14 +159,7 @@ class ChatStandin {
   }
 
   void Log(const std::wstring& text) {
-    const std::string gbk = ToCodePage(kGbkCodePage, text);
-    std::string line = std::to_string(UnixMilliseconds());
-    line += ' ';
-    line += gbk.empty() ? std::string("-") : Hex(gbk);
-    line += ' ';
-    line += ToCodePage(CP_UTF8, text);
-    line += '\n';
-    if (AppendLine(logPath_, line)) {
+    if (standin::AppendLine(logPath_, standin::LogLine(standin::UnixMilliseconds(), text))) {
       ++commits_;
     } else {
       ++failedWrites_;
@@ -345,37 +265,18 @@ class ChatStandin {
   int commits_ = 0;
   DWORD hangMs_ = 0;
   int failedWrites_ = 0;
-  ScopedGdiObj<HFONT> largeFont_{CjkFont(28, FW_BOLD)};
-  ScopedGdiObj<HFONT> fieldFont_{CjkFont(20, FW_NORMAL)};
-  ScopedGdiObj<HFONT> smallFont_{CjkFont(14, FW_NORMAL)};
+  ScopedGdiObj<HFONT> largeFont_{standin::CjkFont(28, FW_BOLD)};
+  ScopedGdiObj<HFONT> fieldFont_{standin::CjkFont(20, FW_NORMAL)};
+  ScopedGdiObj<HFONT> smallFont_{standin::CjkFont(14, FW_NORMAL)};
 };
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  // The wide command line, because Wine hands the narrow one over in GBK and the log
-  // path or nickname may hold characters that GBK cannot carry.
-  int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (!argv || argc < 2 || argv[1][0] == L'\0') {
-    if (argv) LocalFree(argv);
-    return kExitUsage;
-  }
-  const std::wstring logPath = argv[1];
-  const std::wstring nickname = argc >= 3 ? argv[2] : kDefaultNickname;
-  const DWORD hangMs = argc >= 4 ? wcstoul(argv[3], nullptr, 10) : 0;
-  LocalFree(argv);
-
-  ChatStandin standin(logPath, nickname, hangMs);
-  HWND hwnd = standin.Create(instance);
+  standin::Arguments arguments;  // the third: how long the client hangs after its first commit
+  if (!standin::ReadArguments(&arguments)) return standin::kExitUsage;
+  ChatStandin chat(arguments.logPath, arguments.nickname, arguments.number);
+  HWND hwnd = chat.Create(instance);
   if (!hwnd) return 1;
-  ShowWindow(hwnd, SW_SHOWNORMAL);
-  UpdateWindow(hwnd);
-
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return static_cast<int>(msg.wParam);
+  return standin::ShowAndRun(hwnd);
 }

@@ -4,87 +4,31 @@
 // the window picker, and the log tells what stood in the box. The contract (command
 // line, window, log format) is in edit_standin.md next to this file; keep the two in step.
 #include <windows.h>
-#include <shellapi.h>
 
 #include <cstdint>
 #include <string>
 #include <utility>
 
-#include "win/owners.h"
+#include "standin_window.h"
 
 namespace {
 
 const wchar_t kClassName[] = L"RavoEditStandin";
 const wchar_t kTitle[] = L"Ravo Edit Stand-in";
-const wchar_t kCjkFace[] = L"WenQuanYi Micro Hei";
-
-// Where the chat stand-in has its field, so that the same drag reaches this box.
-const int kWindowX = 520;
-const int kWindowY = 60;
-const int kClientWidth = 480;
-const int kClientHeight = 240;
-const RECT kBox = {90, 108, 470, 141};
-
 // A text stands once no change has come for this long; a delivery's messages are taken
 // in a few milliseconds.
 const UINT kQuietMs = 150;
 const UINT_PTR kQuietTimer = 1;
 const int kBoxId = 100;
-const int kExitUsage = 2;
-
-std::string ToCodePage(UINT codePage, const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                       nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], size, nullptr, nullptr);
-  return out;
-}
-
-std::string Hex(const std::string& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  for (unsigned char b : bytes) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0x0F];
-  }
-  return out;
-}
-
-uint64_t UnixMilliseconds() {
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  const uint64_t hundredNs = (static_cast<uint64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  return (hundredNs - 116444736000000000ULL) / 10000;
-}
-
-bool AppendLine(const std::wstring& path, const std::string& line) {
-  const UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  SetFilePointer(file.Get(), 0, nullptr, FILE_END);
-  DWORD written = 0;
-  const BOOL ok = WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-  return ok && written == line.size();
-}
+const RECT kBox = standin::kFieldBox;  // where the chat stand-in has its field
 
 class EditStandin {
  public:
   EditStandin(std::wstring logPath, std::wstring initial) : logPath_(std::move(logPath)), initial_(std::move(initial)) {}
 
   HWND Create(HINSTANCE instance) {
-    WNDCLASSW wc = {};
-    wc.lpfnWndProc = &EditStandin::WndProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    if (!RegisterClassW(&wc)) return nullptr;
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
-    HWND hwnd = CreateWindowExW(0, kClassName, kTitle, style, kWindowX, kWindowY, frame.right - frame.left,
-                                frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    HWND hwnd = standin::CreateStandinWindow(instance, kClassName, kTitle, reinterpret_cast<LPCWSTR>(IDC_ARROW),
+                                             COLOR_BTNFACE, &EditStandin::WndProc, this);
     if (!hwnd) return nullptr;
     box_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", initial_.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                            kBox.left, kBox.top, kBox.right - kBox.left, kBox.bottom - kBox.top, hwnd,
@@ -113,16 +57,12 @@ class EditStandin {
   }
 
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-      auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<EditStandin*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = standin::SelfOf<EditStandin>(hwnd, msg, lp);
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
     switch (msg) {
       case WM_COMMAND:
         if (LOWORD(wp) == kBoxId && HIWORD(wp) == EN_CHANGE) {
-          self->changedAt_ = UnixMilliseconds();
+          self->changedAt_ = standin::UnixMilliseconds();
           self->changed_ = true;
           SetTimer(hwnd, kQuietTimer, kQuietMs, nullptr);  // counts afresh from this change
         }
@@ -159,10 +99,7 @@ class EditStandin {
     const int n = GetWindowTextLengthW(box_);
     std::wstring text(static_cast<size_t>(n) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(box_, text.data(), n + 1)));
-    const std::string gbk = ToCodePage(936, text);
-    const std::string line =
-        std::to_string(changedAt_) + ' ' + (gbk.empty() ? std::string("-") : Hex(gbk)) + ' ' + ToCodePage(CP_UTF8, text) + '\n';
-    if (AppendLine(logPath_, line)) {
+    if (standin::AppendLine(logPath_, standin::LogLine(changedAt_, text))) {
       ++logged_;
     } else {
       ++failedWrites_;
@@ -178,35 +115,16 @@ class EditStandin {
   bool changed_ = false;    // since it was last logged
   int logged_ = 0;
   int failedWrites_ = 0;
-  ScopedGdiObj<HFONT> font_{CreateFontW(-18, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS,
-                                        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kCjkFace)};
+  ScopedGdiObj<HFONT> font_{standin::CjkFont(18, FW_NORMAL)};
 };
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (!argv || argc < 2 || argv[1][0] == L'\0') {
-    if (argv) LocalFree(argv);
-    return kExitUsage;
-  }
-  const std::wstring logPath = argv[1];
-  const std::wstring initial = argc >= 3 ? argv[2] : L"Guest";
-  LocalFree(argv);
-
-  EditStandin standin(logPath, initial);
-  HWND hwnd = standin.Create(instance);
+  standin::Arguments arguments;
+  if (!standin::ReadArguments(&arguments)) return standin::kExitUsage;
+  EditStandin box(arguments.logPath, arguments.nickname);
+  HWND hwnd = box.Create(instance);
   if (!hwnd) return 1;
-  ShowWindow(hwnd, SW_SHOWNORMAL);
-  UpdateWindow(hwnd);
-
-  // The loop of every ordinary program: key-downs become characters here, behind
-  // whatever is already in the queue.
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return static_cast<int>(msg.wParam);
+  return standin::ShowAndRun(hwnd);
 }

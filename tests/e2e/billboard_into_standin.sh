@@ -16,13 +16,7 @@ build="$(realpath "$2")"
 work="$(mktemp -d)"
 tool=""
 standin=""
-# A failed check leaves both programs running: end them, by their own process ids.
-cleanup() {
-  for pid in $tool $standin; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-  ravo_stop_xvfb
-}
-trap cleanup EXIT
+trap stop_standin_and_tool EXIT
 log="$work/standin.log"
 
 # Both programs run under file names of their own, so that closing them by name with

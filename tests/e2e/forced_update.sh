@@ -9,27 +9,15 @@
 source "$(dirname "$0")/support/lib.sh"
 exe="$(realpath "$1")"
 build="$(realpath "$2")"
-port=18611
 
-require_free_port "$port"
-
-xdotool search --name "在线更新中请稍后" >/dev/null 2>&1 && fail "an update window is already open on $DISPLAY"
-
-work="$(mktemp -d)"
-host_pid=""
-pid=""
-trap stop_host_and_program EXIT
-
-mkdir -p "$work/program" "$work/served" "$work/elsewhere"
-cp "$exe" "$work/program/RavoSubtitler.exe"
+update_flow_setup "在线更新中请稍后"
+mkdir "$work/elsewhere"
 served="$work/served/RavoSubtitler_v36.exe"
 cp "$build/new_version_standin.exe" "$served"
 size=$(stat -c %s "$served")
 # About four seconds over five connections.
 rate=$((size / 20 + 1))
 
-key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
-[ -f "$key" ] || fail "no signing key of this build at $key"
 start_update_host --port "$port" --force 是 --serve "RavoSubtitler_v36.exe=$served" --sign-key "$key" \
   --rate "$rate" --page-delay 3
 

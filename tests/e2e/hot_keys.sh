@@ -10,11 +10,7 @@ exe="$1"
 build="$2"
 work="$(mktemp -d)"
 holder=""
-fail() {
-  echo "FAIL: $*" >&2
-  [ -n "${DISPLAY:-}" ] && import -window root "$build/e2e-hot-keys-failure.png" 2>/dev/null
-  exit 1
-}
+screenshot_on_failure hot-keys
 stop_all() {
   set +e
   wine taskkill /im "$(basename "$exe")" >/dev/null 2>&1

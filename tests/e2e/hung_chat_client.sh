@@ -9,7 +9,7 @@ source "$(dirname "$0")/support/lib.sh"
 exe="$1"
 build="$2"
 work="$(mktemp -d)"
-trap 'rm -rf "$work"; ravo_stop_xvfb' EXIT
+trap stop_standin_and_tool EXIT
 log="$work/standin.log"
 
 # Ten lines half a second apart, the first at 1 s; our own words.
@@ -29,7 +29,8 @@ wait_for_logged 1
 # While the stand-in hangs, the tool's window still answers (window_probe asks it for
 # its texts and would wait for as long as the tool does not answer).
 sleep 0.8
-title=$(xdotool getwindowname "$wid")
+# Looked up afresh: the X window found at the start was at times gone by now (BadWindow).
+title=$(xdotool getwindowname "$(wait_for_window "Ravo字幕器v3.5" 5)") || fail "the tool's window is gone"
 timeout 20 wine "$build/window_probe.exe" "$(winepath -w "$work/probe.txt")" "$title" "$(basename "$exe")" \
   >/dev/null 2>&1 </dev/null || fail "the tool did not answer while the chat client hung (probe: $?)"
 for _ in $(seq 1 100); do

@@ -8,25 +8,8 @@
 source "$(dirname "$0")/support/lib.sh"
 exe="$1"
 build="$2"
-fail() {
-  echo "FAIL: $*" >&2
-  [ -n "${DISPLAY:-}" ] && import -window root "$build/e2e-keyboard-failure.png" 2>/dev/null
-  exit 1
-}
-
-setting() { sed -n "s/^#define $1 \"\\(.*\\)\"\$/\\1/p" "$build/generated/build_settings.h"; }
-port="$(setting RAVO_LYRICS_HOST)"; port="${port##*:}"
-update_port="$(setting RAVO_UPDATE_HOST)"; update_port="${update_port##*:}"
-for p in "$port" "$update_port"; do
-  ss -Hltn "sport = :$p" | grep -q . && fail "port $p (a built-in host) is in use"
-done
-
-work="$(mktemp -d)"
-site=""
-tool=""
-trap stop_site_and_tool EXIT
-log="$work/site.log"
-start_lyrics_site "$port" "$log"
+screenshot_on_failure keyboard
+site_flow_setup
 start_tool_copy "$exe" "RavoSubtitler_keys_$$.exe"
 
 # focused: the class and text of the control that has the focus, from window_probe's

@@ -8,34 +8,8 @@
 source "$(dirname "$0")/support/lib.sh"
 exe="$1"
 build="$2"
-# On failure the screen is kept for a look at what the tool showed.
-fail() {
-  echo "FAIL: $*" >&2
-  [ -n "${DISPLAY:-}" ] && import -window root "$build/e2e-lyric-search-failure.png" 2>/dev/null
-  exit 1
-}
-
-setting() { sed -n "s/^#define $1 \"\\(.*\\)\"\$/\\1/p" "$build/generated/build_settings.h"; }
-host=$(setting RAVO_LYRICS_HOST)
-port="${host#127.0.0.1:}"
-[ -n "$host" ] && [ "$port" != "$host" ] || fail "the lyrics host '$host' is not on 127.0.0.1; the stand-in cannot take its place"
-if ss -Hltn "sport = :$port" | grep -q .; then
-  fail "port $port (the built-in lyrics host) is in use; stop whatever listens there (scripts/run.sh?) and run again"
-fi
-# An update host answering at start-up could replace the program under test.
-update_port="$(setting RAVO_UPDATE_HOST)"
-update_port="${update_port##*:}"
-if [ -n "$update_port" ] && ss -Hltn "sport = :$update_port" | grep -q .; then
-  fail "port $update_port (the built-in update host) is in use; its answer could replace the program under test"
-fi
-
-work="$(mktemp -d)"
-site=""
-tool=""
-trap stop_site_and_tool EXIT
-log="$work/site.log"
-
-start_lyrics_site "$port" "$log"
+screenshot_on_failure lyric-search
+site_flow_setup
 # Downloads land in the program's own folder.
 start_tool_copy "$exe" "RavoSubtitler_e2e_$$.exe"
 

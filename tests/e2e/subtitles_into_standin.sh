@@ -11,7 +11,7 @@ source "$(dirname "$0")/support/lib.sh"
 exe="$1"
 build="$2"
 work="$(mktemp -d)"
-trap 'rm -rf "$work"; ravo_stop_xvfb' EXIT
+trap stop_standin_and_tool EXIT
 log="$work/standin.log"
 
 printf '[ti:e2e]\n[00:00.00]E2E song\n[00:01.00]第一行\n\n[00:01.80]The river sings\n[00:01.80]河水在歌唱\n[00:02.60]<00:02.60>Twinkle <00:02.90>twinkle <00:03.20>star\n' > "$work/e2e.lrc"

@@ -15,9 +15,8 @@ fail() {
   exit 1
 }
 
-setting() { sed -n "s/^#define $1 \"\\(.*\\)\"\$/\\1/p" "$build/generated/build_settings.h"; }
-lyrics_host="$(setting RAVO_LYRICS_HOST)"
-update_host="$(setting RAVO_UPDATE_HOST)"
+lyrics_host="$(build_setting RAVO_LYRICS_HOST)"
+update_host="$(build_setting RAVO_UPDATE_HOST)"
 for host in "$lyrics_host" "$update_host"; do
   [ "${host%%:*}" = 127.0.0.1 ] || fail "the built-in host $host is not on 127.0.0.1"
   ss -Hltn "sport = :${host##*:}" | grep -q . && fail "$host is in use; it must be reachable through the proxy only"

@@ -13,17 +13,11 @@
 source "$(dirname "$0")/support/lib.sh"
 exe="$(realpath "$1")"
 build="$(realpath "$2")"
-port=18611
 failed_text="更新失败,请稍后再试或到官网下载新版本"
 main_name="Ravo字幕器v3.5"
 update_name="在线更新中请稍后"
 
-require_free_port "$port"
-xdotool search --name "$update_name|$main_name" >/dev/null 2>&1 && fail "a window of the tool is already open on $DISPLAY"
-
-work="$(mktemp -d)"
-host_pid=""
-pid=""
+update_flow_setup "$update_name" "$main_name"
 program="RavoSubtitler.exe"
 stop_case() {
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
@@ -32,16 +26,6 @@ stop_case() {
   pid=""
   host_pid=""
 }
-cleanup() {
-  stop_case
-  rm -rf "$work"
-  ravo_stop_xvfb
-}
-trap cleanup EXIT
-
-key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
-[ -f "$key" ] || fail "no signing key of this build at $key"
-mkdir -p "$work/served"
 served="$work/served/RavoSubtitler_v36.exe"
 cp "$build/new_version_standin.exe" "$served"
 cut=$(( $(stat -c %s "$served") / 3 ))

@@ -9,27 +9,7 @@
 source "$(dirname "$0")/support/lib.sh"
 exe="$(realpath "$1")"
 build="$(realpath "$2")"
-port=18611
-key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
-[ -f "$key" ] || fail "no signing key of this build at $key"
-
-require_free_port "$port"
-for title in "在线更新中请稍后" "Ravo字幕器v3.5"; do
-  xdotool search --name "$title" >/dev/null 2>&1 && fail "a window '$title' is already open on $DISPLAY"
-done
-
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wine taskkill /f /im RavoSubtitler.exe >/dev/null 2>&1 </dev/null || true
-  rm -rf "$work"
-  ravo_stop_xvfb
-}
-trap cleanup EXIT
-
-mkdir -p "$work/program" "$work/served"
-cp "$exe" "$work/program/RavoSubtitler.exe"
+update_flow_setup "在线更新中请稍后" "Ravo字幕器v3.5"
 signed="$work/served/RavoSubtitler_v36.exe"
 tampered="$work/served/tampered.exe"
 cp "$build/new_version_standin.exe" "$signed"
@@ -43,7 +23,6 @@ start_host() { # start_host NAME ARGS...: the stand-in on the build's port, logg
   python3 "$RAVO_ROOT/tools/update_host.py" --port "$port" --ready-file "$work/ready" --log "$work/$name.log" \
     --lifetime 120 "$@" >"$work/$name.out" 2>&1 &
   host_pid=$!
-  pids+=("$host_pid")
   for _ in $(seq 1 100); do [ -f "$work/ready" ] && break; sleep 0.1; done
   [ -f "$work/ready" ] || fail "the stand-in update host did not start: $(cat "$work/$name.out")"
   touch "$work/$name.log"
@@ -55,7 +34,6 @@ start_host unsigned --force 是 --version 3.6.0 --serve "RavoSubtitler_v36.exe=$
 cd "$work/program"
 wine RavoSubtitler.exe &
 pid=$!
-pids+=("$pid")
 wait_for_window "Ravo字幕器v3.5" 30 >/dev/null || fail "no main window appeared"
 for _ in $(seq 1 100); do grep -q ravocap1 "$work/unsigned.log" && break; sleep 0.1; done
 grep -q ravocap1 "$work/unsigned.log" || fail "the update page was never read"
@@ -73,7 +51,6 @@ start_host tampered --force 是 --name RavoSubtitler_v36.exe --signed-file "$sig
   --serve "RavoSubtitler_v36.exe=$tampered" --sign-key "$key"
 wine RavoSubtitler.exe &
 pid=$!
-pids+=("$pid")
 wait_for_window "在线更新中请稍后" 30 >/dev/null || fail "no update window appeared for a signed page"
 failed=""
 for _ in $(seq 1 120); do

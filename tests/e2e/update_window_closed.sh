@@ -7,29 +7,10 @@
 source "$(dirname "$0")/support/lib.sh"
 exe="$(realpath "$1")"
 build="$(realpath "$2")"
-port=18611
 update_name="在线更新中请稍后"
 question_caption="字幕工具版本更新提示："
 
-require_free_port "$port"
-xdotool search --name "$update_name" >/dev/null 2>&1 && fail "an update window is already open on $DISPLAY"
-
-work="$(mktemp -d)"
-host_pid=""
-pid=""
-cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null
-  wine taskkill /f /im RavoSubtitler.exe >/dev/null 2>&1 </dev/null || true
-  [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null
-  rm -rf "$work"
-  ravo_stop_xvfb
-}
-trap cleanup EXIT
-
-key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
-[ -f "$key" ] || fail "no signing key of this build at $key"
-mkdir -p "$work/program" "$work/served"
-cp "$exe" "$work/program/RavoSubtitler.exe"
+update_flow_setup "$update_name"
 served="$work/served/RavoSubtitler_v36.exe"
 cp "$build/new_version_standin.exe" "$served"
 size=$(stat -c %s "$served")

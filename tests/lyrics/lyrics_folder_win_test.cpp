@@ -13,6 +13,7 @@
 
 #include "layout/program_windows.h"
 #include "lyrics/lyrics_folder_win.h"
+#include "support/child_process.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -109,20 +110,12 @@ HWND WaitForFolderDialog() {
       [](HWND h) { return WindowClass(h) == "#32770" && IsWindowVisible(h) && TitleChild(h); }, 6000);
 }
 
-// Runs a Linux xdotool command line through Wine; false when it cannot be started.
+// Starts a Linux xdotool command line through Wine; false when it cannot be started.
+// Wine gives no handle to wait for a Linux program with: what follows waits for the
+// dialog itself.
 bool RunXdotool(const std::string& args) {
   if (GetFileAttributesA("Z:\\usr\\bin\\xdotool") == INVALID_FILE_ATTRIBUTES || !getenv("DISPLAY")) return false;
-  std::string command = "Z:\\usr\\bin\\xdotool " + args;
-  STARTUPINFOA si = {};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  if (pi.hProcess) {
-    WaitForSingleObject(pi.hProcess, 5000);
-    CloseHandle(pi.hProcess);
-  }
-  if (pi.hThread) CloseHandle(pi.hThread);
-  return true;
+  return ChildProcess::StartDetached("Z:\\usr\\bin\\xdotool " + args);
 }
 
 // Whether the dialog's tree shows the last name of the path as selected.

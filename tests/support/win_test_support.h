@@ -116,8 +116,7 @@ std::string RandomBytes(size_t n, unsigned seed);
 std::string WindowClass(HWND hwnd);
 std::string WindowText(HWND hwnd);
 
-// Starts a Linux program (such as Z:\usr\bin\python3) from a UTF-8 command line (any
-// characters reach it) and lets it run on unwatched; false when it could not be started.
+// ChildProcess::StartDetached (support/child_process.h).
 bool StartDetached(const std::string& commandLine);
 
 // The Linux path of a Windows path, from Wine's own kernel32; empty outside Wine.

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "layout/program_windows.h"
+#include "support/child_process.h"
 #include "win/file_bytes.h"
 
 // The windows under test are the program's own, bound to its handlers, from before the
@@ -183,18 +184,7 @@ std::string WindowText(HWND hwnd) {
   return enc::Narrow(text);
 }
 
-bool StartDetached(const std::string& commandLine) {
-  std::wstring command = enc::Wide(commandLine);
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION started = {};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-    return false;
-  // For a Linux program Wine hands back no handles, only whatever the structure held
-  // (measured: a thread "handle" of 0x55, which CloseHandle takes as 0x54, a handle of
-  // another test's thread). Nothing of it is closed: the callers start Linux programs only.
-  return true;
-}
+bool StartDetached(const std::string& commandLine) { return ChildProcess::StartDetached(commandLine); }
 
 std::string UnixPathOf(const std::string& windowsPath) {
   using ToUnix = char*(CDECL*)(LPCWSTR);

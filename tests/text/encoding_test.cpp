@@ -41,4 +41,11 @@ TEST(Utf8Utf16, InvalidUnitsBecomeTheReplacementCharacter) {
   EXPECT_EQ(enc::Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // an encoded surrogate
 }
 
+// The code pages whose characters take one or two bytes, as the system tells them: the
+// native build's answers stand in for the system's in every lyric test.
+TEST(CodePages, DoubleByteOnesAreTheEastAsianOnes) {
+  for (unsigned cp : {932u, 936u, 949u, 950u, 1361u}) EXPECT_TRUE(enc::IsDoubleByteCodePage(cp)) << cp;
+  for (unsigned cp : {1250u, 1252u, 65001u}) EXPECT_FALSE(enc::IsDoubleByteCodePage(cp)) << cp;
+}
+
 }  // namespace

@@ -221,8 +221,9 @@ TEST(Utf8TextTest, TypeableTextDropsControlCharacters) {
       {"n\xE2\x80\x8B" "i\xE2\x80\x8F" "c", "nic"},  // U+200B, U+200F: nothing to see
       {"\xEF\xBB\xBF" "a\xE2\x80\xA8" "b\xE2\x80\xA9", "ab"},  // U+FEFF, U+2028, U+2029
       {"\xF3\xA0\x80\x81" "x", "x"},                // U+E0001, a tag beyond the BMP
+      {"\xF3\xA0\x81\x81" "x\xF3\xA0\x81\xBF", "x"},    // U+E0041, U+E007F: tag letters
       {"\xC2\xA0\xE3\x80\x80\xF0\x9F\x98\x80", "\xC2\xA0\xE3\x80\x80\xF0\x9F\x98\x80"},  // spaces, emoji: kept
-      {"a\xFF" "b", "a\xFF" "b"},                     // a byte that starts nothing: kept
+      {"a\xFF" "b\x85", "a\xFF" "b\x85"},            // bytes that start nothing (not U+0085): kept
   };
   for (const auto& [text, typed] : cases) EXPECT_EQ(utf8::TypeableText(text), typed) << text;
 }

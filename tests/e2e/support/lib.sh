@@ -8,10 +8,17 @@ if [ -z "${DISPLAY:-}" ]; then
   trap ravo_stop_xvfb EXIT
 fi
 
+# fail MESSAGE: ends the flow as failed; after screenshot_on_failure NAME the screen is
+# kept as $build/e2e-NAME-failure.png for a look at what the programs showed.
 fail() {
   echo "FAIL: $*" >&2
+  [ -n "${failure_screenshot:-}" ] && [ -n "${DISPLAY:-}" ] && import -window root "$failure_screenshot" 2>/dev/null
   exit 1
 }
+screenshot_on_failure() { failure_screenshot="$build/e2e-$1-failure.png"; }
+
+# build_setting NAME: a value the build was configured with (its build_settings.h).
+build_setting() { sed -n "s/^#define $1 \"\\(.*\\)\"\$/\\1/p" "$build/generated/build_settings.h"; }
 
 # The stand-in the flows write into: the chat client (chat_standin.exe), or with
 # RAVO_STANDIN=edit an ordinary program's text box (edit_standin.exe), a standard edit
@@ -74,6 +81,15 @@ end_tool_and_standin() {
   wait_for_exit "$tool" 20
   [ "$EXIT_CODE" = 0 ] || fail "the tool ended with '$EXIT_CODE'"
   wait_for_exit "$standin" 20
+}
+
+# stop_standin_and_tool: the exit trap of the flows that start both: a failed check
+# leaves both programs running, holding the test's output open until its time-out; they
+# are ended by their own process ids ($tool, $standin).
+stop_standin_and_tool() {
+  for p in ${tool:-} ${standin:-}; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+  ravo_stop_xvfb
 }
 
 # logged: the number of lines in the stand-in's log ($log); wait_for_logged N: waits up
@@ -149,6 +165,30 @@ start_lyrics_site() {
   [ -s "$work/ready" ] || fail "the stand-in lyrics site did not start on port $1"
 }
 
+# site_flow_setup: what the flows against the stand-in lyrics site share: the site on the
+# built-in lyrics host's port (port), which must be on 127.0.0.1 and free, as must the
+# built-in update host's (its answer at start-up could replace the program under test),
+# logging to $log in a work folder (work), and stop_site_and_tool as the exit trap.
+site_flow_setup() {
+  local host update_port p
+  host="$(build_setting RAVO_LYRICS_HOST)"
+  port="${host#127.0.0.1:}"
+  [ -n "$host" ] && [ "$port" != "$host" ] || fail "the lyrics host '$host' is not on 127.0.0.1; the stand-in cannot take its place"
+  update_port="$(build_setting RAVO_UPDATE_HOST)"
+  update_port="${update_port##*:}"
+  for p in "$port" "$update_port"; do
+    if [ -n "$p" ] && ss -Hltn "sport = :$p" | grep -q .; then
+      fail "port $p (a built-in host) is in use; stop whatever listens there (scripts/run.sh?) and run again"
+    fi
+  done
+  work="$(mktemp -d)"
+  site=""
+  tool=""
+  trap stop_site_and_tool EXIT
+  log="$work/site.log"
+  start_lyrics_site "$port" "$log"
+}
+
 # stop_site_and_tool: the exit trap of the flows that start the lyrics site and the tool.
 stop_site_and_tool() {
   set +e
@@ -174,10 +214,35 @@ start_tool_copy() {
   sleep 1
 }
 
+# update_flow_setup TITLE...: what the flows against the stand-in update host on the
+# build's address share: its port (port) free, no window TITLE... open, a work folder
+# (work) holding program/RavoSubtitler.exe (a copy of $exe) and served/, the build's
+# signing key (key), and stop_host_and_program as the exit trap.
+update_flow_setup() {
+  port=18611
+  require_free_port "$port"
+  local title
+  for title in "$@"; do
+    if xdotool search --name "$title" >/dev/null 2>&1; then fail "a window '$title' is already open on $DISPLAY"; fi
+  done
+  work="$(mktemp -d)"
+  host_pid=""
+  pid=""
+  probe=""
+  trap stop_host_and_program EXIT
+  key="${RAVO_UPDATE_SIGNING_KEY:-$build/update-key/private.pem}"
+  [ -f "$key" ] || fail "no signing key of this build at $key"
+  mkdir -p "$work/program" "$work/served"
+  cp "$exe" "$work/program/RavoSubtitler.exe"
+}
+
 # stop_host_and_program: the exit trap of the update flows (pid: the program, host_pid:
-# the stand-in update host).
+# the stand-in update host, probe: a window probe still watching); every
+# RavoSubtitler.exe left is ended too.
 stop_host_and_program() {
+  [ -n "${probe:-}" ] && kill "$probe" 2>/dev/null
   [ -n "$pid" ] && kill "$pid" 2>/dev/null
+  wine taskkill /f /im RavoSubtitler.exe >/dev/null 2>&1 </dev/null || true
   [ -n "$host_pid" ] && kill "$host_pid" 2>/dev/null
   rm -rf "$work"
   ravo_stop_xvfb
