@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "support/child_process.h"
 #include "layout/program_windows.h"
 #include "delivery/playback.h"
 #include "win/file_bytes.h"
@@ -100,15 +101,12 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular, bool nudged, 
                           (nudged ? "_nudged" : "") + (holdMs ? "_held" : "") + ".log";
   DeleteFileA(log.c_str());
   const std::string cmd = "\"" + Folder() + "\\chat_standin.exe\" \"" + log + "\" start";
-  STARTUPINFOA si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
-  std::string mutableCmd = cmd;
-  if (!CreateProcessA(nullptr, mutableCmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  ChildProcess standin(cmd);
+  if (!standin.Started()) {
     std::fprintf(stderr, "cannot start the stand-in\n");
     std::exit(1);
   }
-  WaitForInputIdle(pi.hProcess, 5000);
+  WaitForInputIdle(standin.Handle(), 5000);
   HWND target = nullptr;
   for (int i = 0; i < 500 && !target; ++i, Sleep(10)) target = FindWindowA(nullptr, "Ravo Chat Stand-in");
 
@@ -174,9 +172,7 @@ Result Run(PlaybackSchedule schedule, int seconds, bool irregular, bool nudged, 
   while (PeekMessageA(&quit, nullptr, 0, 0, PM_REMOVE)) {
   }
   PostMessageA(target, WM_CLOSE, 0, 0);
-  WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  standin.WaitForExit(5000);
 
   const std::vector<int64_t> commits = CommitTimes(ReadFileBytes(log));
   for (size_t i = 0; i < commits.size() && i < timeline.timesMs.size(); ++i)

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "support/child_process.h"
 #include "layout/program_windows.h"
 #include "win/file_bytes.h"
 #include "win/form.h"
@@ -96,15 +97,12 @@ void Measure(const char* name, MainCtl button, MainCtl periodBox, int period, in
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 4;
   const std::string log = ui::ProgramFolder() + "\\ticker_cadence.log";
-  std::string cmd = "\"" + ui::ProgramFolder() + "\\chat_standin.exe\" \"" + log + "\" start";
-  STARTUPINFOA si{};
-  si.cb = sizeof(si);
-  PROCESS_INFORMATION pi = {};
-  if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+  ChildProcess standin("\"" + ui::ProgramFolder() + "\\chat_standin.exe\" \"" + log + "\" start");
+  if (!standin.Started()) {
     std::fprintf(stderr, "cannot start the stand-in\n");
     return 1;
   }
-  WaitForInputIdle(pi.hProcess, 5000);
+  WaitForInputIdle(standin.Handle(), 5000);
   HWND target = nullptr;
   for (int i = 0; i < 500 && !target; ++i, Sleep(10)) target = FindWindowA(nullptr, "Ravo Chat Stand-in");
 
@@ -123,8 +121,6 @@ int main(int argc, char** argv) {
 
   ui::DestroyWindowNow(WindowKind::Main);
   PostMessageA(target, WM_CLOSE, 0, 0);
-  WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
+  standin.WaitForExit(5000);
   return 0;
 }

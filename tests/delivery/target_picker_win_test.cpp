@@ -13,6 +13,8 @@
 #include "win/drawing_board.h"
 #include "layout/program_windows.h"
 #include "app/features.h"
+#include "support/child_process.h"
+#include "win/program.h"
 #include "support/win_test_support.h"
 
 namespace {
@@ -82,28 +84,14 @@ class OwnWindow {
 class Standin {
  public:
   Standin() {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string exe(self);
-    exe = exe.substr(0, exe.find_last_of("\\/") + 1) + "chat_standin.exe";
-    std::string command = "\"" + exe + "\" \"" + folder_.Path() + "\\chat.log\"";
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
+    if (!process_.Started()) return;
     const bool found = PumpUntil([this] {
       DWORD pid = 0;
       hwnd_ = FindWindowA(nullptr, kStandinTitle);
-      return hwnd_ && GetWindowThreadProcessId(hwnd_, &pid) && pid == pi_.dwProcessId;
+      return hwnd_ && GetWindowThreadProcessId(hwnd_, &pid) && pid == process_.Id();
     });
     if (!found) hwnd_ = nullptr;
     PumpFor(200);
-  }
-  ~Standin() {
-    if (!pi_.hProcess) return;
-    TerminateProcess(pi_.hProcess, 0);
-    WaitForSingleObject(pi_.hProcess, 5000);
-    CloseHandle(pi_.hThread);
-    CloseHandle(pi_.hProcess);
   }
   HWND Handle() const { return hwnd_; }
   // A client point away from the nickname field and the commit dot.
@@ -116,7 +104,8 @@ class Standin {
 
  private:
   TempFolder folder_;
-  PROCESS_INFORMATION pi_ = {};
+  ChildProcess process_{ChildProcess::Quoted(ui::ProgramFolder() + "\\chat_standin.exe") + " " +
+                        ChildProcess::Quoted(folder_.Path() + "\\chat.log")};
   HWND hwnd_ = nullptr;
 };
 
