@@ -3,6 +3,7 @@
 #pragma once
 
 #include "billboard/billboard.h"
+#include "build_settings.h"
 #include "delivery/playback.h"
 #include "delivery/playback_hot_keys.h"
 #include "delivery/target_picker.h"
@@ -18,7 +19,7 @@ struct Features {
   Billboard billboard{playback.Target()};
   PlaybackHotKeys hotKeys{playback};
   LyricSearch lyricSearch;
-  SelfUpdate selfUpdate;
+  SelfUpdate selfUpdate{{RAVO_UPDATE_HOST, {RAVO_VERSION_MAJOR, RAVO_VERSION_MINOR, RAVO_BUILD_NUMBER}}};
 };
 
 // The one set of feature objects; created at its first use, on the GUI thread.
