@@ -25,11 +25,6 @@ namespace {
 // How long the update window says that the update failed before the tool comes back.
 constexpr int kFailureShownMs = 3000;
 
-// The event numbers the update's download has always spoken (see DownloadEventsOfTheUpdate).
-constexpr int32_t kEventTotalSize = 3;
-constexpr int32_t kEventEnded = 4;
-constexpr int32_t kEventFileExists = 18;
-
 // Fetches the page at address on a worker thread and hands what the GUI thread reads of
 // it to landed. The fetch's failure, when it failed, is why a page brings no manifest.
 void ReadPageOnWorker(const std::string& address, const update_manifest::Version& running,
@@ -189,24 +184,10 @@ void SelfUpdate::StartDownload() {
 // The download's events and the update's end.
 
 DownloadEvents SelfUpdate::DownloadEventsOfTheUpdate() {
-  // The update's one handler of the download's events; it always answers 0.
-  const auto onEvent = [this](int32_t event, int64_t value, const DownloadResult* result) -> int32_t {
-    switch (event) {
-      case kEventTotalSize:
-        totalBytes_ = static_cast<double>(value);
-        break;
-      case kEventEnded:
-        if (result) OnDownloadEnded(*result);
-        break;
-      default:
-        break;  // kEventFileExists: 0 lets the downloader pick a new name
-    }
-    return 0;
-  };
   DownloadEvents events;
-  events.sizeKnown = [onEvent](int64_t total) { onEvent(kEventTotalSize, total, nullptr); };
-  events.replaceExisting = [onEvent](const std::string&) { return onEvent(kEventFileExists, 0, nullptr) != 0; };
-  events.ended = [onEvent](const DownloadResult& result) { onEvent(kEventEnded, result.doneBytes, &result); };
+  events.sizeKnown = [this](int64_t total) { totalBytes_ = static_cast<double>(total); };  // event 3
+  events.replaceExisting = [](const std::string&) { return false; };  // event 18, answered 0
+  events.ended = [this](const DownloadResult& result) { OnDownloadEnded(result); };  // event 4
   return events;
 }
 

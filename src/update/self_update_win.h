@@ -75,10 +75,10 @@ class SelfUpdate {
 
   // The download's events, on the downloader's threads, as the update has always known
   // them: event 3 (the file's size, kept for the display), event 18 (a file of the name
-  // exists: answered 0, a name of the downloader's own), event 4 (the task's end). The
-  // end of a task the downloader reports complete (the whole file, its size and SHA-256
-  // the manifest's, under its final name and still held by the downloader) restarts into
-  // the new program; a failed one reports the failure; a stopped one does nothing.
+  // exists: answered 0, for a name of the downloader's own), event 4 (the task's end).
+  // A task the downloader reports complete (the whole file, its size and SHA-256 the
+  // manifest's, under its final name and still held by the downloader) restarts into the
+  // new program; a failed one reports the failure; a stopped one does nothing.
   DownloadEvents DownloadEventsOfTheUpdate();
   void OnDownloadEnded(const DownloadResult& result);
 
