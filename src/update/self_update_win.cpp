@@ -25,16 +25,17 @@ namespace {
 // How long the update window says that the update failed before the tool comes back.
 constexpr int kFailureShownMs = 3000;
 
-// Fetches the page at address on a worker thread and hands what the GUI thread reads of
-// it to landed. The fetch's failure, when it failed, is why a page brings no manifest.
+// Fetches and reads the page at address on a worker thread (the signature check keeps
+// the GUI thread free that way) and hands the page to landed on the GUI thread. The
+// fetch's failure, when it failed, is why a page brings no manifest.
 void ReadPageOnWorker(const std::string& address, const update_manifest::Version& running,
                       std::function<void(const update_page::UpdatePage&)> landed) {
-  HttpGetOnWorker(address, kUpdatePageMaxBytes, [running, landed = std::move(landed)](HttpResult& fetched) {
+  ReadOnWorker(address, kUpdatePageMaxBytes, [running, landed = std::move(landed)](HttpResult& fetched) {
     update_page::UpdatePage page =
         update_page::ReadUpdatePage(fetched.body, update_signature::VerifyWithBuiltInKey, running);
     // The page is read anew each time, so its manifest is checked anew.
     if (!page.manifest && fetched.failure) page.failure = fetched.failure;
-    landed(page);
+    return std::function<void()>([landed, page] { landed(page); });
   });
 }
 

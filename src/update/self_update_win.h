@@ -6,9 +6,9 @@
 // update/update_progress_win.h.
 //
 // Threads: both reads of the update page (at start-up, and again when the update window
-// opens) are fetched on a worker thread each (HttpGetOnWorker) and handed to the GUI
-// thread through the courier (win/gui_courier.h), which reads the page; the GUI thread
-// keeps running its message loop meanwhile and never waits for a fetch. The download's
+// opens) are fetched and read on a worker thread each (ReadOnWorker, win/http_get.h) and
+// handed to the GUI thread through the courier (win/gui_courier.h); the GUI thread keeps
+// running its message loop meanwhile and never waits for a read. The download's
 // events run on the downloader's threads: they touch only the announced size (atomic)
 // and reach the GUI thread through the courier. Everything else runs on the GUI thread. No state of the
 // update is global: the threads reach the object through the `this` they were given, and
@@ -45,9 +45,6 @@ class SelfUpdate {
   SelfUpdate(const SelfUpdate&) = delete;
   SelfUpdate& operator=(const SelfUpdate&) = delete;
 
-  // "http://" + host + the page's path ("https://" when the host is given with it).
-  std::string PageAddress() const;
-
   // The start-up check: starts reading the page off the GUI thread and returns at once.
   // When the page has arrived, the GUI thread opens the update window or asks, as the
   // page says, if the main window is still there. Called once per start, on the GUI
@@ -72,6 +69,9 @@ class SelfUpdate {
 
  private:
   friend struct SelfUpdateTestAccess;
+
+  // "http://" + host + the page's path ("https://" when the host is given with it).
+  std::string PageAddress() const;
 
   // The download's events, on the downloader's threads, as the update has always known
   // them: event 3 (the file's size, kept for the display), event 18 (a file of the name

@@ -183,37 +183,48 @@ HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs, v
   return result;
 }
 
-void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed) {
+void ReadOnWorker(std::string url, size_t maxBytes, std::function<std::function<void()>(HttpResult&)> read) {
   EnsureGuiCourier();
   // Whichever comes first on the GUI thread, the fetch's end or its deadline, lands; the
   // other finds it done. Only the GUI thread touches it.
   struct Landing {
     std::string url;
-    std::function<void(HttpResult&)> landed;
     bool done = false;
   };
-  const auto landing = std::make_shared<Landing>(Landing{url, std::move(landed)});
-  const auto land = [landing](HttpResult result) {
+  const auto landing = std::make_shared<Landing>(Landing{url});
+  const auto land = [landing](const std::optional<Failure>& failure, const std::function<void()>& job) {
     if (std::exchange(landing->done, true)) return;
-    if (result.failure) RecordFailure("fetch of " + landing->url, *result.failure);
-    landing->landed(result);
+    if (failure) RecordFailure("fetch of " + landing->url, *failure);
+    job();
+  };
+  // The failed fetch is read on the GUI thread: it has nothing to read.
+  const auto failed = [land, read](Failure why) {
+    HttpResult result = Failed(why);
+    land(result.failure, read(result));
   };
   if (!ParseHttpUrl(url)) {
-    RunOnGuiThread([land] { land(Failed({"address", FailureCause::System, ERROR_INVALID_PARAMETER})); });
+    RunOnGuiThread([failed] { failed({"address", FailureCause::System, ERROR_INVALID_PARAMETER}); });
     return;
   }
-  // The one thread of the fetch; its deadline is a timer of the GUI thread, which closes
-  // the request (ending the worker's read) and counts the fetch as failed.
-  const std::shared_ptr<Job> job = StartFetch(url, maxBytes, [land](Job& fetched) {
-    RunOnGuiThread([land, result = std::move(fetched.result)] { land(result); });
+  // The one thread of the fetch, which also reads what it fetched; its deadline is a
+  // timer of the GUI thread, which closes the request (ending the worker's read) and
+  // lands a failed fetch in its place.
+  const std::shared_ptr<Job> job = StartFetch(url, maxBytes, [land, read](Job& fetched) {
+    RunOnGuiThread([land, failure = fetched.result.failure, then = read(fetched.result)] { land(failure, then); });
   });
   if (!job) {
-    const Failure failed{"thread", FailureCause::System, GetLastError()};
-    RunOnGuiThread([land, failed] { land(Failed(failed)); });
+    const Failure why{"thread", FailureCause::System, GetLastError()};
+    RunOnGuiThread([failed, why] { failed(why); });
     return;
   }
-  RunOnGuiThreadAfter(kHttpDeadlineMs, [job, land] {
+  RunOnGuiThreadAfter(kHttpDeadlineMs, [job, failed] {
     job->Abandon();
-    land(Failed({"deadline", FailureCause::Deadline, 0}));
+    failed({"deadline", FailureCause::Deadline, 0});
+  });
+}
+
+void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed) {
+  ReadOnWorker(std::move(url), maxBytes, [landed = std::move(landed)](HttpResult& result) -> std::function<void()> {
+    return [landed, result]() mutable { landed(result); };
   });
 }

@@ -67,4 +67,8 @@ HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs = 
 // deadline, a failed result also when no thread could be started. Called on the GUI
 // thread.
 void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed);
+// The same, with what is fetched read on the worker thread too: read gets the result
+// there (or, for a fetch that failed before it began or met its deadline, on the GUI
+// thread) and gives the job that the GUI thread then runs.
+void ReadOnWorker(std::string url, size_t maxBytes, std::function<std::function<void()>(HttpResult&)> read);
 

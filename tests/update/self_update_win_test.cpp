@@ -206,7 +206,7 @@ TEST(SelfUpdateWindow, AForcedUpdateClosedByHandIsOfferedWhenTheLoopHasEnded) {
 // The task the update window hands to the downloader once the page read again has
 // landed, saving into the program's folder whatever the working folder. The host stands
 // still after the answer's headers, so the task runs (and announces the size) but never
-// ends; it is stopped, which raises no event 4, before its receive time-out.
+// ends; it is stopped (which starts nothing) before its receive time-out.
 TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
   TempFolder served, current;
   const std::string content = RandomBytes(123456, 11);
