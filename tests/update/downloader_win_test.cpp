@@ -58,7 +58,7 @@ class Recorder {
     AwaitFileLetGo(EndedPath());
     return true;
   }
-  std::vector<Event> Events_() {
+  std::vector<Event> Seen() {
     std::lock_guard<std::mutex> hold(lock_);
     return events_;
   }
@@ -161,7 +161,7 @@ TEST_P(DownloaderArrival, FileIsByteIdenticalAndAloneUnderItsName) {
   EXPECT_EQ(FilesIn(saved.Path()), (Names{"new.exe", "rdl.txt"}));
   EXPECT_TRUE(recorder.Complete());
   EXPECT_TRUE(recorder.HeldAtEnd()) << "the file could be written or deleted while the end was handled";
-  const std::vector<Event> events = recorder.Events_();
+  const std::vector<Event> events = recorder.Seen();
   ASSERT_EQ(events.size(), 2u);
   EXPECT_EQ(events[0].event, kSizeKnown);
   EXPECT_EQ(events[0].value, static_cast<int32_t>(c.size));
@@ -228,7 +228,7 @@ TEST_P(DownloaderFailure, EndsAsFailedAndLeavesNoFile) {
 
   EXPECT_EQ(FilesIn(saved.Path()), Names{}) << "a failed download left a file";
   EXPECT_EQ(recorder.Outcome(), DownloadResult::Outcome::Failed);
-  const std::vector<Event> events = recorder.Events_();
+  const std::vector<Event> events = recorder.Seen();
   ASSERT_EQ(events.size(), c.sizeAnnounced ? 2u : 1u);
   if (c.sizeAnnounced) {
     EXPECT_EQ(events[0].event, kSizeKnown);
@@ -287,7 +287,7 @@ TEST_P(DownloaderToldSize, TakesNoOtherSizeAndNoTrickle) {
   ASSERT_TRUE(recorder.AwaitEnd());
 
   EXPECT_EQ(recorder.Complete(), c.complete);
-  const std::vector<Event> events = recorder.Events_();
+  const std::vector<Event> events = recorder.Seen();
   ASSERT_FALSE(events.empty());
   EXPECT_EQ(events.back().event, kEnded);
   if (c.complete) {
@@ -330,7 +330,7 @@ TEST(DownloaderNaming, ExistingFileGetsANumberedNameOnAnswer0) {
     Downloader downloader;
     ASSERT_TRUE(downloader.Start(TaskFor(host.Url("/files/new.exe"), saved.Path() + "\\new.exe", 5)));
     ASSERT_TRUE(recorder.AwaitEnd());
-    const std::vector<Event> events = recorder.Events_();
+    const std::vector<Event> events = recorder.Seen();
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0].event, kFileExists);
     EXPECT_EQ(events[1].event, kSizeKnown);
@@ -379,7 +379,7 @@ TEST(DownloaderStart, RefusesTasksItCannotCarryOut) {
     EXPECT_FALSE(downloader.Start(c.task)) << c.why;
     EXPECT_FALSE(downloader.Running()) << c.why;
   }
-  EXPECT_TRUE(recorder.Events_().empty());
+  EXPECT_TRUE(recorder.Seen().empty());
 }
 
 // Stopped, the task ends as stopped; destroyed, it raises nothing more. Either way its
@@ -415,7 +415,7 @@ TEST(DownloaderStop, EndsTheTaskAsStoppedAndRemovesItsFile) {
     for (int i = 0; i < 400 && !FilesIn(saved.Path()).empty(); ++i) Sleep(25);
     EXPECT_EQ(FilesIn(saved.Path()), Names{});
     Sleep(200);
-    const std::vector<Event> events = recorder.Events_();
+    const std::vector<Event> events = recorder.Seen();
     ASSERT_EQ(events.size(), byDestructor ? 1u : 2u);
     EXPECT_EQ(events[0].event, kSizeKnown);
     if (!byDestructor) {
