@@ -42,8 +42,9 @@ run_curl() {
 }
 run_downloader() { # connections bufferBytes
   rm -f "$work/out/dl.bin"
-  (cd "$work/out" && wine "$build/downloader_bench.exe" "$url" dl.bin "$1" "$2" </dev/null 2>&1) |
-    sed -n 's/.*seconds=\([0-9.]*\).*/\1/p'
+  (cd "$work/out" && wine "$build/downloader_bench.exe" "$url" dl.bin "$1" "$2" </dev/null >"$work/line" 2>&1) || true
+  sed -n 's/.*threads=\([0-9]*\).*/\1/p' "$work/line" >"$work/threads-$1"
+  sed -n 's/.*seconds=\([0-9.]*\).*/\1/p' "$work/line"
   cmp -s "$work/out/dl.bin" "$work/www/big.bin" || { echo "the downloader's copy differs" >&2; exit 1; }
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
@@ -69,4 +70,7 @@ for v in "${variants[@]}"; do
   [ "$v" = "5 10240" ] && label="$label (update)"
   printf '%-54s %8.3f %10.1f %18.2f\n' "$label" "$s" "$(echo "$bytes / $s / 1048576" | bc -l)" \
     "$(echo "$curl_s / $s" | bc -l)"
+done
+for c in 5 1; do
+  printf 'threads of the downloader with %s connection(s), at most at once: %s\n' "$c" "$(cat "$work/threads-$c")"
 done

@@ -6,7 +6,9 @@
 #include "win/program.h"
 
 Features::Features(const FeatureSettings& settings)
-    : playback(CreditText(settings.makerAddress)), lyricSearch(settings.lyricsHost), about(settings.makerAddress) {}
+    : playback(CreditText(settings.makerAddress)), lyricSearch(settings.lyricsHost),
+      selfUpdate(settings.update),
+      about(settings.makerAddress) {}
 
 void Features::OnMainWindowCreated() {
   playback.OnMainWindowCreated();

@@ -18,6 +18,7 @@
 struct FeatureSettings {
   std::string lyricsHost;    // host[:port] of the lyrics site
   std::string makerAddress;  // host[:port] of the maker's web site
+  SelfUpdateSettings update;  // the update host and the running version
 };
 
 // Playback holds the target window: the picker names it, and the scroller and the

@@ -6,7 +6,8 @@
 #include "win/window_layer.h"
 
 Program::Program()
-    : features(FeatureSettings{RAVO_LYRICS_HOST, RAVO_MAKER_ADDRESS}),
+    : features(FeatureSettings{RAVO_LYRICS_HOST, RAVO_MAKER_ADDRESS,
+                               {RAVO_UPDATE_HOST, {RAVO_VERSION_MAJOR, RAVO_VERSION_MINOR, RAVO_BUILD_NUMBER}}}),
       layouts_(BuildTexts{RAVO_MAKER_ADDRESS, RAVO_MICROBLOG_URL, RAVO_MAKER_PAGE}),
       events_(BindEvents(features)) {}
 

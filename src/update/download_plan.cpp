@@ -96,6 +96,12 @@ bool SpeedFloor::Below(uint32_t nowMs, int64_t done) {
   return false;
 }
 
+uint32_t SpeedFloor::MsUntilWindowEnds(uint32_t nowMs) const {
+  if (windowMs_ == 0) return std::numeric_limits<uint32_t>::max();
+  const uint32_t passed = nowMs - windowStartMs_;
+  return passed >= windowMs_ ? 0 : windowMs_ - passed;
+}
+
 bool AnnouncedSizeFits(int64_t announced, int64_t told) { return told < 0 || announced < 0 || announced == told; }
 
 uint32_t DownloadDeadlineMs(int64_t sizeBytes) {

@@ -85,6 +85,9 @@ class SpeedFloor {
   // True when a window that has ended by nowMs brought fewer bytes than the floor asks;
   // done: the task's bytes so far. A window that kept to the floor starts the next.
   bool Below(uint32_t nowMs, int64_t done);
+  // How long from nowMs until the current window ends and Below has something to judge:
+  // 0 when it has ended already; UINT32_MAX with no floor.
+  uint32_t MsUntilWindowEnds(uint32_t nowMs) const;
 
  private:
   uint32_t windowMs_;

@@ -1,5 +1,6 @@
-// The state the threads of one download task share: its settings, its progress
-// counters, its file, its slices and the requests in flight. Used by the downloader
+// The state the threads of one download task share: its settings, fixed at its start,
+// and one state under one lock (how far it is, its first failure, its counters, the
+// requests in flight), whose changes wake whoever waits for them. Used by the downloader
 // (downloader_win.cpp) and its transfers (download_transfer_win.cpp) only.
 #pragma once
 
@@ -8,6 +9,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -16,12 +19,12 @@
 #include <string>
 #include <vector>
 
+#include "text/http_url.h"
+#include "update/downloader.h"
 #include "win/internet_session.h"
 #include "win/owners.h"
-#include "update/downloader.h"
-#include "text/http_url.h"
 
-// The 32-bit value of a byte count handed to events and queries.
+// The 32-bit value of a byte count handed to the queries.
 inline int32_t Saturated(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, 0, std::numeric_limits<int32_t>::max()));
 }
@@ -30,102 +33,130 @@ struct Downloader::Totals {
   std::atomic<int64_t> sinceTake{0};
 };
 
-// One slice of the file (a byte range) and how far it has arrived.
+// One slice of the file (a byte range) and how far it has arrived; its own thread's.
 struct Slice {
   int64_t begin = 0;
-  int64_t end = 0;  // exclusive; INT64_MAX while the size is unknown
-  std::atomic<int64_t> pos{0};
-  std::atomic<bool> complete{false};
+  int64_t end = 0;  // exclusive; kUnknownEnd while the size is unknown
+  int64_t pos = 0;
 };
 
-struct Downloader::Task {
-  DownloadTask settings;  // the copy the events hand out
+class Downloader::Task {
+ public:
+  // Where the task stands. Fetching: its slices' threads are at work. Finishing: every
+  // slice has ended and the coordinator checks and names the file (no network any more).
+  // Ended: the result is out (or being handed out); the task is no longer running.
+  enum class Stage { Fetching, Finishing, Ended };
+
+  // Fixed from the start on.
+  DownloadTask settings;
   HttpUrl url;
   InternetWaits waits;  // the settings' three time-outs
   std::shared_ptr<Totals> totals;
-
-  std::atomic<bool> stopping{false};
-  std::atomic<bool> failed{false};
-  std::atomic<bool> ended{false};
-  std::atomic<int64_t> done{0};
-  std::atomic<int64_t> sinceTake{0};
-
-  UniqueHandle coordinator;
-  // Each thread writes its own id as it begins: a stop from the thread's own event
-  // handler must not wait for that thread.
-  std::atomic<DWORD> coordinatorId{0};
-  std::atomic<DWORD> runnerId{0};
-  // Tick of the last sign of life of any transfer: an answer's headers or body bytes.
-  std::atomic<DWORD> lastActivity{GetTickCount()};
-  // Whether the task is past its last network call (finishing) or was given up while
-  // still in one (abandoned); whichever comes first holds. tempPath is written under it.
-  std::mutex outcome;
-  bool finishing = false;
-  bool abandoned = false;
-  bool runnerComplete = false;
   UniqueInternet session;
+  // The temporary file, written by the slices' threads at their own offsets; and the
+  // slices, set up by the first slice's thread before the others start.
   UniqueHandle file;
-  std::string tempPath;
-  // The complete file, opened for reading without write or delete sharing from its
-  // check until event 4 has been handled.
-  UniqueHandle held;
   int64_t total = -1;  // the size the first answer announced (or the task was told)
   bool rangesHonoured = false;
-  std::unique_ptr<Slice[]> slices;
-  int sliceCount = 0;
+  std::vector<Slice> slices;
+  // The coordinator's: the complete file, opened for reading without write or delete
+  // sharing from its check until the end's handler has returned.
+  UniqueHandle held;
+
+  // The task's state, under the lock.
+  struct State {
+    Stage stage = Stage::Fetching;
+    bool stopping = false;  // Stop() or the destructor
+    bool silenced = false;  // the destructor: no event any more
+    std::optional<Failure> failure;  // the first failure the task met
+    int slicesRunning = 0;
+    bool sliced = false;  // the first answer has come and the file is cut into slices
+    int64_t done = 0;
+    int64_t sinceTake = 0;
+    DWORD lastActivity = GetTickCount();  // an answer's headers or body bytes
+    std::string tempPath;
+    std::vector<UniqueInternet> inFlight;  // closed under the readers' feet by a stop
+    DWORD coordinator = 0;     // the coordinator's thread id
+    bool threadEnded = false;  // the coordinator has handed out the result and let go
+  };
+
+  // Runs f on the state under the lock; whoever waits is woken afterwards when wake.
+  template <typename F>
+  auto With(F f, bool wake = false) {
+    std::unique_lock<std::mutex> hold(lock_);
+    struct Waker {
+      std::condition_variable& changed;
+      bool wake;
+      ~Waker() {
+        if (wake) changed.notify_all();
+      }
+    } waker{changed_, wake};
+    return f(state_);
+  }
+  // Waits until ready(state) or for at most ms (-1: no limit); true when ready.
+  template <typename P>
+  bool WaitFor(P ready, int64_t ms) {
+    std::unique_lock<std::mutex> hold(lock_);
+    const auto check = [&] { return ready(const_cast<const State&>(state_)); };
+    if (ms < 0) {
+      changed_.wait(hold, check);
+      return true;
+    }
+    return changed_.wait_for(hold, std::chrono::milliseconds(ms), check);
+  }
+
+  bool Cancelled() {
+    return With([](State& s) { return s.stopping || s.failure.has_value(); });
+  }
+  // The task fails; the first failure it meets is the one it reports.
+  void Fail(const Failure& why) {
+    With(
+        [&](State& s) {
+          if (!s.failure) s.failure = why;
+        },
+        true);
+  }
+  void FailBySystem(const char* stage, DWORD error) { Fail(SystemFailure(stage, error)); }
 
   // Requests in flight, so that a stop can close them under the readers' feet. Takes
   // the request over unless the task is stopping (then it stays with the caller).
   bool Track(UniqueInternet& request) {
-    std::lock_guard<std::mutex> hold(lock);
-    if (stopping) return false;
-    inFlight.push_back(std::move(request));
-    return true;
+    return With([&](State& s) {
+      if (s.stopping) return false;
+      s.inFlight.push_back(std::move(request));
+      return true;
+    });
   }
   // Closes a tracked request, unless a stop has closed it already.
   void Release(HINTERNET request) {
-    UniqueInternet closing;  // before the lock: closed once the lock is let go
-    std::lock_guard<std::mutex> hold(lock);
-    const auto it = std::find_if(inFlight.begin(), inFlight.end(),
-                                 [request](const UniqueInternet& r) { return r.Get() == request; });
-    if (it == inFlight.end()) return;
-    closing = std::move(*it);
-    inFlight.erase(it);
+    UniqueInternet closing = With([&](State& s) {
+      const auto it = std::find_if(s.inFlight.begin(), s.inFlight.end(),
+                                   [request](const UniqueInternet& r) { return r.Get() == request; });
+      if (it == s.inFlight.end()) return UniqueInternet();
+      UniqueInternet taken = std::move(*it);
+      s.inFlight.erase(it);
+      return taken;
+    });
   }
+  // Closes every request in flight (once the lock is let go: closing can take a while).
   void CloseAll() {
-    std::vector<UniqueInternet> closing;  // closed once the lock is let go
-    std::lock_guard<std::mutex> hold(lock);
-    closing.swap(inFlight);
+    std::vector<UniqueInternet> closing = With([](State& s) { return std::move(s.inFlight); });
   }
 
-  bool Cancelled() const { return stopping || failed; }
-
-  // The task fails; the first failure it meets is the one it reports.
-  void Fail(const Failure& why) {
-    {
-      std::lock_guard<std::mutex> hold(failureLock);
-      if (!firstFailure) firstFailure = why;
-    }
-    failed = true;
+  void Touch() {
+    With([](State& s) { s.lastActivity = GetTickCount(); });
   }
-  void FailBySystem(const char* stage, DWORD error) { Fail(SystemFailure(stage, error)); }
-  Failure FirstFailure() {
-    std::lock_guard<std::mutex> hold(failureLock);
-    return firstFailure.value_or(Failure{"transfer", FailureCause::System, 0});
-  }
-
-  int32_t Raise(int32_t event, int64_t value) {
-    if (!settings.eventHandler) return 0;
-    return settings.eventHandler(event, &settings, Saturated(value), 0, &settings);
-  }
-
-  void Touch() { lastActivity = GetTickCount(); }
-
   void Count(DWORD got) {
-    Touch();
-    done += got;
-    sinceTake += got;
+    With([got](State& s) {
+      s.lastActivity = GetTickCount();
+      s.done += got;
+      s.sinceTake += got;
+    });
     totals->sinceTake += got;
+  }
+  // The pause before a broken connection is tried again; a stop or a failure ends it.
+  void PauseBeforeRetry(DWORD ms) {
+    WaitFor([](const State& s) { return s.stopping || s.failure.has_value(); }, ms);
   }
 
   bool WriteAt(int64_t offset, const char* data, DWORD n) {
@@ -137,8 +168,7 @@ struct Downloader::Task {
   }
 
  private:
-  std::mutex lock;
-  std::vector<UniqueInternet> inFlight;
-  std::mutex failureLock;
-  std::optional<Failure> firstFailure;
+  std::mutex lock_;
+  std::condition_variable changed_;
+  State state_;
 };

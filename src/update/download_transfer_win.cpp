@@ -194,6 +194,6 @@ bool FetchSlice(Downloader::Task& task, Slice& slice, std::unique_ptr<Transfer> 
       task.Fail(why);
       return false;
     }
-    Sleep(kPauseBeforeRetryMs);
+    task.PauseBeforeRetry(kPauseBeforeRetryMs);
   }
 }

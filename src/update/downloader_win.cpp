@@ -44,41 +44,22 @@ void AllowParallelConnections() {
   (void)done;
 }
 
-// The work of a slice's own thread.
-void FetchOwnSlice(Task& task, int index) {
-  Slice& slice = task.slices[index];
-  bool complete = false;
-  try {
-    complete = FetchSlice(task, slice, nullptr);
-  } catch (...) {
-    complete = false;  // out of memory, most likely: the task fails, the process goes on
-    task.Fail({"read", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});
-  }
-  slice.complete = complete;
-  if (!complete) task.Fail({"read", FailureCause::Broken, 0});
-}
-
-void SliceTheFile(Task& task, int64_t total) {
-  const std::vector<download_plan::ByteRange> ranges =
-      download_plan::SliceFile(total, task.rangesHonoured, task.settings.connections);
-  task.sliceCount = static_cast<int>(ranges.size());
-  task.slices = std::make_unique<Slice[]>(ranges.size());
-  for (size_t i = 0; i < ranges.size(); ++i) {
-    task.slices[i].begin = ranges[i].begin;
-    task.slices[i].pos = ranges[i].begin;
-    task.slices[i].end = ranges[i].end;
-  }
-}
-
 bool PrepareFile(Task& task, int64_t total) {
   wchar_t temp[MAX_PATH] = {};
   if (!GetTempFileNameW(enc::Wide(download_plan::FolderOf(task.settings.savePath)).c_str(), L"rdl", 0, temp)) {
     task.FailBySystem("file", GetLastError());
     return false;
   }
-  {
-    std::lock_guard<std::mutex> hold(task.outcome);
-    task.tempPath = enc::Narrow(temp);
+  // Kept under the lock unless the task has ended meanwhile: either its end finds the
+  // file to delete, or the file goes here.
+  const bool kept = task.With([&](Task::State& s) {
+    if (s.stopping || s.failure) return false;
+    s.tempPath = enc::Narrow(temp);
+    return true;
+  });
+  if (!kept) {
+    DeleteFileW(temp);
+    return false;
   }
   // Deleting is shared so that a task given up while a connection still holds the file
   // can delete it all the same: it goes when the last handle closes.
@@ -98,6 +79,73 @@ bool PrepareFile(Task& task, int64_t total) {
     }
   }
   return true;
+}
+
+void SliceTheFile(Task& task, int64_t total) {
+  for (const download_plan::ByteRange& r :
+       download_plan::SliceFile(total, task.rangesHonoured, task.settings.connections))
+    task.slices.push_back(Slice{r.begin, r.end, r.begin});
+}
+
+// Raises an event of the task unless the downloader that started it is being destroyed.
+template <typename Handler, typename... Args>
+auto Raise(Task& task, const Handler& handler, Args&&... args) -> decltype(handler(args...)) {
+  using Answer = decltype(handler(args...));
+  if (!handler || task.With([](Task::State& s) { return s.silenced; })) return Answer();
+  return handler(std::forward<Args>(args)...);
+}
+
+// The work of one slice's thread, to the slice's end; the first slice's thread asks for
+// the file first and cuts it into the slices. Every slice's thread wakes the
+// coordinator as it ends.
+void FetchOwnSlice(const std::shared_ptr<Task>& shared, size_t index) {
+  Task& task = *shared;
+  try {
+    std::unique_ptr<Transfer> opened;
+    bool ready = true;
+    if (index == 0) {
+      int64_t total = -1;
+      opened = OpenFirst(task, total);
+      ready = opened && !task.Cancelled();
+      if (ready) {
+        task.total = total;
+        if (total >= 0) Raise(task, task.settings.events.sizeKnown, total);
+        ready = PrepareFile(task, total);
+      }
+      if (ready) SliceTheFile(task, total);
+      // The other slices start from here (counted as running from now on, so that the
+      // task cannot seem over before they have begun), or nothing more is fetched.
+      task.With(
+          [&](Task::State& s) {
+            s.sliced = ready;
+            if (ready) s.slicesRunning += static_cast<int>(task.slices.size()) - 1;
+          },
+          true);
+    }
+    if (ready && !FetchSlice(task, task.slices[index], std::move(opened)))
+      task.Fail({"read", FailureCause::Broken, 0});
+  } catch (...) {
+    // Out of memory, most likely: the task fails, the process goes on.
+    task.Fail({"read", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});
+  }
+  // The last slice's thread to end lets go of the file: nobody writes it any more, and a
+  // task given up meanwhile has had it deleted, which takes effect now.
+  task.With(
+      [&task](Task::State& s) {
+        if (s.slicesRunning == 1) task.file.Reset();
+        --s.slicesRunning;
+      },
+      true);
+}
+
+// Starts a slice's thread, counted as running already; the thread holds the task alive
+// for as long as it outlasts the task's end.
+bool StartSlice(const std::shared_ptr<Task>& shared, size_t index) {
+  if (StartWorkerThread([shared, index] { FetchOwnSlice(shared, index); })) return true;
+  const DWORD error = GetLastError();
+  shared->With([](Task::State& s) { --s.slicesRunning; }, true);
+  shared->FailBySystem("thread", error);
+  return false;
 }
 
 // NT's form of a path, which a rename through a handle takes: the full path after
@@ -143,21 +191,84 @@ bool MoveToFinalName(Task& task, bool replace) {
   return false;
 }
 
-// Everything of a task up to its file under the final name; false when it did not get
-// there. Runs on the task's first thread, which also fetches the first slice.
+// The longest silence of every transfer after which the task is given up: WinInet's own
+// time-outs end a silent plain connection well before it, but not a TLS handshake that
+// stalls, and such a connection cannot be closed from another thread. 0: never.
+DWORD StallLimitMs(const DownloadTask& t) {
+  return download_plan::StallLimitMs(t.connectTimeoutMs, t.sendTimeoutMs, t.receiveTimeoutMs);
+}
+
+// Watches the slices' threads until every one has ended (true), starting the slices
+// after the first once the file is cut. A task that falls below the speed floor fails:
+// its transfers are closed under the readers, whom the trickle still wakes, and its
+// threads end. A task past its deadline, or whose transfers all stay silent past the
+// stall limit, is given up at once (false), its threads left behind with a reference of
+// their own. Sleeps until a thread's end or the next limit due.
+bool WatchSlices(const std::shared_ptr<Task>& shared) {
+  Task& task = *shared;
+  const DWORD limit = StallLimitMs(task.settings);
+  const DWORD started = GetTickCount();
+  download_plan::SpeedFloor floor(task.settings.speedFloorWindowMs, task.settings.speedFloorBytesPerSecond, started);
+  bool othersStarted = false;
+  for (;;) {
+    struct Seen {
+      bool allEnded, sliced, failed;
+      int64_t done;
+      DWORD lastActivity;
+    };
+    const Seen seen = task.With([](Task::State& s) {
+      return Seen{s.slicesRunning == 0, s.sliced, s.failure.has_value() || s.stopping, s.done, s.lastActivity};
+    });
+    if (seen.allEnded) return true;
+    if (seen.sliced && !othersStarted) {
+      othersStarted = true;
+      for (size_t i = 1; i < task.slices.size(); ++i) {
+        // The slices left unstarted are counted no more.
+        if (!StartSlice(shared, i)) {
+          const int unstarted = static_cast<int>(task.slices.size() - i - 1);
+          task.With([unstarted](Task::State& s) { s.slicesRunning -= unstarted; }, true);
+          break;
+        }
+      }
+      continue;
+    }
+    const DWORD now = GetTickCount();
+    if (!seen.failed && floor.Below(now, seen.done)) {
+      task.Fail({"transfer", FailureCause::TooSlow, 0});
+      task.CloseAll();
+      continue;
+    }
+    const bool late = task.settings.deadlineMs != 0 && now - started >= task.settings.deadlineMs;
+    const bool silent = limit != 0 && now - seen.lastActivity > limit;
+    if (late || silent) {
+      task.Fail({"transfer", late ? FailureCause::Deadline : FailureCause::NoAnswer, 0});
+      task.CloseAll();
+      return false;
+    }
+    // The next moment a limit may fall due.
+    int64_t wait = seen.failed ? INT64_MAX : floor.MsUntilWindowEnds(now);
+    if (task.settings.deadlineMs != 0) wait = std::min<int64_t>(wait, task.settings.deadlineMs - (now - started));
+    if (limit != 0) wait = std::min<int64_t>(wait, static_cast<int64_t>(limit) - (now - seen.lastActivity) + 1);
+    if (wait == INT64_MAX) wait = -1;
+    task.WaitFor([othersStarted](const Task::State& s) { return s.slicesRunning == 0 || (s.sliced && !othersStarted); },
+                 std::max<int64_t>(wait, 1));
+  }
+}
+
+// Everything of a task up to its file under the final name and held; false when it did
+// not get there.
 bool RunTask(const std::shared_ptr<Task>& shared) {
   Task& task = *shared;
   bool replace = false;
   if (FileExists(task.settings.savePath)) {
-    if (task.Raise(kEventFileExists, 0) == 0) {
+    replace = Raise(task, task.settings.events.replaceExisting, task.settings.savePath);
+    if (!replace) {
       const auto free = FreeName(task.settings.savePath);
       if (!free) {
         task.Fail({"name", FailureCause::Disk, ERROR_FILE_EXISTS});
         return false;
       }
       task.settings.savePath = *free;
-    } else {
-      replace = true;
     }
   }
   // The system's Internet settings, proxy included, as for every request of the program.
@@ -166,43 +277,19 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
     task.FailBySystem("session", GetLastError());
     return false;
   }
-
   RemoveTemporaryLeftovers(download_plan::FolderOf(task.settings.savePath), L"rdl");
-  int64_t total = -1;
-  std::unique_ptr<Transfer> first = OpenFirst(task, total);
-  if (!first || task.Cancelled()) return false;
-  task.total = total;
-  if (total >= 0) task.Raise(kEventTotalSize, total);
-  if (!PrepareFile(task, total)) return false;
-  SliceTheFile(task, total);
+  task.With([](Task::State& s) { s.slicesRunning = 1; });
+  if (!StartSlice(shared, 0) || !WatchSlices(shared)) return false;
 
-  std::vector<UniqueHandle> threads;
-  for (int i = 1; i < task.sliceCount; ++i) {
-    // The thread holds the task alive for as long as it outlasts a stop's wait.
-    UniqueHandle thread = StartOwnedThread([shared, i] { FetchOwnSlice(*shared, i); });
-    if (!thread) {
-      task.FailBySystem("thread", GetLastError());
-      break;
-    }
-    threads.push_back(std::move(thread));
-  }
-  Slice& own = task.slices[0];
-  own.complete = FetchSlice(task, own, std::move(first));
-  if (!own.complete) task.Fail({"read", FailureCause::Broken, 0});
-  for (const UniqueHandle& t : threads) WaitForSingleObject(t.Get(), INFINITE);
-
-  bool complete = !task.Cancelled();
-  for (int i = 0; i < task.sliceCount; ++i) complete = complete && task.slices[i].complete;
-  task.file.Reset();
-  {
-    std::lock_guard<std::mutex> hold(task.outcome);
-    if (task.abandoned) return false;
-    task.finishing = true;
-  }
-  if (!complete) return false;
+  // Every slice's thread has ended: no more network, and the file is let go.
+  const std::string tempPath = task.With([](Task::State& s) {
+    s.stage = Task::Stage::Finishing;
+    return s.stopping || s.failure ? std::string() : s.tempPath;
+  });
+  if (tempPath.empty()) return false;
   // From here the file is held: read only, nobody may write, rename or delete it, and
-  // the check, the rename and event 4 all see this one file.
-  task.held.Reset(CreateFileW(enc::Wide(task.tempPath).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
+  // the check, the rename and the end's handler all see this one file.
+  task.held.Reset(CreateFileW(enc::Wide(tempPath).c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!task.held) {
     task.FailBySystem("check", GetLastError());
@@ -219,132 +306,58 @@ bool RunTask(const std::shared_ptr<Task>& shared) {
   return true;
 }
 
-// The work of the runner thread.
-void RunTaskToItsEnd(const std::shared_ptr<Task>& shared) {
+// The work of the task's coordinator: the task to its end, and its one result.
+void Coordinate(const std::shared_ptr<Task>& shared) {
   Task& task = *shared;
-  task.runnerId = GetCurrentThreadId();
   bool complete = false;
   try {
     complete = RunTask(shared);
   } catch (...) {
-    complete = false;  // out of memory, most likely: the task fails, the process goes on
+    // Out of memory, most likely: the task fails, the process goes on.
     task.Fail({"transfer", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});
-  }
-  task.file.Reset();
-  if (!complete) task.held.Reset();
-  task.runnerComplete = complete;
-}
-
-// The longest silence of every transfer after which the task is given up: WinInet's own
-// time-outs end a silent plain connection well before it, but not a TLS handshake that
-// stalls, and such a connection cannot be closed from another thread. 0: never.
-DWORD StallLimitMs(const DownloadTask& t) {
-  return download_plan::StallLimitMs(t.connectTimeoutMs, t.sendTimeoutMs, t.receiveTimeoutMs);
-}
-
-// Writes why the task failed into the copy its events hand out, and into the system's
-// debug output unless it was stopped; then the task has ended.
-void EndAsFailedUnless(Task& task, bool complete) {
-  if (!complete) {
-    task.settings.failure = task.stopping ? Failure{"transfer", FailureCause::Stopped, 0} : task.FirstFailure();
-    if (!task.stopping) RecordFailure("download of " + task.settings.url, task.settings.failure);
-  }
-  task.ended = true;
-}
-
-// The task's coordinator: runs the task on a runner thread and watches it. A task that
-// falls below the speed floor fails: its transfers are closed and the runner ends. A
-// task whose transfers all stay silent past the stall limit is given up and ends as
-// failed, its runner left behind with a reference of its own.
-void CoordinateTask(const std::shared_ptr<Task>& shared) {
-  Task& task = *shared;
-  // The runner holds the task alive for as long as it is left behind.
-  const UniqueHandle runner = StartOwnedThread([shared] { RunTaskToItsEnd(shared); });
-  bool complete = false;
-  bool runnerEnded = false;
-  if (runner) {
-    const DWORD limit = StallLimitMs(task.settings);
-    const DWORD started = GetTickCount();
-    download_plan::SpeedFloor floor(task.settings.speedFloorWindowMs, task.settings.speedFloorBytesPerSecond,
-                                    started);
-    for (;;) {
-      if (WaitForSingleObject(runner.Get(), 250) == WAIT_OBJECT_0) {
-        runnerEnded = true;
-        break;
-      }
-      const DWORD now = GetTickCount();
-      if (!task.failed && floor.Below(now, task.done)) {
-        // Too slow: the transfers are closed under the readers, whom the trickle still
-        // wakes, and the runner ends as failed. One that stays stuck meets the stall limit.
-        std::unique_lock<std::mutex> hold(task.outcome);
-        if (task.finishing) continue;  // no more network: it ends by itself
-        task.Fail({"transfer", FailureCause::TooSlow, 0});
-        task.CloseAll();
-        continue;
-      }
-      // Past the deadline, or silent past the stall limit: the task is given up at once,
-      // its runner left behind.
-      const bool late = task.settings.deadlineMs != 0 && now - started >= task.settings.deadlineMs;
-      if (!late && (limit == 0 || now - task.lastActivity.load() <= limit)) continue;
-      std::unique_lock<std::mutex> hold(task.outcome);
-      if (task.finishing) continue;  // no more network: it ends by itself
-      task.abandoned = true;
-      task.Fail({"transfer", late ? FailureCause::Deadline : FailureCause::NoAnswer, 0});
-      break;
-    }
-    if (runnerEnded) complete = task.runnerComplete;
-  } else {
-    task.FailBySystem("thread", GetLastError());
-  }
-  std::string tempPath;
-  {
-    std::lock_guard<std::mutex> hold(task.outcome);
-    tempPath = task.tempPath;
-  }
-  if (!runnerEnded) task.CloseAll();
-  if (!complete && !tempPath.empty()) DeleteFileW(enc::Wide(tempPath).c_str());
-  task.settings.complete = complete;
-  EndAsFailedUnless(task, complete);
-  // The checked file stays held while the handler starts it.
-  if (!task.stopping) task.Raise(kEventEnded, task.done);
-  task.held.Reset();
-}
-
-// The work of the task's first thread, its coordinator.
-void RunCoordinator(const std::shared_ptr<Task>& shared) {
-  Task& task = *shared;
-  task.coordinatorId = GetCurrentThreadId();
-  try {
-    CoordinateTask(shared);
-  } catch (...) {
-    // Out of memory, most likely. The task still ends once, as failed.
-    task.failed = true;
     task.CloseAll();
-    task.held.Reset();
-    task.settings.complete = false;
-    const bool raise = !task.ended && !task.stopping;
-    try {
-      task.Fail({"transfer", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});
-      if (!task.ended) EndAsFailedUnless(task, false);
-    } catch (...) {
-    }
-    task.ended = true;
-    try {
-      if (raise) task.Raise(kEventEnded, task.done);
-    } catch (...) {
-    }
   }
+  if (!complete) task.held.Reset();
+  DownloadResult result;
+  std::string tempPath;
+  task.With([&](Task::State& s) {
+    s.stage = Task::Stage::Ended;
+    result.doneBytes = s.done;
+    tempPath = s.tempPath;
+    if (complete) {
+      result.outcome = DownloadResult::Outcome::Complete;
+    } else if (s.stopping) {
+      result.outcome = DownloadResult::Outcome::Stopped;
+      result.failure = {"transfer", FailureCause::Stopped, 0};
+    } else {
+      result.failure = s.failure.value_or(Failure{"transfer", FailureCause::System, 0});
+    }
+  });
+  if (!complete && !tempPath.empty()) DeleteFileW(enc::Wide(tempPath).c_str());
+  result.savedPath = complete ? task.settings.savePath : std::string();
+  try {
+    if (result.outcome == DownloadResult::Outcome::Failed)
+      RecordFailure("download of " + task.settings.url, result.failure);
+    // The checked file stays held while the handler starts it.
+    Raise(task, task.settings.events.ended, result);
+  } catch (...) {
+  }
+  task.held.Reset();
+  task.With([](Task::State& s) { s.threadEnded = true; }, true);
 }
 
 }  // namespace
 
 Downloader::Downloader() : totals_(std::make_shared<Totals>()) {}
 
-Downloader::~Downloader() { Stop(); }
+Downloader::~Downloader() {
+  if (task_) task_->With([](Task::State& s) { s.silenced = true; });
+  Stop();
+}
 
 bool Downloader::Start(const DownloadTask& settings) {
   if (Running()) return false;
-  if (settings.kind != kDownloadToFile || settings.savePath.empty()) return false;
+  if (settings.savePath.empty()) return false;
   const std::optional<HttpUrl> url = ParseHttpUrl(settings.url);
   if (!url) return false;
   AllowParallelConnections();
@@ -357,35 +370,47 @@ bool Downloader::Start(const DownloadTask& settings) {
   task->waits = InternetWaits{Milliseconds(settings.connectTimeoutMs), Milliseconds(settings.sendTimeoutMs),
                               Milliseconds(settings.receiveTimeoutMs)};
   task->totals = totals_;
-  // Held before the task's threads run, since an event handler may stop the task. The
-  // coordinator's handle is only waited for by a Stop() on another thread, which comes
-  // after this Start() has returned.
+  // Held before the task's threads run, since an event handler may stop the task.
   task_ = task;
-  UniqueHandle coordinator = StartOwnedThread([task] { RunCoordinator(task); });
-  if (!coordinator) {
+  // The coordinator holds the task alive for as long as it outlasts a stop's wait.
+  if (!StartWorkerThread([task] {
+        task->With([](Task::State& s) { s.coordinator = GetCurrentThreadId(); });
+        Coordinate(task);
+      })) {
     task_.reset();
     return false;
   }
-  task->coordinator = std::move(coordinator);
   return true;
 }
 
 void Downloader::Stop() {
   std::shared_ptr<Task> task = std::move(task_);
   if (!task) return;
-  task->stopping = true;
+  // A handler of the task's own may stop it: its thread cannot wait for itself.
+  const bool own = task->With(
+      [](Task::State& s) {
+        s.stopping = true;
+        return s.coordinator == GetCurrentThreadId();
+      },
+      true);
   task->CloseAll();
-  // The task's own threads may stop it from an event handler: they cannot wait for themselves.
-  if (GetCurrentThreadId() != task->coordinatorId && GetCurrentThreadId() != task->runnerId) {
-    const int32_t wait = task->settings.stopWaitMs;
-    WaitForSingleObject(task->coordinator.Get(), wait > 0 ? static_cast<DWORD>(wait) : 0);
-  }
+  const int32_t wait = task->settings.stopWaitMs;
+  if (!own) task->WaitFor([](const Task::State& s) { return s.threadEnded; }, wait > 0 ? wait : 0);
 }
 
-bool Downloader::Running() const { return task_ && !task_->ended; }
+bool Downloader::Running() const {
+  return task_ && task_->With([](Task::State& s) { return s.stage != Task::Stage::Ended; });
+}
 
-int32_t Downloader::DoneBytes() const { return Running() ? Saturated(task_->done) : 0; }
+int32_t Downloader::DoneBytes() const {
+  if (!task_) return 0;
+  return task_->With([](Task::State& s) { return s.stage == Task::Stage::Ended ? 0 : Saturated(s.done); });
+}
 
-int32_t Downloader::TakeTaskBytes() { return Running() ? Saturated(task_->sinceTake.exchange(0)) : 0; }
+int32_t Downloader::TakeTaskBytes() {
+  if (!task_) return 0;
+  return task_->With(
+      [](Task::State& s) { return s.stage == Task::Stage::Ended ? 0 : Saturated(std::exchange(s.sinceTake, 0)); });
+}
 
 int32_t Downloader::TakeAllBytes() { return Saturated(totals_->sinceTake.exchange(0)); }

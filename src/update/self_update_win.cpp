@@ -5,12 +5,10 @@
 #include <windows.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 
-#include "build_settings.h"
 #include "layout/program_windows.h"
 #include "text/http_url.h"
 #include "text/trim_blanks.h"
@@ -21,72 +19,31 @@
 #include "win/gui_courier.h"
 #include "win/http_get.h"
 #include "win/program.h"
-#include "win/worker_thread.h"
 
 namespace {
 
 // How long the update window says that the update failed before the tool comes back.
 constexpr int kFailureShownMs = 3000;
 
-// What the start-up check takes from the page's body.
-update_page::UpdateCheck JudgeUpdateCheck(const HttpResult& fetched) {
-  return update_page::ReadUpdateCheck(fetched.body, update_signature::VerifyWithBuiltInKey, RunningVersion());
-}
-
-// Why a section brings no trusted manifest, in the order TrustedManifest checks it.
-Failure WhyUntrusted(std::string_view section) {
-  const std::optional<update_manifest::Manifest> m = update_manifest::ReadManifest(section);
-  if (!m) return {"manifest", FailureCause::Signature, 0};
-  if (!update_signature::VerifyWithBuiltInKey(update_manifest::CanonicalText(*m), m->signature))
-    return {"signature", FailureCause::Signature, 0};
-  if (!update_manifest::IsNewer(m->versionNumbers, RunningVersion())) return {"version", FailureCause::NotNewer, 0};
-  return {"name", FailureCause::FileName, 0};
-}
-
-// What the update window takes from the fetched page.
-UpdateTarget JudgeUpdateTarget(const HttpResult& fetched) {
-  UpdateTarget target;
-  target.section = update_page::SectionOf(fetched.body);
-  target.downloadAddress = update_page::ValueOf(target.section, update_page::kAddressKey);
-  target.programName = update_page::ValueOf(target.section, update_page::kProgramNameKey);
-  // The page is read anew, so its manifest is checked anew.
-  target.manifest =
-      update_manifest::TrustedManifest(target.section, update_signature::VerifyWithBuiltInKey, RunningVersion());
-  if (!target.manifest) target.failure = fetched.failure ? *fetched.failure : WhyUntrusted(target.section);
-  return target;
-}
-
-// Reads the page at address and judges its body on a worker thread, and hands what it
-// judged to landed on the GUI thread. Whatever the work throws (out of memory, most
-// likely) is a read that found nothing. The thread is one that nobody waits for: a user
-// who closes the tool while the host keeps silent or the name server never answers ends
-// the process at once. False when no thread could be started.
-template <typename Judged>
-bool ReadPageOnWorker(const std::string& address, Judged (*judge)(const HttpResult& fetched),
-                      std::function<void(const Judged&)> landed) {
-  EnsureGuiCourier();
-  return StartWorkerThread([address, judge, landed = std::move(landed)] {
-    auto judged = std::make_shared<Judged>();
-    try {
-      *judged = judge(HttpGet(address, kUpdatePageMaxBytes));
-    } catch (...) {
-      HttpResult nothing;
-      nothing.failure = Failure{"read", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY};
-      *judged = judge(nothing);
-    }
-    RunOnGuiThread([landed, judged] { landed(*judged); });
+// Fetches and reads the page at address on a worker thread (the signature check keeps
+// the GUI thread free that way) and hands the page to landed on the GUI thread. The
+// fetch's failure, when it failed, is why a page brings no manifest.
+void ReadPageOnWorker(const std::string& address, const update_manifest::Version& running,
+                      std::function<void(const update_page::UpdatePage&)> landed) {
+  ReadOnWorker(address, kUpdatePageMaxBytes, [running, landed = std::move(landed)](HttpResult& fetched) {
+    update_page::UpdatePage page =
+        update_page::ReadUpdatePage(fetched.body, update_signature::VerifyWithBuiltInKey, running);
+    // The page is read anew each time, so its manifest is checked anew.
+    if (!page.manifest && fetched.failure) page.failure = fetched.failure;
+    return std::function<void()>([landed, page] { landed(page); });
   });
 }
 
 }  // namespace
 
-update_manifest::Version RunningVersion() {
-  return {RAVO_VERSION_MAJOR, RAVO_VERSION_MINOR, RAVO_BUILD_NUMBER};
-}
+SelfUpdate::SelfUpdate(SelfUpdateSettings settings) : settings_(std::move(settings)) {}
 
-SelfUpdate::SelfUpdate() : host(RAVO_UPDATE_HOST) {}
-
-std::string SelfUpdate::PageAddress() const { return WithScheme(host) + update_page::kPath; }
+std::string SelfUpdate::PageAddress() const { return WithScheme(settings_.host) + update_page::kPath; }
 
 // The start-up check.
 
@@ -96,21 +53,19 @@ void SelfUpdate::CheckForUpdate() {
   const unsigned check = ++newestCheck_;
   checkPending_ = true;
   // The worker only hands `this` on to the GUI thread.
-  if (!ReadPageOnWorker<update_page::UpdateCheck>(
-          PageAddress(), JudgeUpdateCheck,
-          [this, check](const update_page::UpdateCheck& read) { OnUpdatePageRead(check, read); }))
-    checkPending_ = false;
+  ReadPageOnWorker(PageAddress(), settings_.runningVersion,
+                   [this, check](const update_page::UpdatePage& read) { OnUpdatePageRead(check, read); });
 }
 
-void SelfUpdate::OnUpdatePageRead(unsigned check, const update_page::UpdateCheck& read) {
+void SelfUpdate::OnUpdatePageRead(unsigned check, const update_page::UpdatePage& read) {
   if (check != newestCheck_) return;
   checkPending_ = false;
   // A main window closed in the meantime was the user's answer: nothing follows.
   if (ui::WindowExists(WindowKind::Main)) ApplyUpdateCheck(read);
 }
 
-void SelfUpdate::ApplyUpdateCheck(const update_page::UpdateCheck& check) {
-  startupCheck_ = check;
+void SelfUpdate::ApplyUpdateCheck(const update_page::UpdatePage& check) {
+  startupPage_ = check;
   // The plan is "nothing" unless the page's manifest is validly signed, newer than this
   // build and names a plain file.
   const update_page::UpdatePlan plan = check.plan;
@@ -159,30 +114,24 @@ void SelfUpdate::OnWindowCreated() {
     UpdateWindow(self);
   }
 
-  const unsigned read = ++newestTargetRead_;
-  ++targetReadsUnderWay_;
+  const unsigned read = ++newestWindowRead_;
+  ++windowReadsUnderWay_;
   // The worker only hands `this` on to the GUI thread.
-  const auto landed = [this, read, self](const UpdateTarget& target) {
-    --targetReadsUnderWay_;
-    OnTargetRead(read, self, target);
-  };
-  // Without a thread the read has found nothing: the tool comes back.
-  if (!ReadPageOnWorker<UpdateTarget>(PageAddress(), JudgeUpdateTarget, landed)) {
-    UpdateTarget none;
-    none.failure = Failure{"thread", FailureCause::System, GetLastError()};
-    RunOnGuiThread([landed, none] { landed(none); });
-  }
+  ReadPageOnWorker(PageAddress(), settings_.runningVersion, [this, read, self](const update_page::UpdatePage& page) {
+    --windowReadsUnderWay_;
+    OnWindowPageRead(read, self, page);
+  });
 }
 
-void SelfUpdate::OnTargetRead(unsigned read, HWND window, const UpdateTarget& target) {
+void SelfUpdate::OnWindowPageRead(unsigned read, HWND window, const update_page::UpdatePage& page) {
   // A window closed meanwhile, or one opened after it, takes nothing of this read.
-  if (read != newestTargetRead_ || !window || window != ui::WindowHandle(WindowKind::Update)) return;
-  target_ = target;
+  if (read != newestWindowRead_ || !window || window != ui::WindowHandle(WindowKind::Update)) return;
+  windowPage_ = page;
   // No trusted manifest this time (unsigned, changed, not found, no answer in time):
   // nothing is fetched and the tool comes back at once.
-  if (!target_.manifest) {
+  if (!windowPage_.manifest) {
     RecordFailure("update (the update window's read of " + PageAddress() + ")",
-                  target_.failure.value_or(Failure{"manifest", FailureCause::Signature, 0}));
+                  windowPage_.failure.value_or(Failure{"manifest", FailureCause::Signature, 0}));
     ReturnFromUpdate();
     return;
   }
@@ -196,19 +145,16 @@ void SelfUpdate::StartDownload() {
   button.SetEnabled(false);
 
   task_ = DownloadTask{};
-  task_.kind = kDownloadToFile;
-  task_.url = TrimBlanks(target_.downloadAddress);
+  task_.url = TrimBlanks(windowPage_.downloadAddress);
   task_.stopWaitMs = 1000;
   task_.connections = 5;
   // Saved where it is looked for and started from, whatever the working folder.
-  task_.savePath = ui::ProgramFolder() + "\\" + target_.programName;
+  task_.savePath = ui::ProgramFolder() + "\\" + windowPage_.programName;
   task_.connectTimeoutMs = 5000;
   task_.sendTimeoutMs = 5000;
   task_.receiveTimeoutMs = 10000;
   task_.bufferBytes = 10240;
-  task_.eventHandler = [this](int32_t event, DownloadTask* task, int32_t value, int32_t, DownloadTask*) {
-    return OnDownloadEvent(event, task, value);
-  };
+  task_.events = DownloadEventsOfTheUpdate();
   {
     std::lock_guard<std::mutex> hold(endLock_);
     windowGone_ = false;
@@ -218,8 +164,8 @@ void SelfUpdate::StartDownload() {
   // told the signed size, and the downloaded file takes its name only when its size and
   // SHA-256 are the manifest's; otherwise it is deleted and the task ends as failed.
   bool started = false;
-  if (target_.manifest) {
-    const update_manifest::Manifest manifest = *target_.manifest;
+  if (windowPage_.manifest) {
+    const update_manifest::Manifest manifest = *windowPage_.manifest;
     task_.expectedBytes = manifest.sizeBytes;
     // However it trickles, the update ends in a time its size warrants.
     task_.deadlineMs = download_plan::DownloadDeadlineMs(manifest.sizeBytes);
@@ -238,29 +184,25 @@ void SelfUpdate::StartDownload() {
 
 // The download's events and the update's end.
 
-int32_t SelfUpdate::OnDownloadEvent(int32_t event, DownloadTask* task, int32_t value) {
-  switch (event) {
-    case kEventTotalSize:
-      totalBytes_ = static_cast<double>(value);
-      break;
-    case kEventEnded:
-      if (task) OnDownloadEnded(*task);
-      break;
-    default:
-      break;  // kEventFileExists: 0 lets the downloader pick a new name
-  }
-  return 0;
+DownloadEvents SelfUpdate::DownloadEventsOfTheUpdate() {
+  DownloadEvents events;
+  events.sizeKnown = [this](int64_t total) { totalBytes_ = static_cast<double>(total); };  // event 3
+  events.replaceExisting = [](const std::string&) { return false; };  // event 18, answered 0
+  events.ended = [this](const DownloadResult& result) { OnDownloadEnded(result); };  // event 4
+  return events;
 }
 
-void SelfUpdate::OnDownloadEnded(const DownloadTask& task) {
+void SelfUpdate::OnDownloadEnded(const DownloadResult& result) {
+  // Stopped with its window: nothing follows.
+  if (result.outcome == DownloadResult::Outcome::Stopped) return;
   // The downloader says how the task ended; a file that merely stands under the name
   // proves nothing. The downloader has written a failure's line already.
-  if (task.complete) {
+  if (result.outcome == DownloadResult::Outcome::Complete) {
     std::lock_guard<std::mutex> hold(endLock_);
     if (windowGone_) return;  // closed meanwhile: nothing fetched is started
     // Returns only when it could not start the new program.
-    RestartIntoNewProgram(task.savePath);
-    RecordFailure("update (the start of " + task.savePath + ")", SystemFailure("start", GetLastError()));
+    RestartIntoNewProgram(result.savedPath);
+    RecordFailure("update (the start of " + result.savedPath + ")", SystemFailure("start", GetLastError()));
   }
   ReportFailed();
 }

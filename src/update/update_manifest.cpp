@@ -1,6 +1,6 @@
 #include "update/update_manifest.h"
 
-#include "update/update_page.h"
+#include "update/page_values.h"
 #include "text/encoding.h"
 #include "text/file_name.h"
 

@@ -12,3 +12,7 @@ void EnsureGuiCourier();
 // job that throws is dropped and the next one runs.
 // False, and the job is dropped, when there is no courier.
 bool RunOnGuiThread(std::function<void()> job);
+// On the GUI thread: runs job once, ms from now, from a timer of the courier's window; the
+// GUI thread goes on with its loop meanwhile. False, and the job is dropped, when there
+// is no courier or no timer.
+bool RunOnGuiThreadAfter(unsigned ms, std::function<void()> job);

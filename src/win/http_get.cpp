@@ -128,16 +128,18 @@ HttpResult Fetch(Job& job) {
   return result;
 }
 
-// Starts the fetch on a thread of its own; null when it cannot be started (a failed
-// fetch).
-std::shared_ptr<Job> StartFetch(std::string_view url, size_t maxBytes) {
+// Starts the fetch on a thread of its own, which sets the job's event and runs finished
+// (when given) with the job once the fetch has ended; null when it cannot be started (a
+// failed fetch).
+std::shared_ptr<Job> StartFetch(std::string_view url, size_t maxBytes,
+                                std::function<void(Job&)> finished = nullptr) {
   const std::optional<HttpUrl> target = ParseHttpUrl(url);
   if (!target) return nullptr;
   auto job = std::make_shared<Job>();
   job->target = *target;
   job->maxBytes = maxBytes;
   if (!job->done) return nullptr;
-  const bool started = StartWorkerThread([job] {
+  const bool started = StartWorkerThread([job, finished = std::move(finished)] {
     try {
       job->result = Fetch(*job);
     } catch (...) {
@@ -145,6 +147,7 @@ std::shared_ptr<Job> StartFetch(std::string_view url, size_t maxBytes) {
       job->result = Failed({"read", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});
     }
     SetEvent(job->done.Get());
+    if (finished) finished(*job);
   });
   return started ? job : nullptr;
 }
@@ -180,25 +183,48 @@ HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs, v
   return result;
 }
 
-void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed) {
+void ReadOnWorker(std::string url, size_t maxBytes, std::function<std::function<void()>(HttpResult&)> read) {
   EnsureGuiCourier();
-  auto hand = [landed](HttpResult result) {
-    RunOnGuiThread([landed, result = std::move(result)]() mutable { landed(result); });
+  // Whichever comes first on the GUI thread, the fetch's end or its deadline, lands; the
+  // other finds it done. Only the GUI thread touches it.
+  struct Landing {
+    std::string url;
+    bool done = false;
   };
-  const bool started = StartWorkerThread([url, maxBytes, hand] {
-    HttpResult result;
-    try {
-      result = HttpGet(url, maxBytes);
-    } catch (...) {
-      result = Failed({"read", FailureCause::System, ERROR_NOT_ENOUGH_MEMORY});  // out of memory
-    }
-    hand(std::move(result));
-  });
-  if (!started) {
-    HttpResult failed;
-    failed.failure = Failure{"thread", FailureCause::System, GetLastError()};
-    RecordFailure("fetch of " + url, *failed.failure);
-    hand(std::move(failed));
+  const auto landing = std::make_shared<Landing>(Landing{url});
+  const auto land = [landing](const std::optional<Failure>& failure, const std::function<void()>& job) {
+    if (std::exchange(landing->done, true)) return;
+    if (failure) RecordFailure("fetch of " + landing->url, *failure);
+    job();
+  };
+  // The failed fetch is read on the GUI thread: it has nothing to read.
+  const auto failed = [land, read](Failure why) {
+    HttpResult result = Failed(why);
+    land(result.failure, read(result));
+  };
+  if (!ParseHttpUrl(url)) {
+    RunOnGuiThread([failed] { failed({"address", FailureCause::System, ERROR_INVALID_PARAMETER}); });
+    return;
   }
+  // The one thread of the fetch, which also reads what it fetched; its deadline is a
+  // timer of the GUI thread, which closes the request (ending the worker's read) and
+  // lands a failed fetch in its place.
+  const std::shared_ptr<Job> job = StartFetch(url, maxBytes, [land, read](Job& fetched) {
+    RunOnGuiThread([land, failure = fetched.result.failure, then = read(fetched.result)] { land(failure, then); });
+  });
+  if (!job) {
+    const Failure why{"thread", FailureCause::System, GetLastError()};
+    RunOnGuiThread([failed, why] { failed(why); });
+    return;
+  }
+  RunOnGuiThreadAfter(kHttpDeadlineMs, [job, failed] {
+    job->Abandon();
+    failed({"deadline", FailureCause::Deadline, 0});
+  });
 }
 
+void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed) {
+  ReadOnWorker(std::move(url), maxBytes, [landed = std::move(landed)](HttpResult& result) -> std::function<void()> {
+    return [landed, result]() mutable { landed(result); };
+  });
+}

@@ -6,8 +6,8 @@
 // system: any certificate error is a failed fetch. Connecting, sending and each wait for
 // data are bounded by the time-outs below; on top of them the whole fetch has a deadline
 // that holds even where WinInet ignores its time-outs (a TLS handshake that never ends):
-// the request runs on a worker thread of its own, and the caller stops waiting at the
-// deadline, closes the request (which ends the worker's read) and counts the fetch as
+// the request runs on a worker thread, and at the deadline whoever waits for it stops
+// waiting, closes the request (which ends the worker's read) and counts the fetch as
 // failed. An abandoned worker holds nothing of the caller's; it never delays the end of
 // the process.
 //
@@ -15,9 +15,11 @@
 // longer is a failed fetch, read no further, so an endless answer costs at most that
 // much memory.
 //
-// The waits: the GUI thread never waits; HttpGetOnWorker fetches on a worker thread and
-// hands the result to the GUI thread, which goes on with its message loop meanwhile (the
-// lyric search, the update's page reads); a worker thread blocks in HttpGet.
+// The waits: the GUI thread never waits; HttpGetOnWorker fetches on one worker thread and
+// hands the result to the GUI thread, which goes on with its message loop meanwhile and
+// holds the deadline on a timer (the lyric search, the update's page reads); a worker
+// thread blocks in HttpGet, which fetches on a second thread so that the caller can stop
+// waiting at the deadline.
 #pragma once
 
 #include <functional>
@@ -65,4 +67,8 @@ HttpResult HttpGet(std::string_view url, size_t maxBytes, unsigned deadlineMs = 
 // deadline, a failed result also when no thread could be started. Called on the GUI
 // thread.
 void HttpGetOnWorker(std::string url, size_t maxBytes, std::function<void(HttpResult&)> landed);
+// The same, with what is fetched read on the worker thread too: read gets the result
+// there (or, for a fetch that failed before it began or met its deadline, on the GUI
+// thread) and gives the job that the GUI thread then runs.
+void ReadOnWorker(std::string url, size_t maxBytes, std::function<std::function<void()>(HttpResult&)> read);
 

@@ -1,5 +1,5 @@
-// Waiting for the end of a download task: the task's handler is a plain function, so it
-// finds the waiting test through a global. One at a time.
+// Waiting for the end of a download task: the task's handler finds the waiting test
+// through a global. One at a time.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +11,7 @@
 #include "text/encoding.h"
 #include "win/owners.h"
 
-// The downloader holds a complete file until the handler of event 4 has returned: waits
+// The downloader holds a complete file until the handler of the task's end has returned: waits
 // (up to 2 s) until the file at path can be opened by others as ReadFileBytes opens it.
 // The holder keeps delete access (it renamed the file through its handle), so a probe
 // that shared delete access would get through while the file is still held.
@@ -32,15 +32,17 @@ class DownloadEnded {
   DownloadEnded(const DownloadEnded&) = delete;
   DownloadEnded& operator=(const DownloadEnded&) = delete;
 
-  // The task's event handler.
-  static int32_t Handler(int32_t event, DownloadTask* task, int32_t, int32_t, DownloadTask*) {
-    if (event == kEventEnded && current_) {
-      path_ = task->savePath;
+  // The task's events: its end only.
+  static DownloadEvents Events() {
+    DownloadEvents events;
+    events.ended = [](const DownloadResult& result) {
+      if (!current_) return;
+      path_ = result.savedPath;
       SetEvent(current_);
-    }
-    return 0;
+    };
+    return events;
   }
-  // Waits for event 4, and for the downloader to let go of the file.
+  // Waits for the task's end, and for the downloader to let go of the file.
   bool Wait(DWORD ms) const {
     if (WaitForSingleObject(event_.Get(), ms) != WAIT_OBJECT_0) return false;
     AwaitFileLetGo(path_);

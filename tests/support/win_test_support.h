@@ -19,8 +19,6 @@
 // The program whose windows the Win32 tests load unless a test builds its own: put
 // together as the program does it, and in use from before the first test.
 Program& SupportProgram();
-// Its feature objects, for the tests that reach them rather than build their own.
-Features& TheFeatures();
 
 // Hands a program of the tests' own (their feature objects, with the layouts and the
 // event table bound to them) to the window layer while it lives; after it, the support's

@@ -17,8 +17,6 @@ Program& SupportProgram() {
 }
 static const bool kProgramWindowsInUse = (SupportProgram().Use(), true);
 
-Features& TheFeatures() { return SupportProgram().features; }
-
 UiEventData RowEvent(int row) {
   UiEventData event;
   event.row = row;

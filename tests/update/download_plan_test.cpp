@@ -144,11 +144,13 @@ TEST(DownloadPlan, StallLimitIsTheSumOfTheTimeouts) {
 }
 
 TEST(DownloadPlan, SpeedFloorOverWindows) {
-  // Windows of 10 s at 1024 B/s: 10240 bytes each. Each step: (time, bytes so far, below?).
+  // Windows of 10 s at 1024 B/s: 10240 bytes each. Each step: (time, bytes so far, below?,
+  // ms until the window then current ends).
   struct Step {
     uint32_t ms;
     int64_t done;
     bool below;
+    uint32_t until;
   };
   struct Case {
     const char* what;
@@ -156,20 +158,24 @@ TEST(DownloadPlan, SpeedFloorOverWindows) {
     std::vector<Step> steps;
   };
   const Case cases[] = {
-      {"a window not yet over", 0, {{9999, 0, false}}},
-      {"just enough", 0, {{10000, 10240, false}, {20000, 20480, false}}},
-      {"one byte short", 0, {{10000, 10239, true}}},
-      {"a fast window, then a trickle", 0, {{10000, 500000, false}, {19999, 500001, false}, {20000, 500001, true}}},
-      {"late checks measure the whole time", 0, {{25000, 20000, false}, {35000, 30239, true}}},
-      {"the tick count wraps", UINT32_MAX - 5000, {{4999, 10240, false}, {14999, 10241, true}}},
+      {"a window not yet over", 0, {{9999, 0, false, 1}}},
+      {"just enough", 0, {{10000, 10240, false, 10000}, {20000, 20480, false, 10000}}},
+      {"one byte short", 0, {{10000, 10239, true, 0}}},
+      {"a fast window, then a trickle", 0,
+       {{10000, 500000, false, 10000}, {19999, 500001, false, 1}, {20000, 500001, true, 0}}},
+      {"late checks measure the whole time", 0, {{25000, 20000, false, 10000}, {35000, 30239, true, 0}}},
+      {"the tick count wraps", UINT32_MAX - 5000, {{4999, 10240, false, 10000}, {14999, 10241, true, 0}}},
   };
   for (const Case& c : cases) {
     SpeedFloor floor(10000, 1024, c.startMs);
-    for (const Step& s : c.steps) EXPECT_EQ(floor.Below(s.ms, s.done), s.below) << c.what << " at " << s.ms;
+    for (const Step& s : c.steps) {
+      EXPECT_EQ(floor.Below(s.ms, s.done), s.below) << c.what << " at " << s.ms;
+      EXPECT_EQ(floor.MsUntilWindowEnds(s.ms), s.until) << c.what << " at " << s.ms;
+    }
   }
   SpeedFloor none(0, 1024, 0);
   EXPECT_FALSE(none.Below(1000000, 0));
-
+  EXPECT_EQ(none.MsUntilWindowEnds(1000000), UINT32_MAX);
 }
 
 }  // namespace

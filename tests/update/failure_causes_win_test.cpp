@@ -8,14 +8,13 @@
 #include <vector>
 
 #include "app/features.h"
-#include "build_settings.h"
 #include "layout/program_windows.h"
 #include "support/debug_output.h"
 #include "support/download_ended.h"
 #include "support/lyrics_site.h"
 #include "support/win_test_support.h"
 #include "update/downloader.h"
-#include "update/self_update_win.h"
+#include "update/self_update_test_access.h"
 #include "update/update_host_standin.h"
 #include "update/update_signature.h"
 #include "win/http_get.h"
@@ -24,14 +23,13 @@ namespace {
 
 DownloadTask TaskFor(const std::string& url, const std::string& savePath) {
   DownloadTask t;
-  t.kind = kDownloadToFile;
   t.url = url;
   t.savePath = savePath;
   t.connections = 1;
   t.connectTimeoutMs = 5000;
   t.sendTimeoutMs = 5000;
   t.receiveTimeoutMs = 5000;
-  t.eventHandler = DownloadEnded::Handler;
+  t.events = DownloadEnded::Events();
   return t;
 }
 
@@ -89,13 +87,12 @@ TEST(FailureCauses, EachCauseIsWrittenAsOneLineWithItsStage) {
       // The update window's read of a page without a signature.
       {"signature",
        [&] {
-         TheFeatures().selfUpdate.host = unsigned_.HostAndPort();
+         UpdateHostFor pointed(SupportProgram().features.selfUpdate, unsigned_.HostAndPort());
          ui::LoadOptions options;
          options.show = false;
          ui::LoadWindow(WindowKind::Update, options);
-         PumpUntil([] { return TheFeatures().selfUpdate.TargetReadsUnderWay() == 0; }, 20000);
+         PumpUntil([] { return SelfUpdateTestAccess::WindowReadsUnderWay(SupportProgram().features.selfUpdate) == 0; }, 20000);
          ui::DestroyWindowNow(WindowKind::Update);
-         TheFeatures().selfUpdate.host = RAVO_UPDATE_HOST;
        },
        {"update (the update window's read of ", "failed at manifest: signature"}},
       // A complete file whose SHA-256 is not the signed one.

@@ -15,7 +15,7 @@
 
 #include "app/features.h"
 #include "layout/program_windows.h"
-#include "build_settings.h"
+#include "update/self_update_test_access.h"
 #include "update/update_host_standin.h"
 #include "support/win_test_support.h"
 #include "win/file_bytes.h"
@@ -23,14 +23,9 @@
 
 namespace {
 
-SelfUpdate& TheUpdate() { return TheFeatures().selfUpdate; }
+using Access = SelfUpdateTestAccess;
 
-// Points the update check at a host for one test, and back at the build setting after.
-class UpdateHostFor {
- public:
-  explicit UpdateHostFor(const std::string& hostAndPort) { TheUpdate().host = hostAndPort; }
-  ~UpdateHostFor() { TheUpdate().host = RAVO_UPDATE_HOST; }
-};
+SelfUpdate& TheUpdate() { return SupportProgram().features.selfUpdate; }
 
 // Closes the update window a test opened, however the test ends; what the update left
 // for the GUI thread finds no window then. A failed update is forgotten for the next test.
@@ -42,14 +37,14 @@ struct UpdateWindowCloser {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
-    TheUpdate().SetFailedThisRun(false);
+    Access::ForgetFailure(TheUpdate());
   }
 };
 
 // Dispatches this thread's messages until the start-up check's page has been applied
 // (at most 20 s: a silent host holds it for the fetch's time-out).
 void AwaitUpdateCheck() {
-  PumpUntil([] { return !TheUpdate().CheckPending(); }, 20000);
+  PumpUntil([] { return !Access::CheckPending(TheUpdate()); }, 20000);
 }
 
 const char kQuestion[] = "当前程序已经有更新版本,是否更新";
@@ -59,6 +54,7 @@ struct StartupCase {
   const char* name;
   std::vector<std::string> page;
   int questions;  // message boxes expected (each answered No)
+  bool refused = false;  // the host has gone: nothing listens on its port
 };
 
 class SelfUpdateStartup : public testing::TestWithParam<StartupCase> {};
@@ -67,18 +63,20 @@ class SelfUpdateStartup : public testing::TestWithParam<StartupCase> {};
 // the question answered No, it stays as usual: the fourth page shown, the folder box set.
 TEST_P(SelfUpdateStartup, MainWindowAppearsWithoutUpdateWindow) {
   const StartupCase& c = GetParam();
-  StandInHost host(c.page);
-  ASSERT_TRUE(host.Running());
-  UpdateHostFor pointed(host.HostAndPort());
+  std::optional<StandInHost> host(std::in_place, c.page);
+  ASSERT_TRUE(host->Running());
+  const std::string hostAndPort = host->HostAndPort();
+  if (c.refused) host.reset();
+  UpdateHostFor pointed(TheUpdate(), hostAndPort);
   MessageBoxWatcher boxes(IDNO);
   const DWORD start = GetTickCount();
   MainWindowFixture main;
   std::printf("[ info ] main window after %lu ms\n", GetTickCount() - start);
   ASSERT_NE(main.Handle(), nullptr);
-  EXPECT_TRUE(TheUpdate().CheckPending());
+  EXPECT_TRUE(Access::CheckPending(TheUpdate()));
   EXPECT_EQ(M<MainCtl::置顶选择1>().CurrentPage(), 3);
   AwaitUpdateCheck();
-  ASSERT_FALSE(TheUpdate().CheckPending());
+  ASSERT_FALSE(Access::CheckPending(TheUpdate()));
 
   EXPECT_TRUE(ui::WindowExists(WindowKind::Main));
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
@@ -105,27 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
                     StartupCase{"forced_with_path_as_name", {"--force", "是", "--prompt", "是", "--name",
                                                              "..\\RavoSubtitler.exe"}, 0},
                     StartupCase{"forced_with_drive_in_name", {"--force", "是", "--name", "C:\\x.exe"}, 0},
-                    StartupCase{"silent_host", {"--silent"}, 0}),
+                    StartupCase{"silent_host", {"--silent"}, 0},
+                    StartupCase{"refused_port", {}, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST(SelfUpdateStartup, RefusedPortGivesTheMainWindow) {
-  std::string gone;
-  {
-    StandInHost host({});
-    ASSERT_TRUE(host.Running());
-    gone = host.HostAndPort();
-  }
-  UpdateHostFor pointed(gone);
-  MessageBoxWatcher boxes(IDNO);
-  const DWORD start = GetTickCount();
-  MainWindowFixture main;
-  std::printf("[ info ] main window after %lu ms\n", GetTickCount() - start);
-  EXPECT_NE(main.Handle(), nullptr);
-  AwaitUpdateCheck();
-  EXPECT_TRUE(ui::WindowExists(WindowKind::Main));
-  EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
-  EXPECT_TRUE(boxes.All().empty());
-}
 
 // What the update window shows once its download could not start, captured on the GUI
 // thread from a thread timer that the test's pump dispatches.
@@ -158,7 +138,7 @@ void CALLBACK InspectUpdateWindow(HWND, UINT, UINT_PTR id, DWORD) {
 TEST(SelfUpdateWindow, FailedForcedUpdateBringsTheMainWindowBackForTheRun) {
   StandInHost host({"--force", "是", "--prompt", "是", "--address", "", "--name", "new.exe"});
   ASSERT_TRUE(host.Running());
-  UpdateHostFor pointed(host.HostAndPort());
+  UpdateHostFor pointed(TheUpdate(), host.HostAndPort());
   MessageBoxWatcher boxes(IDNO);
   UpdateWindowCloser closer;
   g_seen = WindowSeen{};
@@ -176,18 +156,18 @@ TEST(SelfUpdateWindow, FailedForcedUpdateBringsTheMainWindowBackForTheRun) {
   EXPECT_FALSE(g_seen.buttonEnabled);
   EXPECT_EQ(g_seen.timerPeriod, 3000);  // the moment the failure is shown, on the window's timer
   EXPECT_EQ(g_seen.percent, "更新失败,请稍后再试或到官网下载新版本");
-  EXPECT_EQ(TheUpdate().Target().downloadAddress, "");
-  EXPECT_EQ(TheUpdate().Target().programName, "new.exe");
+  EXPECT_EQ(Access::WindowPage(TheUpdate()).downloadAddress, "");
+  EXPECT_EQ(Access::WindowPage(TheUpdate()).programName, "new.exe");
 
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
   ASSERT_TRUE(ui::WindowExists(WindowKind::Main)) << "the main window did not come back";
   EXPECT_NE(ui::WindowHandle(WindowKind::Main), first);
   EXPECT_EQ(M<MainCtl::编辑框1>().Text(), ui::ProgramFolder());
-  EXPECT_TRUE(TheUpdate().FailedThisRun());
+  EXPECT_TRUE(Access::FailedThisRun(TheUpdate()));
   const int pagesRead = host.CountLog({"/vodovuzedova/ravocap1.html"});
   EXPECT_EQ(pagesRead, 2);
   TheUpdate().CheckForUpdate();
-  EXPECT_FALSE(TheUpdate().CheckPending());
+  EXPECT_FALSE(Access::CheckPending(TheUpdate()));
   PumpFor(500);
   EXPECT_EQ(host.CountLog({"/vodovuzedova/ravocap1.html"}), pagesRead);
   EXPECT_FALSE(TheUpdate().OfferAfterLastWindow());
@@ -203,17 +183,17 @@ TEST(SelfUpdateWindow, AForcedUpdateClosedByHandIsOfferedWhenTheLoopHasEnded) {
                     "new.exe=" + UnixPathOf(served.Write("new.bin", RandomBytes(4096, 5))), "--address",
                     "http://127.0.0.1:{port}/files/new.exe", "--name", "new.exe", "--stall-at", "0"});
   ASSERT_TRUE(host.Running());
-  UpdateHostFor pointed(host.HostAndPort());
+  UpdateHostFor pointed(TheUpdate(), host.HostAndPort());
   MessageBoxWatcher boxes(IDNO);
   UpdateWindowCloser closer;
   MainWindowFixture main;
   AwaitUpdateCheck();
-  ASSERT_TRUE(PumpUntil([] { return TheUpdate().TheDownloader().Running(); }, 10000));
+  ASSERT_TRUE(PumpUntil([] { return Access::TheDownloader(TheUpdate()).Running(); }, 10000));
   EXPECT_FALSE(ui::WindowExists(WindowKind::Main));
   EXPECT_TRUE(boxes.All().empty()) << "asked while the update window was up";
 
   ui::DestroyWindowNow(WindowKind::Update);  // by hand: the last window
-  EXPECT_FALSE(TheUpdate().TheDownloader().Running()) << "the download went on after its window had gone";
+  EXPECT_FALSE(Access::TheDownloader(TheUpdate()).Running()) << "the download went on after its window had gone";
   MSG quit;  // what ends the message loop
   ASSERT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_FALSE(TheUpdate().OfferAfterLastWindow());  // answered No: no window, the program ends
@@ -226,7 +206,7 @@ TEST(SelfUpdateWindow, AForcedUpdateClosedByHandIsOfferedWhenTheLoopHasEnded) {
 // The task the update window hands to the downloader once the page read again has
 // landed, saving into the program's folder whatever the working folder. The host stands
 // still after the answer's headers, so the task runs (and announces the size) but never
-// ends; it is stopped, which raises no event 4, before its receive time-out.
+// ends; it is stopped (which starts nothing) before its receive time-out.
 TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
   TempFolder served, current;
   const std::string content = RandomBytes(123456, 11);
@@ -234,9 +214,9 @@ TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
                     "\u3000 http://127.0.0.1:{port}/files/new.exe  ", "--name", " new version.exe",
                     "--stall-at", "0"});
   ASSERT_TRUE(host.Running());
-  UpdateHostFor pointed(host.HostAndPort());
+  UpdateHostFor pointed(TheUpdate(), host.HostAndPort());
   SelfUpdate& update = TheUpdate();
-  update.ForgetTotalBytes();
+  Access::ForgetTotalBytes(update);
   UpdateWindowCloser closer;
   bool running = false;
   {
@@ -244,33 +224,26 @@ TEST(SelfUpdateWindow, StartUpdateDownloadFillsTheTaskAndStarts) {
     ui::LoadOptions options;
     options.show = false;
     ASSERT_NE(ui::LoadWindow(WindowKind::Update, options), nullptr);
-    PumpUntil([&update] { return update.TotalBytes() != 0; }, 5000);
-    running = update.TheDownloader().Running();
-    update.TheDownloader().Stop();
+    PumpUntil([&update] { return Access::TotalBytes(update) != 0; }, 5000);
+    running = Access::TheDownloader(update).Running();
+    Access::TheDownloader(update).Stop();
   }
 
   EXPECT_TRUE(running);
-  EXPECT_EQ(update.TotalBytes(), 123456.0);
-  EXPECT_EQ(update.Target().downloadAddress, "\u3000 " + host.Url("/files/new.exe") + "  ");
-  EXPECT_EQ(update.Target().programName, " new version.exe");
-  const DownloadTask& updateTask = update.Task();
-  EXPECT_EQ(updateTask.kind, 4096);
+  EXPECT_EQ(Access::TotalBytes(update), 123456.0);
+  EXPECT_EQ(Access::WindowPage(update).downloadAddress, "\u3000 " + host.Url("/files/new.exe") + "  ");
+  EXPECT_EQ(Access::WindowPage(update).programName, " new version.exe");
+  const DownloadTask& updateTask = Access::Task(update);
   EXPECT_EQ(updateTask.expectedBytes, 123456);
   EXPECT_EQ(updateTask.url, host.Url("/files/new.exe"));
   EXPECT_EQ(updateTask.savePath, ui::ProgramFolder() + "\\ new version.exe");
-  EXPECT_EQ(updateTask.connections, 5);
-  EXPECT_EQ(updateTask.connectTimeoutMs, 5000);
-  EXPECT_EQ(updateTask.sendTimeoutMs, 5000);
-  EXPECT_EQ(updateTask.receiveTimeoutMs, 10000);
-  EXPECT_EQ(updateTask.stopWaitMs, 1000);
-  EXPECT_EQ(updateTask.bufferBytes, 10240);
   EXPECT_EQ(U<UpdateCtl::按钮1>().Text(), "正在更新,请稍等.");
   EXPECT_FALSE(IsWindowEnabled(U<UpdateCtl::按钮1>().Handle()));
   EXPECT_EQ(U<UpdateCtl::时钟>().TimerPeriod(), 1000);
-  // The task's handler is the update's own: the size it is told is the one displayed.
-  ASSERT_TRUE(updateTask.eventHandler);
-  EXPECT_EQ(updateTask.eventHandler(kEventTotalSize, nullptr, 654321, 0, nullptr), 0);
-  EXPECT_EQ(update.TotalBytes(), 654321.0);
+  // The task's events are the update's own: the size it is told is the one displayed.
+  ASSERT_TRUE(updateTask.events.sizeKnown);
+  updateTask.events.sizeKnown(654321);
+  EXPECT_EQ(Access::TotalBytes(update), 654321.0);
 }
 
 // An update window closed before its page read has landed: the answer, a trusted
@@ -279,37 +252,38 @@ TEST(SelfUpdateWindow, ReadLandingAfterTheWindowClosedIsDropped) {
   TempFolder served;
   StandInHost host({"--serve", "dropped.exe=" + UnixPathOf(served.Write("new.bin", RandomBytes(4096, 3)))});
   ASSERT_TRUE(host.Running());
-  UpdateHostFor pointed(host.HostAndPort());
+  UpdateHostFor pointed(TheUpdate(), host.HostAndPort());
   SelfUpdate& update = TheUpdate();
   UpdateWindowCloser closer;
   ui::LoadOptions options;
   options.show = false;
   ASSERT_NE(ui::LoadWindow(WindowKind::Update, options), nullptr);
-  ASSERT_EQ(update.TargetReadsUnderWay(), 1);
+  ASSERT_EQ(Access::WindowReadsUnderWay(update), 1);
   ui::DestroyWindowNow(WindowKind::Update);
-  ASSERT_TRUE(PumpUntil([&update] { return update.TargetReadsUnderWay() == 0; }, 20000));
+  ASSERT_TRUE(PumpUntil([&update] { return Access::WindowReadsUnderWay(update) == 0; }, 20000));
 
   EXPECT_EQ(host.AwaitLog({"/vodovuzedova/ravocap1.html"}, 1), 1);
-  EXPECT_FALSE(update.TheDownloader().Running());
-  EXPECT_NE(update.Target().programName, "dropped.exe") << "the dropped read was taken";
+  EXPECT_FALSE(Access::TheDownloader(update).Running());
+  EXPECT_NE(Access::WindowPage(update).programName, "dropped.exe") << "the dropped read was taken";
   PumpFor(300);
   EXPECT_EQ(host.CountLog({"/files/dropped.exe"}), 0);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Update));
   EXPECT_FALSE(ui::WindowExists(WindowKind::Main));
 }
 
+// The size is kept for the display; a file that exists is answered 0 (a name of the
+// downloader's own); a stopped download changes nothing.
 TEST(SelfUpdateEvents, SizeIsStoredAndExistingFileAnswered0) {
   SelfUpdate& update = TheUpdate();
-  update.ForgetTotalBytes();
-  EXPECT_EQ(update.OnDownloadEvent(kEventTotalSize, nullptr, 10485760), 0);
-  EXPECT_EQ(update.TotalBytes(), 10485760.0);
-  EXPECT_EQ(update.OnDownloadEvent(kEventFileExists, nullptr, 0), 0);
-  for (int32_t other : {5, 6, 7, 8, 9, 16, 99}) EXPECT_EQ(update.OnDownloadEvent(other, nullptr, 1), 0);
-  EXPECT_EQ(update.TotalBytes(), 10485760.0);
-}
-
-int32_t ForwardSizeOnly(int32_t event, DownloadTask* task, int32_t value, int32_t, DownloadTask*) {
-  return event == kEventTotalSize ? TheUpdate().OnDownloadEvent(event, task, value) : 0;
+  Access::ForgetTotalBytes(update);
+  const DownloadEvents events = Access::Events(update);
+  events.sizeKnown(10485760);
+  EXPECT_EQ(Access::TotalBytes(update), 10485760.0);
+  EXPECT_FALSE(events.replaceExisting("C:\\new.exe"));
+  DownloadResult stopped;
+  stopped.outcome = DownloadResult::Outcome::Stopped;
+  events.ended(stopped);
+  EXPECT_EQ(Access::TotalBytes(update), 10485760.0);
 }
 
 // Halfway through a 10 MB file, with 1536 bytes in the last second: the host pauses just
@@ -322,7 +296,7 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
                     "--pause-at", std::to_string(kHalf - kLastSecond) + ":6000", "--stall-at",
                     std::to_string(kHalf), "--stall-seconds", "5", "--address", ""});
   ASSERT_TRUE(host.Running());
-  UpdateHostFor pointed(host.HostAndPort());
+  UpdateHostFor pointed(TheUpdate(), host.HostAndPort());
   UpdateWindowCloser closer;
   ui::LoadOptions options;
   options.show = false;
@@ -338,16 +312,15 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
   for (int attempt = 0; attempt < 3 && !atPause; ++attempt) {
     downloader.reset();
     downloader.emplace();
-    TheUpdate().ForgetTotalBytes();
+    Access::ForgetTotalBytes(TheUpdate());
     DownloadTask task;
-    task.kind = kDownloadToFile;
     task.url = host.Url("/files/big.exe");
     task.savePath = served.Path() + "\\big" + std::to_string(attempt) + ".exe";
     task.connections = 5;
     // A read waits until its buffer is full, so the pause and the stall must fall on
     // buffer boundaries for the counters to reach them exactly: 512 divides both.
     task.bufferBytes = 512;
-    task.eventHandler = ForwardSizeOnly;
+    task.events.sizeKnown = Access::Events(TheUpdate()).sizeKnown;
     ASSERT_TRUE(downloader->Start(task));
     for (int i = 0; i < 1000 && downloader->DoneBytes() < kHalf - kLastSecond; ++i) Sleep(10);
     atPause = downloader->DoneBytes() == kHalf - kLastSecond;
@@ -357,9 +330,9 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
   downloader->TakeAllBytes();
   for (int i = 0; i < 1000 && downloader->DoneBytes() < kHalf; ++i) Sleep(10);
   ASSERT_EQ(downloader->DoneBytes(), kHalf);
-  ASSERT_EQ(TheUpdate().TotalBytes(), static_cast<double>(kTotal));
+  ASSERT_EQ(Access::TotalBytes(TheUpdate()), static_cast<double>(kTotal));
 
-  TheUpdate().ShowDownloadProgress(*downloader);
+  Access::ShowDownloadProgress(TheUpdate(), *downloader);
   EXPECT_EQ(U<UpdateCtl::下载进度>().Text(), "正在下载...已完成：50%");
   EXPECT_EQ(SendMessageA(U<UpdateCtl::进度条>().Handle(), PBM_GETPOS, 0, 0), 50);
   EXPECT_EQ(U<UpdateCtl::下载速度>().Text(), "下载速度：1.5KB/秒");
@@ -370,7 +343,7 @@ TEST(SelfUpdateProgress, LabelsAtHalfway) {
   EXPECT_EQ(elapsed.rfind("已用时间：", 0), 0u) << elapsed;
 
   // A second with nothing received: zero speed, and the remaining time keeps its text.
-  TheUpdate().ShowDownloadProgress(*downloader);
+  Access::ShowDownloadProgress(TheUpdate(), *downloader);
   EXPECT_EQ(U<UpdateCtl::下载速度>().Text(), "下载速度：0/秒");
   EXPECT_EQ(U<UpdateCtl::剩余时间>().Text(), "剩余时间：0时56分53秒");
   EXPECT_EQ(U<UpdateCtl::下载进度>().Text(), "正在下载...已完成：50%");

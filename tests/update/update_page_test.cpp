@@ -9,7 +9,6 @@
 namespace {
 
 using update_page::PlanUpdate;
-using update_page::SectionOf;
 using update_page::ValueOf;
 
 struct BetweenCase {
@@ -50,6 +49,8 @@ struct PlanCase {
   const char* name;
   std::string page;  // the whole body as served: GBK bytes
   bool openAtOnce, askAfterwards;
+  // Why the page brings no trusted manifest (the failure's stage); "" with one.
+  const char* why = "";
 };
 
 // The host writes the page in GBK.
@@ -63,8 +64,8 @@ std::string Page(const std::string& section, const std::string& manifest = kSign
 }
 const std::string kName = "程序名字=RavoNew.exe</p>";
 bool SignedWith00(std::string_view, std::string_view signature) { return signature == std::string(1, '\0'); }
-update_page::UpdateCheck Check(const std::string& page) {
-  return update_page::ReadUpdateCheck(page, SignedWith00, {3, 5, 1});
+update_page::UpdatePage Check(const std::string& page) {
+  return update_page::ReadUpdatePage(page, SignedWith00, {3, 5, 1});
 }
 
 class UpdatePlanTable : public testing::TestWithParam<PlanCase> {};
@@ -72,9 +73,13 @@ class UpdatePlanTable : public testing::TestWithParam<PlanCase> {};
 // The whole body as the check's worker thread reads it, to what the GUI thread does.
 TEST_P(UpdatePlanTable, FollowsTheDecisionTable) {
   const PlanCase& c = GetParam();
-  const update_page::UpdatePlan plan = Check(c.page).plan;
-  EXPECT_EQ(plan.openAtOnce, c.openAtOnce);
-  EXPECT_EQ(plan.askAfterwards, c.askAfterwards);
+  const update_page::UpdatePage page = Check(c.page);
+  EXPECT_EQ(page.plan.openAtOnce, c.openAtOnce);
+  EXPECT_EQ(page.plan.askAfterwards, c.askAfterwards);
+  if (*c.why) {
+    ASSERT_TRUE(page.failure);
+    EXPECT_STREQ(page.failure->stage, c.why);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -106,37 +111,36 @@ INSTANTIATE_TEST_SUITE_P(
                  false},
         // A name that cannot be saved and started safely means no update.
         PlanCase{"name_with_folder", Page("是否强制更新=是</p>是否提示更新=是</p>程序名字=..\\x.exe</p>"), false,
-                 false},
+                 false, "name"},
         PlanCase{"name_is_device", Page("是否强制更新=是</p>是否提示更新=是</p>程序名字=CONIN$.exe</p>"), false,
                  false},
         PlanCase{"name_missing", Page("是否强制更新=是</p>是否提示更新=是</p>"), false, false},
         // Without a trusted manifest there is no update at all.
-        PlanCase{"unsigned", Page("是否强制更新=是</p>是否提示更新=是</p>" + kName, ""), false, false},
+        PlanCase{"unsigned", Page("是否强制更新=是</p>是否提示更新=是</p>" + kName, ""), false, false, "manifest"},
         PlanCase{"bad_signature",
                  Page("是否强制更新=是</p>是否提示更新=是</p>" + kName, Replace(kSigned, "数字签名=00", "数字签名=01")),
-                 false, false},
+                 false, false, "signature"},
         PlanCase{"not_newer",
                  Page("是否强制更新=是</p>是否提示更新=是</p>" + kName, Replace(kSigned, "3.6.0", "3.5.1")), false,
-                 false}),
+                 false, "version"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(UpdatePageValues, CheckKeepsTheSwitchesAsWritten) {
-  const update_page::UpdateCheck check =
-      Check(Page("是否提示更新=是</p>是否强制更新= 是</p>" + kName));
-  EXPECT_EQ(check.section, "是否提示更新=是</p>是否强制更新= 是</p>" + kName + kSigned);
-  ASSERT_TRUE(check.manifest);
-  EXPECT_EQ(check.manifest->version, "3.6.0");
-  EXPECT_EQ(check.forceValue, " 是");
-  EXPECT_EQ(check.promptValue, "是");
-  EXPECT_FALSE(check.plan.openAtOnce);
-  EXPECT_TRUE(check.plan.askAfterwards);
-}
-
-TEST(UpdatePageValues, AddressAndNameAreReadAsWritten) {
+// Every value as written, the address and the name untrimmed.
+TEST(UpdatePageValues, KeepsTheValuesAsWritten) {
   const std::string section =
-      SectionOf(Page("自动更新地址= http://127.0.0.1:1/new.exe </p>程序名字=new version.exe</p>"));
-  EXPECT_EQ(ValueOf(section, update_page::kAddressKey), " http://127.0.0.1:1/new.exe ");
-  EXPECT_EQ(ValueOf(section, update_page::kProgramNameKey), "new version.exe");
+      "是否提示更新=是</p>是否强制更新= 是</p>自动更新地址= http://127.0.0.1:1/new.exe </p>" + kName;
+  const update_page::UpdatePage page = Check(Page(section));
+  EXPECT_EQ(page.section, section + kSigned);
+  ASSERT_TRUE(page.manifest);
+  EXPECT_FALSE(page.failure);
+  EXPECT_EQ(page.manifest->version, "3.6.0");
+  EXPECT_EQ(page.forceValue, " 是");
+  EXPECT_EQ(page.promptValue, "是");
+  EXPECT_EQ(page.downloadAddress, " http://127.0.0.1:1/new.exe ");
+  EXPECT_EQ(page.programName, "RavoNew.exe");
+  EXPECT_FALSE(page.plan.openAtOnce);
+  EXPECT_TRUE(page.plan.askAfterwards);
+  EXPECT_EQ(Check(Page("程序名字=new version.exe</p>")).programName, "new version.exe");
 }
 
 }  // namespace

@@ -43,11 +43,10 @@ std::vector<std::string> DownloadChecked(const Manifest& manifest, const std::st
   const DownloadEnded ended;
   Downloader downloader;
   DownloadTask task;
-  task.kind = kDownloadToFile;
   task.url = host.Url("/files/new.exe");
   task.savePath = target.Path() + "\\" + manifest.name;
   task.connections = 3;
-  task.eventHandler = DownloadEnded::Handler;
+  task.events = DownloadEnded::Events();
   task.checkFile = [manifest](void* file) { return update_signature::OpenFileMatchesManifest(file, manifest); };
   std::vector<std::string> files;
   if (downloader.Start(task) && ended.Wait(30000)) {

@@ -83,12 +83,11 @@ TEST(HttpsFetch, DownloaderTakesOnlyTrustedServersAndGivesUpOnStalls) {
     const DownloadEnded ended;
     Downloader downloader;
     DownloadTask task;
-    task.kind = kDownloadToFile;
     task.url = c.url;
     task.savePath = savePath;
     task.connections = 5;
     task.connectTimeoutMs = task.sendTimeoutMs = task.receiveTimeoutMs = 1000;
-    task.eventHandler = DownloadEnded::Handler;
+    task.events = DownloadEnded::Events();
     ASSERT_TRUE(downloader.Start(task)) << c.what;
     const DWORD start = GetTickCount();
     const bool end = ended.Wait(60000);
