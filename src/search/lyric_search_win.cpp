@@ -33,10 +33,6 @@ std::string CellOfPreview(const void* context, int row, int column) {
 
 RowSource PreviewRows(const LyricSearch::FetchedLyric& lyric) { return {&lyric, CellOfPreview, nullptr}; }
 
-// The one search whose settling preview the timer below ends.
-LyricSearch* g_settling = nullptr;
-UINT_PTR g_settleTimer = 0;
-
 // Windows names differ in case only as spellings of one file.
 std::string FoldedPath(const std::string& path) {
   std::wstring wide = enc::Wide(path);
@@ -52,12 +48,6 @@ LyricSearch::FetchedLyric ReadFetchedLyric(HttpResult& fetched) {
   got.rows = SplitPreviewRows(got.text, kMaxPreviewRows, &got.cut);
   got.bytes = std::move(fetched.body);
   return got;
-}
-
-void CALLBACK OnFocusSettled(HWND, UINT, UINT_PTR, DWORD) {
-  KillTimer(nullptr, g_settleTimer);
-  g_settleTimer = 0;
-  if (g_settling) std::exchange(g_settling, nullptr)->StartSettledPreview();
 }
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
@@ -86,9 +76,12 @@ void LyricSearch::PreviewSelectedLyric(const UiEventData& focused) {
     settling_ = true;
     ++fetchesUnderWay_;
   }
-  g_settling = this;
-  g_settleTimer = SetTimer(nullptr, g_settleTimer, kPreviewSettleMs, OnFocusSettled);
-  if (!g_settleTimer) StartSettledPreview();  // no timer to be had: at once
+  // Only the wait of the newest focus change ends in a preview.
+  const unsigned change = ++focusChanges_;
+  const bool timed = RunOnGuiThreadAfter(kPreviewSettleMs, [this, change] {
+    if (change == focusChanges_) StartSettledPreview();
+  });
+  if (!timed) StartSettledPreview();  // no timer to be had: at once
 }
 
 void LyricSearch::StartSettledPreview() {

@@ -106,4 +106,5 @@ class LyricSearch {
   // Set to end the preview fetch under way (a newer preview has started).
   std::shared_ptr<void> previewCancel_;
   bool settling_ = false;
+  unsigned focusChanges_ = 0;  // the newest change's number ends the settling
 };
