@@ -66,7 +66,9 @@ class Recorder {
   }
 
   // Everything received since the last call. A marker posted now queues behind all that
-  // was posted before; this thread's own messages are pumped while waiting for it.
+  // was posted before; this thread's own messages are pumped while waiting for it. What
+  // comes after the marker (a timer run by that pumping may deliver meanwhile) is left
+  // for the next call, so that no delivery is cut in two.
   std::vector<Msg> Take() {
     PostMessageA(hwnd_, kMarker, 0, 0);
     const HANDLE marker = marker_.Get();
@@ -76,11 +78,12 @@ class Recorder {
       if (MsgWaitForMultipleObjects(1, &marker, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) break;
       if (GetTickCount() - start > 30000) {
         ADD_FAILURE() << "the recorder never reached its marker";
-        break;
+        std::lock_guard<std::mutex> guard(lock_);
+        return std::exchange(log_, {});
       }
     }
     std::lock_guard<std::mutex> guard(lock_);
-    return std::exchange(log_, {});
+    return std::exchange(taken_, {});
   }
 
  private:
@@ -95,6 +98,10 @@ class Recorder {
     auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return Default(hwnd, message, wParam, lParam);
     if (message == kMarker) {
+      {
+        std::lock_guard<std::mutex> guard(self->lock_);
+        self->taken_ = std::exchange(self->log_, {});
+      }
       SetEvent(self->marker_.Get());
       return 0;
     }
@@ -151,6 +158,7 @@ class Recorder {
   UniqueHandle marker_;
   std::mutex lock_;
   std::vector<Msg> log_;
+  std::vector<Msg> taken_;  // the log up to the newest marker
   HWND hwnd_ = nullptr;
   std::thread thread_;
 };
