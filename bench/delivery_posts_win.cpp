@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "now_ms.h"
 #include "delivery/target_window.h"
 #include "delivery/text_delivery.h"
 
@@ -79,11 +80,9 @@ void Measure(const char* name, bool editBox, const std::string& text) {
 
   TargetWindow target;
   target.Set(window);
-  LARGE_INTEGER f, t0, t1;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&t0);
+  const double startMs = NowMs();
   const bool taken = DeliverText(target, text, 1);
-  QueryPerformanceCounter(&t1);
+  const double tookMs = NowMs() - startMs;
   PostMessageW(window, kMarker, 0, 0);
   WaitForSingleObject(g_done, 120000);
   if (editBox) {
@@ -95,7 +94,7 @@ void Measure(const char* name, bool editBox, const std::string& text) {
   PostThreadMessageW(receiverThread, WM_QUIT, 0, 0);
   receiver.join();
   std::printf("%-22s %9zu chars in: DeliverText %8.1f ms, %s; received %7ld messages, %7ld characters, %ld commit clicks",
-              name, text.size(), 1000.0 * static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(f.QuadPart),
+              name, text.size(), tookMs,
               taken ? "taken" : "not taken", counts.messages, counts.chars, counts.commitClicks);
   if (editBox) std::printf(", the box holds %zu characters", counts.editText.size());
   std::printf("\n");

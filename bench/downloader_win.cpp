@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "now_ms.h"
 #include "update/downloader.h"
 
 namespace {
@@ -71,16 +72,13 @@ int main(int argc, char** argv) {
   Downloader downloader;
   const int before = LiveThreads();
   int peak = before;
-  LARGE_INTEGER frequency, start, end;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
+  const double startMs = NowMs();
   if (!downloader.Start(task)) {
     std::fprintf(stderr, "the task was refused\n");
     return 1;
   }
   while (WaitForSingleObject(g_ended, 20) == WAIT_TIMEOUT) peak = std::max(peak, LiveThreads());
-  QueryPerformanceCounter(&end);
-  const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+  const double seconds = (NowMs() - startMs) / 1000.0;
   std::printf("bytes=%ld total=%ld seconds=%.3f MBps=%.1f threads=%d path=%s\n", static_cast<long>(g_done),
               static_cast<long>(g_total), seconds, g_done / seconds / 1048576.0, peak - before, g_path.c_str());
   std::fflush(stdout);

@@ -12,17 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "now_ms.h"
 #include "update/update_signature.h"
 #include "win/file_bytes.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
 
 void Report(const char* what, std::vector<double> ms, double megabytes) {
   std::sort(ms.begin(), ms.end());
@@ -63,16 +57,16 @@ int main(int argc, char** argv) {
 
   std::vector<double> file, check, sign;
   for (int r = 0; r < rounds; ++r) {
-    double t0 = Now();
+    double t0 = NowMs();
     update_signature::DigestOfFile(path);
-    file.push_back(Now() - t0);
-    t0 = Now();
+    file.push_back(NowMs() - t0);
+    t0 = NowMs();
     const bool matches = update_signature::FileMatchesManifest(path, manifest);
-    check.push_back(Now() - t0);
+    check.push_back(NowMs() - t0);
     if (!matches) std::printf("the file did not match its own digest\n");
-    t0 = Now();
+    t0 = NowMs();
     update_signature::VerifyWithBuiltInKey(canonical, signature);
-    sign.push_back(Now() - t0);
+    sign.push_back(NowMs() - t0);
   }
   std::printf("update check, %d MB file, %d rounds (CryptoAPI under this Windows):\n", megabytes, rounds);
   Report("size and SHA-256 of the file", file, megabytes);

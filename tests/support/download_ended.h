@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "update/downloader.h"
 #include "text/encoding.h"
@@ -23,6 +24,20 @@ inline void AwaitFileLetGo(const std::string& path) {
     if (probe || GetLastError() != ERROR_SHARING_VIOLATION) return;
     Sleep(10);
   }
+}
+
+// A task as the tests start it: 5 s for each step of a request, the events given.
+inline DownloadTask TestTask(const std::string& url, const std::string& savePath, int connections,
+                             DownloadEvents events) {
+  DownloadTask t;
+  t.url = url;
+  t.savePath = savePath;
+  t.connections = connections;
+  t.connectTimeoutMs = 5000;
+  t.sendTimeoutMs = 5000;
+  t.receiveTimeoutMs = 5000;
+  t.events = std::move(events);
+  return t;
 }
 
 class DownloadEnded {

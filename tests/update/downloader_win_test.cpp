@@ -109,15 +109,8 @@ class Recorder {
 };
 
 DownloadTask TaskFor(const std::string& url, const std::string& savePath, int connections) {
-  DownloadTask t;
-  t.url = url;
-  t.savePath = savePath;
-  t.connections = connections;
-  t.connectTimeoutMs = 5000;
-  t.sendTimeoutMs = 5000;
-  t.receiveTimeoutMs = 5000;
+  DownloadTask t = TestTask(url, savePath, connections, Recorder::Events());
   t.bufferBytes = 10240;
-  t.events = Recorder::Events();
   return t;
 }
 

@@ -21,18 +21,6 @@
 
 namespace {
 
-DownloadTask TaskFor(const std::string& url, const std::string& savePath) {
-  DownloadTask t;
-  t.url = url;
-  t.savePath = savePath;
-  t.connections = 1;
-  t.connectTimeoutMs = 5000;
-  t.sendTimeoutMs = 5000;
-  t.receiveTimeoutMs = 5000;
-  t.events = DownloadEnded::Events();
-  return t;
-}
-
 // Runs a download to its end.
 void Download(const DownloadTask& task) {
   DownloadEnded ended;
@@ -79,7 +67,7 @@ TEST(FailureCauses, EachCauseIsWrittenAsOneLineWithItsStage) {
       // A download that trickles past its deadline.
       {"deadline of a download",
        [&] {
-         DownloadTask task = TaskFor(host.Url("/files/slow.exe"), saved.Path() + "\\slow.exe");
+         DownloadTask task = TestTask(host.Url("/files/slow.exe"), saved.Path() + "\\slow.exe", 1, DownloadEnded::Events());
          task.deadlineMs = 1500;
          Download(task);
        },
@@ -100,7 +88,7 @@ TEST(FailureCauses, EachCauseIsWrittenAsOneLineWithItsStage) {
        [&] {
          update_manifest::Manifest signedFor;  // the right size, another SHA-256
          signedFor.sizeBytes = static_cast<int64_t>(content.size());
-         DownloadTask task = TaskFor(fast.Url("/files/new.exe"), saved.Path() + "\\new.exe");
+         DownloadTask task = TestTask(fast.Url("/files/new.exe"), saved.Path() + "\\new.exe", 1, DownloadEnded::Events());
          task.expectedBytes = signedFor.sizeBytes;
          task.checkFile = [signedFor](void* file) { return update_signature::OpenFileMatchesManifest(file, signedFor); };
          Download(task);
