@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "layout/program_windows.h"
+#include "delivery/lyric_moment.h"
 #include "delivery/playback_wait.h"
 #include "delivery/text_delivery.h"
 #include "lyrics/lyric_loader_win.h"
@@ -34,27 +35,6 @@ int64_t NowMs() {
   LARGE_INTEGER c;
   QueryPerformanceCounter(&c);
   return static_cast<int64_t>(c.QuadPart) * 1000 / frequency;
-}
-
-// The last of the lines from line on (1-based) that are due at the same moment as line.
-int32_t LastOfMoment(const LyricTimeline& timeline, int32_t line) {
-  while (line < timeline.count && timeline.DueMs(static_cast<size_t>(line)) == timeline.DueMs(static_cast<size_t>(line) - 1))
-    ++line;
-  return line;
-}
-
-// Lines due at one moment go out as one text, in the order the file has them: a lyric
-// and its translation under one time stamp read "lyric / translation". The text pool
-// holds the lines in file order, and a line's text is held once however many of the
-// moment's tags it carries.
-std::string TextOfMoment(const LyricTimeline& timeline, int32_t first, int32_t last) {
-  std::vector<uint32_t> texts;
-  for (int32_t line = first; line <= last; ++line) texts.push_back(timeline.textOf[static_cast<size_t>(line) - 1]);
-  std::sort(texts.begin(), texts.end());
-  texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
-  std::string joined;
-  for (const uint32_t t : texts) joined += (joined.empty() ? "" : " / ") + timeline.lineTexts[t];
-  return joined;
 }
 
 }  // namespace
