@@ -48,8 +48,6 @@ class PlayerFollower {
 
   // The line written last (0: none since the lyric was set or the track started over).
   int32_t Written() const { return written_; }
-  // The last write did not reach the target: the line counts as not written.
-  void Unwrite(int32_t previous) { written_ = previous; }
   const PlayerReading& LastReading() const { return last_; }
 
  private:
