@@ -51,6 +51,13 @@ class PlayerStandin {
  public:
   PlayerStandin(std::wstring commands, std::wstring log) : commandsPath_(std::move(commands)), logPath_(std::move(log)) {}
 
+  // Commands already in the file are a former player's: this one runs those that follow.
+  void SkipOldCommands() {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExW(commandsPath_.c_str(), GetFileExInfoStandard, &data))
+      read_ = data.nFileSizeLow;  // a file of commands stays far below 4 GB
+  }
+
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE)
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
@@ -184,6 +191,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (!argv || argc < 3) return 2;
   PlayerStandin player(argv[1], argv[2]);
   LocalFree(argv);
+  player.SkipOldCommands();
   WNDCLASSW wc = {};
   wc.lpfnWndProc = &PlayerStandin::WndProc;
   wc.hInstance = instance;
