@@ -93,8 +93,8 @@ struct Segment {
 
 struct Result {
   std::vector<int64_t> lateness;  // timed lines: against the moment the player reached them
-  std::string jumps;              // the line after each seek or track change: its delay
-  int otherTrack = 0;             // lines of a song the player did not play then
+  std::string jumps;              // the first line after each seek or track change: its delay
+  int otherTrack = 0;             // lines written while the player did not play their song
 };
 
 Result Run(bool follow, int seconds) {
@@ -136,13 +136,13 @@ Result Run(bool follow, int seconds) {
   const int64_t s = seconds * 1000;
   const std::vector<Command> script = {
       {300, "play 1 Bench Song"},  // 0.3 s after the press
-      {300 + s / 6, "pause"},
-      {300 + s / 6 + 3000, "resume"},
-      {300 + s / 3, "seek " + std::to_string(s / 2)},
-      {300 + s / 2, "seek " + std::to_string(s / 3)},
-      {300 + s * 2 / 3, "next Bench Artist - Second Song"},
-      {300 + s * 2 / 3 + 7000, "seek 12250"},
-      {300 + s * 2 / 3 + 12000, "stop"},
+      {550 + s / 6, "pause"},  // each a quarter second off the lines' moments
+      {550 + s / 6 + 3000, "resume"},
+      {550 + s / 3, "seek " + std::to_string(s / 2 + 250)},
+      {550 + s / 2, "seek " + std::to_string(s / 3 + 250)},
+      {550 + s * 2 / 3, "next Bench Artist - Second Song"},
+      {550 + s * 2 / 3 + 7250, "seek 12250"},
+      {550 + s * 2 / 3 + 11850, "stop"},
   };
   const int64_t start = WallMs();
   playback.OnPlayButton();
@@ -185,27 +185,38 @@ Result Run(bool follow, int seconds) {
     segments.push_back(seg);
   }
   Result r;
+  std::vector<bool> reported(segments.size(), false);
   for (const std::string& line : Lines(ReadFileBytes(log))) {
     long long t = 0;
     char hex[256] = {}, text[128] = {};
     int lineSong = 0, due = 0;
     if (std::sscanf(line.c_str(), "%lld %255s %127[^\n]", &t, hex, text) < 3) continue;
     if (std::sscanf(text, "s%d %d", &lineSong, &due) < 2) continue;  // the nickname
-    const Segment* now = nullptr;
-    for (const Segment& seg : segments)
-      if (seg.unixMs <= t) now = &seg;
-    if (!now || now->song != lineSong || now->state != 1) {
+    size_t at = segments.size();
+    for (size_t i = 0; i < segments.size(); ++i)
+      if (segments[i].unixMs <= t) at = i;
+    if (at == segments.size() || segments[at].song != lineSong || segments[at].state != 1) {
       ++r.otherTrack;
       continue;
     }
-    if (due >= now->positionMs) {
-      r.lateness.push_back(t - (now->unixMs + due - now->positionMs));
-    } else {
-      char jump[160];
-      std::snprintf(jump, sizeof(jump), "    %-34s %+6lld ms\n", now->command.c_str(),
-                    static_cast<long long>(t - now->unixMs));
+    const Segment& now = segments[at];
+    // The line the player reached by playing: against that moment. The first line after
+    // a seek or a track change: the line written, and its delay after the command.
+    const bool reached = due > now.positionMs;
+    const bool jumped = now.command.rfind("seek", 0) == 0 || now.command.rfind("next", 0) == 0;
+    if (jumped && !reported[at]) {
+      reported[at] = true;
+      char jump[200];
+      if (reached) {
+        std::snprintf(jump, sizeof(jump), "    %-34s -> %-9s %+6lld ms after the player reached it\n", now.command.c_str(),
+                      text, static_cast<long long>(t - (now.unixMs + due - now.positionMs)));
+      } else {
+        std::snprintf(jump, sizeof(jump), "    %-34s -> %-9s %+6lld ms after the command\n", now.command.c_str(), text,
+                      static_cast<long long>(t - now.unixMs));
+      }
       r.jumps += jump;
     }
+    if (reached) r.lateness.push_back(t - (now.unixMs + due - now.positionMs));
   }
   return r;
 }
@@ -220,8 +231,8 @@ void Report(const char* name, const Result& r) {
                 static_cast<long long>(sorted[n / 2]), static_cast<long long>(sorted.front()),
                 static_cast<long long>(sorted.back()));
   }
-  if (!r.jumps.empty()) std::printf("  the line landed on, after the command:\n%s", r.jumps.c_str());
-  std::printf("  lines written while the player played another track or none: %d\n", r.otherTrack);
+  if (!r.jumps.empty()) std::printf("  the first line written after each seek and track change:\n%s", r.jumps.c_str());
+  std::printf("  lines written while the player was stopped, paused or played another track: %d\n", r.otherTrack);
 }
 
 }  // namespace
