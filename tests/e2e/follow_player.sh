@@ -7,7 +7,7 @@
 # "<artist> - <title>.lrc") and followed with no press; a track without a lyric writes
 # nothing, says so and writes the nickname back; the player closed and started again is
 # followed again; a player hung for 2 s leaves the tool answering, and following goes on
-# when it answers.
+# when it answers; the hot keys shift the lines against the player and stop following.
 source "$(dirname "$0")/support/lib.sh"
 exe="$1"
 build="$2"
@@ -165,10 +165,23 @@ echo "the tool's worst answer while the player hung: $worst ms"
 expect "M3 / 晨光" $((hang_u + 2000)) $seek
 expect M4 $((hang_u + 3500 - hang_p)) $late
 
-# 停 止 ends following and writes the nickname back.
+# The keys: Ctrl+Alt+Right brings the lines 0.5 s earlier against the player (the title
+# shows it), Ctrl+Alt+Down writes the next line now and keeps the rest at their spacing;
+# Ctrl+Alt+P stops, and the nickname comes back once.
+until_position 3800
+xdotool key ctrl+alt+Right
+expect M5 $((u + 4000 - p)) $late
+title_says "[+0.5 s] "
+until_position 4300
+pressed=$(now_ms)
+xdotool key ctrl+alt+Down
+expect M6 "$pressed" $late
+m6_at=$(sed -n "${seen}p" "$log" | cut -d' ' -f1)
+expect M7 $((m6_at + 1000)) $late
 stop_at=$(now_ms)
-click "$wid" 76 453
+xdotool key ctrl+alt+p
 expect MyNick "$stop_at" 1000
+title_says ""
 sleep 1
 nothing_new "after the stop"
 echo "target log:"; cat "$log"
