@@ -264,8 +264,7 @@ void Playback::WritePendingLineNow() {
 
 void Playback::OnLyricFileChosen(const UiEventData& chosen) {
   if (Following()) {  // the singer's own choice for the track that plays
-    LoadLyricFile(chosen.text, timeline_, creditText_);
-    trackHasLyric_ = timeline_.count > 0;
+    FollowLyricFile(chosen.text);
     FollowLines();
     return;
   }

@@ -120,6 +120,7 @@ class Playback {
   void OnPlayerReading(const PlayerReading& reading);
   void OnTrackChanged(const PlayerTrack& track);
   bool LoadLyricOfTrack(const PlayerTrack& track);
+  bool FollowLyricFile(const std::string& path);
   void FollowLines();
   void WriteFollowedLine(int32_t line);
   void SetFollowNotice(std::string notice);
@@ -158,6 +159,7 @@ class Playback {
   bool trackHasLyric_ = false;
   bool chosenForFirstTrack_ = false;  // the lyric chosen before the press, for a track no name fits
   bool wroteLine_ = false;            // a followed line stands in the target field
+  bool loadingLyric_ = false;         // a lyric loads (its message box may run the timer)
   int64_t lastReadMs_ = 0;
   std::string followNotice_;  // what the title bar says following waits for
 };

@@ -69,17 +69,21 @@ void Playback::StartFollowing() {
   FollowStep();
 }
 
-// The stop of the button and of Ctrl+Alt+P alike: the nickname back when the box asks.
+// The stop of the button and of Ctrl+Alt+P alike: the nickname back when the box asks
+// and a line stands in the field (a track without lyric has put it back already).
 void Playback::StopFollowing() {
   LineTimer().SetTimerPeriod(0);
   SetRun(Run::Idle);
   followNotice_.clear();
   ShowShift();
-  RestoreNickname(target_);
+  if (wroteLine_) RestoreNickname(target_);
+  wroteLine_ = false;
 }
 
 void Playback::FollowStep() {
-  if (!Following()) return;
+  // A lyric that cannot be read says so in a box, whose loop runs the timer: the step
+  // that loads it goes on once the box is closed.
+  if (!Following() || loadingLyric_) return;
   const int64_t now = PlaybackNowMs();
   if (now - lastReadMs_ >= kPlayerReadMs - kReadEarlyMs) {
     PlayerReading reading;
@@ -115,9 +119,10 @@ void Playback::OnPlayerReading(const PlayerReading& reading) {
 void Playback::OnTrackChanged(const PlayerTrack& track) {
   track_ = track;
   trackSeen_ = true;
-  trackHasLyric_ = LoadLyricOfTrack(track) || (chosenForFirstTrack_ && timeline_.count > 0);
+  const bool found = LoadLyricOfTrack(track) || (chosenForFirstTrack_ && timeline_.count > 0);
   chosenForFirstTrack_ = false;
-  follower_.SetLines(trackHasLyric_ ? DueTimes(timeline_) : std::vector<int32_t>());
+  trackHasLyric_ = found;
+  follower_.SetLines(found ? DueTimes(timeline_) : std::vector<int32_t>());
   if (!trackHasLyric_ && wroteLine_) {
     RestoreNickname(target_);
     wroteLine_ = false;
@@ -133,8 +138,18 @@ bool Playback::LoadLyricOfTrack(const PlayerTrack& track) {
                                       [&](const std::string& name) { return TagsOfFile(folder + "\\" + name); });
   if (found < 0) return false;
   list.SetSelectedEntry(found);
-  LoadLyricFile(folder + "\\" + entries[static_cast<size_t>(found)], timeline_, creditText_);
-  return timeline_.count > 0;
+  return FollowLyricFile(folder + "\\" + entries[static_cast<size_t>(found)]);
+}
+
+// Loads the lyric at path into the table and follows it from the player's position;
+// false when it holds no line.
+bool Playback::FollowLyricFile(const std::string& path) {
+  loadingLyric_ = true;
+  LoadLyricFile(path, timeline_, creditText_);
+  loadingLyric_ = false;
+  trackHasLyric_ = timeline_.count > 0;
+  follower_.SetLines(trackHasLyric_ ? DueTimes(timeline_) : std::vector<int32_t>());
+  return trackHasLyric_;
 }
 
 // The line due now, if one is, and the timer set for the next line or the next reading,
