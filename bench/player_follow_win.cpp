@@ -93,6 +93,7 @@ struct Segment {
 
 struct Result {
   std::vector<int64_t> lateness;  // timed lines: against the moment the player reached them
+  std::vector<int64_t> firstStretch;  // those of them before the first pause
   std::string jumps;              // the first line after each seek or track change: its delay
   int otherTrack = 0;             // lines written while the player did not play their song
 };
@@ -216,21 +217,27 @@ Result Run(bool follow, int seconds) {
       }
       r.jumps += jump;
     }
-    if (reached) r.lateness.push_back(t - (now.unixMs + due - now.positionMs));
+    if (!reached) continue;
+    r.lateness.push_back(t - (now.unixMs + due - now.positionMs));
+    if (now.command.rfind("play", 0) == 0) r.firstStretch.push_back(r.lateness.back());
   }
   return r;
 }
 
+void Summary(const char* what, const std::vector<int64_t>& lateness) {
+  if (lateness.empty()) return;
+  std::vector<int64_t> sorted = lateness;
+  std::sort(sorted.begin(), sorted.end());
+  const size_t n = sorted.size();
+  std::printf("  %-28s %3zu  lateness median %6lld ms  min %6lld ms  max %6lld ms\n", what, n,
+              static_cast<long long>(sorted[n / 2]), static_cast<long long>(sorted.front()),
+              static_cast<long long>(sorted.back()));
+}
+
 void Report(const char* name, const Result& r) {
   std::printf("%s:\n", name);
-  if (!r.lateness.empty()) {
-    std::vector<int64_t> sorted = r.lateness;
-    std::sort(sorted.begin(), sorted.end());
-    const size_t n = sorted.size();
-    std::printf("  timed lines %3zu  lateness median %6lld ms  min %6lld ms  max %6lld ms\n", n,
-                static_cast<long long>(sorted[n / 2]), static_cast<long long>(sorted.front()),
-                static_cast<long long>(sorted.back()));
-  }
+  Summary("timed lines", r.lateness);
+  Summary("  of them before the pause", r.firstStretch);
   if (!r.jumps.empty()) std::printf("  the first line written after each seek and track change:\n%s", r.jumps.c_str());
   std::printf("  lines written while the player was stopped, paused or played another track: %d\n", r.otherTrack);
 }
