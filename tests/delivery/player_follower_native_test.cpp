@@ -33,6 +33,7 @@ Step N(int64_t clock, int32_t writes) { return {Step::Next, P, 0, clock, writes}
 struct Script {
   const char* name;
   std::vector<Step> steps;
+  std::vector<int32_t> due = {};  // empty: the table's lyric
 };
 
 TEST(PlayerFollower, WritesEachLineOnceWhenThePlayerReachesIt) {
@@ -63,10 +64,11 @@ TEST(PlayerFollower, WritesEachLineOnceWhenThePlayerReachesIt) {
       {"the next line now, the rest keeping their spacing",
        {R(P, 1200, 0, 1), N(100, 2), T(1099, 0), T(1100, 3), T(3100, 5)}},
       {"the last line written, nothing is next", {R(P, 9000, 0, 6), N(100, 0), T(9000, 0)}},
+      {"a first line at 0 is written at once", {R(P, 0, 0, 1), T(999, 0), T(1000, 2)}, {0, 1000}},
   };
   for (const Script& script : scripts) {
     PlayerFollower follower;
-    follower.SetLines(due);
+    follower.SetLines(script.due.empty() ? due : script.due);
     int n = 0;
     for (const Step& step : script.steps) {
       int32_t line = 0;
