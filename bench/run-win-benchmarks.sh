@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows build and runs the benchmarks that need Windows under Wine, in an
 # Xvfb of their own: the playback drift into the stand-in chat client, then the cadence of
-# the scroller and the billboard.
+# the scroller and the billboard, then the following of the stand-in music player.
 # Usage: bench/run-win-benchmarks.sh [seconds of generated lyric, default 60]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -15,3 +15,5 @@ wine ./playback_drift_bench.exe "${1:-60}" > drift.txt 2>&1 </dev/null || true
 cat drift.txt
 wine ./ticker_cadence_bench.exe > cadence.txt 2>&1 </dev/null || true
 cat cadence.txt
+wine ./player_follow_bench.exe > follow.txt 2>&1 </dev/null || true
+cat follow.txt

@@ -193,7 +193,7 @@ add_test(NAME e2e.subtitles_into_standin.dpi144
                  bash ${CMAKE_SOURCE_DIR}/tests/e2e/subtitles_into_standin.sh $<TARGET_FILE:ravo_subtitler> ${CMAKE_BINARY_DIR})
 set_tests_properties(e2e.subtitles_into_standin.dpi144 PROPERTIES TIMEOUT 300 RUN_SERIAL TRUE)
 # The flows that write into a target, again into an ordinary program's edit box.
-foreach(name subtitles_into_standin hot_keys billboard_into_standin)
+foreach(name subtitles_into_standin hot_keys billboard_into_standin follow_player)
   add_test(NAME e2e.${name}.edit_box
            COMMAND ${CMAKE_COMMAND} -E env RAVO_STANDIN=edit RAVO_MAKER_ADDRESS=${RAVO_MAKER_ADDRESS}
                    RAVO_UPDATE_SIGNING_KEY=${RAVO_UPDATE_SIGNING_KEY}

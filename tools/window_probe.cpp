@@ -41,6 +41,8 @@ std::string ListBoxEntries(HWND box) {
     text.resize(static_cast<size_t>(len));
     lines += "entry\t" + Utf8(text) + "\n";
   }
+  const LRESULT selected = SendMessageW(box, LB_GETCURSEL, 0, 0);
+  if (selected >= 0) lines += "selected entry\t" + std::to_string(static_cast<int>(selected)) + "\n";
   return lines;
 }
 

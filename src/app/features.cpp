@@ -1,5 +1,8 @@
 #include "app/features.h"
 
+#include <memory>
+
+#include "delivery/classic_player_source.h"
 #include "layout/program_windows.h"
 #include "lyrics/lyric_loader_win.h"
 #include "win/gui_courier.h"
@@ -8,7 +11,10 @@
 Features::Features(const FeatureSettings& settings)
     : playback(CreditText(settings.makerAddress)), lyricSearch(settings.lyricsHost),
       selfUpdate(settings.update),
-      about(settings.makerAddress) {}
+      about(settings.makerAddress) {
+  // The music player a run follows when asked to: the one of the classic window messages.
+  playback.UsePlayerSource(std::make_unique<ClassicPlayerSource>());
+}
 
 void Features::OnMainWindowCreated() {
   playback.OnMainWindowCreated();

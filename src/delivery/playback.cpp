@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "layout/program_windows.h"
+#include "delivery/lyric_moment.h"
 #include "delivery/playback_wait.h"
 #include "delivery/text_delivery.h"
 #include "lyrics/lyric_loader_win.h"
@@ -25,7 +26,9 @@ constexpr int32_t kRetryMs = 250;
 auto PlayButton() { return M<MainCtl::超级按钮4>(); }
 auto LineTimer() { return M<MainCtl::时钟_歌词播放>(); }
 
-int64_t NowMs() {
+}  // namespace
+
+int64_t PlaybackNowMs() {
   static const int64_t frequency = [] {
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
@@ -35,29 +38,6 @@ int64_t NowMs() {
   QueryPerformanceCounter(&c);
   return static_cast<int64_t>(c.QuadPart) * 1000 / frequency;
 }
-
-// The last of the lines from line on (1-based) that are due at the same moment as line.
-int32_t LastOfMoment(const LyricTimeline& timeline, int32_t line) {
-  while (line < timeline.count && timeline.DueMs(static_cast<size_t>(line)) == timeline.DueMs(static_cast<size_t>(line) - 1))
-    ++line;
-  return line;
-}
-
-// Lines due at one moment go out as one text, in the order the file has them: a lyric
-// and its translation under one time stamp read "lyric / translation". The text pool
-// holds the lines in file order, and a line's text is held once however many of the
-// moment's tags it carries.
-std::string TextOfMoment(const LyricTimeline& timeline, int32_t first, int32_t last) {
-  std::vector<uint32_t> texts;
-  for (int32_t line = first; line <= last; ++line) texts.push_back(timeline.textOf[static_cast<size_t>(line) - 1]);
-  std::sort(texts.begin(), texts.end());
-  texts.erase(std::unique(texts.begin(), texts.end()), texts.end());
-  std::string joined;
-  for (const uint32_t t : texts) joined += (joined.empty() ? "" : " / ") + timeline.lineTexts[t];
-  return joined;
-}
-
-}  // namespace
 
 Playback::Playback(std::string creditText) : creditText_(std::move(creditText)) {}
 
@@ -72,16 +52,27 @@ int32_t Playback::StampOf(int32_t line) const { return timeline_.DueMs(static_ca
 
 // The title bar shows the shift while lyrics play, and the plain title otherwise; it is
 // touched only when what it shows changes.
+// While following, what following waits for comes before the shift.
 void Playback::ShowShift() {
-  const int32_t shift = Playing() ? ShiftMs() : 0;
-  if (shift == shownShiftMs_) return;
-  shownShiftMs_ = shift;
+  std::string notice;
+  if (Following() && !followNotice_.empty()) {
+    notice = followNotice_;
+  } else if (Playing() && ShiftMs() != 0) {
+    notice = ShiftCaption(ShiftMs());
+  }
+  if (notice == shownTitle_) return;
+  shownTitle_ = notice;
   const std::string title(ui::LayoutTitle(WindowKind::Main));
-  ui::SetWindowTitle(WindowKind::Main, shift == 0 ? title : "[" + ShiftCaption(shift) + "] " + title);
+  ui::SetWindowTitle(WindowKind::Main, notice.empty() ? title : "[" + notice + "] " + title);
+}
+
+void Playback::ShowTitleAgain() {
+  shownTitle_ = "\n";  // no notice reads so: the title is set afresh
+  ShowShift();
 }
 
 void Playback::Anchor(int32_t stampMs) {
-  anchorTick_ = NowMs();
+  anchorTick_ = PlaybackNowMs();
   anchorStampMs_ = stampMs;
   songStartTick_ = anchorTick_ - stampMs;
   ShowShift();
@@ -92,7 +83,7 @@ void Playback::Anchor(int32_t stampMs) {
 void Playback::ScheduleAnchored(int32_t dueStamp) {
   const auto timer = LineTimer();
   timer.SetTimerPeriod(0);
-  timer.SetTimerPeriod(AnchoredWaitMs(anchorTick_, anchorStampMs_, dueStamp, NowMs()));
+  timer.SetTimerPeriod(AnchoredWaitMs(anchorTick_, anchorStampMs_, dueStamp, PlaybackNowMs()));
 }
 
 // Sets the timer to fire when the line with time stamp dueStamp is due; lastStamp is the
@@ -124,7 +115,7 @@ bool Playback::WriteLine(int32_t line) {
 // target gets the line of the moment, not the ones it missed.
 int32_t Playback::CurrentLineFrom(int32_t k, int32_t count) const {
   if (schedule_ != PlaybackSchedule::Anchored) return k;
-  const int64_t songNow = anchorStampMs_ + (NowMs() - anchorTick_);
+  const int64_t songNow = anchorStampMs_ + (PlaybackNowMs() - anchorTick_);
   while (k < count && StampOf(k + 1) <= songNow) ++k;
   return k;
 }
@@ -133,7 +124,7 @@ int32_t Playback::CurrentLineFrom(int32_t k, int32_t count) const {
 void Playback::ScheduleRetry(int32_t k, int32_t count) {
   int32_t wait = kRetryMs;
   if (k < count && schedule_ == PlaybackSchedule::Anchored)
-    wait = std::min(wait, AnchoredWaitMs(anchorTick_, anchorStampMs_, StampOf(k + 1), NowMs()));
+    wait = std::min(wait, AnchoredWaitMs(anchorTick_, anchorStampMs_, StampOf(k + 1), PlaybackNowMs()));
   const auto timer = LineTimer();
   timer.SetTimerPeriod(0);
   timer.SetTimerPeriod(std::max(wait, 1));
@@ -148,6 +139,7 @@ int32_t Playback::NudgedLine() const {
 
 Playback::Refusal Playback::StartRefusal() const {
   if (!target_.Present()) return {kNoTargetText, kNoTargetCaption};
+  if (M<MainCtl::选择框2>().Checked()) return {};  // the lyric comes with the player's track
   if (timeline_.count == 0) return {"请先选择歌词LRC！", "没有歌词"};
   return {};
 }
@@ -158,16 +150,28 @@ void Playback::OnPlayButton() {
       ui::ShowMessageBox(refusal.text, refusal.caption, MB_ICONINFORMATION | MB_OK);
       return;
     }
+    if (M<MainCtl::选择框2>().Checked()) {
+      StartFollowing();
+      return;
+    }
     SetRun(Run::Playing);
     Step(From::Resume);
     // Playing even when that first step wrote the only line left: the next press stops.
     if (run_ == Run::Idle) SetRun(Run::Playing);
+  } else if (Following()) {
+    StopFollowing();
   } else {
     Stop(Ending::ByButton);
   }
 }
 
-void Playback::OnTimer() { Step(From::Schedule); }
+void Playback::OnTimer() {
+  if (Following()) {
+    FollowStep();
+    return;
+  }
+  Step(From::Schedule);
+}
 
 void Playback::Step(From from) {
   const int32_t count = timeline_.count;
@@ -214,7 +218,7 @@ void Playback::Step(From from) {
 }
 
 void Playback::OnLyricRowDoubleClick(const UiEventData& clicked) {
-  if (!Playing()) return;
+  if (!Playing() || Following()) return;  // a followed lyric keeps to the player
   cursor_ = lyric_table::LineAt(clicked.row);
   LineTimer().SetTimerPeriod(0);  // the old line's count ends; the chained schedule counts afresh
   Step(From::Resume);             // the jumped-to line anchors the run anew
@@ -222,29 +226,48 @@ void Playback::OnLyricRowDoubleClick(const UiEventData& clicked) {
 
 void Playback::OnMainWindowCreated() {
   run_ = Run::Idle;  // the new window's button reads idle, its timer is stopped
-  shownShiftMs_ = 0;
+  shownTitle_.clear();
+  followNotice_.clear();
 }
 
 void Playback::Halt() { Stop(Ending::Halted); }
 
-int32_t Playback::ShiftMs() const { return static_cast<int32_t>(songStartTick_ - (anchorTick_ - anchorStampMs_)); }
+int32_t Playback::ShiftMs() const {
+  if (Following()) return follower_.ShiftMs();
+  return static_cast<int32_t>(songStartTick_ - (anchorTick_ - anchorStampMs_));
+}
 
 void Playback::ShiftPendingLines(int32_t earlierMs) {
+  if (Following()) {
+    follower_.Shift(earlierMs);
+    FollowLines();
+    return;
+  }
   const int32_t line = NudgedLine();
   if (line == 0) return;
   const int64_t due = anchorTick_ + (StampOf(line) - anchorStampMs_);
-  anchorTick_ -= BoundedShiftMs(earlierMs, due, NowMs());
+  anchorTick_ -= BoundedShiftMs(earlierMs, due, PlaybackNowMs());
   ScheduleAnchored(StampOf(line));
   ShowShift();
 }
 
 void Playback::WritePendingLineNow() {
+  if (Following()) {
+    WriteFollowedLine(follower_.NextLineNow(PlaybackNowMs()));
+    FollowLines();
+    return;
+  }
   if (NudgedLine() == 0) return;
   ShiftPendingLines(INT32_MAX);  // due now: the lines after it keep their spacing from it
   Step(From::Schedule);
 }
 
 void Playback::OnLyricFileChosen(const UiEventData& chosen) {
+  if (Following()) {  // the singer's own choice for the track that plays
+    FollowLyricFile(chosen.text);
+    FollowLines();
+    return;
+  }
   if (Playing()) {
     Halt();
     return;

@@ -17,13 +17,23 @@
 // have the next one written at once (playback_hot_keys.h): a nudge moves the anchor, so
 // every later line is on time to the moved schedule, and the title bar shows the shift.
 //
+// With 选择框2 ticked, a run follows the music player instead (playback_follow.cpp): the
+// player source the roof hands in is read at least every kPlayerReadMs, and between
+// readings the next line is timed from the last one (PlayerFollower); each track that
+// the player starts finds its own lyric in the folder 文件框1 shows (lyric_match.h). The
+// title bar says what following waits for; the nudges shift the lines against the
+// player's position.
+//
 // A delivery runs none of the tool's messages (text_delivery.h), so every handler below
 // finds the run as the last one left it.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "delivery/player_follower.h"
+#include "delivery/player_source.h"
 #include "delivery/target_window.h"
 #include "lyrics/lyric_timeline.h"
 #include "win/ui_event.h"
@@ -32,10 +42,16 @@
 // wait the plain gap between two time stamps, exists to measure what it costs.
 enum class PlaybackSchedule { Anchored, Chained };
 
+// The clock of playback runs, in ms (the performance counter: GetTickCount steps 16 ms).
+int64_t PlaybackNowMs();
+
 class Playback {
  public:
   // creditText: what an empty lyric line reads (CreditText, lyrics/lyric_loader_win.h).
   explicit Playback(std::string creditText);
+  // The music player that a run follows when 选择框2 is ticked; none: such a run waits
+  // for a player that never comes.
+  void UsePlayerSource(std::unique_ptr<PlayerSource> source) { player_ = std::move(source); }
 
   // The handlers bound in the event table.
   // 超级按钮4: starts (or resumes with the pending line) and stops; refuses with a
@@ -71,8 +87,12 @@ class Playback {
   // resumed or jumped with, in ms (negative: behind).
   int32_t ShiftMs() const;
 
-  // Playing or retrying: the run has not stopped.
+  // Playing, retrying or following: the run has not stopped.
   bool Playing() const { return run_ != Run::Idle; }
+  // The run follows the music player.
+  bool Following() const { return run_ == Run::Following; }
+  // Shows the title that the run calls for again (after a notice of the hot keys).
+  void ShowTitleAgain();
   // 0: not started; k >= 1: line k is the next to write.
   int32_t Cursor() const { return cursor_; }
   const LyricTimeline& Timeline() const { return timeline_; }
@@ -83,7 +103,7 @@ class Playback {
  private:
   // The run: idle; playing, the timer set for the next line; or retrying the line of the
   // moment, which a hung target did not take, every kRetryMs.
-  enum class Run { Idle, Playing, Retrying };
+  enum class Run { Idle, Playing, Retrying, Following };
   // How a run stops: by the play button (the lyric starts over next time), halted by a
   // file chosen while lyrics play (the pending line is written first next time), or at
   // the lyric's end; the last two write the nickname back.
@@ -93,6 +113,17 @@ class Playback {
   enum class From { Schedule, Resume };
 
   void SetRun(Run run);
+  // Following the music player (playback_follow.cpp).
+  void StartFollowing();
+  void StopFollowing();
+  void FollowStep();
+  void OnPlayerReading(const PlayerReading& reading);
+  void OnTrackChanged(const PlayerTrack& track);
+  bool LoadLyricOfTrack(const PlayerTrack& track);
+  bool FollowLyricFile(const std::string& path);
+  void FollowLines();
+  void WriteFollowedLine(int32_t line);
+  void SetFollowNotice(std::string notice);
   void Stop(Ending ending);
   void Step(From from);
   void ShowShift();
@@ -117,6 +148,18 @@ class Playback {
   // Where the song's start lay when the run was last anchored by a start, resume or
   // jump: the nudges since have moved the anchor away from it.
   int64_t songStartTick_ = 0;
-  int32_t shownShiftMs_ = 0;  // the shift the title bar shows; 0: the plain title
+  std::string shownTitle_;  // what the title bar shows; empty: the plain title
   std::string creditText_;
+
+  // Following the music player.
+  std::unique_ptr<PlayerSource> player_;
+  PlayerFollower follower_;
+  PlayerTrack track_;          // the track whose lyric is followed
+  bool trackSeen_ = false;     // false until the run has seen a track playing
+  bool trackHasLyric_ = false;
+  bool chosenForFirstTrack_ = false;  // the lyric chosen before the press, for a track no name fits
+  bool wroteLine_ = false;            // a followed line stands in the target field
+  bool loadingLyric_ = false;         // a lyric loads (its message box may run the timer)
+  int64_t lastReadMs_ = 0;
+  std::string followNotice_;  // what the title bar says following waits for
 };

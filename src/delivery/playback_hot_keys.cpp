@@ -52,8 +52,8 @@ void PlaybackHotKeys::OnTimer() {
   if (!pending_.empty() && (!ModifiersDown() || now - firstPressTick_ >= kModifierWaitMs)) RunPending();
   if (noticeShown_ && now - noticeTick_ >= kHotKeyNoticeMs) {
     noticeShown_ = false;
-    // Playback's shift, if it shows one now, has taken the title over already.
-    if (!playback_.Playing() || playback_.ShiftMs() == 0) ui::SetWindowTitle(WindowKind::Main, ui::LayoutTitle(WindowKind::Main));
+    // The title playback calls for (its shift, what following waits for) comes back.
+    playback_.ShowTitleAgain();
   }
   SetTimerRunning();
 }
@@ -78,6 +78,7 @@ void PlaybackHotKeys::Act(Action action) {
   switch (action) {
     case Action::Play: {
       const bool wasPlaying = playback_.Playing();
+      const bool wasFollowing = playback_.Following();  // a stop of following writes it back itself
       if (!wasPlaying) {
         if (const Playback::Refusal refusal = playback_.StartRefusal(); refusal.text) {
           Refuse(refusal.text);
@@ -86,7 +87,7 @@ void PlaybackHotKeys::Act(Action action) {
       }
       playback_.OnPlayButton();
       // The singer stops from the chat client, where the nickname is wanted back at once.
-      if (wasPlaying && !playback_.Playing()) RestoreNickname(playback_.Target());
+      if (wasPlaying && !wasFollowing && !playback_.Playing()) RestoreNickname(playback_.Target());
       return;
     }
     case Action::Earlier:

@@ -17,6 +17,7 @@ enum class MainCtl : int {
   // page 1: local lyrics and playback
   分组框4,    // frame of the lyric file list
   文件框1,    // lyric files of the lyrics folder
+  选择框2,    // follow the music player instead of the song's own clock
   超级列表框_歌词,
   超级按钮4,  // playback play/stop ("播 放" / "停 止")
   标签2,      // label of the lyrics folder box
@@ -119,7 +120,8 @@ inline constexpr LayoutRow kMainControls[] = {
 
     // page 1
     {LAYOUT_ROW(分组框4), ControlKind::GroupBox, LAYOUT_IN(置顶选择1), 1, 0, 24, 160, 384, "歌词列表", nullptr, 0, 0},
-    {LAYOUT_ROW(文件框1), ControlKind::FileList, LAYOUT_IN(分组框4), 0, 3, 18, 149, 318, "*.lrc", nullptr, 0, 0},
+    {LAYOUT_ROW(文件框1), ControlKind::FileList, LAYOUT_IN(分组框4), 0, 3, 18, 149, 294, "*.lrc", nullptr, 0, 0},
+    {LAYOUT_ROW(选择框2), ControlKind::CheckBox, LAYOUT_IN(分组框4), 0, 3, 314, 149, 20, "跟随播放器", nullptr, 0, 0},
     {LAYOUT_ROW(超级列表框_歌词), ControlKind::VirtualListView, LAYOUT_IN(置顶选择1), 1, 160, 24, 312, 384, "", kLyricColumns, 2, 0},
     {LAYOUT_ROW(超级按钮4), ControlKind::ImageButton, LAYOUT_IN(置顶选择1), 1, 0, 368, 152, 35, "播 放", nullptr, 0, 0},
     {LAYOUT_ROW(标签2), ControlKind::Label, LAYOUT_IN(置顶选择1), 1, 0, 416, 48, 24, "歌词存放", nullptr, 0, 0},

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/features.h"
+#include "delivery/classic_player_source.h"
 #include "delivery/playback_hot_keys.h"
 #include "layout/program_windows.h"
 #include "text/encoding.h"
@@ -524,4 +526,61 @@ TEST_F(HotKeys, NeverOpenABox) {
   EXPECT_EQ(Caption(), kIdle);
   EXPECT_EQ(InputCount(target.Take()), 0);
 }
+
+// A music player of the test's own: it plays track from startMs on playback's clock.
+class ScriptedPlayer : public PlayerSource {
+ public:
+  PlayerReading Read(int64_t nowMs) override {
+    PlayerReading reading;
+    reading.state = PlayerState::Playing;
+    reading.track = track;
+    reading.takenMs = nowMs;
+    reading.positionMs = nowMs - startMs;
+    return reading;
+  }
+  PlayerTrack track;
+  int64_t startMs = 0;
+};
+
+std::string MainTitle() {
+  wchar_t text[256] = {};
+  GetWindowTextW(ui::WindowHandle(WindowKind::Main), text, 256);
+  return enc::Narrow(text);
+}
+
+// Following a player whose track no lyric file of the folder names: the lyric chosen
+// before the press is followed for that track; the next track, which has none, writes
+// nothing, says so and writes the nickname back, which the stop then leaves alone.
+TEST_F(Playback, FollowsTheChosenLyricWhenNoFileNamesTheTrack) {
+  M<MainCtl::选择框1>().SetChecked(true);
+  auto owned = std::make_unique<ScriptedPlayer>();
+  ScriptedPlayer& player = *owned;
+  Player().UsePlayerSource(std::move(owned));
+  Load("[00:00.10]one\r\n[00:00.40]two\r\n[00:00.40]二\r\n");
+  player.track = {"Someone", "Odd Track"};
+  player.startMs = PlaybackNowMs();
+  M<MainCtl::选择框2>().SetChecked(true);
+  Player().OnPlayButton();
+  EXPECT_TRUE(Player().Following());
+  EXPECT_EQ(Caption(), kPlaying);
+  PumpUntil([&] { return Texts().size() >= 2; }, 3000);
+  EXPECT_EQ(Texts(), (Strings{"one", "two / 二"}));
+
+  player.track = {"", "Silent"};
+  player.startMs = PlaybackNowMs();
+  const std::string title(ui::LayoutTitle(WindowKind::Main));
+  PumpUntil([&] { return MainTitle() != title; }, 3000);
+  EXPECT_EQ(MainTitle(), "[没有找到《Silent》的歌词] " + title);
+  PumpFor(300);
+  EXPECT_EQ(Texts(), (Strings{"one", "two / 二", "nick"}));  // the nickname back, no line
+
+  Player().OnPlayButton();
+  EXPECT_FALSE(Player().Playing());
+  EXPECT_EQ(MainTitle(), title);
+  PumpFor(100);
+  EXPECT_EQ(Texts(), (Strings{"one", "two / 二", "nick"}));  // it stands in the field already
+  M<MainCtl::选择框2>().SetChecked(false);
+  Player().UsePlayerSource(std::make_unique<ClassicPlayerSource>());
+}
+
 }  // namespace
