@@ -5,10 +5,11 @@
 // (时钟_单行滚动, 时钟_广告牌), like playback's lines: the tick stops the timer, delivers
 // one text and sets the timer afresh to the period read from the period box just then
 // (at least MIN_STEP_PERIOD_MS, billboard/scroll_text.h), so the time a delivery takes
-// never shortens the wait after it and a changed period counts from the next wait. The start click runs the first step at once. Handlers never
-// wait: every event, the other feature's and playback's ticks included, comes through the
-// one message loop, so the scroller, the billboard and playback run side by side, and a
-// delivery runs no other handler in its middle.
+// never shortens the wait after it and a changed period counts from the next wait. The
+// start click runs the first step at once. Handlers never wait: every event, the other
+// feature's and playback's ticks included, comes through the one message loop, so the
+// scroller, the billboard and playback run side by side, and a delivery runs no other
+// handler in its middle.
 //
 // The button captions show the run state and are only ever set from it.
 //
