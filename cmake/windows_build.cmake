@@ -139,7 +139,7 @@ if(RAVO_WIN_TESTS)
   # The windows at 125, 150 and 200 % display scale (Wine's system DPI; the run above is
   # at 100 %): every rectangle scaled, every caption whole, the picker's frame and icon,
   # clean repaints.
-  set(RAVO_DPI_TESTS "MainWindowLayout.*:UpdateWindow.*:TargetPicker.*:WrappedCheckBox.*")
+  set(RAVO_DPI_TESTS "MainWindowLayout.*:UpdateWindow.*:TargetPicker.*:WrappedCheckBox.*:TabPages.*")
   foreach(dpi 120 144 192)
     add_test(NAME dpi.${dpi}
              COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/at-dpi.sh ${dpi}

@@ -30,14 +30,17 @@ for server in tools/lyrics_site.py tools/update_host.py; do
   fi
 done
 
-exe="build/win/RavoSubtitler.exe"
+# Started in samples/ (scripts/run-settings.sh), so that the list shows the sample lyrics.
+source scripts/run-settings.sh
+exe="$root/build/win/RavoSubtitler.exe"
+cd "$ravo_run_folder"
 if [ "$headless" = 1 ]; then
   wine "$exe" &
   pid=$!
   sleep "${RAVO_SHOT_DELAY:-5}"
-  shot="build/screenshot.png"
+  shot="$root/build/screenshot.png"
   import -window root "$shot"
-  echo "The tool runs on the headless display $DISPLAY; screenshot: $root/$shot"
+  echo "The tool runs on the headless display $DISPLAY; screenshot: $shot"
   echo "Close it with Ctrl+C."
   wait "$pid"
 else

@@ -32,6 +32,7 @@ std::vector<EventBinding> BindEvents(Features& f) {
       {Main, C(MainCtl::按钮2), UiEvent::Clicked, Bind<&LyricsFolder::OnChooseFolder>(f.lyricsFolder)},
       {Main, C(MainCtl::添加指定目录), UiEvent::Chosen, Bind<&LyricsFolder::OnChooseFolder>(f.lyricsFolder)},
       {Main, C(MainCtl::更新本地歌词), UiEvent::Chosen, Bind<&LyricsFolder::OnRefreshList>(f.lyricsFolder)},
+      {Main, C(MainCtl::编辑框1), UiEvent::EnterPressed, Bind<&LyricsFolder::OnRefreshList>(f.lyricsFolder)},
       {Main, C(MainCtl::搜索歌词), UiEvent::Clicked, Bind<&LyricSearch::OnSearchButton>(f.lyricSearch)},
       {Main, C(MainCtl::欲搜索内容), UiEvent::EnterPressed, Bind<&LyricSearch::OnSearchButton>(f.lyricSearch)},
       {Main, C(MainCtl::欲下载列表), UiEvent::FocusedRowChanged, Bind<&LyricSearch::PreviewSelectedLyric>(f.lyricSearch)},

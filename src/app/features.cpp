@@ -16,6 +16,13 @@ Features::Features(const FeatureSettings& settings)
   playback.UsePlayerSource(std::make_unique<ClassicPlayerSource>());
 }
 
+namespace {
+
+// The grey hint in the empty nickname box: what to type there.
+constexpr char kNicknameCue[] = "我的马甲";
+
+}  // namespace
+
 void Features::OnMainWindowCreated() {
   playback.OnMainWindowCreated();
   scroller.OnMainWindowCreated();
@@ -24,6 +31,7 @@ void Features::OnMainWindowCreated() {
   selfUpdate.CheckForUpdate();
   // The list keeps showing the current folder until the user refreshes or chooses one.
   M<MainCtl::编辑框1>().SetText(ui::ProgramFolder());
+  M<MainCtl::编辑框6>().SetCue(kNicknameCue);
   M<MainCtl::置顶选择1>().SetCurrentPage(4);
   // The play button's tip lies on a page not shown at first: made once the window has
   // been drawn. The window layer holds the hot keys; which it got shows in the tip.

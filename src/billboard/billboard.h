@@ -3,12 +3,13 @@
 // Each is one object that owns its run state; the roof holds one of each and binds its
 // button and its timer to it. A step runs on a tick of the feature's own window timer
 // (时钟_单行滚动, 时钟_广告牌), like playback's lines: the tick stops the timer, delivers
-// one text and sets the timer afresh to the period read from the period box just then,
-// so the time a delivery takes never shortens the wait after it and a changed period
-// counts from the next wait. The start click runs the first step at once. Handlers never
-// wait: every event, the other feature's and playback's ticks included, comes through the
-// one message loop, so the scroller, the billboard and playback run side by side, and a
-// delivery runs no other handler in its middle.
+// one text and sets the timer afresh to the period read from the period box just then
+// (at least MIN_STEP_PERIOD_MS, billboard/scroll_text.h), so the time a delivery takes
+// never shortens the wait after it and a changed period counts from the next wait. The
+// start click runs the first step at once. Handlers never wait: every event, the other
+// feature's and playback's ticks included, comes through the one message loop, so the
+// scroller, the billboard and playback run side by side, and a delivery runs no other
+// handler in its middle.
 //
 // The button captions show the run state and are only ever set from it.
 //
@@ -21,6 +22,8 @@
 // nothing more delivered, and a main window created anew finds both features idle.
 #pragma once
 
+#include <string>
+
 #include "delivery/target_window.h"
 
 // A pass over an empty billboard list delivers nothing; it still waits one period, and at
@@ -31,8 +34,9 @@ class Scroller {
  public:
   // Delivers into target, the playback's target window, as it stands at each step.
   explicit Scroller(TargetWindow& target) : target_(target) {}
-  // 按钮1: starts the scroller with its first step, or stops it and writes the nickname
-  // back (RestoreNickname). Without a target window it says so and does not start.
+  // 按钮1: starts the scroller with its first step, or stops it, puts the text the user
+  // had typed back into 编辑框2 and writes the nickname back (RestoreNickname). Without a
+  // target window it says so and does not start.
   void OnButton();
   // 时钟_单行滚动: one step (the text of 编辑框2 turned by one unit, written back and
   // delivered), then the wait from 编辑框3.
@@ -44,6 +48,7 @@ class Scroller {
   void Step();
   TargetWindow& target_;
   bool running_ = false;
+  std::string typed_;  // 编辑框2 as the user left it at the start
 };
 
 class Billboard {

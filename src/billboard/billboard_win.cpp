@@ -12,13 +12,13 @@ namespace {
 const char kIdle[] = "开始滚动";
 const char kRunning[] = "停止滚动";
 
-// Read before every wait: the user may change a period while a feature runs.
-int ScrollerPeriod() { return ReadPeriodMs(M<MainCtl::编辑框3>().Text()); }
-int BillboardPeriod() { return ReadPeriodMs(M<MainCtl::编辑框5>().Text()); }
+// Read before every wait: the user may change a period while a feature runs. Never
+// below MIN_STEP_PERIOD_MS, so that the room sees at most five nicknames a second.
+int ScrollerPeriod() { return StepPeriodMs(M<MainCtl::编辑框3>().Text()); }
+int BillboardPeriod() { return StepPeriodMs(M<MainCtl::编辑框5>().Text()); }
 
 // A fresh count from now: a timer left running with the same period would fire on its
-// old cadence. A period of 0 or less means no wait, which a window timer gives as its
-// shortest period.
+// old cadence.
 void SetWait(const Timer& timer, int ms) {
   timer.SetTimerPeriod(0);
   timer.SetTimerPeriod(std::max(ms, 1));
@@ -40,11 +40,15 @@ void Scroller::OnButton() {
   if (!running_ && RefuseWithoutTarget(target_)) return;
   running_ = !running_;
   ShowRunState(M<MainCtl::按钮1>(), running_);
+  const auto box = M<MainCtl::编辑框2>();
   if (running_) {
+    typed_ = box.Text();
     Step();
     return;
   }
   M<MainCtl::时钟_单行滚动>().SetTimerPeriod(0);
+  // The box showed the turns; the user's own sentence, spaces included, comes back.
+  box.SetText(typed_);
   RestoreNickname(target_);
 }
 

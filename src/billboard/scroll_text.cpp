@@ -1,5 +1,7 @@
 #include "billboard/scroll_text.h"
 
+#include <algorithm>
+
 #include "text/encoding.h"
 #include "text/trim_blanks.h"
 #include "text/utf8_text.h"
@@ -48,3 +50,5 @@ int32_t ReadPeriodMs(std::string_view text) {
   }
   return utf8::ToInt32(ascii);
 }
+
+int32_t StepPeriodMs(std::string_view text) { return std::max(ReadPeriodMs(text), MIN_STEP_PERIOD_MS); }

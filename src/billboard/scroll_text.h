@@ -17,3 +17,12 @@ std::string RotatedScrollText(std::string_view text);
 // the full-width forms (digits, sign) and the ideographic space read as their ASCII
 // counterparts. "250ms" reads as 250.
 int32_t ReadPeriodMs(std::string_view text);
+
+// The shortest wait between two steps of the scroller or the billboard: at most five
+// nickname changes a second, since a chat server may mute or ban a member who changes
+// it faster.
+constexpr int32_t MIN_STEP_PERIOD_MS = 200;
+
+// The wait a period box asks for (ReadPeriodMs), never shorter than MIN_STEP_PERIOD_MS:
+// an empty box, 0, a negative or a shorter period waits that long.
+int32_t StepPeriodMs(std::string_view text);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "delivery/target_display.h"
 #include "win/dpi.h"
 #include "win/drawing_board.h"
 #include "text/encoding.h"
@@ -97,6 +98,7 @@ void TargetPicker::EndPick(bool destroyPicker) {
   // Safe from inside the board's handlers: the window layer touches neither the form nor
   // the window once the handler has returned.
   if (destroyPicker) ui::DestroyWindowNow(WindowKind::Picker);
+  ShowChosenTarget(target_);
 }
 
 void TargetPicker::Cancel(bool destroyPicker) {

@@ -44,8 +44,8 @@ constexpr unsigned kTargetAnswerMs = 200;
 // is cut at a character.
 constexpr size_t kMaxTypedUnits = 255;
 
-// What a feature says when it is to start with no window to write into.
-inline constexpr char kNoTargetText[] = "请选取要发送的程序位置！";
+// What a feature says when it is to start with no window to write into: how to pick one.
+inline constexpr char kNoTargetText[] = "请把左上角的准星拖到聊天程序的昵称框上";
 inline constexpr char kNoTargetCaption[] = "没有目标";
 
 // Gives the window the keyboard focus, borrowing its thread's input state only for

@@ -52,6 +52,7 @@ enum class MainCtl : int {
   标签24,       // the author's notes
   超级链接框1,  // opens the author's microblog page
   按钮15,       // opens the maker's web site
+  标签25,       // the how-to in three steps
   // outside the visible area: a display nobody sees and unused controls
   分组框2,     // frame of 透明标签1
   透明标签1,   // loaded lyric file name or picked window title
@@ -102,7 +103,15 @@ inline constexpr const char kNotesLead[] =
     "                    官网:Ravo语音社区\r\n"
     "                    官方网址:";
 
-inline constexpr const char kHint[] = "1000毫秒=1秒  不要太快以免卡住";
+// The scroller and the billboard wait at least 200 ms (billboard/scroll_text.h).
+inline constexpr const char kHint[] = "至少200毫秒，每秒最多5次";
+
+// Page 4, under the notes: what a first run needs.
+inline constexpr const char kHowTo[] =
+    "使用方法：\r\n"
+    "1. 把左上角的准星拖到聊天程序的昵称框上；\r\n"
+    "2. 在第一页的歌词列表里选一首歌词；\r\n"
+    "3. 按“播 放”，或勾选“跟随播放器”后在播放器里放这首歌。";
 
 // Controls outside the visible area start right of the 487-pixel wide window.
 inline constexpr int kOff = 520;
@@ -165,6 +174,7 @@ inline constexpr LayoutRow kMainControls[] = {
      nullptr, 0, 0, nullptr},  // the build's microblog address (ProgramLayouts)
     {LAYOUT_ROW(按钮15), ControlKind::Button, LAYOUT_IN(置顶选择1), 4, 32, 336, 400, 40, "下载更多Ravo语音社区-绿色辅助",
      nullptr, 0, 0},
+    {LAYOUT_ROW(标签25), ControlKind::Label, LAYOUT_IN(置顶选择1), 4, 16, 380, 448, 64, kHowTo, nullptr, 0, 0},
 
     // outside the visible area
     {LAYOUT_ROW(分组框2), ControlKind::GroupBox, kNoParent, 0, kOff, 160, 200, 48, "", nullptr, 0, 0},

@@ -13,8 +13,8 @@ std::string AskForLyricsFolder();
 // Points 文件框1 at folder and shows it in 编辑框1; an empty folder changes nothing.
 void UseLyricsFolder(const std::string& folder);
 
-// The folder dialog ("导入目录", 按钮2 and the menu item 添加指定目录), and "更新本地歌词",
-// which lists the folder typed into 编辑框1.
+// The folder dialog ("导入目录", 按钮2 and the menu item 添加指定目录), and "更新本地歌词"
+// or Enter in 编辑框1, which list the folder typed into 编辑框1.
 void ChooseLyricsFolder();
 void RefreshLyricFileList();
 

@@ -43,6 +43,38 @@ void TextControl::SetText(std::string_view text) const {
   if (HWND h = Handle()) SetWindowTextW(h, enc::Wide(text).c_str());
 }
 
+std::string TextControl::CutToWidth(std::string_view line) const {
+  HWND h = Handle();
+  if (!h) return std::string(line);
+  RECT rc = {};
+  GetClientRect(h, &rc);
+  const std::wstring wide = enc::Wide(line);
+  HDC dc = GetDC(h);
+  const HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(h, WM_GETFONT, 0, 0)));
+  const auto width = [&](const std::wstring& s) {
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, s.c_str(), static_cast<int>(s.size()), &size);
+    return size.cx;
+  };
+  std::wstring fitted = wide;
+  if (width(wide) > rc.right) {
+    const std::wstring ellipsis = L"\u2026";
+    size_t keep = wide.size();
+    do {
+      --keep;
+      if (keep > 0 && IS_LOW_SURROGATE(wide[keep]) && IS_HIGH_SURROGATE(wide[keep - 1])) --keep;
+      fitted = wide.substr(0, keep) + ellipsis;
+    } while (keep > 0 && width(fitted) > rc.right);
+  }
+  SelectObject(dc, oldFont);
+  ReleaseDC(h, dc);
+  return enc::Narrow(fitted);
+}
+
+void TextControl::SetCue(std::string_view cue) const {
+  if (HWND h = Handle()) SendMessageW(h, EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(enc::Wide(cue).c_str()));
+}
+
 bool CheckBox::Checked() const {
   HWND h = Handle();
   return h && SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED;

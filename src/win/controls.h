@@ -66,6 +66,11 @@ class TextControl : public Control {
   using Control::Control;
   std::string Text() const;
   void SetText(std::string_view text) const;
+  // The line as it fits the control's width in its own font: whole, or cut at a
+  // character with "…" at the end.
+  std::string CutToWidth(std::string_view line) const;
+  // An edit box's grey hint while it is empty and without the focus; no text in it.
+  void SetCue(std::string_view cue) const;
 };
 
 // Push buttons: their caption.

@@ -79,12 +79,20 @@ class Form {
       if (const int i = IndexOf(w); i >= 0) return i;
     return -1;
   }
+  // Shows one page of a tab control. The labels and group boxes on a page let the page
+  // show through, so the page goes first and then the tab is drawn afresh, its children
+  // with it: otherwise what the last page drew stays under them.
   void ShowPage(int tabIndex, int page0) {
     for (int i = 0; i < layout.controlCount; ++i) {
       const LayoutRow& c = layout.controls[i];
-      if (c.parent == tabIndex && c.page > 0 && controls[i])
-        ShowWindow(controls[i], c.page - 1 == page0 ? SW_SHOW : SW_HIDE);
+      if (c.parent == tabIndex && c.page > 0 && controls[i] && c.page - 1 != page0) ShowWindow(controls[i], SW_HIDE);
     }
+    for (int i = 0; i < layout.controlCount; ++i) {
+      const LayoutRow& c = layout.controls[i];
+      if (c.parent == tabIndex && c.page > 0 && controls[i] && c.page - 1 == page0) ShowWindow(controls[i], SW_SHOW);
+    }
+    if (controls[tabIndex])
+      RedrawWindow(controls[tabIndex], nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
   }
 };
 

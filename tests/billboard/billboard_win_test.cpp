@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/features.h"
+#include "billboard/scroll_text.h"
 #include "layout/program_windows.h"
 #include "support/later_on_this_thread.h"
 #include "support/recording_window.h"
@@ -136,14 +137,14 @@ TEST_F(Scroller, DeliversEachTurnInOrderAndStopsOnTheClick) {
     SCOPED_TRACE(testing::PrintToString(c.typed));
     received.clear();
     M<MainCtl::编辑框2>().SetText(c.typed);
-    M<MainCtl::编辑框3>().SetText("１０");  // full-width "10"
+    M<MainCtl::编辑框3>().SetText("３１０");  // full-width "310"
     Feature run = scroller;
-    run.At(1, [] { M<MainCtl::编辑框3>().SetText(" 25ms"); });  // read afresh at every wait
+    run.At(1, [] { M<MainCtl::编辑框3>().SetText(" 250ms"); });  // read afresh at every wait
     run.At(3, [&] { scroller.Click(); });
-    EXPECT_EQ(run.Run(), (std::vector<int>{10, 25, 25}));
+    EXPECT_EQ(run.Run(), (std::vector<int>{310, 250, 250}));
     EXPECT_EQ(Texts(), c.delivered);
     EXPECT_EQ(M<MainCtl::按钮1>().Text(), kIdle);
-    EXPECT_EQ(M<MainCtl::编辑框2>().Text(), c.delivered.back());  // the last turn, not as typed
+    EXPECT_EQ(M<MainCtl::编辑框2>().Text(), c.typed);  // as typed, not the last turn
   }
 }
 
@@ -195,13 +196,13 @@ TEST_F(Scroller, RunsBesideTheBillboardAndEachStopEndsOnlyItsOwn) {
 
 TEST_F(Scroller, LyricPlaybackKeepsRunningBesideIt) {
   TempFolder dir;
-  dir.Write("song.lrc", "[00:00.10]one\r\n[00:00.20]two\r\n[00:00.30]three\r\n");
+  dir.Write("song.lrc", "[00:00.10]one\r\n[00:00.40]two\r\n[00:00.70]three\r\n");
   const auto files = M<MainCtl::文件框1>();
   files.SetFolder(dir.Path());
   files.SetSelectedEntry(0);
   TestedProgram().features.playback.OnLyricFileChosen(ChosenLyricFileEvent());
   M<MainCtl::编辑框2>().SetText("ab");
-  M<MainCtl::编辑框3>().SetText("20");
+  M<MainCtl::编辑框3>().SetText("200");
   TestedProgram().features.playback.OnPlayButton();
   scroller.Click();
   EXPECT_TRUE(PumpUntil([] { return M<MainCtl::超级按钮4>().Text() == "播 放"; }, 10000));
@@ -216,10 +217,10 @@ TEST_F(Scroller, LyricPlaybackKeepsRunningBesideIt) {
 
 TEST_F(Billboard, WritesTheRowsOverAndOverAndEndsThePassAfterAStop) {
   M<MainCtl::选择框1>().SetChecked(true);
-  M<MainCtl::编辑框5>().SetText("15");
+  M<MainCtl::编辑框5>().SetText("215");
   SetRows({"a", "中文", "", " pad "});
   billboard.At(6, [&] { billboard.Click(); });  // second pass, after its second row
-  EXPECT_EQ(billboard.Run(), std::vector<int>(8, 15));
+  EXPECT_EQ(billboard.Run(), std::vector<int>(8, 215));
   EXPECT_EQ(Texts(), (Strings{"a", "中文", "", " pad ", "a", "中文", "nick", "", " pad "}));
   EXPECT_EQ(M<MainCtl::按钮5>().Text(), kIdle);
   PumpFor(50);
@@ -259,8 +260,8 @@ TEST_F(Billboard, RowsEditedDuringAPass) {
 
 TEST_F(Billboard, AnEmptyListWaitsOncePerPassAndSeesTheStop) {
   const std::vector<std::pair<std::string, int>> cases = {
-      {"0", EMPTY_PASS_MIN_WAIT_MS}, {"-5", EMPTY_PASS_MIN_WAIT_MS},
-      {"abc", EMPTY_PASS_MIN_WAIT_MS}, {"40", 40}};
+      {"0", MIN_STEP_PERIOD_MS}, {"-5", MIN_STEP_PERIOD_MS},
+      {"abc", MIN_STEP_PERIOD_MS}, {"400", 400}};
   for (const auto& [period, expectedWait] : cases) {
     SCOPED_TRACE(period);
     M<MainCtl::编辑框5>().SetText(period);
@@ -270,6 +271,25 @@ TEST_F(Billboard, AnEmptyListWaitsOncePerPassAndSeesTheStop) {
     EXPECT_EQ(M<MainCtl::按钮5>().Text(), kIdle);
   }
   EXPECT_TRUE(Texts().empty());
+}
+
+// Neither writes more than five times a second, whatever the period box holds: a wait
+// of at least MIN_STEP_PERIOD_MS follows every text.
+TEST_F(BillboardAndScroller, NeverWriteMoreThanFiveTimesASecond) {
+  SetRows({"x"});
+  M<MainCtl::编辑框2>().SetText("abc");
+  const std::vector<std::pair<std::string, int>> periods = {
+      {"0", 200}, {"", 200}, {"-5", 200}, {"abc", 200}, {"199", 200}, {"０", 200}, {"200", 200}, {"201", 201}};
+  for (const auto& [period, expectedWait] : periods) {
+    SCOPED_TRACE(testing::PrintToString(period));
+    for (Feature* feature : {&scroller, &billboard}) {
+      M<MainCtl::编辑框3>().SetText(period);
+      M<MainCtl::编辑框5>().SetText(period);
+      Feature run = *feature;
+      run.At(3, [&] { feature->Click(); });
+      EXPECT_EQ(run.Run(), std::vector<int>(3, expectedWait));
+    }
+  }
 }
 
 // With no window to write into, neither starts: each says so once and writes nowhere.
@@ -282,7 +302,7 @@ TEST_F(Billboard, NeitherStartsWithoutATargetWindow) {
   PumpUntil([&] { return boxes.All().size() >= 2; }, 1000);
   const auto seen = boxes.All();
   ASSERT_EQ(seen.size(), 2u);
-  for (const auto& box : seen) EXPECT_EQ(box.text, "请选取要发送的程序位置！");
+  for (const auto& box : seen) EXPECT_EQ(box.text, "请把左上角的准星拖到聊天程序的昵称框上");
   EXPECT_EQ(M<MainCtl::按钮1>().Text(), kIdle);
   EXPECT_EQ(M<MainCtl::按钮5>().Text(), kIdle);
   EXPECT_FALSE(scroller.TimerSet());

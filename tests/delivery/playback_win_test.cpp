@@ -441,7 +441,7 @@ TEST_F(Playback, RefusesWithoutTargetOrLyric) {
   ASSERT_EQ(seen.size(), 3u);
   for (int i : {0, 1}) {
     EXPECT_EQ(seen[i].caption, "没有目标");
-    EXPECT_EQ(seen[i].text, "请选取要发送的程序位置！");
+    EXPECT_EQ(seen[i].text, "请把左上角的准星拖到聊天程序的昵称框上");
   }
   EXPECT_EQ(seen[2].caption, "没有歌词");
   EXPECT_EQ(seen[2].text, "请先选择歌词LRC！");
@@ -512,7 +512,7 @@ TEST_F(HotKeys, NeverOpenABox) {
   Press(MainCtl::热键_播放停止, 5);
   PumpUntil([] { return false; }, 300);
   EXPECT_EQ(boxes.All().size(), 0u);
-  EXPECT_EQ(Title(), "[请选取要发送的程序位置！] " + plain);
+  EXPECT_EQ(Title(), "[请把左上角的准星拖到聊天程序的昵称框上] " + plain);
   EXPECT_EQ(Caption(), kIdle);
   PumpUntil([&] { return Title() == plain; }, kHotKeyNoticeMs + 1000);
   EXPECT_EQ(Title(), plain);
