@@ -32,7 +32,7 @@ wait_for_searches() {
 xdotool mousemove --window "$wid" 80 77 click 1  # page 1's tab: the focus is on the tabs
 sleep 0.5
 folder="$(winepath -w "$work/app")"
-expected=("ListBox	" "SysListView32	" "Button	播 放" "Edit	$folder" "Button	导入目录"
+expected=("ListBox	" "Button	跟随播放器" "SysListView32	" "Button	播 放" "Edit	$folder" "Button	导入目录"
           "Button	字幕完毕后恢复马甲" "Edit	" "ListBox	")
 for want in "${expected[@]}"; do
   press Tab
