@@ -173,16 +173,16 @@ double NowMs() {
   return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-// Watches a window for a while, a sample every 100 ms: whether it exists, how many child
+// Watches a window for a while, a sample every periodMs (100 unless told): whether it exists, how many child
 // windows it has, and how long its thread takes to answer a message (WM_NULL, at most
 // 10 s). One line a sample: "sample<TAB>ms since the start<TAB>children<TAB>answer ms",
 // "hidden<TAB>ms" while the window exists but is not shown, or "none<TAB>ms" while there
 // is no such window.
-int Watch(const wchar_t* out, const wchar_t* title, const wchar_t* program, double seconds) {
+int Watch(const wchar_t* out, const wchar_t* title, const wchar_t* program, double seconds, double periodMs) {
   std::string lines;
   const double start = NowMs();
   for (int n = 0;; ++n) {
-    const double due = start + n * 100.0;
+    const double due = start + n * periodMs;
     const double now = NowMs();
     if (now - start > seconds * 1000.0) break;
     if (due > now) Sleep(static_cast<DWORD>(due - now));
@@ -215,8 +215,12 @@ int Watch(const wchar_t* out, const wchar_t* title, const wchar_t* program, doub
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  // window_probe --watch OUT TITLE PROGRAM SECONDS
-  if (argv && argc == 6 && lstrcmpW(argv[1], L"--watch") == 0) return Watch(argv[2], argv[3], argv[4], _wtof(argv[5]));
+  // window_probe --watch OUT TITLE PROGRAM SECONDS [PERIOD-MS]
+  if (argv && (argc == 6 || argc == 7) && lstrcmpW(argv[1], L"--watch") == 0) {
+    const double period = argc == 7 ? _wtof(argv[6]) : 100.0;
+    if (period < 1) return 2;
+    return Watch(argv[2], argv[3], argv[4], _wtof(argv[5]), period);
+  }
   if (!argv || argc < 3 || argc > 4) return 2;
   Wanted wanted{argv[2], argc == 4 ? argv[3] : nullptr};
   EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&wanted));

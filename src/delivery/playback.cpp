@@ -227,6 +227,13 @@ void Playback::OnMainWindowCreated() {
 
 void Playback::Halt() { Stop(Ending::Halted); }
 
+// Through the timer rather than at once: the pick may end with the main window going.
+void Playback::OnPickEnded() {
+  if (run_ != Run::Retrying) return;
+  LineTimer().SetTimerPeriod(0);
+  LineTimer().SetTimerPeriod(1);
+}
+
 int32_t Playback::ShiftMs() const { return static_cast<int32_t>(songStartTick_ - (anchorTick_ - anchorStampMs_)); }
 
 void Playback::ShiftPendingLines(int32_t earlierMs) {

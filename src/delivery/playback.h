@@ -61,6 +61,9 @@ class Playback {
   void OnMainWindowCreated();
   // Stops playback without forgetting the position, and writes the nickname back.
   void Halt();
+  // A pick has ended: a line it held (deliveries take nothing during a pick, and the run
+  // retries as for a hung target) is tried at once, as the line of the moment.
+  void OnPickEnded();
 
   // Nudges of an anchored run while lyrics play; nothing while idle. The lines not yet
   // written come earlierMs sooner (later when negative), none due before now.
