@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Whole flow with a chat client that answers the tool's probe and then hangs for 2 s in
 # WM_SETFOCUS, the first time the tool hands it the focus: the tool must keep answering
-# (a window probe asks it every 50 ms and must have each answer within 250 ms), and the
-# line goes in once the client is well again, followed by the rest.
+# (a window probe posts it a character every 50 ms, which its loop must have run within
+# 250 ms: a sent WM_NULL would be answered even from inside the SetFocus that waits),
+# and the line goes in once the client is well again, followed by the rest.
 source "$(dirname "$0")/support/lib.sh"
 exe="$1"
 build="$2"
@@ -28,7 +29,7 @@ title=$(xdotool getwindowname "$wid")
 click "$wid" 80 77          # tab page 1
 drag_crosshair_onto_standin
 click "$wid" 40 122         # the lyric file
-wine "$build/window_probe.exe" --watch "$(winepath -w "$work/watch.txt")" "$title" "$(basename "$exe")" 5 50 \
+wine "$build/window_probe.exe" --watch "$(winepath -w "$work/watch.txt")" "$title" "$(basename "$exe")" 5 50 posted \
   >/dev/null 2>&1 </dev/null &
 probe=$!
 sleep 0.5

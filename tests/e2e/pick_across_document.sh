@@ -31,13 +31,13 @@ sleep 0.5
 start_standin_and_tool "$build/chat_standin.exe" "$exe" "$log" "$work"
 eval "$(xdotool getwindowgeometry --shell "$page_window")"
 page_x=$X page_y=$Y page_w=$WIDTH page_h=$HEIGHT
-import -window root -crop "$((page_w + 20))x$((page_h + 40))+$((page_x - 10))+$((page_y - 30))" "$work/page-before.png"
 
 click "$wid" 80 77          # tab page 1
 drag_crosshair_onto_standin
 click "$wid" 40 122         # the lyric file
 click "$wid" 76 453         # 播 放
 wait_for_logged 3
+import -window root -crop "$((page_w + 20))x$((page_h + 40))+$((page_x - 10))+$((page_y - 30))" "$work/page-before.png"
 
 # Pressed on the capture board, across onto the page, a rest of 2.5 s, back onto the chat
 # stand-in's field and let go there.
@@ -55,6 +55,7 @@ echo "stand-in log:"; cat "$log"
 
 [ ! -s "$page_log" ] || fail "the page was written: $(cat "$page_log")"
 differ=$(compare -metric AE "$work/page-before.png" "$work/page-after.png" null: 2>&1 || true)
+[ "$differ" = 0 ] || cp "$work"/page-*.png "$build/" 2>/dev/null
 [ "$differ" = 0 ] || fail "$differ pixels over the page differ from before the pick: a crosshair, a frame or a changed letter is left"
 
 mapfile -t at_ms < <(cut -d' ' -f1 "$log")
