@@ -41,8 +41,8 @@ bool IsGbkTrailByte(WPARAM value) { return value >= 0x40 && value <= 0xFE && val
 
 class ChatStandin {
  public:
-  ChatStandin(std::wstring logPath, std::wstring nickname, DWORD hangMs)
-      : logPath_(std::move(logPath)), committed_(std::move(nickname)), hangMs_(hangMs) {}
+  ChatStandin(std::wstring logPath, std::wstring nickname, DWORD hangMs, DWORD focusHangMs)
+      : logPath_(std::move(logPath)), committed_(std::move(nickname)), hangMs_(hangMs), focusHangMs_(focusHangMs) {}
 
   HWND Create(HINSTANCE instance) {
     return standin::CreateStandinWindow(instance, kClassName, kTitle, reinterpret_cast<LPCWSTR>(IDC_IBEAM),
@@ -67,6 +67,14 @@ class ChatStandin {
       case WM_PAINT:
         self->OnPaint();
         return 0;
+      case WM_SETFOCUS:
+        // The focus given from another program's thread (InSendMessage: not the window's
+        // own activation at start), the first time: a client that answers WM_NULL and
+        // then hangs in WM_SETFOCUS. Whoever sent it waits unless it waits with a bound.
+        if (self->focusHangMs_ > 0 && InSendMessage()) {
+          Sleep(std::exchange(self->focusHangMs_, 0));
+        }
+        break;
       case WM_DESTROY:
         PostQuitMessage(0);
         return 0;
@@ -264,6 +272,7 @@ class ChatStandin {
   WPARAM pendingLead_ = 0;
   int commits_ = 0;
   DWORD hangMs_ = 0;
+  DWORD focusHangMs_ = 0;
   int failedWrites_ = 0;
   ScopedGdiObj<HFONT> largeFont_{standin::CjkFont(28, FW_BOLD)};
   ScopedGdiObj<HFONT> fieldFont_{standin::CjkFont(20, FW_NORMAL)};
@@ -273,9 +282,11 @@ class ChatStandin {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  standin::Arguments arguments;  // the third: how long the client hangs after its first commit
+  // The third: how long the client hangs after its first commit; the fourth: how long in
+  // the first WM_SETFOCUS sent from another program.
+  standin::Arguments arguments;
   if (!standin::ReadArguments(&arguments)) return standin::kExitUsage;
-  ChatStandin chat(arguments.logPath, arguments.nickname, arguments.number);
+  ChatStandin chat(arguments.logPath, arguments.nickname, arguments.number, arguments.secondNumber);
   HWND hwnd = chat.Create(instance);
   if (!hwnd) return 1;
   return standin::ShowAndRun(hwnd);

@@ -21,17 +21,27 @@ const UINT kQuietMs = 150;
 const UINT_PTR kQuietTimer = 1;
 const int kBoxId = 100;
 const RECT kBox = standin::kFieldBox;  // where the chat stand-in has its field
+const RECT kDocument = {90, 20, 470, 190};  // a text editor's page, around the field's place
 
 class EditStandin {
  public:
-  EditStandin(std::wstring logPath, std::wstring initial) : logPath_(std::move(logPath)), initial_(std::move(initial)) {}
+  EditStandin(std::wstring logPath, std::wstring initial, bool document)
+      : logPath_(std::move(logPath)), initial_(std::move(initial)), document_(document) {
+    // A document's lines: "\n" (backslash, n) in the command line breaks a line.
+    if (!document_) return;
+    for (size_t at = initial_.find(L"\\n"); at != std::wstring::npos; at = initial_.find(L"\\n", at + 2))
+      initial_.replace(at, 2, L"\r\n");
+  }
 
   HWND Create(HINSTANCE instance) {
     HWND hwnd = standin::CreateStandinWindow(instance, kClassName, kTitle, reinterpret_cast<LPCWSTR>(IDC_ARROW),
                                              COLOR_BTNFACE, &EditStandin::WndProc, this);
     if (!hwnd) return nullptr;
-    box_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", initial_.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
-                           kBox.left, kBox.top, kBox.right - kBox.left, kBox.bottom - kBox.top, hwnd,
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL |
+                        (document_ ? ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL : 0);
+    const RECT box = document_ ? kDocument : kBox;
+    box_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", initial_.c_str(), style, box.left, box.top,
+                           box.right - box.left, box.bottom - box.top, hwnd,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kBoxId)), instance, nullptr);
     if (!box_) return nullptr;
     SendMessageW(box_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
@@ -109,6 +119,7 @@ class EditStandin {
 
   std::wstring logPath_;
   std::wstring initial_;
+  bool document_ = false;
   HWND box_ = nullptr;
   WNDPROC boxProc_ = nullptr;
   uint64_t changedAt_ = 0;  // when the text last changed
@@ -121,9 +132,9 @@ class EditStandin {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-  standin::Arguments arguments;
+  standin::Arguments arguments;  // the third: 1 for a multi-line box holding a document
   if (!standin::ReadArguments(&arguments)) return standin::kExitUsage;
-  EditStandin box(arguments.logPath, arguments.nickname);
+  EditStandin box(arguments.logPath, arguments.nickname, arguments.number == 1);
   HWND hwnd = box.Create(instance);
   if (!hwnd) return 1;
   return standin::ShowAndRun(hwnd);

@@ -99,13 +99,14 @@ T* SelfOf(HWND hwnd, UINT msg, LPARAM lp) {
   return reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-// The command line LOG [NICKNAME [NUMBER]], read wide because Wine hands the narrow one
+// The command line LOG [NICKNAME [NUMBER [NUMBER]]], read wide because Wine hands the narrow one
 // over in GBK and the log path or nickname may hold characters that GBK cannot carry.
 // False without a log path.
 struct Arguments {
   std::wstring logPath;
   std::wstring nickname = L"Guest";
   DWORD number = 0;
+  DWORD secondNumber = 0;
 };
 inline bool ReadArguments(Arguments* out) {
   int argc = 0;
@@ -115,6 +116,7 @@ inline bool ReadArguments(Arguments* out) {
     out->logPath = argv[1];
     if (argc >= 3) out->nickname = argv[2];
     if (argc >= 4) out->number = wcstoul(argv[3], nullptr, 10);
+    if (argc >= 5) out->secondNumber = wcstoul(argv[4], nullptr, 10);
   }
   if (argv) LocalFree(argv);
   return ok;

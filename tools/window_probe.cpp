@@ -175,16 +175,50 @@ double NowMs() {
   return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
 }
 
-// Watches a window for a while, a sample every 100 ms: whether it exists, how many child
+// A shown, writable text box of the window (no digits-only one), for the posted probe.
+BOOL CALLBACK FindTypingBox(HWND hwnd, LPARAM lp) {
+  wchar_t name[32] = {};
+  GetClassNameW(hwnd, name, 32);
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  if (lstrcmpiW(name, L"Edit") != 0 || !IsWindowVisible(hwnd) || (style & (ES_READONLY | ES_NUMBER))) return TRUE;
+  *reinterpret_cast<HWND*>(lp) = hwnd;
+  return FALSE;
+}
+
+// How long the window's thread takes to take a posted message: a character posted to
+// its text box shows in the box's length once the thread's loop has run it (a sent
+// message would be answered even from inside a SendMessage the thread is waiting in).
+// A Backspace then takes it out again. 10000 when it did not show within 10 s.
+double PostedAnswerMs(HWND box) {
+  auto length = [box] {
+    DWORD_PTR n = 0;
+    SendMessageTimeoutW(box, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 10000, &n);
+    return n;
+  };
+  const DWORD_PTR before = length();
+  const double asked = NowMs();
+  PostMessageW(box, WM_CHAR, L'x', 0);
+  while (length() == before) {
+    if (NowMs() - asked > 10000) return 10000.0;
+    Sleep(1);
+  }
+  const double took = NowMs() - asked;
+  PostMessageW(box, WM_CHAR, VK_BACK, 0);
+  while (length() != before && NowMs() - asked < 20000) Sleep(1);
+  return took;
+}
+
+// Watches a window for a while, a sample every periodMs (100 unless told): whether it exists, how many child
 // windows it has, and how long its thread takes to answer a message (WM_NULL, at most
 // 10 s). One line a sample: "sample<TAB>ms since the start<TAB>children<TAB>answer ms",
 // "hidden<TAB>ms" while the window exists but is not shown, or "none<TAB>ms" while there
 // is no such window.
-int Watch(const wchar_t* out, const wchar_t* title, const wchar_t* program, double seconds) {
+int Watch(const wchar_t* out, const wchar_t* title, const wchar_t* program, double seconds, double periodMs,
+          bool posted) {
   std::string lines;
   const double start = NowMs();
   for (int n = 0;; ++n) {
-    const double due = start + n * 100.0;
+    const double due = start + n * periodMs;
     const double now = NowMs();
     if (now - start > seconds * 1000.0) break;
     if (due > now) Sleep(static_cast<DWORD>(due - now));
@@ -200,8 +234,14 @@ int Watch(const wchar_t* out, const wchar_t* title, const wchar_t* program, doub
     EnumChildWindows(wanted.found, CountChild, reinterpret_cast<LPARAM>(&children));
     const double asked = NowMs();
     DWORD_PTR answer = 0;
-    const bool answered = SendMessageTimeoutW(wanted.found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer) != 0;
-    const double took = answered ? NowMs() - asked : 10000.0;
+    HWND box = nullptr;
+    if (posted) EnumChildWindows(wanted.found, FindTypingBox, reinterpret_cast<LPARAM>(&box));
+    double took = 10000.0;
+    if (box) {
+      took = PostedAnswerMs(box);
+    } else if (SendMessageTimeoutW(wanted.found, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer)) {
+      took = NowMs() - asked;
+    }
     lines += "sample\t" + std::to_string(static_cast<int>(at)) + "\t" + std::to_string(children) + "\t" +
              std::to_string(static_cast<int>(took)) + "\n";
   }
@@ -217,8 +257,13 @@ int Watch(const wchar_t* out, const wchar_t* title, const wchar_t* program, doub
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  // window_probe --watch OUT TITLE PROGRAM SECONDS
-  if (argv && argc == 6 && lstrcmpW(argv[1], L"--watch") == 0) return Watch(argv[2], argv[3], argv[4], _wtof(argv[5]));
+  // window_probe --watch OUT TITLE PROGRAM SECONDS [PERIOD-MS [posted]]
+  if (argv && argc >= 6 && argc <= 8 && lstrcmpW(argv[1], L"--watch") == 0) {
+    const double period = argc >= 7 ? _wtof(argv[6]) : 100.0;
+    const bool posted = argc == 8 && lstrcmpW(argv[7], L"posted") == 0;
+    if (period < 1 || (argc == 8 && !posted)) return 2;
+    return Watch(argv[2], argv[3], argv[4], _wtof(argv[5]), period, posted);
+  }
   if (!argv || argc < 3 || argc > 4) return 2;
   Wanted wanted{argv[2], argc == 4 ? argv[3] : nullptr};
   EnumWindows(FindWanted, reinterpret_cast<LPARAM>(&wanted));

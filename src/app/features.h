@@ -29,7 +29,7 @@ struct Features {
   Features& operator=(const Features&) = delete;
 
   Playback playback;
-  TargetPicker picker{playback.Target()};
+  TargetPicker picker{playback.Target(), [this] { playback.OnPickEnded(); }};
   Scroller scroller{playback.Target()};
   Billboard billboard{playback.Target()};
   PlaybackHotKeys hotKeys{playback};

@@ -57,10 +57,14 @@ void Scroller::OnTimer() {
   if (running_) Step();
 }
 
+// A step that falls during a pick is skipped (the text stays as it is), so that the
+// next one goes on from where the pick found it.
 void Scroller::Step() {
   const auto box = M<MainCtl::编辑框2>();
-  box.SetText(RotatedScrollText(box.Text()));
-  DeliverText(target_, box.Text(), 0);
+  if (!target_.PickUnderWay()) {
+    box.SetText(RotatedScrollText(box.Text()));
+    DeliverText(target_, box.Text(), 0);
+  }
   SetWait(M<MainCtl::时钟_单行滚动>(), ScrollerPeriod());
 }
 
@@ -102,7 +106,8 @@ void Billboard::StartPass() {
 
 void Billboard::Step() {
   const auto timer = M<MainCtl::时钟_广告牌>();
-  if (passRows_ == 0) {
+  // A row that falls due during a pick waits for the next step: none is lost to it.
+  if (passRows_ == 0 || target_.PickUnderWay()) {
     SetWait(timer, std::max(BillboardPeriod(), EMPTY_PASS_MIN_WAIT_MS));
     return;
   }

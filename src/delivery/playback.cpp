@@ -232,6 +232,14 @@ void Playback::OnMainWindowCreated() {
 
 void Playback::Halt() { Stop(Ending::Halted); }
 
+// Through the timer rather than at once: the pick may end with the main window going.
+void Playback::OnPickEnded() {
+  if (run_ != Run::Retrying && !(Following() && followLineHeld_)) return;
+  if (Following()) followRetryMs_ = 0;
+  LineTimer().SetTimerPeriod(0);
+  LineTimer().SetTimerPeriod(1);
+}
+
 int32_t Playback::ShiftMs() const {
   if (Following()) return follower_.ShiftMs();
   return static_cast<int32_t>(songStartTick_ - (anchorTick_ - anchorStampMs_));

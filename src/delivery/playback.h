@@ -77,6 +77,10 @@ class Playback {
   void OnMainWindowCreated();
   // Stops playback without forgetting the position, and writes the nickname back.
   void Halt();
+  // A pick has ended: a line it held (deliveries take nothing during a pick, and the run
+  // retries as for a hung target) is tried at once, as the line of the moment, whether
+  // the run plays by its own clock or follows the player.
+  void OnPickEnded();
 
   // Nudges of an anchored run while lyrics play; nothing while idle. The lines not yet
   // written come earlierMs sooner (later when negative), none due before now.
@@ -116,6 +120,7 @@ class Playback {
   // Following the music player (playback_follow.cpp).
   void StartFollowing();
   void StopFollowing();
+  bool RetryingHeldLine() const;
   void FollowStep();
   void OnPlayerReading(const PlayerReading& reading);
   void OnTrackChanged(const PlayerTrack& track);
@@ -160,6 +165,10 @@ class Playback {
   bool chosenForFirstTrack_ = false;  // the lyric chosen before the press, for a track no name fits
   bool wroteLine_ = false;            // a followed line stands in the target field
   bool loadingLyric_ = false;         // a lyric loads (its message box may run the timer)
+  // The followed line that the target did not take (hung, or a pick under way), and when
+  // it is tried again: the line of the moment then, not the ones missed meanwhile.
+  bool followLineHeld_ = false;
+  int64_t followRetryMs_ = 0;
   int64_t lastReadMs_ = 0;
   std::string followNotice_;  // what the title bar says following waits for
 };

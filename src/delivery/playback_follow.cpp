@@ -28,6 +28,8 @@ constexpr int64_t kPlayerReadMs = 100;
 constexpr int64_t kReadEarlyMs = 5;
 // How much of a lyric file its tags are looked for in: they stand at its head.
 constexpr DWORD kTagBytes = 4096;
+// How often a followed line the target did not take is tried again, as in a timed run.
+constexpr int64_t kFollowRetryMs = 250;
 
 const char kNoPlayer[] = "没有找到播放器";
 const char kWaitingForPlay[] = "等待播放器播放";
@@ -64,6 +66,7 @@ void Playback::StartFollowing() {
   trackHasLyric_ = false;
   chosenForFirstTrack_ = timeline_.count > 0;
   wroteLine_ = false;
+  followLineHeld_ = false;
   followNotice_.clear();
   lastReadMs_ = PlaybackNowMs() - kPlayerReadMs;  // the player is read at once
   FollowStep();
@@ -122,6 +125,7 @@ void Playback::OnTrackChanged(const PlayerTrack& track) {
   const bool found = LoadLyricOfTrack(track) || (chosenForFirstTrack_ && timeline_.count > 0);
   chosenForFirstTrack_ = false;
   trackHasLyric_ = found;
+  followLineHeld_ = false;  // the last track's line is not the new one's
   follower_.SetLines(found ? DueTimes(timeline_) : std::vector<int32_t>());
   if (!trackHasLyric_ && wroteLine_) {
     RestoreNickname(target_);
@@ -156,8 +160,18 @@ bool Playback::FollowLyricFile(const std::string& path) {
 // whichever comes first.
 void Playback::FollowLines() {
   if (!Following()) return;
-  if (trackHasLyric_) WriteFollowedLine(follower_.At(PlaybackNowMs()));
-  const int64_t next = std::min(lastReadMs_ + kPlayerReadMs, follower_.NextDueMs());
+  if (trackHasLyric_) {
+    const int32_t due = follower_.At(PlaybackNowMs());
+    if (due > 0) {
+      WriteFollowedLine(due);
+    } else if (RetryingHeldLine() && PlaybackNowMs() >= followRetryMs_) {
+      // The line of the moment, once the target takes it; none when the track started over.
+      if (follower_.Written() > 0) WriteFollowedLine(follower_.Written());
+      else followLineHeld_ = false;
+    }
+  }
+  int64_t next = std::min(lastReadMs_ + kPlayerReadMs, follower_.NextDueMs());
+  if (RetryingHeldLine()) next = std::min(next, followRetryMs_);
   const int64_t wait = std::clamp<int64_t>(next - PlaybackNowMs(), 1, kPlayerReadMs);
   const auto timer = LineTimer();
   timer.SetTimerPeriod(0);
@@ -165,10 +179,18 @@ void Playback::FollowLines() {
   ShowShift();
 }
 
+// Only while the player plays: paused or stopped, nothing is written, so nothing is tried.
+bool Playback::RetryingHeldLine() const {
+  return followLineHeld_ && trackHasLyric_ && follower_.LastReading().state == PlayerState::Playing;
+}
+
 void Playback::WriteFollowedLine(int32_t line) {
   if (line <= 0 || line > timeline_.count) return;
   lyric_table::Select(line - 1);
-  if (DeliverText(target_, TextOfMoment(timeline_, line, LastOfMoment(timeline_, line)), 1)) wroteLine_ = true;
+  const bool written = DeliverText(target_, TextOfMoment(timeline_, line, LastOfMoment(timeline_, line)), 1);
+  if (written) wroteLine_ = true;
+  followLineHeld_ = !written;
+  if (!written) followRetryMs_ = PlaybackNowMs() + kFollowRetryMs;
   lyric_table::ShowSelected();
 }
 

@@ -32,12 +32,16 @@ void PlaybackHotKeys::Press(Action action) {
   if (ui::MessageBoxShown()) return;
   if (pending_.empty()) firstPressTick_ = GetTickCount();
   pending_.push_back(action);
-  if (!ModifiersDown()) {
+  if (!Held()) {
     RunPending();
     return;
   }
   SetTimerRunning();
 }
+
+// A pick under way holds the actions for as long as it lasts: they would deliver into
+// the window the pick is about to replace, and take its capture away.
+bool PlaybackHotKeys::Held() const { return playback_.Target().PickUnderWay() || ModifiersDown(); }
 
 bool PlaybackHotKeys::ModifiersDown() const {
   for (int key : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_LWIN, VK_RWIN}) {
@@ -49,7 +53,9 @@ bool PlaybackHotKeys::ModifiersDown() const {
 
 void PlaybackHotKeys::OnTimer() {
   const DWORD now = GetTickCount();
-  if (!pending_.empty() && (!ModifiersDown() || now - firstPressTick_ >= kModifierWaitMs)) RunPending();
+  if (!pending_.empty() && !playback_.Target().PickUnderWay() &&
+      (!ModifiersDown() || now - firstPressTick_ >= kModifierWaitMs))
+    RunPending();
   if (noticeShown_ && now - noticeTick_ >= kHotKeyNoticeMs) {
     noticeShown_ = false;
     // The title playback calls for (its shift, what following waits for) comes back.

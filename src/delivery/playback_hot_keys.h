@@ -8,6 +8,8 @@
 // actions run, in the order pressed, once Ctrl, Alt, Shift and Win are all up, as a short
 // timer (时钟_热键) finds, or after kModifierWaitMs whatever the keys do.
 //
+// While a pick is under way the actions wait for its end, whatever the keys do.
+//
 // A hot key never opens a box: one that cannot act beeps and says why in the title bar
 // for a moment. While a message box of the tool is up, hot keys are ignored.
 #pragma once
@@ -52,6 +54,7 @@ class PlaybackHotKeys {
   enum class Action { Play, Earlier, Later, NextLine };
   void Press(Action action);
   bool ModifiersDown() const;
+  bool Held() const;
   void RunPending();
   void Act(Action action);
   void Refuse(const char* why);

@@ -4,11 +4,14 @@
 #include <string>
 
 #include "delivery/target_display.h"
+#include "delivery/text_delivery.h"
+#include "layout/program_windows.h"
+#include "text/encoding.h"
 #include "win/dpi.h"
 #include "win/drawing_board.h"
-#include "text/encoding.h"
 #include "win/owners.h"
-#include "layout/program_windows.h"
+#include "win/program.h"
+#include "win/window_bounds.h"
 
 namespace {
 
@@ -34,6 +37,9 @@ const int32_t kSuperModeOffset = 15;
 const char kSuperModeNotice[] =
     "(*^-^*) 无法获取窗口句柄,超级模式被激活,松开鼠标后获取当前窗口句柄!";
 const char kTitlePrefix[] = "窗口标题：";
+const char kDocumentQuestion[] =
+    "这是一个多行文本框，里面已有文字：每行歌词都会替换它的全部内容。仍然选它吗？";
+const char kDocumentCaption[] = "选取窗口";
 
 // A wide frame, so that it stands out around windows of any size (the inner half of a
 // 5-pixel pen at 96 DPI, scaled with the framed window).
@@ -53,6 +59,23 @@ std::string WindowTitle(HWND window) {
 void DrawCrosshair(DrawingBoard& board) {
   board.Line(0, kIconCentre, kCrosshairEnd, kIconCentre);
   board.Line(kIconCentre, 0, kIconCentre, kCrosshairEnd);
+}
+
+bool OfThisProcess(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process != 0 && process == GetCurrentProcessId();
+}
+
+// A multi-line edit or rich-edit control with text in it: a document (a text editor's
+// page, a word processor's), which every delivery would replace whole. Its length is
+// asked with a bound, as a target is probed; one that does not say is taken to hold text.
+bool HoldsDocument(HWND window) {
+  if (!IsEditControl(window) || (GetWindowLongPtrW(window, GWL_STYLE) & ES_MULTILINE) == 0) return false;
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kTargetAnswerMs, &length))
+    return true;
+  return length > 0;
 }
 
 // Windows that the mouse passes through, as the picker window: WindowFromPoint looks
@@ -98,14 +121,23 @@ void TargetPicker::EndPick(bool destroyPicker) {
   // Safe from inside the board's handlers: the window layer touches neither the form nor
   // the window once the handler has returned.
   if (destroyPicker) ui::DestroyWindowNow(WindowKind::Picker);
+}
+
+// The pick has chosen (or kept the choice before it): the top strip names the window,
+// deliveries go on, a nickname restore held by the pick is written, and a lyric line
+// that fell due during it goes out now.
+void TargetPicker::ResumeDeliveries() {
   ShowChosenTarget(target_);
+  target_.SetPickUnderWay(false);
+  if (target_.TakeHeldRestore()) RestoreNickname(target_);
+  if (pickEnded_) pickEnded_();
 }
 
 void TargetPicker::Cancel(bool destroyPicker) {
   if (!picking_) return;
-  target_ = targetBefore_;
   M<MainCtl::透明标签1>().SetText(titleBefore_);
   EndPick(destroyPicker);
+  ResumeDeliveries();
 }
 
 void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy) {
@@ -159,7 +191,7 @@ HWND CreateFrameEdge() {
 
 void WindowFrame::Around(HWND window) {
   RECT rc;
-  if (!IsWindow(window) || !GetWindowRect(window, &rc) || rc.right <= rc.left || rc.bottom <= rc.top) {
+  if (!VisibleWindowBounds(window, &rc) || rc.right <= rc.left || rc.bottom <= rc.top) {
     Remove();
     return;
   }
@@ -216,7 +248,7 @@ void TargetPicker::OnCaptureBoardMouseDown() {
   }
   if (picking_ || ui::WindowExists(WindowKind::Picker)) return;
   picking_ = true;
-  targetBefore_ = target_;
+  target_.SetPickUnderWay(true);
   titleBefore_ = M<MainCtl::透明标签1>().Text();
   // The board takes the keys too, so that Esc reaches it.
   focusBefore_ = GetFocus();
@@ -271,10 +303,7 @@ void TargetPicker::OnCaptureBoardButtonUp() {
 
 void TargetPicker::DetectWindowUnderCursor(HWND under) {
   if (!picking_) return;
-  DWORD process = 0;
-  GetWindowThreadProcessId(under, &process);
-  const bool own = process != 0 && process == GetCurrentProcessId();
-  if (own) target_.Clear();
+  const bool own = OfThisProcess(under);
 
   DrawingBoard* board = P<PickerCtl::画板1>().Board();
   if (board) board->Clear();
@@ -295,7 +324,6 @@ void TargetPicker::DetectWindowUnderCursor(HWND under) {
     if (HWND picker = ui::WindowHandle(WindowKind::Picker))
       SetWindowPos(picker, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     framed_ = under;
-    target_.Set(under);
     M<MainCtl::透明标签1>().SetText(kTitlePrefix + WindowTitle(under));
   }
 }
@@ -303,11 +331,28 @@ void TargetPicker::DetectWindowUnderCursor(HWND under) {
 void TargetPicker::ReleaseOver(HWND under) {
   if (!picking_) return;
   DetectWindowUnderCursor(under);
+  HWND chosen = under;
   if (offset_ == kSuperModeOffset) {
     // The system named no window under the cursor: the walk names the one there.
     POINT cursor = {};
     GetCursorPos(&cursor);
-    target_.Set(WindowAtPoint(cursor));
+    chosen = WindowAtPoint(cursor);
   }
+  // Nothing there, or a window of the tool itself (the picker window too, about to go),
+  // chooses nothing: the choice before the pick stands, as after Esc. So does a document
+  // the user does not want replaced.
+  if (OfThisProcess(chosen)) chosen = nullptr;
+  // The capture, the frame and the picker window go before any question is asked.
   EndPick();
+  const bool takes = chosen && IsWindow(chosen) &&
+                     (!HoldsDocument(chosen) ||
+                      ui::ShowMessageBox(kDocumentQuestion, kDocumentCaption,
+                                         MB_ICONQUESTION | MB_YESNO | MB_DEFBUTTON2) == IDYES);
+  if (takes) {
+    target_.Set(chosen);
+    M<MainCtl::透明标签1>().SetText(kTitlePrefix + WindowTitle(chosen));
+  } else {
+    M<MainCtl::透明标签1>().SetText(titleBefore_);
+  }
+  ResumeDeliveries();
 }

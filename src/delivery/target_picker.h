@@ -1,6 +1,6 @@
 // The window picker: the user presses the left button on the capture board
 // `画板_捕获器`, drags the crosshair onto the field of another program and releases the
-// button there. The handle the picker last recorded is the target of every delivery.
+// button there. The window released over is the target of every delivery.
 //
 // Entry points (all bound in the event table, all on the GUI thread). The capture board
 // holds the mouse capture for the whole pick, so its own messages drive the pick wherever
@@ -14,15 +14,23 @@
 //   OnCaptureBoardMouseMove  keeps the picker window on the cursor and looks again.
 //   OnCaptureBoardButtonUp   looks a last time and ends the pick with that window.
 //   OnCaptureBoardEscape, OnCaptureBoardCaptureLost, OnPickerWindowDestroyed
-//                            cancel the pick: the choice and the title shown before it
-//                            come back. The picker window goes with the main window, so
-//                            a pick never outlives it.
+//                            cancel the pick: the title shown before it comes back. The
+//                            picker window goes with the main window, so a pick never
+//                            outlives it.
 //
-// What a pick leaves: the target window (target_window.h) is the foreign window last
-// met; none is chosen when the cursor is on one of the tool's own windows; in super mode
-// the window found at the release. `透明标签1` shows "窗口标题：" and the window's title.
-// A foreign window is written down only when it differs from the one last framed, so
-// passing over an own window and back onto the same foreign one leaves no target.
+// A look only shows: the frame goes around the foreign window under the cursor and
+// `透明标签1` shows "窗口标题：" and its title (a window of the tool's own is neither
+// framed nor named). The target window (target_window.h) stays the one chosen before
+// the pick until the release: only the window released over is chosen, so nothing is
+// ever written into a window the crosshair merely crosses. From the press to the end of
+// the pick deliveries hold off (TargetWindow::PickUnderWay): a delivery's focus
+// hand-over into another thread would take the pick's capture away.
+//
+// The release chooses nothing (the choice before the pick stands, its title comes back)
+// over no window, over a window of the tool's own process, or over a multi-line edit or
+// rich-edit control holding text when the user answers No to the question whether it is
+// meant (every line would replace the document in it). An empty or single-line box is
+// taken without a question.
 //
 // Super mode: when the system names no window under the cursor, the picker says so on
 // its own board and moves aside (offset 15); the pick then ends with the window found
@@ -35,7 +43,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "delivery/target_window.h"
 
@@ -52,7 +62,8 @@ constexpr COLORREF FRAME_COLOR = RGB(255, 0, 0);
 void DrawPickerIcon(DrawingBoard& board, COLORREF color, int dx, int dy);
 
 // The frame around a window: four thin windows of the tool's own along the inside of its
-// edge, title bar and border included, in the screen's pixels. Only a window keeps what
+// edge as the user sees it (VisibleWindowBounds), title bar and border included, in the
+// screen's pixels. Only a window keeps what
 // it shows: a drawing on the screen's DC is erased by any window passing over it (the
 // crosshair's own) and leaves a trail when inverted back, and one on a window of another
 // process draws nowhere under Wine. The edges stay on top, never take the focus, the
@@ -81,8 +92,10 @@ HWND WindowAtPoint(POINT p);
 
 class TargetPicker {
  public:
-  // Names the picked window in target.
-  explicit TargetPicker(TargetWindow& target) : target_(target) {}
+  // Names the picked window in target; pickEnded runs once each pick has ended and
+  // deliveries may go again (playback then writes the line a pick held).
+  explicit TargetPicker(TargetWindow& target, std::function<void()> pickEnded = {})
+      : target_(target), pickEnded_(std::move(pickEnded)) {}
 
   // The handlers bound in the event table.
   void OnMainWindowActivated();
@@ -109,13 +122,15 @@ class TargetPicker {
  private:
   void Cancel(bool destroyPicker);
   void EndPick(bool destroyPicker = true);
+  void ResumeDeliveries();
   TargetWindow& target_;
+  std::function<void()> pickEnded_;
   WindowFrame frame_;
   HWND framed_ = nullptr;
   int32_t offset_ = 0;
   bool picking_ = false;
-  // What a cancelled pick gives back.
-  TargetWindow targetBefore_;
+  // What a pick that chooses nothing gives back (the target itself is never touched
+  // before the release).
   std::string titleBefore_;
   HWND focusBefore_ = nullptr;
 };

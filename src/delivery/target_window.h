@@ -2,11 +2,15 @@
 // holds it; the window picker names it, and the lyric lines, the ticker, the billboard
 // and the nickname restore are delivered to it. Until a pick has named a window none is
 // chosen; a pick can also choose "no window" (null), which takes no delivery.
+// While a pick is under way the window stays the one chosen before it, and deliveries
+// hold off: they would focus, click and type into other windows under the user's drag
+// and take the pick's capture away.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
+#include <utility>
 
 class TargetWindow {
  public:
@@ -27,6 +31,15 @@ class TargetWindow {
     chosen_ = false;
   }
 
+  // Set by the picker from the press on the crosshair to the pick's end (its question
+  // answered): DeliverText then takes nothing, as from a hung target.
+  bool PickUnderWay() const { return pickUnderWay_; }
+  void SetPickUnderWay(bool underWay) { pickUnderWay_ = underWay; }
+  // A nickname restore asked for during a pick waits for its end: HoldRestore notes it,
+  // TakeHeldRestore hands it over once (true when one was held).
+  void HoldRestore() { restoreHeld_ = true; }
+  bool TakeHeldRestore() { return std::exchange(restoreHeld_, false); }
+
   // How many character messages the tool's last delivery typed into this window: the
   // next one erases at least as many, so that a long text never leaves a tail behind.
   // A pick that passes over other windows and comes back to this one keeps the count.
@@ -41,4 +54,6 @@ class TargetWindow {
   bool chosen_ = false;
   HWND typedInto_ = nullptr;
   size_t typedLast_ = 0;
+  bool pickUnderWay_ = false;
+  bool restoreHeld_ = false;
 };

@@ -6,11 +6,14 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "layout/program_windows.h"
 #include "text/encoding.h"
 #include "text/utf8_text.h"
+#include "win/owners.h"
+#include "win/worker_thread.h"
 
 namespace {
 
@@ -83,13 +86,33 @@ bool ReplaceInChatField(TargetWindow& target, const Characters& chars, LPARAM ch
 
 }  // namespace
 
-void FocusTargetWindow(HWND target) {
+bool FocusTargetWindow(HWND target) {
+  // The hand-over that outlived its wait: its thread is still in SetFocus, waiting on the
+  // target. Kept for the whole process, so that only one ever waits.
+  static UniqueHandle late;
+  if (late) {
+    if (WaitForSingleObject(late.Get(), 0) == WAIT_TIMEOUT) return false;
+    late.Reset();
+  }
   DWORD processId = 0;
   const DWORD targetThread = GetWindowThreadProcessId(target, &processId);
-  const DWORD self = GetCurrentThreadId();
-  AttachThreadInput(self, targetThread, TRUE);
-  SetFocus(target);
-  AttachThreadInput(self, targetThread, FALSE);
+  // A window of this very thread takes the focus here: its procedure runs in the call,
+  // and a thread of its own would wait for this one, which waits for it.
+  if (targetThread == GetCurrentThreadId()) {
+    SetFocus(target);
+    return true;
+  }
+  UniqueHandle handOver = StartOwnedThread([target, targetThread] {
+    const DWORD self = GetCurrentThreadId();
+    AttachThreadInput(self, targetThread, TRUE);
+    SetFocus(target);
+    AttachThreadInput(self, targetThread, FALSE);
+  });
+  if (!handOver) return false;
+  // A plain wait: the tool runs none of its own messages in the middle of a delivery.
+  if (WaitForSingleObject(handOver.Get(), kTargetAnswerMs) == WAIT_OBJECT_0) return true;
+  late = std::move(handOver);
+  return false;
 }
 
 bool PostMouseClick(HWND target, int x, int y) {
@@ -118,17 +141,17 @@ bool IsEditControl(HWND window) {
 }
 
 bool DeliverText(TargetWindow& target, std::string_view text, LPARAM charLParam) {
-  // No window, no delivery: a post to null would land in the tool's own queue.
-  if (!target.Present()) return false;
+  // No window, no delivery: a post to null would land in the tool's own queue. Nor
+  // during a pick: the user's drag would lose its capture to the focus hand-over.
+  if (!target.Present() || target.PickUnderWay()) return false;
   const HWND window = target.Handle();
   const std::string typed = utf8::CutToUtf16Units(utf8::TypeableText(text), kMaxTypedUnits);
   const Characters chars = CharactersFor(window, typed);
-  // Nothing of the text has a form in the ANSI window's code page: erasing the field
-  // would only blank it.
-  if (!typed.empty() && chars.values.empty()) return true;
+  // Nothing to type (an empty or blank text, or one without any form in the ANSI
+  // window's code page): erasing the field would only blank it.
+  if (chars.values.empty()) return true;
   // Before anything else: SetFocus on a hung window's attached thread would wait for it.
-  if (!TargetAnswers(window)) return false;
-  FocusTargetWindow(window);
+  if (!TargetAnswers(window) || !FocusTargetWindow(window)) return false;
   if (!IsEditControl(window)) return ReplaceInChatField(target, chars, charLParam);
   target.SetTypedLast(chars.values.size());
   return ReplaceInEditControl(window, chars, charLParam);
@@ -136,6 +159,10 @@ bool DeliverText(TargetWindow& target, std::string_view text, LPARAM charLParam)
 
 void RestoreNickname(TargetWindow& target) {
   if (!M<MainCtl::选择框1>().Checked()) return;
+  if (target.PickUnderWay()) {
+    target.HoldRestore();
+    return;
+  }
   const std::string nickname = M<MainCtl::编辑框6>().Text();
   // An empty box is no nickname: writing it would blank the singer's name in the room.
   if (utf8::TypeableText(nickname).empty()) return;

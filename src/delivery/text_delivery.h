@@ -48,9 +48,13 @@ constexpr size_t kMaxTypedUnits = 255;
 inline constexpr char kNoTargetText[] = "请把左上角的准星拖到聊天程序的昵称框上";
 inline constexpr char kNoTargetCaption[] = "没有目标";
 
-// Gives the window the keyboard focus, borrowing its thread's input state only for
-// the SetFocus call.
-void FocusTargetWindow(HWND target);
+// Gives the window the keyboard focus from a thread of its own, which borrows the
+// target thread's input state only for the SetFocus call: SetFocus sends WM_KILLFOCUS and
+// WM_SETFOCUS with no time-out, and a target that answered the probe may still hang in
+// them. The caller waits at most kTargetAnswerMs; false when the hand-over has not ended
+// by then, or when one that outlived its wait is still waiting on the target (no second
+// one starts before it ends).
+bool FocusTargetWindow(HWND target);
 // Posts a left click (move, button down, button up) at client point (x, y); false when a
 // post failed.
 bool PostMouseClick(HWND target, int x, int y);
@@ -71,10 +75,13 @@ bool IsEditControl(HWND window);
 // Replaces the content of the target field by text, typed without its control and format
 // characters (utf8::TypeableText) and cut to kMaxTypedUnits. charLParam is the lParam of
 // every character message: 1 for lyric lines, 0 for nicknames and billboard texts.
-// False when the target took nothing: none chosen or gone, not answering, or a post
-// that failed (the delivery stops there). A text that has no form at all in an ANSI
-// window's code page is not typed, and the field is left as it is.
+// False when the target took nothing: none chosen or gone, a pick under way
+// (TargetWindow::PickUnderWay), not answering, not taking the focus in time, or a post
+// that failed (the delivery stops there). A text that types as nothing (empty, blank of
+// typeable characters, or without any form in an ANSI window's code page) is not typed,
+// and the field is left as it is: erasing it would only blank the field.
 bool DeliverText(TargetWindow& target, std::string_view text, LPARAM charLParam);
 // Writes the user's own nickname (`编辑框6`) back into the target field when
-// `选择框1` asks for it and the nickname box holds one; otherwise does nothing.
+// `选择框1` asks for it and the nickname box holds one; otherwise does nothing. During a
+// pick the restore is held (TargetWindow::HoldRestore) for the picker to run at its end.
 void RestoreNickname(TargetWindow& target);

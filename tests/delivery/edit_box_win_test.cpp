@@ -101,7 +101,8 @@ TEST(EditBox, EachTextStandsAloneAndWhole) {
   } kBoxes[] = {{L"Edit", true}, {L"Edit", false}, {L"RichEdit20W", true}};
   const std::string lines[] = {"<00:01.00>Twinkle <00:01.40>twinkle <00:01.80>little <00:02.20>star", "短 line",
                                "\t第三行\x01", ""};
-  const std::string stands[] = {lines[0], "短 line", " 第三行", ""};
+  // An empty line types nothing and erases nothing.
+  const std::string stands[] = {lines[0], "短 line", " 第三行", " 第三行"};
   for (const auto& box : kBoxes) {
     EditBoxProgram program(box.boxClass, box.unicode);
     SCOPED_TRACE(enc::Narrow(box.boxClass) + (box.unicode ? " (Unicode)" : " (ANSI)"));

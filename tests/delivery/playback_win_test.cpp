@@ -503,6 +503,31 @@ TEST_F(HotKeys, ActOnceTheModifiersAreUp) {
   EXPECT_EQ(Texts(), (Strings{"one", "nick"}));
 }
 
+// During a pick nothing is written: the lines that fall due are held, and at the pick's
+// end the line due then is written once, none of the held ones before it. A hot key
+// waits for the end too.
+TEST_F(HotKeys, APickHoldsLinesAndKeysAndItsEndWritesTheLineOfTheMoment) {
+  Load("[00:00.10]one\r\n[00:00.30]two\r\n[00:00.50]three\r\n[00:00.70]four\r\n[00:20.00]five\r\n");
+  Player().OnPlayButton();
+  PumpUntil([&] { return !Texts().empty(); }, 2000);
+  ASSERT_EQ(received, (Strings{"one"}));
+  Player().Target().SetPickUnderWay(true);
+  PumpUntil([] { return false; }, 900);  // two, three and four fall due
+  EXPECT_EQ(Texts(), (Strings{"one"}));
+  Player().Target().SetPickUnderWay(false);  // the pick's end, as the picker ends it
+  Player().OnPickEnded();
+  PumpUntil([&] { return Texts().size() >= 2; }, 200);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(Texts(), (Strings{"one", "four"}));
+
+  Player().Target().SetPickUnderWay(true);
+  Press(MainCtl::热键_播放停止);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(Caption(), kPlaying) << "the stop waits for the pick's end";
+  Player().Target().SetPickUnderWay(false);
+  EXPECT_TRUE(PumpUntil([] { return Caption() == kIdle; }, 500));
+}
+
 // With nothing chosen a hot key cannot act: it says so in the title bar, never in a box,
 // however often it is pressed; while a box is up, hot keys are ignored.
 TEST_F(HotKeys, NeverOpenABox) {
@@ -579,6 +604,33 @@ TEST_F(Playback, FollowsTheChosenLyricWhenNoFileNamesTheTrack) {
   EXPECT_EQ(MainTitle(), title);
   PumpFor(100);
   EXPECT_EQ(Texts(), (Strings{"one", "two / 二", "nick"}));  // it stands in the field already
+  M<MainCtl::选择框2>().SetChecked(false);
+  Player().UsePlayerSource(std::make_unique<ClassicPlayerSource>());
+}
+
+// Following, a pick under way holds the lines as a timed run does: at its end the line
+// of the moment goes out once, none of those that fell due meanwhile.
+TEST_F(Playback, FollowingHoldsLinesDuringAPickAndWritesTheLineOfTheMomentAtItsEnd) {
+  auto owned = std::make_unique<ScriptedPlayer>();
+  ScriptedPlayer& player = *owned;
+  Player().UsePlayerSource(std::move(owned));
+  Load("[00:00.10]one\r\n[00:00.30]two\r\n[00:00.50]three\r\n[00:00.70]four\r\n[00:20.00]five\r\n");
+  player.track = {"", "Odd Track"};
+  player.startMs = PlaybackNowMs();
+  M<MainCtl::选择框2>().SetChecked(true);
+  Player().OnPlayButton();
+  PumpUntil([&] { return !Texts().empty(); }, 2000);
+  ASSERT_EQ(Texts(), (Strings{"one"}));
+  Player().Target().SetPickUnderWay(true);
+  PumpUntil([] { return false; }, 900);  // two, three and four fall due
+  EXPECT_EQ(Texts(), (Strings{"one"}));
+  Player().Target().SetPickUnderWay(false);  // the pick's end, as the picker ends it
+  Player().OnPickEnded();
+  PumpUntil([&] { return Texts().size() >= 2; }, 200);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(Texts(), (Strings{"one", "four"}));
+  Player().OnPlayButton();
+  EXPECT_FALSE(Player().Playing());
   M<MainCtl::选择框2>().SetChecked(false);
   Player().UsePlayerSource(std::make_unique<ClassicPlayerSource>());
 }

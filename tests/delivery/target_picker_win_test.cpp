@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
+#include <dwmapi.h>
+
 #include "win/drawing_board.h"
+#include "win/window_bounds.h"
 #include "layout/program_windows.h"
 #include "app/features.h"
 #include "support/child_process.h"
@@ -20,6 +23,7 @@
 namespace {
 
 const char kStandinTitle[] = "Ravo Chat Stand-in";
+const char kEditStandinTitle[] = "Ravo Edit Stand-in";
 const COLORREF kRed = RGB(200, 0, 0);
 const COLORREF kGreen = RGB(0, 200, 0);
 const COLORREF kWhite = RGB(255, 255, 255);
@@ -80,14 +84,18 @@ class OwnWindow {
   HWND hwnd_;
 };
 
-// chat_standin.exe in its own process: a real foreign window.
+// chat_standin.exe in its own process: a real foreign window; or another stand-in
+// program with its arguments and title.
 class Standin {
  public:
-  Standin() {
+  explicit Standin(const char* program = "chat_standin.exe", const std::string& arguments = "",
+                   const char* title = kStandinTitle)
+      : process_(ChildProcess::Quoted(ui::ProgramFolder() + "\\" + program) + " " +
+                 ChildProcess::Quoted(folder_.Path() + "\\standin.log") + " " + arguments) {
     if (!process_.Started()) return;
-    const bool found = PumpUntil([this] {
+    const bool found = PumpUntil([this, title] {
       DWORD pid = 0;
-      hwnd_ = FindWindowA(nullptr, kStandinTitle);
+      hwnd_ = FindWindowA(nullptr, title);
       return hwnd_ && GetWindowThreadProcessId(hwnd_, &pid) && pid == process_.Id();
     });
     if (!found) hwnd_ = nullptr;
@@ -104,8 +112,7 @@ class Standin {
 
  private:
   TempFolder folder_;
-  ChildProcess process_{ChildProcess::Quoted(ui::ProgramFolder() + "\\chat_standin.exe") + " " +
-                        ChildProcess::Quoted(folder_.Path() + "\\chat.log")};
+  ChildProcess process_;
   HWND hwnd_ = nullptr;
 };
 
@@ -235,7 +242,8 @@ TEST_F(TargetPicker, ActivationShowsTheIconOnTheCrosshairAndAClickWithoutDragEnd
   EXPECT_EQ(board->PixelAt(14, 14), PICKER_COLOR);
   EXPECT_EQ(board->PixelAt(30, 14), PICKER_COLOR);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Picker));
-  EXPECT_FALSE(Target().Chosen()) << "the first tick found the picker window itself";
+  EXPECT_TRUE(Targets(GetDesktopWindow())) << "released over the picker window itself: the choice before stands";
+  EXPECT_FALSE(Target().PickUnderWay());
   EXPECT_EQ(GetCapture(), nullptr);
   EXPECT_FALSE(MainIsTopmost());
   EXPECT_EQ(CursorCount(), 0);
@@ -286,32 +294,35 @@ TEST_F(TargetPicker, ClickThroughLetsWindowFromPointSeeTheWindowBelow) {
   EXPECT_EQ(WindowFromPoint(p), below.Handle());
 }
 
-TEST_F(TargetPicker, ForeignWindowIsWrittenDownOnceSoOwnAndBackLeavesTheHandleEmpty) {
+// A look frames and names the window under the cursor; only the release chooses, so
+// the target stays the one chosen before while the crosshair crosses other windows.
+TEST_F(TargetPicker, LooksFrameTheHoveredWindowAndLeaveTheChoiceBefore) {
   Standin standin;
   ASSERT_TRUE(standin.Handle());
   OwnWindow own(100, 620, 200, 120);
+  Target().Set(own.Handle());  // the choice before the pick
   StartPickOver(own);
-  EXPECT_FALSE(Target().Chosen());
+  EXPECT_TRUE(Targets(own.Handle()));
+  EXPECT_TRUE(Target().PickUnderWay());
   const HWND picker = ui::WindowHandle(WindowKind::Picker);
   Picker().OnCaptureBoardMouseDown();
   EXPECT_EQ(ui::WindowHandle(WindowKind::Picker), picker) << "a second press opens no second picker";
 
   standin.PointAt();  // the board's mouse-move messages do the looking
   Picker().OnCaptureBoardMouseMove();
-  EXPECT_TRUE(Targets(standin.Handle()));
+  EXPECT_EQ(Picker().FramedWindow(), standin.Handle()) << "framed is hovered";
+  EXPECT_TRUE(Targets(own.Handle())) << "target is earlier";
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), std::string("窗口标题：") + kStandinTitle);
-  EXPECT_EQ(Picker().FramedWindow(), standin.Handle());
   EXPECT_LT(CursorCount(), 0);
   EXPECT_EQ(P<PickerCtl::画板1>().Board()->PixelAt(9, 12), PICKER_COLOR);
   EXPECT_EQ(GetWindowLongA(picker, GWL_EXSTYLE) & (WS_EX_TRANSPARENT | WS_EX_LAYERED), WS_EX_TRANSPARENT | WS_EX_LAYERED);
 
   own.PointAt();
   Picker().OnCaptureBoardMouseMove();
-  EXPECT_FALSE(Target().Chosen());
+  EXPECT_EQ(Picker().FramedWindow(), standin.Handle()) << "an own window is never framed";
   standin.PointAt();
   Picker().OnCaptureBoardMouseMove();
-  EXPECT_FALSE(Target().Chosen());
-  EXPECT_EQ(Picker().FramedWindow(), standin.Handle());
+  EXPECT_TRUE(Targets(own.Handle()));
   EXPECT_TRUE(ui::WindowExists(WindowKind::Picker));
 }
 
@@ -344,6 +355,7 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
   ASSERT_TRUE(SetLeftButton(false));
   ASSERT_TRUE(PumpUntil([] { return !ui::WindowExists(WindowKind::Picker); }));
   EXPECT_TRUE(Targets(standin.Handle()));
+  EXPECT_FALSE(Target().PickUnderWay());
   EXPECT_EQ(Picker().FramedWindow(), nullptr);
   EXPECT_FALSE(MainIsTopmost());
   EXPECT_EQ(GetCapture(), nullptr);
@@ -352,7 +364,11 @@ TEST_F(TargetPicker, ReleaseOverAForeignWindowEndsTheDragWithItsHandle) {
 }
 
 TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheWindowAtTheRelease) {
+  Standin standin;
+  ASSERT_TRUE(standin.Handle());
   OwnWindow own(100, 620, 200, 120);
+  Target().Clear();
+  M<MainCtl::透明标签1>().SetText("窗口标题：before");
   StartPickOver(own);
   DrawingBoard* board = P<PickerCtl::画板1>().Board();
   Picker().DetectWindowUnderCursor(GetDesktopWindow());  // a foreign window before the fallback
@@ -360,7 +376,7 @@ TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheWindowAtTheRelease) {
   const int hidden = CursorCount();
   Picker().DetectWindowUnderCursor(nullptr);
   EXPECT_EQ(Picker().Offset(), 15);
-  EXPECT_TRUE(Targets(nullptr));
+  EXPECT_FALSE(Target().Chosen()) << "nothing is chosen before the release";
   EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "窗口标题：");
   EXPECT_EQ(Picker().FramedWindow(), nullptr);
   EXPECT_EQ(CursorCount(), hidden) << "the cursor stays visible in super mode";
@@ -384,13 +400,103 @@ TEST_F(TargetPicker, SuperModeShowsItsNoticeAndTakesTheWindowAtTheRelease) {
   ASSERT_EQ(Picker().Offset(), 15);
 
   // Released over our own window with no window named under the cursor: the walk over
-  // the windows on the screen finds it.
+  // the windows on the screen finds it, and a window of the tool's own is never chosen.
   Picker().ReleaseOver(nullptr);
   EXPECT_FALSE(ui::WindowExists(WindowKind::Picker));
-  EXPECT_TRUE(Targets(own.Handle()));
+  EXPECT_FALSE(Target().Chosen()) << "the choice before stands";
+  EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "窗口标题：before");
   POINT release = {};
   GetCursorPos(&release);
   EXPECT_EQ(WindowAtPoint(release), own.Handle());
+
+  // Over another program's window, the walk's window is chosen.
+  StartPickOver(own);
+  standin.PointAt();
+  Picker().DetectWindowUnderCursor(nullptr);
+  Picker().ReleaseOver(nullptr);
+  EXPECT_TRUE(Targets(standin.Handle()));
+  EXPECT_EQ(M<MainCtl::透明标签1>().Text(), std::string("窗口标题：") + kStandinTitle);
+}
+
+// A release over a multi-line box holding text asks first, since every line would
+// replace the document in it: No keeps the choice before, Yes takes it. An empty one,
+// and a single-line box, are taken without a question.
+TEST_F(TargetPicker, ReleaseOverADocumentAsksFirstAndNoKeepsTheChoiceBefore) {
+  OwnWindow own(100, 620, 200, 120);
+  auto releaseOver = [&](HWND box, int answer) {
+    MessageBoxWatcher boxes(answer);
+    Target().Set(own.Handle());
+    M<MainCtl::透明标签1>().SetText("窗口标题：before");
+    StartPickOver(own);
+    Picker().ReleaseOver(box);
+    EXPECT_FALSE(Target().PickUnderWay());
+    EXPECT_TRUE(SetLeftButton(false));
+    std::vector<std::string> asked;
+    for (const auto& seen : boxes.All()) asked.push_back(seen.text);
+    return asked;
+  };
+  const std::vector<std::string> kAsked = {
+      "这是一个多行文本框，里面已有文字：每行歌词都会替换它的全部内容。仍然选它吗？"};
+  {
+    Standin document("edit_standin.exe", "\"Dear friend,\\nthe apples are ripe.\" 1", kEditStandinTitle);
+    const HWND box = FindWindowExA(document.Handle(), nullptr, "Edit", nullptr);
+    ASSERT_TRUE(box);
+    ASSERT_TRUE(GetWindowLongA(box, GWL_STYLE) & ES_MULTILINE);
+    EXPECT_EQ(releaseOver(box, IDNO), kAsked);
+    EXPECT_TRUE(Targets(own.Handle())) << "No keeps the choice before";
+    EXPECT_EQ(M<MainCtl::透明标签1>().Text(), "窗口标题：before");
+    EXPECT_EQ(releaseOver(box, IDYES), kAsked);
+    EXPECT_TRUE(Targets(box)) << "Yes takes it";
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L""));
+    EXPECT_EQ(releaseOver(box, IDNO), std::vector<std::string>{}) << "an empty page is taken unasked";
+    EXPECT_TRUE(Targets(box));
+  }
+  Standin line("edit_standin.exe", "", kEditStandinTitle);
+  const HWND box = FindWindowExA(line.Handle(), nullptr, "Edit", nullptr);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(releaseOver(box, IDNO), std::vector<std::string>{}) << "a single-line box is taken unasked";
+  EXPECT_TRUE(Targets(box));
+}
+
+// Where DWM answers, the frame goes on the bounds the user sees, without the invisible
+// resize borders that GetWindowRect takes in; where it does not (Wine's), on the
+// window's rectangle.
+HRESULT WINAPI BoundsWithoutResizeBorders(HWND window, DWORD attribute, void* value, DWORD size) {
+  RECT r;
+  if (attribute != DWMWA_EXTENDED_FRAME_BOUNDS || size != sizeof(RECT) || !GetWindowRect(window, &r))
+    return E_INVALIDARG;
+  *static_cast<RECT*>(value) = {r.left + 7, r.top, r.right - 7, r.bottom - 7};
+  return S_OK;
+}
+HRESULT WINAPI NoComposition(HWND, DWORD, void*, DWORD) { return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED); }
+
+TEST_F(TargetPicker, FrameSitsOnTheBoundsDwmReports) {
+  OwnWindow own(100, 620, 200, 120);
+  const struct {
+    const char* name;
+    WindowAttributeFunction ask;
+    RECT frame;
+  } kCases[] = {
+      {"DWM answers", BoundsWithoutResizeBorders, {107, 620, 293, 733}},
+      {"DWM does not answer", NoComposition, {100, 620, 300, 740}},
+      {"the system's own", nullptr, {100, 620, 300, 740}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    AskWindowAttributeWith(c.ask);
+    WindowFrame frame;
+    frame.Around(own.Handle());
+    std::vector<HWND> edges;
+    EnumThreadWindows(GetCurrentThreadId(), AddFrameEdge, reinterpret_cast<LPARAM>(&edges));
+    ASSERT_EQ(edges.size(), 4u);
+    RECT all = {}, edge;
+    for (HWND e : edges) {
+      GetWindowRect(e, &edge);
+      UnionRect(&all, &all, &edge);
+    }
+    EXPECT_TRUE(EqualRect(&all, &c.frame)) << all.left << "," << all.top << "," << all.right << "," << all.bottom;
+  }
+  AskWindowAttributeWith(nullptr);
 }
 
 
@@ -424,7 +530,7 @@ TEST_F(TargetPicker, EscALostCaptureAndTheMainWindowGoingCancelThePickAndRestore
     StartPickOver(own);
     standin.PointAt();
     ASSERT_TRUE(PumpUntil([&] { return Picker().FramedWindow() == standin.Handle(); }));
-    ASSERT_TRUE(Targets(standin.Handle()));
+    ASSERT_TRUE(Targets(own.Handle())) << "framed is hovered, target is earlier";
     ASSERT_EQ(FrameOver(standin.Handle()), kFramed);
     const HWND board = M<MainCtl::画板_捕获器>().Handle();
 

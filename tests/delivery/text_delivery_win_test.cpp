@@ -141,11 +141,27 @@ TEST_F(TextDelivery, AHungTargetGetsNothingAndTheNextTextWhenItAnswers) {
   EXPECT_EQ(InputOnly(target.Take()), WholeDelivery("fresh", 1));
 }
 
-TEST_F(TextDelivery, EmptyTextStillClicksErasesAndCommits) {
-  DeliverText(to, "", 1);
-  const std::vector<Msg> log = target.Take();
-  EXPECT_EQ(InputOnly(log), Join({Click(298, 124), Backspaces(), Click(301, 164), Click(301, 164)}));
-  EXPECT_NE(IndexOf(log, WM_SETFOCUS), -1);
+// A text that types as nothing leaves the field as it is: erasing it would only blank
+// the nickname. A blank billboard row, format characters only, control characters only.
+TEST_F(TextDelivery, TextThatTypesAsNothingErasesNothing) {
+  for (const char* text : {"", "\xE2\x80\x8B\xE2\x80\x8E\xE2\x80\x8F", "\r\n"}) {
+    SCOPED_TRACE(testing::PrintToString(text));
+    EXPECT_TRUE(DeliverText(to, text, 1)) << "nothing to write is no failure to retry";
+    EXPECT_EQ(target.Take(), std::vector<Msg>{});
+  }
+}
+
+// During a pick nothing reaches any window, and a nickname restore waits for its end.
+TEST_F(TextDelivery, APickUnderWayHoldsDeliveriesAndTheRestore) {
+  M<MainCtl::选择框1>().SetChecked(true);
+  M<MainCtl::编辑框6>().SetText("Me");
+  to.SetPickUnderWay(true);
+  EXPECT_FALSE(DeliverText(to, "ab", 1)) << "taken as from a hung target, to be retried";
+  RestoreNickname(to);
+  EXPECT_EQ(target.Take(), std::vector<Msg>{});
+  to.SetPickUnderWay(false);
+  ASSERT_TRUE(to.TakeHeldRestore());
+  EXPECT_FALSE(to.TakeHeldRestore()) << "held once";
 }
 
 // A delivery runs none of the tool's own messages: a click or a tick waiting in the
