@@ -190,7 +190,10 @@ namespace {
 
 void Publish(MediaSessionSource::Shared& shared, Look look) {
   std::lock_guard<std::mutex> hold(shared.lock);
-  if (!look.trackRead && look.session && shared.latest.session) look.track = shared.latest.track;
+  if (!look.trackRead && look.session && shared.latest.session) {  // the session's track as last read
+    look.track = shared.latest.track;
+    look.trackRead = shared.latest.trackRead;
+  }
   shared.latest = std::move(look);
 }
 
@@ -259,6 +262,8 @@ PlayerReading MediaSessionSource::Read(int64_t nowMs) {
     look = shared_->latest;
   }
   if (!look.session || look.status == kPlaybackClosed) return reading;
+  // A session whose track has never been read plays nothing the tool can name yet.
+  if (!look.trackRead) look.status = kPlaybackStopped;
   switch (look.status) {
     case kPlaybackPlaying: reading.state = PlayerState::Playing; break;
     case kPlaybackPaused: reading.state = PlayerState::Paused; break;
