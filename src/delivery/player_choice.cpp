@@ -11,7 +11,7 @@ PlayerKind ChoosePlayer(const PlayerReading& classic, const PlayerReading& sessi
 }
 
 PlayerReading PlayerChoice::Read(int64_t nowMs) {
-  PlayerReading classic = classic_.Read(nowMs);
+  PlayerReading classic = classic_->Read(nowMs);
   PlayerReading session = session_ ? session_->Read(nowMs) : PlayerReading{};
   followed_ = ChoosePlayer(classic, session, playedLast_);
   PlayerReading& chosen = followed_ == PlayerKind::Classic ? classic : session;

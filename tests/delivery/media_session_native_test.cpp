@@ -1,6 +1,7 @@
 // The media session's timeline carried forward, and the choice of the player followed.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 #include "delivery/media_timeline.h"
@@ -82,16 +83,15 @@ class Scripted : public PlayerSource {
 
 TEST(PlayerChoice, RemembersWhichPlayedLastAcrossReadings) {
   using S = PlayerState;
-  Scripted classic({In(S::Stopped, "c"), In(S::Paused, "c"), In(S::Paused, "c"), In(S::Playing, "c"), In(S::Paused, "c"),
-                    In(S::Paused, "c")});
-  Scripted session({In(S::Absent), In(S::Playing, "s"), In(S::Paused, "s"), In(S::Paused, "s"), In(S::Paused, "s"),
-                    In(S::Absent)});
-  PlayerChoice choice(classic, &session);
+  auto classic = std::make_unique<Scripted>(std::vector<PlayerReading>{
+      In(S::Stopped, "c"), In(S::Paused, "c"), In(S::Paused, "c"), In(S::Playing, "c"), In(S::Paused, "c"), In(S::Paused, "c")});
+  auto session = std::make_unique<Scripted>(std::vector<PlayerReading>{
+      In(S::Absent), In(S::Playing, "s"), In(S::Paused, "s"), In(S::Paused, "s"), In(S::Paused, "s"), In(S::Absent)});
+  PlayerChoice choice(std::move(classic), std::move(session));
   const char* followed[] = {"c", "s", "s", "c", "c", "c"};
   for (const char* title : followed) EXPECT_EQ(choice.Read(0).track.title, title);
 
-  Scripted alone({In(S::Paused, "c")});
-  PlayerChoice withoutSession(alone, nullptr);
+  PlayerChoice withoutSession(std::make_unique<Scripted>(std::vector<PlayerReading>{In(S::Paused, "c")}), nullptr);
   EXPECT_EQ(withoutSession.Read(0).track.title, "c");
   EXPECT_EQ(withoutSession.Followed(), PlayerKind::Classic);
 }
