@@ -9,12 +9,18 @@
 // chosen, "播 放" pressed) with the player started 0.3 s later: each line's lateness
 // against the player, and the lines written for a track the player no longer plays.
 //
+// "media session": the same script played by the stand-in media session instead
+// (tools/media_session_standin.md, its class registered for the run and removed after),
+// whose timeline moves only at each step, as real players' does: the lines' lateness
+// against the session's position.
+//
 // Usage (under Wine, from the build folder): player_follow_bench.exe [seconds]
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +28,7 @@
 #include "delivery/playback.h"
 #include "layout/program_windows.h"
 #include "support/child_process.h"
+#include "text/encoding.h"
 #include "win/file_bytes.h"
 #include "win/form.h"
 #include "win/program.h"
@@ -91,6 +98,83 @@ struct Segment {
   std::string command;
 };
 
+// The stand-in media session's class, registered while the bench runs (the program's
+// source of the session looks for the class once, at its first reading).
+class SessionClass {
+ public:
+  SessionClass() {
+    const std::wstring dll = enc::Wide(Folder() + "\\media_session_standin.dll");
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kClassKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+      std::fprintf(stderr, "cannot register the stand-in media session\n");
+      std::exit(1);
+    }
+    const DWORD inProcess = 0;
+    RegSetValueExW(key, L"DllPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(dll.c_str()),
+                   static_cast<DWORD>((dll.size() + 1) * sizeof(wchar_t)));
+    RegSetValueExW(key, L"ActivationType", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&inProcess), sizeof inProcess);
+    RegCloseKey(key);
+  }
+  ~SessionClass() { RegDeleteKeyW(HKEY_LOCAL_MACHINE, kClassKey); }
+
+ private:
+  static constexpr const wchar_t* kClassKey =
+      L"Software\\Microsoft\\WindowsRuntime\\ActivatableClassId\\"
+      L"Windows.Media.Control.GlobalSystemMediaTransportControlsSessionManager";
+};
+
+// The stand-in media session as the player: each command of the script turned into a step
+// of its own, stamped with its moment (no session until the first). The bench keeps the
+// player's log itself, in the classic stand-in's form (unix ms, position, state 1 playing,
+// 3 paused, 0 stopped, the command).
+class SessionPlayer {
+ public:
+  SessionPlayer(std::string script, std::string log, int64_t lengthMs)
+      : script_(std::move(script)), log_(std::move(log)), lengthMs_(lengthMs) {
+    WriteFileBytes(script_, "");
+    SetEnvironmentVariableW(L"RAVO_MEDIA_SESSION_SCRIPT", enc::Wide(script_).c_str());
+  }
+  ~SessionPlayer() { SetEnvironmentVariableW(L"RAVO_MEDIA_SESSION_SCRIPT", nullptr); }
+  void Command(const std::string& command) {
+    const int64_t u = WallMs();
+    if (state_ == 1) position_ += u - lastMs_;
+    lastMs_ = u;
+    std::string step = command;
+    const std::string length = std::to_string(lengthMs_);
+    if (command.rfind("play ", 0) == 0) {  // play 1 <title>
+      step = "track |" + command.substr(command.find(' ', 5) + 1) + "|" + length;
+      position_ = 0, state_ = 1;
+    } else if (command.rfind("next ", 0) == 0) {  // next <artist> - <title>
+      const std::string track = command.substr(5);
+      const size_t dash = track.find(" - ");
+      step = "track " + track.substr(0, dash) + "|" + track.substr(dash + 3) + "|" + length;
+      position_ = 0, state_ = 1;
+    } else if (command == "pause") {
+      state_ = 3;
+    } else if (command == "resume") {
+      step = "play", state_ = 1;
+    } else if (command.rfind("seek ", 0) == 0) {
+      position_ = std::atoll(command.c_str() + 5);
+    } else if (command == "stop") {
+      position_ = 0, state_ = 0;
+    } else if (command == "quit") {
+      step = "close", state_ = 0;
+    }
+    AppendCommand(script_, "@" + std::to_string((u + 11644473600000LL) * 10000) + " " + step);
+    AppendCommand(log_, std::to_string(u) + " " + std::to_string(position_) + " " + std::to_string(state_) + " " + command);
+  }
+
+ private:
+  std::string script_, log_;
+  int64_t lengthMs_;
+  int64_t position_ = 0, lastMs_ = 0;
+  int state_ = 0;
+};
+
+// Who plays the track: nobody the tool follows (the song's own clock runs), the classic
+// stand-in player, or the stand-in media session.
+enum class Mode { SongClock, ClassicPlayer, MediaSession };
+
 struct Result {
   std::vector<int64_t> lateness;  // timed lines: against the moment the player reached them
   std::vector<int64_t> firstStretch;  // those of them before the first pause
@@ -98,22 +182,28 @@ struct Result {
   int otherTrack = 0;             // lines written while the player did not play their song
 };
 
-Result Run(bool follow, int seconds) {
-  const std::string tag = follow ? "follow" : "before";
+Result Run(Mode mode, int seconds) {
+  const bool follow = mode != Mode::SongClock;
+  const std::string tag = mode == Mode::SongClock ? "before" : mode == Mode::ClassicPlayer ? "follow" : "session";
   const std::string log = Folder() + "\\player_" + tag + ".log";
   const std::string commands = Folder() + "\\player_" + tag + ".commands";
   const std::string playerLog = Folder() + "\\player_" + tag + ".player.log";
   for (const std::string& f : {log, commands, playerLog}) DeleteFileA(f.c_str());
   WriteFileBytes(commands, "");
   ChildProcess standin("\"" + Folder() + "\\chat_standin.exe\" \"" + log + "\" start");
-  ChildProcess player("\"" + Folder() + "\\player_standin.exe\" \"" + commands + "\" \"" + playerLog + "\"");
-  if (!standin.Started() || !player.Started()) {
+  std::unique_ptr<ChildProcess> player;
+  std::unique_ptr<SessionPlayer> session;
+  if (mode == Mode::MediaSession)
+    session = std::make_unique<SessionPlayer>(commands, playerLog, seconds * 1000 + 5000);
+  else
+    player = std::make_unique<ChildProcess>("\"" + Folder() + "\\player_standin.exe\" \"" + commands + "\" \"" + playerLog + "\"");
+  if (!standin.Started() || (player && !player->Started())) {
     std::fprintf(stderr, "cannot start the stand-ins\n");
     std::exit(1);
   }
   HWND target = nullptr;
   for (int i = 0; i < 500 && !target; ++i, Sleep(10)) target = FindWindowA(nullptr, "Ravo Chat Stand-in");
-  for (int i = 0; i < 500 && !FindWindowW(L"Winamp v1.x", nullptr); ++i) Sleep(10);
+  for (int i = 0; i < 500 && player && !FindWindowW(L"Winamp v1.x", nullptr); ++i) Sleep(10);
 
   const std::string dir = Folder() + "\\follow_lyrics";
   CreateDirectoryA(dir.c_str(), nullptr);
@@ -152,7 +242,10 @@ Result Run(bool follow, int seconds) {
       MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
       ui::ProcessPendingMessages();
     }
-    AppendCommand(commands, c.text);
+    if (session)
+      session->Command(c.text);
+    else
+      AppendCommand(commands, c.text);
   }
   const int64_t end = WallMs() + 500;
   while (WallMs() < end) {
@@ -165,10 +258,13 @@ Result Run(bool follow, int seconds) {
   MSG quit;
   while (PeekMessageA(&quit, nullptr, 0, 0, PM_REMOVE)) {
   }
-  AppendCommand(commands, "quit");
+  if (session)
+    session->Command("quit");
+  else
+    AppendCommand(commands, "quit");
   PostMessageA(target, WM_CLOSE, 0, 0);
   standin.WaitForExit(5000);
-  player.WaitForExit(5000);
+  if (player) player->WaitForExit(5000);
 
   std::vector<Segment> segments;
   int song = 0;
@@ -247,7 +343,9 @@ void Report(const char* name, const Result& r) {
 int main(int argc, char** argv) {
   const int seconds = argc > 1 ? std::max(12, std::atoi(argv[1])) : 30;
   std::printf("following the stand-in player, %d s of lyric a track, a line every 500 ms\n", seconds);
-  Report("before: the song's own clock, the player started 0.3 s after the press", Run(false, seconds));
-  Report("following the player", Run(true, seconds));
+  const SessionClass registered;
+  Report("before: the song's own clock, the player started 0.3 s after the press", Run(Mode::SongClock, seconds));
+  Report("following the player", Run(Mode::ClassicPlayer, seconds));
+  Report("following the media session", Run(Mode::MediaSession, seconds));
   return 0;
 }

@@ -56,6 +56,13 @@ set_target_properties(ravo_subtitler PROPERTIES OUTPUT_NAME "RavoSubtitler")
 
 # Stand-in programs for the tests and demos.
 file(GLOB RAVO_TOOL_PROGRAMS CONFIGURE_DEPENDS tools/*.cpp)
+list(REMOVE_ITEM RAVO_TOOL_PROGRAMS ${CMAKE_SOURCE_DIR}/tools/media_session_standin.cpp)
+# The media session's stand-in is a runtime class: a DLL whose DllGetActivationFactory
+# combase finds by its plain name.
+add_library(media_session_standin SHARED tools/media_session_standin.cpp)
+target_compile_options(media_session_standin PRIVATE -Wall -Wextra)
+target_link_options(media_session_standin PRIVATE ${RAVO_STATIC_LINK} -Wl,--kill-at)
+set_target_properties(media_session_standin PROPERTIES PREFIX "")
 foreach(src ${RAVO_TOOL_PROGRAMS})
   get_filename_component(tool ${src} NAME_WE)
   add_executable(${tool} WIN32 ${src})
@@ -76,11 +83,12 @@ if(RAVO_WIN_TESTS)
   # The program's resources, its manifest included: the windows under test get the
   # common controls the program gets.
   add_executable(win_tests ${RAVO_WIN_TESTS} ${RAVO_WIN_TEST_SUPPORT} ${RAVO_PROGRAM_RC})
-  add_dependencies(win_tests ravo_icon ravo_subtitler)
+  add_dependencies(win_tests ravo_icon ravo_subtitler media_session_standin)
   target_include_directories(win_tests PRIVATE tests)
   target_compile_definitions(win_tests PRIVATE RAVO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
                              RAVO_UPDATE_SIGNING_KEY="${RAVO_UPDATE_SIGNING_KEY}"
-                             RAVO_PROGRAM_FILE="$<TARGET_FILE:ravo_subtitler>")
+                             RAVO_PROGRAM_FILE="$<TARGET_FILE:ravo_subtitler>"
+                             RAVO_MEDIA_SESSION_STANDIN="$<TARGET_FILE:media_session_standin>")
   target_link_libraries(win_tests PRIVATE ravo_win GTest::gtest_main version)
   target_link_options(win_tests PRIVATE ${RAVO_STATIC_LINK})
   # One process a test suite: under Wine a process of its own for each of the 140-odd

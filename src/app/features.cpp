@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "delivery/classic_player_source.h"
+#include "delivery/media_session_source_win.h"
+#include "delivery/player_choice.h"
 #include "layout/program_windows.h"
 #include "lyrics/lyric_loader_win.h"
 #include "win/gui_courier.h"
@@ -12,8 +14,10 @@ Features::Features(const FeatureSettings& settings)
     : playback(CreditText(settings.makerAddress)), lyricSearch(settings.lyricsHost),
       selfUpdate(settings.update),
       about(settings.makerAddress) {
-  // The music player a run follows when asked to: the one of the classic window messages.
-  playback.UsePlayerSource(std::make_unique<ClassicPlayerSource>());
+  // The music player a run follows when asked to: a classic player that plays, else the
+  // system media session's current session when it plays, else the one that played last.
+  playback.UsePlayerSource(
+      std::make_unique<PlayerChoice>(std::make_unique<ClassicPlayerSource>(), std::make_unique<MediaSessionSource>()));
 }
 
 namespace {
