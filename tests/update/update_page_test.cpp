@@ -94,6 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"space_before_yes", Page("是否强制更新= 是</p>" + kName), false, false},
         PlanCase{"yes_with_more", Page("是否强制更新=是的</p>" + kName), false, false},
         PlanCase{"no_value_end", Page(kName + "是否强制更新=是"), false, false},
+        PlanCase{"yes_before_a_break", Page("是否强制更新=是<br></p>" + kName), false, false},
         // Keys count only inside the section, and the first occurrence wins.
         PlanCase{"key_after_section_end",
                  Gbk("////开始" + kName + "////结束是否强制更新=是</p>是否提示更新=是</p>"), false, false},
