@@ -128,11 +128,17 @@ void SelfUpdate::OnWindowPageRead(unsigned read, HWND window, const update_page:
   if (read != newestWindowRead_ || !window || window != ui::WindowHandle(WindowKind::Update)) return;
   windowPage_ = page;
   // No trusted manifest this time (unsigned, changed, not found, no answer in time):
-  // nothing is fetched and the tool comes back at once.
+  // nothing is fetched and the tool comes back at once; a window that replaced no main
+  // window says the update failed, as every other failure does, instead of connecting
+  // for ever.
   if (!windowPage_.manifest) {
     RecordFailure("update (the update window's read of " + PageAddress() + ")",
                   windowPage_.failure.value_or(Failure{"manifest", FailureCause::Signature, 0}));
-    ReturnFromUpdate();
+    if (replacedMain_) {
+      ReturnFromUpdate();
+    } else {
+      ReportFailed();
+    }
     return;
   }
   StartDownload();

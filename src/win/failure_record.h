@@ -38,6 +38,9 @@ FailureCause CauseOfSystemError(unsigned long error);
 // A failure at stage by the system's error.
 Failure SystemFailure(const char* stage, unsigned long error);
 const char* CauseName(FailureCause cause);
+// The cause as the windows tell the user, in one phrase: "网站拒绝了连接",
+// "网站回答 HTTP 404", "安全连接（TLS）失败", ...
+std::string CauseInWords(const Failure& failure);
 
 // "Ravo字幕器: <what> failed at <stage>: <cause> (<code>)"; the code as "WinInet error
 // 12029", "system error 5" or "HTTP 404", left out when there is none.
