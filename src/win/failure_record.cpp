@@ -58,6 +58,7 @@ const char* CauseName(FailureCause cause) {
     case FailureCause::TooSlow: return "too slow";
     case FailureCause::Signature: return "signature";
     case FailureCause::NotNewer: return "not a newer version";
+    case FailureCause::Expired: return "expired";
     case FailureCause::FileName: return "file name";
     case FailureCause::Hash: return "hash";
     case FailureCause::Disk: return "disk";
@@ -81,6 +82,7 @@ std::string CauseInWords(const Failure& failure) {
     case FailureCause::TooSlow: return "传输太慢";
     case FailureCause::Signature: return "更新说明没有有效的签名";
     case FailureCause::NotNewer: return "没有更新的版本";
+    case FailureCause::Expired: return "更新说明已过期";
     case FailureCause::FileName: return "文件名不合规";
     case FailureCause::Hash: return "文件校验不符";
     case FailureCause::Disk: return "文件写入失败（系统错误 " + std::to_string(failure.code) + "）";

@@ -20,6 +20,7 @@ enum class FailureCause {
   TooSlow,       // below the speed floor
   Signature,     // no validly signed manifest
   NotNewer,      // a signed manifest of a version that is not later
+  Expired,       // a signed manifest past its expiry
   FileName,      // a signed manifest whose file name is no plain name
   Hash,          // the file's size or SHA-256 is not the signed one
   Disk,          // the file could not be written, checked or named
