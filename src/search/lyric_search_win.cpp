@@ -165,12 +165,20 @@ void LyricSearch::OnSearchPage(unsigned search, ResultPage& page) {
   }
   const std::vector<LyricHit>& hits = page.hits;
   const auto list = M<MainCtl::欲下载列表>();
+  // Drawn once when filled, not once for each of up to kMaxResultHits rows.
+  const HWND view = list.Handle();
+  if (view) SendMessageW(view, WM_SETREDRAW, FALSE, 0);
   list.DeleteAllRows();
   resultLinks_.clear();
+  resultLinks_.reserve(hits.size());
   for (const LyricHit& hit : hits) {
     resultLinks_.push_back(hit.link);
     const int row = list.InsertRow(hit.song, 0);
     list.SetCell(row, 1, hit.singer);
+  }
+  if (view) {
+    SendMessageW(view, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(view, nullptr, TRUE);
   }
 }
 
