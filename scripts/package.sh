@@ -7,7 +7,7 @@
 #   scripts/package.sh --public-key maker-public.pem --update-host https://host[:port]
 #                      --lyrics-host [https://]host[:port] --maker-address host
 #                      --microblog-url http(s)://host/path [--maker-page https://host/path]
-#                      [--build-number N]
+#                      --build-number N
 #       the package for users, dist/RavoSubtitler-<version>-win32.zip, built in
 #       build/release: it trusts only the maker's public key, reads its update page over
 #       HTTPS from the maker's host and knows no address but those given here. Every build
@@ -27,7 +27,7 @@ refuse() {
   echo "package.sh: $*" >&2
   echo "usage: scripts/package.sh --public-key maker-public.pem --update-host https://host[:port]" \
     "--lyrics-host [https://]host[:port] --maker-address host --microblog-url http(s)://host/path" \
-    "[--maker-page https://host/path] [--build-number N]" >&2
+    "[--maker-page https://host/path] --build-number N" >&2
   echo "       scripts/package.sh --test-package" >&2
   exit 2
 }
@@ -106,7 +106,9 @@ check_address "the maker's address (--maker-address host)" "$maker_address" "non
 [[ "$maker_address" =~ ^[^:/]*$ ]] || refuse "the maker's address is a host name alone: '$maker_address'"
 check_address "the author's microblog page (--microblog-url http(s)://host/path)" "$microblog_url" "http|https"
 [ -z "$maker_page" ] || check_address "the maker's page for the about page (--maker-page https://...)" "$maker_page" "https"
-build_number="${build_number:-1}"
+# No default: a package built as 1 would take every earlier signed release for a newer one.
+[ -n "$build_number" ] || refuse "a package for users needs its build number (--build-number N), later than" \
+  "every release before it"
 [[ "$build_number" =~ ^[0-9]{1,5}$ ]] && [ "$((10#$build_number))" -le 65535 ] ||
   refuse "the build number must be 0..65535 (a part of the program file's version)"
 build_number="$((10#$build_number))"

@@ -75,6 +75,16 @@ def many_lines(count):
     return "".join(lines).encode("utf-8")
 
 
+# A hostile result page: 4,000,000 bytes (within the tool's 4 MiB page limit) of the
+# smallest hits, for the search that must not hold up the window while it is read.
+CRAFTED_KEYWORD = "crafted-4mb-page"
+
+
+def crafted_page():
+    hit = "<font size=\"-1\">x</font>甲 乙 LRC歌词下载</a>".encode("utf-8")
+    return (hit * (4000000 // len(hit) + 1))[:4000000]
+
+
 def result_page(hits, base):
     rows = []
     for s in hits:
@@ -119,6 +129,9 @@ class Handler(BaseHTTPRequestHandler):
             query = urllib.parse.parse_qs(url.query, keep_blank_values=True, encoding="utf-8",
                                           errors="replace")
             keyword = query.get("keyword", [""])[0]
+            if keyword == CRAFTED_KEYWORD:
+                self.answer(200, crafted_page(), "text/html; charset=utf-8")
+                return
             hits = self.server.catalogue.find(keyword)
             page = result_page(hits, base) if hits else NO_RESULT_PAGE
             self.answer(200, page.encode("utf-8"), "text/html; charset=utf-8")

@@ -6,6 +6,7 @@ tool started beside it goes straight to its main window. See update_host.md.
 """
 
 import argparse
+import datetime
 import hashlib
 import json
 import os
@@ -39,6 +40,10 @@ def parse_args(argv):
                                              "or an empty file when nothing is served)")
     page.add_argument("--sign-key", help="sign the manifest with this RSA private key (PEM); without it "
                                          "the page has no signature")
+    page.add_argument("--expires", help='value of "有效期至=", the last day the signed page holds '
+                                        '(default: a year from today)')
+    page.add_argument("--old-signature", action="store_true",
+                      help="sign the old way: the first five lines of the canonical text only, no expiry")
     page.add_argument("--no-section", action="store_true", help="leave out the section markers")
     page.add_argument("--no-end-marker", action="store_true", help="leave out the end marker")
     page.add_argument("--empty-page", action="store_true", help="answer the page with an empty body")
@@ -95,11 +100,17 @@ class State:
         self.page_answers = 0
         self.port = None
         self.stop = threading.Event()
-        self.manifest = self.make_manifest(args) if args.version or args.sign_key else []
+        self.with_manifest = bool(args.version or args.sign_key)
+        self.signatures = {}  # (force, prompt, address) -> the signature's hex digits
 
-    def make_manifest(self, a):
-        """The manifest lines: version, size, SHA-256 and, with a key, the signature over
-        the canonical text (GBK: product name and the four values, each ending in LF)."""
+    def manifest(self, force, prompt, address):
+        """The manifest lines: version, size, SHA-256, expiry and, with a key, the signature
+        over the canonical text (GBK: product name, version, name, size, SHA-256, the two
+        switches, the address and the expiry, each ending in LF), made for the switches
+        and the address this page carries (the maker signs each page he serves)."""
+        if not self.with_manifest:
+            return []
+        a = self.args
         path = a.signed_file or (self.files.get(self.first_file) if self.first_file else None)
         data = b""  # nothing served: the manifest of an empty file
         if path:
@@ -108,12 +119,24 @@ class State:
         version = a.version or "3.6.0"
         name = a.name if a.name is not None else (self.first_file or "")
         size, sha256 = str(len(data)), hashlib.sha256(data).hexdigest()
+        expires = a.expires or (datetime.date.today() + datetime.timedelta(days=365)).isoformat()
         lines = [f"<p>新版本号={version}</p>", f"<p>文件大小={size}</p>", f"<p>文件SHA256={sha256}</p>"]
+        if not a.old_signature:
+            lines.append(f"<p>有效期至={expires}</p>")
         if a.sign_key:
-            canonical = "\n".join(["Ravo字幕器", version, name, size, sha256, ""]).encode("gbk")
-            signature = subprocess.run(["openssl", "dgst", "-sha256", "-sign", a.sign_key], input=canonical,
-                                       stdout=subprocess.PIPE, check=True).stdout
-            lines.append(f"<p>数字签名={signature.hex()}</p>")
+            key = (force, prompt, address)
+            with self.lock:
+                signature = self.signatures.get(key)
+            if signature is None:
+                values = [version, name, size, sha256]
+                if not a.old_signature:
+                    values += [force, prompt, address, expires]
+                canonical = "\n".join(["Ravo字幕器"] + values + [""]).encode("gbk")
+                signature = subprocess.run(["openssl", "dgst", "-sha256", "-sign", a.sign_key], input=canonical,
+                                           stdout=subprocess.PIPE, check=True).stdout.hex()
+                with self.lock:
+                    self.signatures[key] = signature
+            lines.append(f"<p>数字签名={signature}</p>")
         return lines
 
     def page(self):
@@ -128,7 +151,6 @@ class State:
             return b"", not switches_hold
         later = None if switches_hold else a.later_pages
         force, prompt = ("否", "否") if later == "unswitched" else (a.force, a.prompt)
-        manifest = [line for line in self.manifest if later != "unsigned" or "数字签名=" not in line]
         name = a.name if a.name is not None else (self.first_file or "")
         if a.address is not None:
             address = a.address.replace("{port}", str(self.port))
@@ -136,6 +158,8 @@ class State:
             address = f"http://127.0.0.1:{self.port}/files/{self.first_file}"
         else:
             address = ""
+        manifest = [line for line in self.manifest(force, prompt, address)
+                    if later != "unsigned" or "数字签名=" not in line]
         lines = ["<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">",
                  "<title>字幕工具更新</title></head><body>"]
         if not a.no_section:

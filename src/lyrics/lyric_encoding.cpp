@@ -86,7 +86,7 @@ LyricEncoding DetectLyricEncoding(std::string_view bytes, unsigned systemCodePag
   const bool doubleByte = enc::IsDoubleByteCodePage(system);
   const std::string_view whole = WithoutCutOffEnd(bytes);
   if (doubleByte && !chinese && enc::IsValidInCodePage(whole, system)) return LyricEncoding::System;
-  if (IsOnlyBig5(bytes)) return LyricEncoding::Big5;
+  if (IsOnlyBig5(whole)) return LyricEncoding::Big5;
   // On a Chinese system any text of GBK's shape stays GBK, as it always was (a pair the
   // table leaves out is no sign of a Western file); elsewhere GBK must prove itself
   // against the table to win over the system's own code page.

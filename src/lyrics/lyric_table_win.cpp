@@ -13,11 +13,12 @@ const LyricTimeline& TimelineOf(const void* context) { return *static_cast<const
 
 bool InTimeline(const LyricTimeline& timeline, int row) { return row >= 0 && row < timeline.count; }
 
-std::string CellOfTimeline(const void* context, int row, int column) {
+std::string CellOfTimeline(const void* context, int row, int column, size_t maxUnits) {
   const LyricTimeline& timeline = TimelineOf(context);
   if (!InTimeline(timeline, row)) return {};
   const size_t i = static_cast<size_t>(row);
-  return column == static_cast<int>(LyricColumn::Time) ? utf8::IntToText(timeline.timesMs[i]) : timeline.Text(i);
+  if (column == static_cast<int>(LyricColumn::Time)) return utf8::IntToText(timeline.timesMs[i]);
+  return utf8::CutToUtf16Units(timeline.Text(i), maxUnits);
 }
 
 intptr_t LineOfTimelineRow(const void* context, int row) { return InTimeline(TimelineOf(context), row) ? row + 1 : 0; }

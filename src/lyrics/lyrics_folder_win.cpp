@@ -4,9 +4,36 @@
 #include <shlobj.h>
 
 #include "text/encoding.h"
+#include "win/file_bytes.h"
 #include "win/owners.h"
+#include "win/program.h"
 #include "win/system_library.h"
 #include "layout/program_windows.h"
+
+namespace {
+
+// The item's file-system path, of any length: the shell's allocated name where the
+// system has it, else the MAX_PATH buffer of older systems.
+std::string PathOfItem(void* item) {
+  using NameOf = HRESULT(WINAPI*)(PCIDLIST_ABSOLUTE, SIGDN, PWSTR*);
+  static const auto nameOf = system_library::Function<NameOf>(L"shell32.dll", "SHGetNameFromIDList");
+  const auto id = static_cast<PCIDLIST_ABSOLUTE>(item);
+  if (nameOf) {
+    wchar_t* name = nullptr;
+    if (SUCCEEDED(nameOf(id, SIGDN_FILESYSPATH, &name)) && name) {
+      const UniqueCoTaskMem owned(name);
+      return enc::Narrow(name);
+    }
+    return {};
+  }
+  const auto pathOf =
+      system_library::Function<decltype(&SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
+  wchar_t path[MAX_PATH] = {};
+  if (!pathOf || !pathOf(id, path)) return {};
+  return enc::Narrow(path);
+}
+
+}  // namespace
 
 std::string AskForLyricsFolder() {
   BROWSEINFOW info = {};
@@ -19,14 +46,15 @@ std::string AskForLyricsFolder() {
   info.lpszTitle = title.c_str();
   info.ulFlags = BIF_EDITBOX | BIF_BROWSEINCLUDEFILES;
   const auto browse = system_library::Function<decltype(&SHBrowseForFolderW)>(L"shell32.dll", "SHBrowseForFolderW");
-  const auto pathOf =
-      system_library::Function<decltype(&SHGetPathFromIDListW)>(L"shell32.dll", "SHGetPathFromIDListW");
-  if (!browse || !pathOf) return {};
+  if (!browse) {
+    const unsigned long error = GetLastError();
+    ui::ShowMessageBox("选择目录的对话框打不开：\r\n" + SystemErrorText(error ? error : ERROR_PROC_NOT_FOUND), "信息：",
+                       MB_ICONWARNING | MB_OK);
+    return {};
+  }
   const UniqueCoTaskMem chosen(browse(&info));
   if (!chosen.Get()) return {};
-  wchar_t path[MAX_PATH] = {};
-  if (!pathOf(static_cast<PCIDLIST_ABSOLUTE>(chosen.Get()), path)) return {};
-  return enc::Narrow(path);
+  return PathOfItem(chosen.Get());
 }
 
 void UseLyricsFolder(const std::string& folder) {

@@ -11,7 +11,7 @@
 #include "lyrics/lyrics_folder_win.h"
 #include "search/lyric_search.h"
 #include "text/utf8_text.h"
-#include "win/file_bytes.h"
+#include "win/failure_record.h"
 #include "win/gui_courier.h"
 #include "win/http_get.h"
 #include "win/program.h"
@@ -23,34 +23,52 @@ constexpr char kCutNotice[] = "（歌词太长，预览只显示前 1000 行）"
 static_assert(kMaxPreviewRows == 1000, "the notice names the bound");
 
 // The preview list's rows read the lyric the search keeps for as long as the list shows it.
-std::string CellOfPreview(const void* context, int row, int column) {
+std::string CellOfPreview(const void* context, int row, int column, size_t maxUnits) {
   const auto& preview = *static_cast<const LyricSearch::FetchedLyric*>(context);
   if (row < 0) return {};
   const size_t i = static_cast<size_t>(row);
-  if (i < preview.rows.size()) return column == 0 ? preview.rows[i].time : preview.rows[i].text;
+  if (i < preview.rows.size())
+    return utf8::CutToUtf16Units(column == 0 ? preview.rows[i].time : preview.rows[i].text, maxUnits);
+  if (i == 0 && !preview.failure.empty()) return column == 1 ? utf8::CutToUtf16Units("预览失败：" + preview.failure, maxUnits) : std::string();
   return i == preview.rows.size() && preview.cut && column == 1 ? kCutNotice : std::string();
 }
 
 RowSource PreviewRows(const LyricSearch::FetchedLyric& lyric) { return {&lyric, CellOfPreview, nullptr}; }
 
-// Windows names differ in case only as spellings of one file.
-std::string FoldedPath(const std::string& path) {
-  std::wstring wide = enc::Wide(path);
-  if (!wide.empty()) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
-  return enc::Narrow(wide);
+int PreviewRowCount(const LyricSearch::FetchedLyric& lyric) {
+  if (!lyric.failure.empty()) return 1;
+  return static_cast<int>(lyric.rows.size() + (lyric.cut ? 1 : 0));
 }
 
 // What the worker makes of a fetched lyric, so that the GUI thread only shows it.
 LyricSearch::FetchedLyric ReadFetchedLyric(HttpResult& fetched) {
   LyricSearch::FetchedLyric got;
-  got.whole = fetched.complete && fetched.status >= 200 && fetched.status < 300;
+  if (fetched.failure) {
+    got.failure = CauseInWords(*fetched.failure);
+    return got;
+  }
   got.text = LyricFileText(fetched.body);
+  fetched.body = std::string();
   got.rows = SplitPreviewRows(got.text, kMaxPreviewRows, &got.cut);
-  got.bytes = std::move(fetched.body);
   return got;
 }
 
-std::string FileNameOf(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+// What the worker makes of a result page, so that the GUI thread only fills in the hits.
+LyricSearch::ResultPage ReadResultPage(const HttpResult& fetched) {
+  LyricSearch::ResultPage page;
+  if (fetched.status == 0 || (fetched.status >= 200 && fetched.status < 300 && fetched.body.empty())) {
+    page.failure = fetched.status == 0 && fetched.failure ? CauseInWords(*fetched.failure) : "歌词网站没有送来页面";
+    return page;
+  }
+  if (fetched.status < 200 || fetched.status >= 300) {
+    page.failure = "歌词网站拒绝了请求（HTTP " + std::to_string(fetched.status) + "）";
+    return page;
+  }
+  const std::string text = DecodePage(fetched.body);
+  page.noResult = IsNoResultPage(text);
+  if (!page.noResult) page.hits = ScrapeResultPage(text);
+  return page;
+}
 
 }  // namespace
 
@@ -89,7 +107,7 @@ void LyricSearch::StartSettledPreview() {
   settling_ = false;
   --fetchesUnderWay_;
   const int row = SelectedResult();
-  if (row >= 0 && ui::WindowExists(WindowKind::Main)) StartLyricFetch(row, "");
+  if (row >= 0 && ui::WindowExists(WindowKind::Main)) StartLyricFetch(row);
 }
 
 void LyricSearch::DownloadSelectedLyric(const UiEventData& chosen) {
@@ -98,15 +116,29 @@ void LyricSearch::DownloadSelectedLyric(const UiEventData& chosen) {
   // The title of the row chosen now: a search that lands before the lyric replaces the rows.
   const std::string name = LyricFileName(M<MainCtl::欲下载列表>().Cell(row, 0));
   const std::string folder = ui::ProgramFolder();
-  StartLyricFetch(row, name.empty() || folder.empty() ? std::string() : folder + "\\" + name);
+  if (name.empty() || folder.empty()) return;  // a title that names no file is not saved
+  saves_.landed = [] {
+    if (ui::WindowExists(WindowKind::Main)) RefreshLyricFileList();
+  };
+  saves_.Save(resultLinks_[static_cast<size_t>(row)], folder + "\\" + name);
 }
 
 void LyricSearch::StartSearch(const std::string& url) {
   const unsigned search = ++newestSearch_;
   ++fetchesUnderWay_;
-  HttpGetOnWorker(url, kSitePageMaxBytes, [this, search](HttpResult& fetched) {
-    --fetchesUnderWay_;
-    OnSearchPage(search, fetched);
+  ReadOnWorker(url, kSitePageMaxBytes, [this, search](HttpResult& fetched) -> std::function<void()> {
+    auto page = std::make_shared<ResultPage>();
+    try {
+      *page = ReadResultPage(fetched);
+    } catch (...) {
+      *page = ResultPage();
+      page->failure = "系统错误 " + std::to_string(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    fetched.body = std::string();
+    return [this, search, page] {
+      --fetchesUnderWay_;
+      OnSearchPage(search, *page);
+    };
   });
 }
 
@@ -120,54 +152,49 @@ void LyricSearch::ShowSearchFailure(const std::string& why) {
   M<MainCtl::歌词预览>().ShowRows(PreviewRows(shown_), 0);
 }
 
-void LyricSearch::OnSearchPage(unsigned search, const HttpResult& fetched) {
+void LyricSearch::OnSearchPage(unsigned search, ResultPage& page) {
   // A main window closed meanwhile (the update window replaced it) shows nothing more.
   if (search != newestSearch_ || !ui::WindowExists(WindowKind::Main)) return;
-  if (fetched.status == 0) {
-    ShowSearchFailure("搜索失败：歌词网站没有回应（连不上或超时）");
+  if (!page.failure.empty()) {
+    ShowSearchFailure("搜索失败：" + page.failure);
     return;
   }
-  if (fetched.status < 200 || fetched.status >= 300) {
-    ShowSearchFailure("搜索失败：歌词网站拒绝了请求（HTTP " + std::to_string(fetched.status) + "）");
-    return;
-  }
-  if (fetched.body.empty()) {
-    ShowSearchFailure("搜索失败：歌词网站没有送来页面");
-    return;
-  }
-  const std::string page = DecodePage(fetched.body);
-  if (IsNoResultPage(page)) {
+  if (page.noResult) {
     ui::ShowMessageBox("搜索失败！没有相关歌词,查看歌名是否正确！", "信息：", MB_ICONINFORMATION | MB_OK);
     return;
   }
-  const std::vector<LyricHit> hits = ScrapeResultPage(page);
+  const std::vector<LyricHit>& hits = page.hits;
   const auto list = M<MainCtl::欲下载列表>();
+  // Drawn once when filled, not once for each of up to kMaxResultHits rows.
+  const HWND view = list.Handle();
+  if (view) SendMessageW(view, WM_SETREDRAW, FALSE, 0);
   list.DeleteAllRows();
   resultLinks_.clear();
+  resultLinks_.reserve(hits.size());
   for (const LyricHit& hit : hits) {
     resultLinks_.push_back(hit.link);
     const int row = list.InsertRow(hit.song, 0);
     list.SetCell(row, 1, hit.singer);
   }
+  if (view) {
+    SendMessageW(view, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(view, nullptr, TRUE);
+  }
 }
 
-void LyricSearch::StartLyricFetch(int row, const std::string& savePath) {
+void LyricSearch::StartLyricFetch(int row) {
   const unsigned lyric = ++newestLyric_;
-  const unsigned save = savePath.empty() ? 0 : (newestSaveOf_[FoldedPath(savePath)] = ++saves_);
-  // A newer lyric ends the preview fetch under way; a save is never cut short.
+  // A newer lyric ends the preview fetch under way.
   if (previewCancel_) SetEvent(previewCancel_.get());
   previewCancel_.reset();
-  std::shared_ptr<void> cancel;
-  if (!save) {
-    cancel = std::shared_ptr<void>(CreateEventW(nullptr, TRUE, FALSE, nullptr), [](void* h) {
-      if (h) CloseHandle(h);
-    });
-    if (cancel) previewCancel_ = cancel;
-  }
+  std::shared_ptr<void> cancel(CreateEventW(nullptr, TRUE, FALSE, nullptr), [](void* h) {
+    if (h) CloseHandle(h);
+  });
+  if (cancel) previewCancel_ = cancel;
   ++fetchesUnderWay_;
-  auto landed = [this, lyric, savePath, save](std::shared_ptr<FetchedLyric> got) {
+  auto landed = [this, lyric](std::shared_ptr<FetchedLyric> got) {
     --fetchesUnderWay_;
-    OnLyricFetched(lyric, savePath, save, *got);
+    OnLyricFetched(lyric, *got);
   };
   EnsureGuiCourier();
   const std::string url = resultLinks_[static_cast<size_t>(row)];
@@ -178,50 +205,22 @@ void LyricSearch::StartLyricFetch(int row, const std::string& savePath) {
       *got = ReadFetchedLyric(fetched);
     } catch (...) {
       *got = FetchedLyric();  // out of memory: a failed fetch
+      got->failure = "系统错误 " + std::to_string(ERROR_NOT_ENOUGH_MEMORY);
     }
     RunOnGuiThread([landed, got] { landed(got); });
   });
   if (!started) landed(std::make_shared<FetchedLyric>());
 }
 
-void LyricSearch::OnLyricFetched(unsigned lyric, const std::string& savePath, unsigned save, FetchedLyric& got) {
-  if (save) {
-    const auto newest = newestSaveOf_.find(FoldedPath(savePath));
-    if (newest != newestSaveOf_.end() && newest->second == save) {
-      newestSaveOf_.erase(newest);
-      if (!got.bytes.empty() && got.whole) SaveLyric(savePath, got.bytes);
-    }
-  }
-  if (!ui::WindowExists(WindowKind::Main)) return;
-  if (lyric == newestLyric_) {
-    shown_ = std::move(got);
-    FillPreviewList();
-  } else if (!save) {
-    return;  // a newer lyric is on its way; nothing of this one is kept
-  }
+void LyricSearch::OnLyricFetched(unsigned lyric, FetchedLyric& got) {
+  if (!ui::WindowExists(WindowKind::Main) || lyric != newestLyric_) return;
+  shown_ = std::move(got);
+  FillPreviewList();
   RefreshLyricFileList();
 }
 
-// Another song of the same title (two singers' songs share a name) is replaced only
-// when the user says so; a failed save says why and leaves the old file.
-void LyricSearch::SaveLyric(const std::string& savePath, const std::string& bytes) {
-  const std::string name = FileNameOf(savePath);
-  if (name.size() < savePath.size()) RemoveTemporaryLeftovers(savePath.substr(0, savePath.size() - name.size() - 1), kWriteTempPrefix);
-  if (FileExists(savePath)) {
-    const std::string old = ReadFileBytes(savePath);
-    if (old == bytes) return;
-    const int answer = ui::ShowMessageBox("“" + name + "”已有另一首歌词，要用下载的歌词替换它吗？\r\n选“否”保留原来的文件。",
-                                          "信息：", MB_ICONQUESTION | MB_YESNO);
-    if (answer != IDYES) return;
-  }
-  if (WriteFileBytes(savePath, bytes) && ReadFileBytes(savePath) == bytes) return;
-  const unsigned long error = GetLastError();
-  ui::ShowMessageBox("歌词没有保存，原来的文件没有改动：\r\n" + savePath + "\r\n" + SystemErrorText(error), "保存失败",
-                     MB_ICONWARNING | MB_OK);
-}
-
 void LyricSearch::FillPreviewList() {
-  M<MainCtl::歌词预览>().ShowRows(PreviewRows(shown_), static_cast<int>(shown_.rows.size() + (shown_.cut ? 1 : 0)));
+  M<MainCtl::歌词预览>().ShowRows(PreviewRows(shown_), PreviewRowCount(shown_));
 }
 
 int LyricSearch::SelectedResult() const { return ResultRow(M<MainCtl::欲下载列表>().SelectedRow()); }

@@ -5,21 +5,21 @@
 // message loop meanwhile.
 //
 // A search that brings no page (the site does not answer, refuses, or sends nothing)
-// says so in one row of the result list, which then holds no hit. A lyric is decoded and
-// split into preview rows on its worker; the preview shows at most kMaxPreviewRows rows
-// and says when it is cut. The focus moving over the hits starts a preview only once it
-// has rested for kPreviewSettleMs, and a newer preview ends the fetch of the older one.
-// A save writes the body exactly as fetched; a file of that name holding other bytes is
-// replaced only when the user says so, and a save that fails says so and keeps the old
-// file.
+// says why in one row of the result list, which then holds no hit. The result page is
+// decoded and read on its worker, so the GUI thread only fills in the hits (at most
+// kMaxResultHits). A lyric is decoded and split into preview rows on its worker; the
+// preview shows at most kMaxPreviewRows rows and says when it is cut, and a preview
+// whose fetch failed shows why in its one row. The focus moving over the hits starts a
+// preview only once it has rested for kPreviewSettleMs, and a newer preview ends the
+// fetch of the older one. Saves: search/lyric_save_win.h.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "search/lyric_save_win.h"
 #include "search/lyric_search.h"
 #include "win/ui_event.h"
 
@@ -59,30 +59,37 @@ class LyricSearch {
   const std::string& FetchedLyricText() const { return shown_.text; }
   // Fetches started whose results have not landed yet (dropped ones included), and a
   // preview waiting for the focus to settle.
-  int FetchesUnderWay() const { return fetchesUnderWay_; }
+  int FetchesUnderWay() const { return fetchesUnderWay_ + saves_.Fetching() + saves_.Waiting(); }
+  // Saves fetching now (ended ones until they land).
+  int SavesFetching() const { return saves_.Fetching(); }
+  // Ends every save (the program is ending).
+  void CancelSaves() { saves_.CancelAll(); }
 
-  // A fetched lyric: what a save writes, every byte as it came; the same as the loader
-  // would read it (decoded, every line end CR LF); the preview's rows (the first
-  // kMaxPreviewRows, cut telling whether there were more); and whether the fetch brought
-  // a whole successful answer: only such a lyric may replace a file, or an error page or
-  // half a file would overwrite a good lyric.
+  // A fetched lyric for the preview: as the loader would read it (decoded, every line end
+  // CR LF); the preview's rows (the first kMaxPreviewRows, cut telling whether there were
+  // more); or, when the fetch failed, why (in the user's words).
   struct FetchedLyric {
-    std::string bytes;
     std::string text;
     std::vector<PreviewRow> rows;
     bool cut = false;
-    bool whole = false;
+    std::string failure;
+  };
+  // What the worker makes of a result page: why it failed, or whether it is the site's
+  // page for a title it does not know, or its hits.
+  struct ResultPage {
+    std::string failure;
+    bool noResult = false;
+    std::vector<LyricHit> hits;
   };
 
  private:
   // The search page for keyword and what it brings: the hits replace the rows and links,
   // a page that knows no such title says so and keeps them.
   void StartSearch(const std::string& url);
-  void OnSearchPage(unsigned search, const HttpResult& fetched);
-  // Fetches the lyric of row for the preview and, when savePath is not empty, to save it.
-  void StartLyricFetch(int row, const std::string& savePath);
-  void OnLyricFetched(unsigned lyric, const std::string& savePath, unsigned save, FetchedLyric& got);
-  void SaveLyric(const std::string& savePath, const std::string& bytes);
+  void OnSearchPage(unsigned search, ResultPage& page);
+  // Fetches the lyric of row for the preview.
+  void StartLyricFetch(int row);
+  void OnLyricFetched(unsigned lyric, FetchedLyric& got);
   void FillPreviewList();
   void ShowSearchFailure(const std::string& why);
   // The selected result row with its link, or -1 when none is selected; row, when it
@@ -93,15 +100,11 @@ class LyricSearch {
   std::vector<std::string> resultLinks_;
   FetchedLyric shown_;  // the lyric of the newest lyric fetch that has landed
   // A result that lands after a newer request of its kind has started is dropped: the
-  // number of the newest search, of the newest lyric fetch (whose lyric the preview
-  // shows), and of the newest save of each file (older saves of the same file are not
-  // written, so a slow old fetch never replaces a newer file).
+  // number of the newest search and of the newest lyric fetch (whose lyric the preview
+  // shows).
   unsigned newestSearch_ = 0;
   unsigned newestLyric_ = 0;
-  unsigned saves_ = 0;
-  // Keyed by the path folded to one case: Windows names differ in case only as spellings
-  // of one file.
-  std::map<std::string, unsigned> newestSaveOf_;
+  LyricSaves saves_;
   int fetchesUnderWay_ = 0;
   // Set to end the preview fetch under way (a newer preview has started).
   std::shared_ptr<void> previewCancel_;

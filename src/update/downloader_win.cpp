@@ -45,8 +45,10 @@ void AllowParallelConnections() {
 }
 
 bool PrepareFile(Task& task, int64_t total) {
-  wchar_t temp[MAX_PATH] = {};
-  if (!GetTempFileNameW(enc::Wide(download_plan::FolderOf(task.settings.savePath)).c_str(), L"rdl", 0, temp)) {
+  // The long-path form reaches a folder of any depth.
+  const std::wstring target = FilePathForm(task.settings.savePath);
+  const std::wstring temp = MakeTemporaryFile(target.substr(0, target.find_last_of(L'\\') + 1), L"rdl");
+  if (temp.empty()) {
     task.FailBySystem("file", GetLastError());
     return false;
   }
@@ -58,12 +60,12 @@ bool PrepareFile(Task& task, int64_t total) {
     return true;
   });
   if (!kept) {
-    DeleteFileW(temp);
+    DeleteFileW(temp.c_str());
     return false;
   }
   // Deleting is shared so that a task given up while a connection still holds the file
   // can delete it all the same: it goes when the last handle closes.
-  task.file.Reset(CreateFileW(temp, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+  task.file.Reset(CreateFileW(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!task.file) {
     task.FailBySystem("file", GetLastError());

@@ -16,6 +16,9 @@ namespace update_page {
 inline constexpr char kValueEnd[] = "</p>";
 // The new program's file name: a switch of the page and a value its signature covers.
 inline constexpr char kProgramNameKey[] = "程序名字=";
+inline constexpr char kForceKey[] = "是否强制更新=";
+inline constexpr char kPromptKey[] = "是否提示更新=";
+inline constexpr char kAddressKey[] = "自动更新地址=";
 
 // The value of a key in a section: the exact bytes up to the next "</p>".
 std::string ValueOf(std::string_view section, std::string_view key);

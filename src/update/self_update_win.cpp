@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,15 @@ namespace {
 // How long the update window says that the update failed before the tool comes back.
 constexpr int kFailureShownMs = 3000;
 
+// The machine's date, "YYYY-MM-DD", which a signed page's expiry is held against.
+std::string Today() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  char text[16];
+  std::snprintf(text, sizeof(text), "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+  return text;
+}
+
 // Fetches and reads the page at address on a worker thread (the signature check keeps
 // the GUI thread free that way) and hands the page to landed on the GUI thread. The
 // fetch's failure, when it failed, is why a page brings no manifest.
@@ -32,7 +42,7 @@ void ReadPageOnWorker(const std::string& address, const update_manifest::Version
                       std::function<void(const update_page::UpdatePage&)> landed) {
   ReadOnWorker(address, kUpdatePageMaxBytes, [running, landed = std::move(landed)](HttpResult& fetched) {
     update_page::UpdatePage page =
-        update_page::ReadUpdatePage(fetched.body, update_signature::VerifyWithBuiltInKey, running);
+        update_page::ReadUpdatePage(fetched.body, update_signature::VerifyWithBuiltInKey, running, Today());
     // The page is read anew each time, so its manifest is checked anew.
     if (!page.manifest && fetched.failure) page.failure = fetched.failure;
     return std::function<void()>([landed, page] { landed(page); });
@@ -128,11 +138,17 @@ void SelfUpdate::OnWindowPageRead(unsigned read, HWND window, const update_page:
   if (read != newestWindowRead_ || !window || window != ui::WindowHandle(WindowKind::Update)) return;
   windowPage_ = page;
   // No trusted manifest this time (unsigned, changed, not found, no answer in time):
-  // nothing is fetched and the tool comes back at once.
+  // nothing is fetched and the tool comes back at once; a window that replaced no main
+  // window says the update failed, as every other failure does, instead of connecting
+  // for ever.
   if (!windowPage_.manifest) {
     RecordFailure("update (the update window's read of " + PageAddress() + ")",
                   windowPage_.failure.value_or(Failure{"manifest", FailureCause::Signature, 0}));
-    ReturnFromUpdate();
+    if (replacedMain_) {
+      ReturnFromUpdate();
+    } else {
+      ReportFailed();
+    }
     return;
   }
   StartDownload();

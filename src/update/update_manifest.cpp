@@ -59,6 +59,17 @@ std::optional<Version> ParseVersion(std::string_view text) {
 
 bool IsNewer(const Version& candidate, const Version& running) { return candidate > running; }
 
+bool IsDate(std::string_view text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+  const auto year = Decimal(text.substr(0, 4), 4);
+  const auto month = Decimal(text.substr(5, 2), 2);
+  const auto day = Decimal(text.substr(8, 2), 2);
+  return year && month && day && *month >= 1 && *month <= 12 && *day >= 1 && *day <= 31;
+}
+
+// The dates compare as text: both are "YYYY-MM-DD".
+bool IsExpired(const Manifest& manifest, std::string_view today) { return today > manifest.expiry; }
+
 std::optional<Manifest> ReadManifest(std::string_view section) {
   using update_page::ValueOf;
   Manifest m;
@@ -66,7 +77,14 @@ std::optional<Manifest> ReadManifest(std::string_view section) {
   m.name = ValueOf(section, update_page::kProgramNameKey);
   m.size = ValueOf(section, kSizeKey);
   m.sha256 = ValueOf(section, kSha256Key);
+  m.force = ValueOf(section, update_page::kForceKey);
+  m.prompt = ValueOf(section, update_page::kPromptKey);
+  m.address = ValueOf(section, update_page::kAddressKey);
+  m.expiry = ValueOf(section, kExpiryKey);
   const std::string signatureHex = ValueOf(section, kSignatureKey);
+  for (const std::string* value : {&m.force, &m.prompt, &m.address})
+    if (value->find_first_of("\r\n") != std::string::npos) return std::nullopt;
+  if (!IsDate(m.expiry)) return std::nullopt;
 
   const auto version = ParseVersion(m.version);
   const auto size = Decimal(m.size, 12);
@@ -82,8 +100,10 @@ std::optional<Manifest> ReadManifest(std::string_view section) {
 
 std::string CanonicalText(const Manifest& m) {
   std::string text;
-  for (std::string_view line : {std::string_view(kProductName), std::string_view(m.version),
-                                std::string_view(m.name), std::string_view(m.size), std::string_view(m.sha256)}) {
+  for (std::string_view line :
+       {std::string_view(kProductName), std::string_view(m.version), std::string_view(m.name),
+        std::string_view(m.size), std::string_view(m.sha256), std::string_view(m.force), std::string_view(m.prompt),
+        std::string_view(m.address), std::string_view(m.expiry)}) {
     text.append(line);
     text += '\n';
   }
@@ -92,9 +112,10 @@ std::string CanonicalText(const Manifest& m) {
 }
 
 std::optional<Manifest> TrustedManifest(std::string_view section, const SignatureCheck& verify,
-                                        const Version& running) {
+                                        const Version& running, std::string_view today) {
   std::optional<Manifest> m = ReadManifest(section);
   if (!m || !verify || !verify(CanonicalText(*m), m->signature)) return std::nullopt;
+  if (IsExpired(*m, today)) return std::nullopt;
   if (!IsNewer(m->versionNumbers, running)) return std::nullopt;
   if (!file_name::IsPlainFileName(m->name)) return std::nullopt;
   return m;

@@ -17,9 +17,6 @@ namespace update_page {
 inline constexpr char kPath[] = "/vodovuzedova/ravocap1.html";
 inline constexpr char kSectionStart[] = "////开始";
 inline constexpr char kSectionEnd[] = "////结束";
-inline constexpr char kForceKey[] = "是否强制更新=";
-inline constexpr char kPromptKey[] = "是否提示更新=";
-inline constexpr char kAddressKey[] = "自动更新地址=";
 inline constexpr char kYes[] = "是";
 
 // The section of a fetched body (GBK bytes) as text: the body is cut at its first zero
@@ -52,7 +49,8 @@ struct UpdatePage {
   // failure, which the reader of the page puts here).
   std::optional<Failure> failure;
 };
+// today: the machine's date, "YYYY-MM-DD", against the manifest's expiry.
 UpdatePage ReadUpdatePage(std::string_view body, const update_manifest::SignatureCheck& verify,
-                          const update_manifest::Version& running);
+                          const update_manifest::Version& running, std::string_view today);
 
 }  // namespace update_page

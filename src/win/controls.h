@@ -24,16 +24,24 @@
 class Form;
 class DrawingBoard;
 
+// The most UTF-16 units a virtual list view's cell gives: far more than a row shows.
+inline constexpr size_t kMaxCellUnits = 1024;
+
 // Where a virtual list view gets its rows: the control stores none and asks for each
 // cell it shows, or that anyone (this program, a screen reader) asks it for.
 // The source is a context (what the rows show, which its owner keeps for as long as the
-// list shows it) and the two functions that read a row of it.
+// list shows it) and the two functions that read a row of it. A cell is asked for at most
+// maxUnits UTF-16 units and gives the start of its text that fits, cut at a character
+// (utf8::CutToUtf16Units): a line of megabytes is neither copied nor widened whole on
+// every paint, hover or tool tip.
 struct RowSource {
   const void* context = nullptr;
-  std::string (*cell)(const void* context, int row, int column) = nullptr;
+  std::string (*cell)(const void* context, int row, int column, size_t maxUnits) = nullptr;
   intptr_t (*data)(const void* context, int row) = nullptr;  // the row's item data; null: 0
 
-  std::string Cell(int row, int column) const { return cell ? cell(context, row, column) : std::string(); }
+  std::string Cell(int row, int column, size_t maxUnits) const {
+    return cell ? cell(context, row, column, maxUnits) : std::string();
+  }
   intptr_t Data(int row) const { return data ? data(context, row) : 0; }
 };
 

@@ -58,6 +58,7 @@ const char* CauseName(FailureCause cause) {
     case FailureCause::TooSlow: return "too slow";
     case FailureCause::Signature: return "signature";
     case FailureCause::NotNewer: return "not a newer version";
+    case FailureCause::Expired: return "expired";
     case FailureCause::FileName: return "file name";
     case FailureCause::Hash: return "hash";
     case FailureCause::Disk: return "disk";
@@ -65,6 +66,30 @@ const char* CauseName(FailureCause cause) {
     case FailureCause::System: return "system error";
   }
   return "system error";
+}
+
+std::string CauseInWords(const Failure& failure) {
+  if (std::string_view(failure.stage) == "address") return "地址无效";
+  switch (failure.cause) {
+    case FailureCause::NoAnswer:
+    case FailureCause::Deadline: return "网站没有按时回应";
+    case FailureCause::Refused: return "网站拒绝了连接";
+    case FailureCause::HostNotFound: return "找不到网站（域名无法解析）";
+    case FailureCause::Tls: return "安全连接（TLS）失败";
+    case FailureCause::Broken: return "连接中途断开";
+    case FailureCause::HttpStatus: return "网站回答 HTTP " + std::to_string(failure.code);
+    case FailureCause::TooLarge: return "内容太大，超过上限";
+    case FailureCause::TooSlow: return "传输太慢";
+    case FailureCause::Signature: return "更新说明没有有效的签名";
+    case FailureCause::NotNewer: return "没有更新的版本";
+    case FailureCause::Expired: return "更新说明已过期";
+    case FailureCause::FileName: return "文件名不合规";
+    case FailureCause::Hash: return "文件校验不符";
+    case FailureCause::Disk: return "文件写入失败（系统错误 " + std::to_string(failure.code) + "）";
+    case FailureCause::Stopped: return "已取消";
+    case FailureCause::System: break;
+  }
+  return "系统错误 " + std::to_string(failure.code);
 }
 
 std::string FailureLine(std::string_view what, const Failure& failure) {

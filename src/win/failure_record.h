@@ -20,6 +20,7 @@ enum class FailureCause {
   TooSlow,       // below the speed floor
   Signature,     // no validly signed manifest
   NotNewer,      // a signed manifest of a version that is not later
+  Expired,       // a signed manifest past its expiry
   FileName,      // a signed manifest whose file name is no plain name
   Hash,          // the file's size or SHA-256 is not the signed one
   Disk,          // the file could not be written, checked or named
@@ -38,6 +39,9 @@ FailureCause CauseOfSystemError(unsigned long error);
 // A failure at stage by the system's error.
 Failure SystemFailure(const char* stage, unsigned long error);
 const char* CauseName(FailureCause cause);
+// The cause as the windows tell the user, in one phrase: "网站拒绝了连接",
+// "网站回答 HTTP 404", "安全连接（TLS）失败", ...
+std::string CauseInWords(const Failure& failure);
 
 // "Ravo字幕器: <what> failed at <stage>: <cause> (<code>)"; the code as "WinInet error
 // 12029", "system error 5" or "HTTP 404", left out when there is none.

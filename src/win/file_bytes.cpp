@@ -32,6 +32,24 @@ std::wstring FilePathForm(const std::string& path) {
   return L"\\\\?\\" + full;
 }
 
+// GetTempFileName takes a folder of at most MAX_PATH - 14 characters, long-path form
+// included; a deeper folder gets a temporary name of the same shape made here.
+std::wstring MakeTemporaryFile(const std::wstring& folder, const wchar_t* prefix) {
+  std::wstring temp;
+  wchar_t made[MAX_PATH];
+  if (folder.size() < MAX_PATH - 14 && GetTempFileNameW(folder.c_str(), prefix, 0, made)) return made;
+  for (unsigned n = GetTickCount() & 0xFFFF, tries = 0; tries < 16; ++tries, n = (n + 1) & 0xFFFF) {
+    wchar_t name[16];
+    swprintf(name, 16, L"%ls%X.tmp", prefix, n == 0 ? 1 : n);
+    UniqueHandle created(CreateFileW((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (created) return folder + name;
+    if (GetLastError() != ERROR_FILE_EXISTS) return {};
+  }
+  SetLastError(ERROR_FILE_EXISTS);
+  return {};
+}
+
 std::string ReadFileBytes(const std::string& path, uint64_t limit, unsigned long* error) {
   auto failed = [error](DWORD code) {
     if (error) *error = code;
@@ -84,23 +102,8 @@ bool WriteFileBytes(const std::string& path, std::string_view bytes) {
   const std::wstring folder = slash == std::wstring::npos ? L"." : target.substr(0, slash + 1);
   // A new file beside the old one, which it replaces only once it is complete: a full
   // disk or a failed write leaves the old file as it was.
-  // GetTempFileName takes a folder of at most MAX_PATH - 14 characters, long-path form
-  // included; a deeper folder gets a temporary name of the same shape made here.
-  std::wstring temp;
-  wchar_t made[MAX_PATH];
-  if (folder.size() < MAX_PATH - 14 && GetTempFileNameW(folder.c_str(), kWriteTempPrefix, 0, made)) {
-    temp = made;
-  } else {
-    for (unsigned n = GetTickCount() & 0xFFFF, tries = 0; tries < 16 && temp.empty(); ++tries, n = (n + 1) & 0xFFFF) {
-      wchar_t name[16];
-      swprintf(name, 16, L"%ls%X.tmp", kWriteTempPrefix, n == 0 ? 1 : n);
-      UniqueHandle created(CreateFileW((folder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-      if (created) temp = folder + name;
-      else if (GetLastError() != ERROR_FILE_EXISTS) return false;
-    }
-    if (temp.empty()) return false;
-  }
+  const std::wstring temp = MakeTemporaryFile(folder, kWriteTempPrefix);
+  if (temp.empty()) return false;
   bool written = false;
   {
     UniqueHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

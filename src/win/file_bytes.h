@@ -24,6 +24,11 @@ bool FileExists(const std::string& path);
 // The form of path the "W" file functions take whatever its length and its name's end.
 std::wstring FilePathForm(const std::string& path);
 
+// Creates an empty file of a new temporary name ("<prefix>XXXX.tmp") in folder (ending in
+// a backslash; in long-path form for a folder of any depth) and returns its path; empty,
+// with the thread's last error saying why, when none could be made.
+std::wstring MakeTemporaryFile(const std::wstring& folder, const wchar_t* prefix);
+
 // Deletes the temporary files ("<prefix>XXXX.tmp", GetTempFileName's names) that a write
 // of a process ended by force left in folder. A file that another writer still has
 // open cannot be opened without sharing, and stays.

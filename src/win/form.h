@@ -62,12 +62,11 @@ class Form {
   std::vector<bool> made;
   bool built = false;
 
-  void Raise(int control, UiEvent event, UiEventData data = {}) {
-    if (const Handler h = ui_internal::FindHandler(kind, control, event)) {
-      data.control = control;
-      h(data);
-    }
-  }
+  // Runs the handler the event table binds to the event, if any. The one barrier between
+  // the handlers and the system: a handler that throws is recorded with its cause
+  // (win/failure_record.h) and the program goes on, where the exception would otherwise
+  // unwind into the system's window procedure and end the program.
+  void Raise(int control, UiEvent event, UiEventData data = {});
   int IndexOf(HWND child) const {
     for (size_t i = 0; i < controls.size(); ++i)
       if (controls[i] == child) return static_cast<int>(i);

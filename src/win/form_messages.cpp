@@ -65,7 +65,8 @@ void GiveVirtualCell(const RowSource& source, const NMHDR* nm) {
   if (!source.cell || item.iItem < 0) return;
   if (item.mask & LVIF_PARAM) item.lParam = source.Data(item.iItem);
   if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
-  const std::string text = source.Cell(item.iItem, item.iSubItem);
+  const std::string text =
+      source.Cell(item.iItem, item.iSubItem, std::min(kMaxCellUnits, static_cast<size_t>(item.cchTextMax - 1)));
   if (nm->code == LVN_GETDISPINFOA) {  // an ANSI caller gets the system code page's bytes
     lstrcpynA(item.pszText, enc::EncodeCodePage(text, enc::kSystem).c_str(), item.cchTextMax);
     return;

@@ -1,9 +1,13 @@
 // The program handed to the window layer, and the forms alive.
 #include <array>
+#include <exception>
+#include <new>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "win/dpi.h"
+#include "win/failure_record.h"
 #include "win/form.h"
 #include "win/owners.h"
 #include "win/window_layer.h"
@@ -17,6 +21,31 @@ int g_topLevelWindows = 0;  // main and update windows alive; the loop ends at 0
 const wchar_t kFormProp[] = L"RavoForm";
 
 }  // namespace
+
+void Form::Raise(int control, UiEvent event, UiEventData data) {
+  const Handler h = ui_internal::FindHandler(kind, control, event);
+  if (!h) return;
+  data.control = control;
+  // Recording may run out of memory too: then it is left out, never thrown on.
+  const auto record = [&](const char* why, unsigned long code) noexcept {
+    try {
+      RecordFailure("handler of event " + std::to_string(static_cast<int>(event)) + " of control " +
+                      std::to_string(control) + " of window " + std::to_string(static_cast<int>(kind)) + " (" +
+                      why + ")",
+                    Failure{"handler", FailureCause::System, code});
+    } catch (...) {
+    }
+  };
+  try {
+    h(data);
+  } catch (const std::bad_alloc& e) {
+    record(e.what(), ERROR_NOT_ENOUGH_MEMORY);
+  } catch (const std::exception& e) {
+    record(e.what(), 0);
+  } catch (...) {
+    record("unknown exception", 0);
+  }
+}
 
 namespace ui {
 

@@ -4,6 +4,7 @@
 
 #include "text/utf8_text.h"
 #include "text/encoding.h"
+#include "win/file_bytes.h"
 #include "win/form.h"
 #include "win/process_paths.h"
 #include "win/system_library.h"
@@ -48,10 +49,23 @@ int ShowMessageBox(std::string_view text, std::string_view caption, UINT flags) 
 
 bool MessageBoxShown() { return g_boxesShown > 0; }
 
-void OpenWebAddress(std::string_view url) {
+bool OpenWebAddress(std::string_view url) {
   static const auto shellExecute =
       system_library::Function<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
-  if (shellExecute) shellExecute(nullptr, L"open", enc::Wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  unsigned long error = ERROR_PROC_NOT_FOUND;
+  if (shellExecute) {
+    SetLastError(0);
+    // A value above 32 is success; below it, an error of its own numbering, whose
+    // first values are the system's (file not found, access denied, ...).
+    const auto result = reinterpret_cast<INT_PTR>(
+        shellExecute(nullptr, L"open", enc::Wide(url).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    if (result > 32) return true;
+    error = GetLastError();
+    if (error == 0) error = result == SE_ERR_NOASSOC ? ERROR_NO_ASSOCIATION : result == 0 ? ERROR_NOT_ENOUGH_MEMORY
+                                                                                           : static_cast<unsigned long>(result);
+  }
+  ShowMessageBox("网页打不开：" + std::string(url) + "\r\n" + SystemErrorText(error), "打开失败", MB_ICONWARNING | MB_OK);
+  return false;
 }
 
 std::string ProgramFolder() {

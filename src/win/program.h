@@ -21,7 +21,8 @@ int RunMessageLoop();
 int ShowMessageBox(std::string_view text, std::string_view caption, UINT flags);
 // True while a box of ShowMessageBox is up (its own loop dispatches the program's messages).
 bool MessageBoxShown();
-void OpenWebAddress(std::string_view url);
+// Opens url with the system's handler; when it cannot, says why in a box. False then.
+bool OpenWebAddress(std::string_view url);
 
 // The folder holding the running program file, without a trailing backslash.
 std::string ProgramFolder();

@@ -57,6 +57,7 @@ TEST(PeriodTest, ReadsLikeAnInt32WithFullWidthForms) {
       {"ms250", 0},
       {"- 5", 0},
       {"1 000", 1},
+      {"1\u3000" "000", 1},    // an ideographic space ends the number too
       {"12.9", 12},
       {"99999999999", kMax},
       {"-99999999999", kMin},

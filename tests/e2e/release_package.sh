@@ -27,6 +27,8 @@ export SOURCE_DATE_EPOCH=1700000000
 
 version=$(sed -n 's/^#define RAVO_VERSION "\(.*\)"$/\1/p' "$build/generated/build_settings.h")
 zip_name="RavoSubtitler-$version-win32.zip"
+# The package is built as the same version: the build number is always given.
+build_number=$(sed -n 's/^#define RAVO_BUILD_NUMBER \(.*\)$/\1/p' "$build/generated/build_settings.h")
 # Names of a private-use domain: nothing on the Internet answers them.
 maker_host="https://updates.ravo.internal"
 lyrics_host="https://lyrics.ravo.internal:8443"
@@ -71,6 +73,7 @@ a plain http maker's page|$key --update-host $maker_host $others --maker-page ht
 a private key|--public-key $work/maker-private.pem --update-host $maker_host $others
 a key that is no file|--public-key $work/none.pem --update-host $maker_host $others
 a build number beyond 65535|$key --update-host $maker_host $others --build-number 70000
+no build number|$key --update-host $maker_host $others
 a test package with a key|--test-package $key
 EOF2
 
@@ -80,7 +83,8 @@ cmake -S "$RAVO_ROOT" -B "$RAVO_ROOT/build/release" -DCMAKE_TOOLCHAIN_FILE="$RAV
   -DRAVO_MAKER_PAGE=https://www.ravo-voice.example/ >/dev/null || fail "could not configure build/release"
 package_for_users() { # package_for_users SOURCE-FOLDER LOG
   (cd "$1" && bash scripts/package.sh --public-key "$work/maker-public.pem" --update-host "$maker_host" \
-    --lyrics-host "$lyrics_host" --maker-address "$maker_address" --microblog-url "$microblog_url") >"$2" 2>&1
+    --lyrics-host "$lyrics_host" --maker-address "$maker_address" --microblog-url "$microblog_url" \
+    --build-number "$build_number") >"$2" 2>&1
 }
 package_for_users "$RAVO_ROOT" "$work/package.log" || fail "package.sh failed: $(cat "$work/package.log")"
 zip="$RAVO_ROOT/dist/$zip_name"
@@ -105,7 +109,7 @@ while read -r name value; do
 done <<<"$built"
 for wanted in "RAVO_UPDATE_HOST \"$maker_host\"" "RAVO_LYRICS_HOST \"$lyrics_host\"" \
               "RAVO_MAKER_ADDRESS \"$maker_address\"" "RAVO_MICROBLOG_URL \"$microblog_url\"" \
-              "RAVO_MAKER_PAGE \"\"" "RAVO_BUILD_NUMBER 1"; do
+              "RAVO_MAKER_PAGE \"\"" "RAVO_BUILD_NUMBER $build_number"; do
   grep -qxF "$wanted" <<<"$built" || fail "the package was not built with $wanted:
 $built"
 done

@@ -19,6 +19,8 @@
 #include "app/features.h"
 #include "layout/program_windows.h"
 #include "text/encoding.h"
+#include "lyrics/lyric_table.h"
+#include "search/lyric_save_win.h"
 #include "support/lyrics_site.h"
 #include "support/win_test_support.h"
 #include "win/file_bytes.h"
@@ -212,24 +214,61 @@ TEST_F(LyricSearch, NoHitKeepsThePreviousRowsAndSaysSo) {
   EXPECT_EQ(seen[0].text, kNoHitText);
 }
 
-// A site that does not answer reads as such where the results would be, and the old
-// preview goes; the failure row is no hit.
-TEST_F(LyricSearch, ASiteThatIsDownSaysSoInTheResults) {
+// A site that does not answer says why where the results would be, and the old preview
+// goes; the failure row is no hit.
+TEST_F(LyricSearch, ASiteThatIsDownSaysWhyInTheResults) {
   catalogue.Add("a.lrc", "江水", "月光河", kGbkLyric);
-  Search("月光");
-  ClickRow(0);
-  ASSERT_EQ(ResultRows().size(), 1u);
-  ASSERT_FALSE(PreviewRows().empty());
-  TheSearch().siteHost = "127.0.0.1:" + std::to_string(site.RefusedPort());
-  Search("月光");
-  EXPECT_EQ(ResultRows(), (std::vector<Row>{{"搜索失败：歌词网站没有回应（连不上或超时）", ""}}));
-  EXPECT_TRUE(TheSearch().ResultLinks().empty());
-  EXPECT_TRUE(PreviewRows().empty());
-  const size_t before = RequestCount();
-  ClickRow(0);
-  Download();
-  EXPECT_EQ(RequestCount(), before);
+  const struct {
+    std::string host;
+    std::string row;
+  } cases[] = {
+      {"127.0.0.1:" + std::to_string(site.RefusedPort()), "搜索失败：网站拒绝了连接"},
+      {"no-such-host.invalid", "搜索失败：找不到网站（域名无法解析）"},
+  };
+  for (const auto& c : cases) {
+    TheSearch().siteHost = site.Host();
+    Search("月光");
+    ClickRow(0);
+    ASSERT_EQ(ResultRows().size(), 1u);
+    ASSERT_FALSE(PreviewRows().empty());
+    TheSearch().siteHost = c.host;
+    Search("月光");
+    EXPECT_EQ(ResultRows(), (std::vector<Row>{{c.row, ""}})) << c.host;
+    EXPECT_TRUE(TheSearch().ResultLinks().empty());
+    EXPECT_TRUE(PreviewRows().empty());
+    const size_t before = RequestCount();
+    ClickRow(0);
+    Download();
+    EXPECT_EQ(RequestCount(), before);
+  }
   EXPECT_TRUE(boxes.All().empty());
+}
+
+// A hostile result page (4 MB of the smallest hits) is read on the worker: a 20 ms timer
+// of the GUI thread keeps ticking while the search runs.
+LARGE_INTEGER g_lastTick, g_frequency;
+double g_worstGapMs = 0;
+void CALLBACK OnGuiTimer(HWND, UINT, UINT_PTR, DWORD) {
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  g_worstGapMs = std::max(g_worstGapMs, 1000.0 * static_cast<double>(now.QuadPart - g_lastTick.QuadPart) /
+                                            static_cast<double>(g_frequency.QuadPart));
+  g_lastTick = now;
+}
+
+TEST_F(LyricSearch, ACraftedResultPageNeverHoldsUpTheWindow) {
+  QueryPerformanceFrequency(&g_frequency);
+  QueryPerformanceCounter(&g_lastTick);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 20, OnGuiTimer);
+  ASSERT_NE(timer, 0u);
+  PumpUntil([] { return false; }, 100);
+  g_worstGapMs = 0;
+  Search("crafted-4mb-page");
+  PumpUntil([] { return false; }, 50);
+  KillTimer(nullptr, timer);
+  std::printf("crafted 4 MB result page: largest gap of a 20 ms GUI timer %.0f ms\n", g_worstGapMs);
+  EXPECT_EQ(ResultRows().size(), 500u);
+  EXPECT_LT(g_worstGapMs, 300.0);
 }
 
 // The window goes on while a fetch runs; a search or preview that lands after a newer
@@ -327,7 +366,8 @@ TEST_F(LyricSearch, DownloadSavesTheExactBytesUnderTheSongTitleAndListsTheFile) 
     const std::vector<std::string> entries = M<MainCtl::文件框1>().Entries();
     EXPECT_NE(std::find(entries.begin(), entries.end(), c.song + ".lrc"), entries.end()) << c.what;
   }
-  EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"[00:01.00", "ab"}}));
+  // A save is written as fetched, never decoded: the preview is the focus's alone.
+  EXPECT_TRUE(PreviewRows().empty());
 }
 
 // Two singers' songs of one title share a file name: the second replaces the first only
@@ -357,6 +397,28 @@ TEST_F(LyricSearch, ASecondSongOfTheSameTitleReplacesTheFirstOnlyWhenTheUserSays
       EXPECT_EQ(seen.back().text, "“测试丁.lrc”已有另一首歌词，要用下载的歌词替换它吗？\r\n选“否”保留原来的文件。");
     }
   }
+}
+
+// A file changed while the replace question was up is asked about again: what the user
+// said "是" to is never another file than the one replaced.
+TEST_F(LyricSearch, AFileChangedWhileAskedIsAskedAboutAgain) {
+  const ProgramFolderFiles files({"测试壬.lrc"});
+  const std::string path = ProgramFolderFiles::Path("测试壬.lrc");
+  WriteFileBytes(path, "old bytes");
+  catalogue.Add("r.lrc", "歌手", "测试壬", kGbkLyric);
+  Search("测试壬");
+  boxes.SetAnswer(IDYES);
+  int asked = 0;
+  boxes.SetBeforeAnswer([&](const MessageBoxWatcher::Seen&) {
+    // The first question: the file changes under it. The second: the user keeps it.
+    if (++asked == 1) WriteFileBytes(path, "changed while asked");
+    else boxes.SetAnswer(IDNO);
+  });
+  M<MainCtl::欲下载列表>().SetSelectedRow(0);
+  Download();
+  boxes.SetBeforeAnswer(nullptr);
+  EXPECT_EQ(ReadFileBytes(path), "changed while asked");
+  EXPECT_EQ(asked, 2);
 }
 
 // A save that cannot be written says so once and keeps the old file.
@@ -425,6 +487,51 @@ TEST_F(LyricSearch, AHugeLyricPreviewsItsFirstRowsWhileTheWindowAnswers) {
   EXPECT_NE(text.find("[333:19.90]河水弯弯流过小村 199999\r\n"), std::string::npos);
 }
 
+// The time of 200 requests for a cell, as a list view paints or a tool tip asks: a
+// buffer of a row's width, the text cut to it.
+double CellRequestsMs(HWND list, int row, int column, std::string* text) {
+  LARGE_INTEGER frequency, start, end;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  wchar_t buffer[260];
+  for (int i = 0; i < 200; ++i) {
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = buffer;
+    item.cchTextMax = 260;
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+  }
+  QueryPerformanceCounter(&end);
+  *text = enc::Narrow(buffer);
+  return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
+}
+
+// A lyric of one 8 MB line: each cell request of the preview and of the lyric table
+// copies and widens only what a cell shows.
+TEST_F(LyricSearch, CellsOfAnEightMegabyteLineCostLittle) {
+  const std::string line(8 * 1024 * 1024, 'a');
+  catalogue.Add("long.lrc", "歌手", "长行", "[00:01.00]" + line + "\r\n");
+  Search("长行");
+  ClickRow(0);
+  ASSERT_EQ(PreviewRows().size(), 1u);
+  std::string shown;
+  const double previewMs = CellRequestsMs(M<MainCtl::歌词预览>().Handle(), 0, 1, &shown);
+  EXPECT_EQ(shown, std::string(259, 'a'));
+
+  LyricTimeline timeline;
+  timeline.count = 1;
+  timeline.timesMs = {1000};
+  timeline.textOf = {0};
+  timeline.lineTexts = {line};
+  lyric_table::ShowTimeline(timeline);
+  const double tableMs = CellRequestsMs(M<MainCtl::超级列表框_歌词>().Handle(), 0, static_cast<int>(LyricColumn::Text), &shown);
+  lyric_table::Clear();
+  EXPECT_EQ(shown, std::string(259, 'a'));
+  std::printf("200 cell requests of an 8 MB line: preview %.1f ms, lyric table %.1f ms\n", previewMs, tableMs);
+  EXPECT_LT(previewMs, 200.0);
+  EXPECT_LT(tableMs, 200.0);
+}
+
 // Focus moving over hits of a host that never answers: the previews do not pile up
 // threads (each newer one ends the older fetch, and a resting focus is waited for).
 TEST_F(LyricSearch, ManyFocusChangesOverASilentHostKeepTheThreadsFew) {
@@ -455,14 +562,15 @@ TEST_F(LyricSearch, AFailedFetchLeavesAnExistingFileAlone) {
   struct Case {
     const char* what;
     std::string link;
+    std::string why;
   };
   const Case cases[] = {
-      {"refused port", refused},
-      {"error status", "{base}/status/404"},
-      {"transfer cut short", "{base}/cut/20"},
-      {"an endless body", "{base}/endless"},
-      {"relative link", "lrc/x.lrc"},
-      {"empty link", ""},
+      {"refused port", refused, "网站拒绝了连接"},
+      {"error status", "{base}/status/404", "网站回答 HTTP 404"},
+      {"transfer cut short", "{base}/cut/20", "连接中途断开"},
+      {"an endless body", "{base}/endless", "内容太大，超过上限"},
+      {"relative link", "lrc/x.lrc", "地址无效"},
+      {"empty link", "", "地址无效"},
   };
   const ProgramFolderFiles files({"测试戊.lrc"});
   for (const Case& c : cases) catalogue.AddLink("歌手", "测试戊", c.link);
@@ -470,10 +578,62 @@ TEST_F(LyricSearch, AFailedFetchLeavesAnExistingFileAlone) {
   ASSERT_EQ(ResultRows().size(), std::size(cases));
   for (size_t i = 0; i < std::size(cases); ++i) {
     WriteFileBytes(ProgramFolderFiles::Path("测试戊.lrc"), kGbkLyric);
+    const size_t before = boxes.All().size();
     M<MainCtl::欲下载列表>().SetSelectedRow(static_cast<int>(i));
     Download();
     EXPECT_EQ(ReadFileBytes(ProgramFolderFiles::Path("测试戊.lrc")), kGbkLyric) << cases[i].what;
+    // Each failed save says why, once.
+    const std::vector<MessageBoxWatcher::Seen> seen = boxes.All();
+    ASSERT_EQ(seen.size(), before + 1) << cases[i].what;
+    EXPECT_EQ(seen.back().caption, "保存失败");
+    EXPECT_EQ(seen.back().text, "歌词没有保存：" + cases[i].why) << cases[i].what;
   }
+}
+
+// A preview whose fetch failed says why in its one row.
+TEST_F(LyricSearch, AFailedPreviewShowsWhy) {
+  catalogue.AddLink("歌手", "测试辛", "{base}/status/404");
+  catalogue.AddLink("歌手", "测试辛", "http://127.0.0.1:" + std::to_string(site.RefusedPort()) + "/x.lrc");
+  Search("测试辛");
+  ClickRow(0);
+  EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"", "预览失败：网站回答 HTTP 404"}}));
+  ClickRow(1);
+  EXPECT_EQ(PreviewRows(), (std::vector<Row>{{"", "预览失败：网站拒绝了连接"}}));
+  EXPECT_TRUE(boxes.All().empty());
+}
+
+// Saves of a host that never answers: at most three fetch at a time, each with few
+// threads; the program's end ends them and nothing is written or said.
+TEST_F(LyricSearch, ManySavesOverASilentHostFetchAFewAtATimeAndEndWithTheProgram) {
+  const std::string silent = "http://127.0.0.1:" + std::to_string(site.SilentPort());
+  std::vector<std::string> names;
+  for (int i = 0; i < 20; ++i) {
+    catalogue.AddLink("歌手", "静存" + std::to_string(i), silent + "/s" + std::to_string(i) + ".lrc");
+    names.push_back("静存" + std::to_string(i) + ".lrc");
+  }
+  const ProgramFolderFiles files(names);
+  Search("静存");
+  ASSERT_EQ(ResultRows().size(), 20u);
+  const int threadsBefore = ThreadsOfThisProcess();
+  int mostFetching = 0;
+  int mostThreads = 0;
+  for (int i = 0; i < 20; ++i) {
+    M<MainCtl::欲下载列表>().SetSelectedRow(i);
+    TheSearch().DownloadSelectedLyric(RowEvent(i));
+    PumpUntil([] { return false; }, 20);
+    mostFetching = std::max(mostFetching, TheSearch().SavesFetching());
+    mostThreads = std::max(mostThreads, ThreadsOfThisProcess());
+  }
+  PumpUntil([] { return false; }, 500);
+  mostThreads = std::max(mostThreads, ThreadsOfThisProcess());
+  std::printf("20 saves over a silent host: at most %d fetching, threads %d before, at most %d\n", mostFetching,
+              threadsBefore, mostThreads);
+  EXPECT_EQ(mostFetching, kMaxSavesAtOnce);
+  EXPECT_LT(mostThreads - threadsBefore, 10);
+  TheSearch().CancelSaves();
+  WaitForFetches();
+  EXPECT_TRUE(boxes.All().empty());
+  for (const std::string& name : names) EXPECT_FALSE(Exists(ProgramFolderFiles::Path(name))) << name;
 }
 
 // Run under a file-size limit (RAVO_FILE_SIZE_LIMIT_KB, set by the test's own entry in the

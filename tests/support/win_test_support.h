@@ -62,6 +62,9 @@ class MessageBoxWatcher {
   std::vector<Seen> All() const;
   // The button pressed in the boxes that come from now on.
   void SetAnswer(int answer) { answer_ = answer; }
+  // Runs on the watcher's thread as each box is seen, before it is answered (it may
+  // change the answer).
+  void SetBeforeAnswer(std::function<void(const Seen&)> before);
 
  private:
   void Run();
@@ -69,6 +72,7 @@ class MessageBoxWatcher {
   std::atomic<bool> stop_{false};
   mutable CRITICAL_SECTION lock_;
   std::vector<Seen> seen_;
+  std::function<void(const Seen&)> before_;
   std::thread thread_;
 };
 

@@ -75,6 +75,12 @@ BOOL CALLBACK CollectStaticText(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
+void MessageBoxWatcher::SetBeforeAnswer(std::function<void(const Seen&)> before) {
+  EnterCriticalSection(&lock_);
+  before_ = std::move(before);
+  LeaveCriticalSection(&lock_);
+}
+
 void MessageBoxWatcher::Run() {
   while (!stop_) {
     const HWND box = FindProcessWindow(GetCurrentProcessId(), [](HWND h) {
@@ -86,7 +92,9 @@ void MessageBoxWatcher::Run() {
       EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&seen.text));
       EnterCriticalSection(&lock_);
       seen_.push_back(seen);
+      const std::function<void(const Seen&)> before = before_;
       LeaveCriticalSection(&lock_);
+      if (before) before(seen);
       PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(answer_.load()), 0);
       for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(10);
     }

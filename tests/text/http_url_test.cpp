@@ -26,6 +26,7 @@ TEST(HttpUrl, SplitsHostPortAndObject) {
       {"http://h/\xd6\xd0.lrc", "h", 80, "/\xd6\xd0.lrc", false},
       {"https://localhost/new.exe", "localhost", 443, "/new.exe", true},
       {"HTTPS://h:8443?x", "h", 8443, "/?x", true},
+      {"http://lyricz.example/~a", "lyricz.example", 80, "/~a", false},
   };
   for (const Case& c : cases) {
     const std::optional<HttpUrl> u = ParseHttpUrl(c.url);
@@ -63,6 +64,10 @@ TEST(HttpUrl, RefusesWhatIsNoHttpAddress) {
       "http://h\x7f/",
       "http://h\xd6\xd0/",
       "http://[::1]:80/",
+      "http://h/a\x7F" "b",
+      "http://h/a\x1F" "b",
+      "http://h:8.0/",
+      "http://h:000080/",
   };
   for (const char* url : refused) EXPECT_FALSE(ParseHttpUrl(url)) << url;
 }

@@ -166,6 +166,8 @@ TEST(Utf8TextTest, ToNumber) {
   }
   EXPECT_DOUBLE_EQ(utf8::ToNumber(string(400, '9')), inf);
   EXPECT_DOUBLE_EQ(utf8::ToNumber("0." + string(400, '0') + "1"), 0);
+  EXPECT_DOUBLE_EQ(utf8::ToNumber("0." + string(400, '0') + "1e50"), 0);
+  EXPECT_DOUBLE_EQ(utf8::ToNumber("1" + string(20, '0') + "e-400"), 0);
 }
 
 TEST(Utf8TextTest, ToInt32Saturates) {
@@ -224,6 +226,9 @@ TEST(Utf8TextTest, TypeableTextDropsControlCharacters) {
       {"\xF3\xA0\x81\x81" "x\xF3\xA0\x81\xBF", "x"},    // U+E0041, U+E007F: tag letters
       {"\xC2\xA0\xE3\x80\x80\xF0\x9F\x98\x80", "\xC2\xA0\xE3\x80\x80\xF0\x9F\x98\x80"},  // spaces, emoji: kept
       {"a\xFF" "b\x85", "a\xFF" "b\x85"},            // bytes that start nothing (not U+0085): kept
+      {"Ravo\u00AE\u00AD", "Ravo\u00AE"},              // the soft hyphen goes, the sign before it stays
+      {"a\x80" "b", "a\x80" "b"},                      // a stray continuation byte: kept
+      {"a\U000110BD" "b", "ab"},                       // a format character beyond the BMP
   };
   for (const auto& [text, typed] : cases) EXPECT_EQ(utf8::TypeableText(text), typed) << text;
 }

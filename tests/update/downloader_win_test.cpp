@@ -309,6 +309,41 @@ INSTANTIATE_TEST_SUITE_P(
         ToldSizeCase{"trickle_under_the_floor", {"--rate", "200"}, 1 << 20, false, 1}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The long-path form (\\?\...) of a folder, which reaches it at any depth.
+std::string LongForm(const std::string& folder) {
+  const std::wstring form = FilePathForm(folder + "\\x");
+  return enc::Narrow(form.substr(0, form.size() - 2));
+}
+
+// A folder deeper than MAX_PATH: the temporary file, its checks and its final name all
+// reach it, and the download completes.
+TEST(DownloaderLongFolder, AFolderOf300CharactersTakesTheWholeFile) {
+  TempFolder served, saved;
+  const std::string content = RandomBytes(100000, 300);
+  const std::string source = served.Write("new.bin", content);
+  StandInHost host({"--serve", "new.exe=" + UnixPathOf(source)});
+  ASSERT_TRUE(host.Running());
+  std::vector<std::string> folders;
+  for (std::string folder = saved.Path(); folder.size() < 300;) {
+    folder += "\\" + std::string(60, 'd');
+    ASSERT_TRUE(CreateDirectoryW(enc::Wide(LongForm(folder)).c_str(), nullptr)) << folder.size();
+    folders.push_back(folder);
+  }
+  const std::string target = folders.back() + "\\new.exe";
+  Recorder recorder;
+  Downloader downloader;
+  DownloadTask task = TaskFor(host.Url("/files/new.exe"), target, 2);
+  task.expectedBytes = static_cast<int64_t>(content.size());
+  ASSERT_TRUE(downloader.Start(task));
+  ASSERT_TRUE(recorder.AwaitEnd());
+  EXPECT_TRUE(recorder.Complete());
+  EXPECT_TRUE(ReadFileBytes(target) == content);
+  EXPECT_EQ(FilesIn(LongForm(folders.back())), (Names{"new.exe"}));
+  // The nested folders go before the TempFolder's own removal, which takes files only.
+  DeleteFileW(FilePathForm(target).c_str());
+  for (auto f = folders.rbegin(); f != folders.rend(); ++f) RemoveDirectoryW(enc::Wide(LongForm(*f)).c_str());
+}
+
 TEST(DownloaderNaming, ExistingFileGetsANumberedNameOnAnswer0) {
   TempFolder served, saved;
   const std::string content = RandomBytes(200000, 3);

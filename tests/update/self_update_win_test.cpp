@@ -271,6 +271,23 @@ TEST(SelfUpdateWindow, ReadLandingAfterTheWindowClosedIsDropped) {
   EXPECT_FALSE(ui::WindowExists(WindowKind::Main));
 }
 
+// An update window opened on its own, with no main window, whose page brings no manifest:
+// it says the update failed, as other failures do, instead of connecting for ever.
+TEST(SelfUpdateWindow, AWindowOfItsOwnWithoutAManifestSaysTheUpdateFailed) {
+  StandInHost host({"--empty-page"});
+  ASSERT_TRUE(host.Running());
+  UpdateHostFor pointed(TheUpdate(), host.HostAndPort());
+  UpdateWindowCloser closer;
+  ui::LoadOptions options;
+  options.show = false;
+  ASSERT_NE(ui::LoadWindow(WindowKind::Update, options), nullptr);
+  ASSERT_FALSE(ui::WindowExists(WindowKind::Main));
+  EXPECT_TRUE(PumpUntil([] { return U<UpdateCtl::下载进度>().Text() == "更新失败,请稍后再试或到官网下载新版本"; }, 15000))
+      << U<UpdateCtl::下载进度>().Text();
+  EXPECT_FALSE(Access::TheDownloader(TheUpdate()).Running());
+  ui::DestroyWindowNow(WindowKind::Update);
+}
+
 // The size is kept for the display; a file that exists is answered 0 (a name of the
 // downloader's own); a stopped download changes nothing.
 TEST(SelfUpdateEvents, SizeIsStoredAndExistingFileAnswered0) {

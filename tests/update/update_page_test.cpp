@@ -58,14 +58,15 @@ std::string Gbk(const std::string& text) { return enc::EncodeCodePage(text, enc:
 
 // A manifest whose signature the stand-in verifier below takes for valid ("00"); the
 // real signature check is tested under Wine.
-const std::string kSigned = "新版本号=3.6.0</p>文件大小=1</p>文件SHA256=" + std::string(64, 'a') + "</p>数字签名=00</p>";
+const std::string kSigned = "新版本号=3.6.0</p>文件大小=1</p>文件SHA256=" + std::string(64, 'a') +
+                            "</p>有效期至=2026-12-31</p>数字签名=00</p>";
 std::string Page(const std::string& section, const std::string& manifest = kSigned) {
   return Gbk("<html><body><p>更新说明</p>////开始" + section + manifest + "////结束<p>程序名字=evil.exe</p></body></html>");
 }
 const std::string kName = "程序名字=RavoNew.exe</p>";
 bool SignedWith00(std::string_view, std::string_view signature) { return signature == std::string(1, '\0'); }
 update_page::UpdatePage Check(const std::string& page) {
-  return update_page::ReadUpdatePage(page, SignedWith00, {3, 5, 1});
+  return update_page::ReadUpdatePage(page, SignedWith00, {3, 5, 1}, "2026-06-01");
 }
 
 class UpdatePlanTable : public testing::TestWithParam<PlanCase> {};
@@ -94,6 +95,7 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"space_before_yes", Page("是否强制更新= 是</p>" + kName), false, false},
         PlanCase{"yes_with_more", Page("是否强制更新=是的</p>" + kName), false, false},
         PlanCase{"no_value_end", Page(kName + "是否强制更新=是"), false, false},
+        PlanCase{"yes_before_a_break", Page("是否强制更新=是<br></p>" + kName), false, false},
         // Keys count only inside the section, and the first occurrence wins.
         PlanCase{"key_after_section_end",
                  Gbk("////开始" + kName + "////结束是否强制更新=是</p>是否提示更新=是</p>"), false, false},
@@ -122,7 +124,14 @@ INSTANTIATE_TEST_SUITE_P(
                  false, false, "signature"},
         PlanCase{"not_newer",
                  Page("是否强制更新=是</p>是否提示更新=是</p>" + kName, Replace(kSigned, "3.6.0", "3.5.1")), false,
-                 false, "version"}),
+                 false, "version"},
+        // A page past its expiry, and one signed the old way (no expiry), hold no more.
+        PlanCase{"expired",
+                 Page("是否强制更新=是</p>是否提示更新=是</p>" + kName, Replace(kSigned, "2026-12-31", "2026-05-31")),
+                 false, false, "expiry"},
+        PlanCase{"old_signed_form",
+                 Page("是否强制更新=是</p>是否提示更新=是</p>" + kName, Replace(kSigned, "有效期至=2026-12-31</p>", "")),
+                 false, false, "old signed form"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Every value as written, the address and the name untrimmed.

@@ -66,12 +66,15 @@ TEST(UpdateSignature, ManifestAndDownloadAreCheckedWithCryptoApi) {
   work.Write("RavoNew.exe", program);
   const std::string dir = UnixPathOf(work.Path());
   const std::string sign = "bash " RAVO_SOURCE_DIR "/scripts/sign-update.sh RavoNew.exe ";
-  const std::string gbk = " | iconv -f UTF-8 -t GBK > ";
+  const std::string fields = " --address http://h/RavoNew.exe --expires 2099-12-31";
+  const std::string gbk = fields + " | iconv -f UTF-8 -t GBK > ";
+  const std::string expired = " --address http://h/RavoNew.exe --expires 2026-05-31 | iconv -f UTF-8 -t GBK > ";
   std::string script = "exec 2>/dev/null; cd '" + dir + "' && openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out a.pem" +
                        " && openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out b.pem" +
                        " && openssl rsa -in a.pem -noout -modulus > a.mod" + " && " + sign + "3.5.9 a.pem" + gbk +
                        "a-3.5.9" + " && " + sign + "3.5.1 a.pem" + gbk + "a-3.5.1" + " && " + sign +
-                       "3.4.99 a.pem" + gbk + "a-3.4.99" + " && " + sign + "3.5.9 b.pem" + gbk + "b-3.5.9";
+                       "3.4.99 a.pem" + gbk + "a-3.4.99" + " && " + sign + "3.5.9 b.pem" + gbk + "b-3.5.9" + " && " + sign +
+                       "3.5.9 a.pem" + expired + "a-expired";
   const std::string buildKey = RAVO_UPDATE_SIGNING_KEY;
   if (!buildKey.empty()) script += " && " + sign + "3.5.9 '" + buildKey + "'" + gbk + "built-in";
   ASSERT_TRUE(RunLinuxShell(script)) << "openssl or sign-update.sh failed";
@@ -108,6 +111,12 @@ TEST(UpdateSignature, ManifestAndDownloadAreCheckedWithCryptoApi) {
       {"missing signature", WithoutLineOf(good, "数字签名="), keyA, program, false, false},
       {"signature of another text", Replaced(good, "程序名字=RavoNew.exe", "程序名字=RavoNeu.exe"), keyA, program,
        false, false},
+      // The switches, the address and the expiry are signed too.
+      {"changed force flag", Replaced(good, "是否强制更新=否", "是否强制更新=是"), keyA, program, false, false},
+      {"changed prompt flag", Replaced(good, "是否提示更新=否", "是否提示更新=是"), keyA, program, false, false},
+      {"changed address", Replaced(good, "自动更新地址=http://h/", "自动更新地址=http://evil/"), keyA, program, false,
+       false},
+      {"expired", page("a-expired"), keyA, program, false, false},
   };
   if (!buildKey.empty())
     cases.push_back({"the build's own key", page("built-in"),
@@ -120,7 +129,7 @@ TEST(UpdateSignature, ManifestAndDownloadAreCheckedWithCryptoApi) {
     const auto verify = [&key](std::string_view text, std::string_view signature) {
       return update_signature::VerifySignature(key, text, signature);
     };
-    const std::optional<Manifest> manifest = update_manifest::TrustedManifest(c.page, verify, running);
+    const std::optional<Manifest> manifest = update_manifest::TrustedManifest(c.page, verify, running, "2026-06-01");
     EXPECT_EQ(manifest.has_value(), c.trusted) << c.what;
     if (!manifest) continue;  // the update never starts: nothing is fetched
     const std::vector<std::string> files = DownloadChecked(*manifest, c.served);
