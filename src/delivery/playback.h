@@ -24,6 +24,11 @@
 // title bar says what following waits for; the nudges shift the lines against the
 // player's position.
 //
+// With 选择框1 ticked the nickname comes back at the run's natural end, but only after the
+// last line has stood for LastLineHoldMs (playback_wait.h), so that the room sees it; a
+// followed lyric's last line stands until its track ends. A run whose target window has
+// gone ends, between its lines too (TargetWatch), and the tool says so once.
+//
 // A delivery runs none of the tool's messages (text_delivery.h), so every handler below
 // finds the run as the last one left it.
 #pragma once
