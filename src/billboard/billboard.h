@@ -18,12 +18,16 @@
 // turn comes (a row deleted meanwhile reads as empty). A stop takes effect between
 // passes: the pass under way shows its remaining rows, each with its wait, after the stop.
 //
+// A run whose target window has gone ends at its next tick, and the tool says so once
+// (TargetVanished, delivery/text_delivery.h).
+//
 // A window timer lives and dies with the main window: closing it ends both runs with
 // nothing more delivered, and a main window created anew finds both features idle.
 #pragma once
 
 #include <string>
 
+#include "delivery/target_watch.h"
 #include "delivery/target_window.h"
 
 // A pass over an empty billboard list delivers nothing; it still waits one period, and at
@@ -46,7 +50,11 @@ class Scroller {
 
  private:
   void Step();
+  bool EndIfTargetGone();
+  // The run's end: the timer stopped, the caption idle and the typed text back.
+  void End();
   TargetWindow& target_;
+  TargetWatch watch_;
   bool running_ = false;
   std::string typed_;  // 编辑框2 as the user left it at the start
 };
@@ -70,7 +78,9 @@ class Billboard {
   enum class Run { Idle, Running, FinishingPass };
   void Step();
   void StartPass();
+  bool EndIfTargetGone();
   TargetWindow& target_;
+  TargetWatch watch_;
   Run run_ = Run::Idle;
   int passRows_ = 0;  // the row count at the start of the pass under way
   int nextRow_ = 0;   // the pass is over when this reaches passRows_

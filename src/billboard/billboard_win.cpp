@@ -43,18 +43,32 @@ void Scroller::OnButton() {
   const auto box = M<MainCtl::编辑框2>();
   if (running_) {
     typed_ = box.Text();
+    watch_.Start([this] { return running_ && !EndIfTargetGone(); });
     Step();
     return;
   }
+  End();
+  RestoreNickname(target_);
+}
+
+void Scroller::End() {
+  running_ = false;
+  ShowRunState(M<MainCtl::按钮1>(), false);
   M<MainCtl::时钟_单行滚动>().SetTimerPeriod(0);
   // The box showed the turns; the user's own sentence, spaces included, comes back.
-  box.SetText(typed_);
-  RestoreNickname(target_);
+  M<MainCtl::编辑框2>().SetText(typed_);
+}
+
+// A run whose window has gone ends, and its text comes back; no nickname goes anywhere.
+bool Scroller::EndIfTargetGone() {
+  if (!TargetVanished(target_)) return false;
+  End();
+  return true;
 }
 
 void Scroller::OnTimer() {
   M<MainCtl::时钟_单行滚动>().SetTimerPeriod(0);
-  if (running_) Step();
+  if (running_ && !EndIfTargetGone()) Step();
 }
 
 // A step that falls during a pick is skipped (the text stays as it is), so that the
@@ -77,6 +91,7 @@ void Billboard::OnButton() {
   if (start) {
     // A start during the end of a stopped pass begins afresh, as the first click did.
     run_ = Run::Running;
+    watch_.Start([this] { return run_ != Run::Idle && !EndIfTargetGone(); });
     StartPass();
     Step();
     return;
@@ -88,7 +103,7 @@ void Billboard::OnButton() {
 
 void Billboard::OnTimer() {
   M<MainCtl::时钟_广告牌>().SetTimerPeriod(0);
-  if (run_ == Run::Idle) return;
+  if (run_ == Run::Idle || EndIfTargetGone()) return;
   if (nextRow_ >= passRows_) {
     if (run_ == Run::FinishingPass) {
       run_ = Run::Idle;
@@ -97,6 +112,15 @@ void Billboard::OnTimer() {
     StartPass();
   }
   Step();
+}
+
+// The rest of the pass too would go nowhere.
+bool Billboard::EndIfTargetGone() {
+  if (!TargetVanished(target_)) return false;
+  run_ = Run::Idle;
+  M<MainCtl::时钟_广告牌>().SetTimerPeriod(0);
+  ShowRunState(M<MainCtl::按钮5>(), false);
+  return true;
 }
 
 void Billboard::StartPass() {

@@ -43,6 +43,7 @@ Playback::Playback(std::string creditText) : creditText_(std::move(creditText)) 
 
 // The caption follows the run: playing and retrying read "停 止".
 void Playback::SetRun(Run run) {
+  if (run_ == Run::Idle && run != Run::Idle) watch_.Start([this] { return Playing() && !EndIfTargetGone(); });
   run_ = run;
   PlayButton().SetText(run == Run::Idle ? kIdle : kPlaying);
 }
@@ -101,7 +102,33 @@ void Playback::Stop(Ending ending) {
   if (ending != Ending::Halted) cursor_ = 0;
   SetRun(Run::Idle);
   ShowShift();
-  if (ending != Ending::ByButton) RestoreNickname(target_);
+  if (ending == Ending::Halted || ending == Ending::Finished) RestoreNickname(target_);
+}
+
+// A run whose window has gone ends, whatever it was doing: it would write into nothing.
+bool Playback::EndIfTargetGone() {
+  if (run_ == Run::Idle || !TargetVanished(target_)) return false;
+  if (Following()) {
+    wroteLine_ = false;  // nothing stands in a field that has gone
+    StopFollowing();
+  } else {
+    Stop(Ending::TargetGone);
+  }
+  return true;
+}
+
+// After the last line: with 选择框1 ticked it stands for the lyric's hold time and the
+// timer's tick ends the run; false (nothing held) when no nickname is to come back.
+bool Playback::HoldLastLine() {
+  if (!M<MainCtl::选择框1>().Checked()) return false;
+  std::vector<int32_t> due;
+  for (int32_t line = 1; line <= timeline_.count; ++line) due.push_back(StampOf(line));
+  cursor_ = timeline_.count + 1;  // no line pending: the nudges have nothing to move
+  run_ = Run::Holding;
+  const auto timer = LineTimer();
+  timer.SetTimerPeriod(0);
+  timer.SetTimerPeriod(LastLineHoldMs(due));
+  return true;
 }
 
 // Selects line's row and writes its text, with those of the lines due at the same
@@ -160,12 +187,19 @@ void Playback::OnPlayButton() {
     if (run_ == Run::Idle) SetRun(Run::Playing);
   } else if (Following()) {
     StopFollowing();
+  } else if (run_ == Run::Holding) {
+    Stop(Ending::Finished);  // the singer's stop: the nickname back at once
   } else {
     Stop(Ending::ByButton);
   }
 }
 
 void Playback::OnTimer() {
+  if (EndIfTargetGone()) return;
+  if (run_ == Run::Holding) {
+    Stop(Ending::Finished);
+    return;
+  }
   if (Following()) {
     FollowStep();
     return;
@@ -209,7 +243,7 @@ void Playback::Step(From from) {
   if (!written) {
     ScheduleRetry(k, count);
   } else if (last == count) {
-    Stop(Ending::Finished);
+    if (!HoldLastLine()) Stop(Ending::Finished);
   } else {
     cursor_ = last + 1;
     ScheduleLine(StampOf(last + 1), StampOf(last));
@@ -230,7 +264,7 @@ void Playback::OnMainWindowCreated() {
   followNotice_.clear();
 }
 
-void Playback::Halt() { Stop(Ending::Halted); }
+void Playback::Halt() { Stop(run_ == Run::Holding ? Ending::Finished : Ending::Halted); }
 
 // Through the timer rather than at once: the pick may end with the main window going.
 void Playback::OnPickEnded() {

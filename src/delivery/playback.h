@@ -24,6 +24,11 @@
 // title bar says what following waits for; the nudges shift the lines against the
 // player's position.
 //
+// With 选择框1 ticked the nickname comes back at the run's natural end, but only after the
+// last line has stood for LastLineHoldMs (playback_wait.h), so that the room sees it; a
+// followed lyric's last line stands until its track ends. A run whose target window has
+// gone ends, between its lines too (TargetWatch), and the tool says so once.
+//
 // A delivery runs none of the tool's messages (text_delivery.h), so every handler below
 // finds the run as the last one left it.
 #pragma once
@@ -34,6 +39,7 @@
 
 #include "delivery/player_follower.h"
 #include "delivery/player_source.h"
+#include "delivery/target_watch.h"
 #include "delivery/target_window.h"
 #include "lyrics/lyric_timeline.h"
 #include "win/ui_event.h"
@@ -93,6 +99,8 @@ class Playback {
 
   // Playing, retrying or following: the run has not stopped.
   bool Playing() const { return run_ != Run::Idle; }
+  // The lyric's last line stands before the nickname comes back; a stop now writes it back.
+  bool HoldingLastLine() const { return run_ == Run::Holding; }
   // The run follows the music player.
   bool Following() const { return run_ == Run::Following; }
   // Shows the title that the run calls for again (after a notice of the hot keys).
@@ -105,13 +113,16 @@ class Playback {
   void SetSchedule(PlaybackSchedule schedule) { schedule_ = schedule; }
 
  private:
-  // The run: idle; playing, the timer set for the next line; or retrying the line of the
-  // moment, which a hung target did not take, every kRetryMs.
-  enum class Run { Idle, Playing, Retrying, Following };
+  // The run: idle; playing, the timer set for the next line; retrying the line of the
+  // moment, which a hung target did not take, every kRetryMs; or, with 选择框1 ticked,
+  // holding the last line written for LastLineHoldMs (playback_wait.h) before the
+  // nickname comes back, so that the room sees it.
+  enum class Run { Idle, Playing, Retrying, Holding, Following };
   // How a run stops: by the play button (the lyric starts over next time), halted by a
-  // file chosen while lyrics play (the pending line is written first next time), or at
-  // the lyric's end; the last two write the nickname back.
-  enum class Ending { ByButton, Halted, Finished };
+  // file chosen while lyrics play (the pending line is written first next time), at
+  // the lyric's end (the two write the nickname back), or because the target window has
+  // gone (nothing is written, the lyric starts over next time).
+  enum class Ending { ByButton, Halted, Finished, TargetGone };
   // Where a step comes from: the run's schedule (a tick, a nudge), or a start, resume or
   // jump, which anchors the schedule anew at the line it writes.
   enum class From { Schedule, Resume };
@@ -130,6 +141,8 @@ class Playback {
   void WriteFollowedLine(int32_t line);
   void SetFollowNotice(std::string notice);
   void Stop(Ending ending);
+  bool EndIfTargetGone();
+  bool HoldLastLine();
   void Step(From from);
   void ShowShift();
   void Anchor(int32_t stampMs);
@@ -142,6 +155,7 @@ class Playback {
   int32_t NudgedLine() const;
 
   TargetWindow target_;
+  TargetWatch watch_;  // ends the run between its lines when the target has gone
   LyricTimeline timeline_;
   PlaybackSchedule schedule_ = PlaybackSchedule::Anchored;
   Run run_ = Run::Idle;

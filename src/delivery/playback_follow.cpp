@@ -113,6 +113,12 @@ void Playback::OnPlayerReading(const PlayerReading& reading) {
   }
   PlayerReading taken = reading;
   if (plays && reading.track.title.empty()) taken.state = PlayerState::Stopped;
+  // The track has ended (the player stopped, or went): the line stood until now, and the
+  // nickname comes back.
+  if (wroteLine_ && (taken.state == PlayerState::Stopped || taken.state == PlayerState::Absent)) {
+    RestoreNickname(target_);
+    wroteLine_ = false;
+  }
   const int32_t line = follower_.Take(taken);
   if (trackHasLyric_) WriteFollowedLine(line);
 }
@@ -120,6 +126,12 @@ void Playback::OnPlayerReading(const PlayerReading& reading) {
 // Another track: its own lyric from the folder, or (for the track that plays when the
 // run starts) the one chosen before; none: nothing is written until a track has one.
 void Playback::OnTrackChanged(const PlayerTrack& track) {
+  // The last track's line stood until its end, which is now: the nickname comes back
+  // before the new track's lines.
+  if (wroteLine_) {
+    RestoreNickname(target_);
+    wroteLine_ = false;
+  }
   track_ = track;
   trackSeen_ = true;
   const bool found = LoadLyricOfTrack(track) || (chosenForFirstTrack_ && timeline_.count > 0);
@@ -127,10 +139,6 @@ void Playback::OnTrackChanged(const PlayerTrack& track) {
   trackHasLyric_ = found;
   followLineHeld_ = false;  // the last track's line is not the new one's
   follower_.SetLines(found ? DueTimes(timeline_) : std::vector<int32_t>());
-  if (!trackHasLyric_ && wroteLine_) {
-    RestoreNickname(target_);
-    wroteLine_ = false;
-  }
 }
 
 // Selects the track's lyric in 文件框1 and loads it as a choice of the user's would.

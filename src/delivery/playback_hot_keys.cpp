@@ -84,7 +84,8 @@ void PlaybackHotKeys::Act(Action action) {
   switch (action) {
     case Action::Play: {
       const bool wasPlaying = playback_.Playing();
-      const bool wasFollowing = playback_.Following();  // a stop of following writes it back itself
+      // A stop of following, or of a last line standing, writes it back itself.
+      const bool writesBack = playback_.Following() || playback_.HoldingLastLine();
       if (!wasPlaying) {
         if (const Playback::Refusal refusal = playback_.StartRefusal(); refusal.text) {
           Refuse(refusal.text);
@@ -93,7 +94,7 @@ void PlaybackHotKeys::Act(Action action) {
       }
       playback_.OnPlayButton();
       // The singer stops from the chat client, where the nickname is wanted back at once.
-      if (wasPlaying && !wasFollowing && !playback_.Playing()) RestoreNickname(playback_.Target());
+      if (wasPlaying && !writesBack && !playback_.Playing()) RestoreNickname(playback_.Target());
       return;
     }
     case Action::Earlier:

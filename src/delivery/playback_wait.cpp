@@ -18,3 +18,18 @@ std::string ShiftCaption(int32_t earlierMs) {
   std::snprintf(text, sizeof(text), "%+.1f s", earlierMs / 1000.0);
   return text;
 }
+
+int32_t LastLineHoldMs(const std::vector<int32_t>& dueMs) {
+  std::vector<int64_t> gaps;
+  for (size_t i = 1; i < dueMs.size(); ++i)
+    if (dueMs[i] > dueMs[i - 1]) gaps.push_back(static_cast<int64_t>(dueMs[i]) - dueMs[i - 1]);
+  if (gaps.empty()) return kMinLastLineHoldMs;
+  const size_t mid = gaps.size() / 2;
+  std::nth_element(gaps.begin(), gaps.begin() + mid, gaps.end());
+  int64_t median = gaps[mid];
+  if (gaps.size() % 2 == 0) {  // the mean of the two middle gaps
+    const int64_t lower = *std::max_element(gaps.begin(), gaps.begin() + mid);
+    median = (lower + median) / 2;
+  }
+  return static_cast<int32_t>(std::clamp<int64_t>(median, kMinLastLineHoldMs, kMaxLastLineHoldMs));
+}

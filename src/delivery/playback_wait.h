@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The wait before the line with time stamp dueStampMs, for a run anchored at
 // (anchorTick, anchorStampMs) when the clock reads nowTick: never negative, and at
@@ -17,3 +18,12 @@ int32_t BoundedShiftMs(int32_t earlierMs, int64_t dueTick, int64_t nowTick);
 
 // A shift as the title bar shows it: signed, in seconds to a tenth ("+1.0 s").
 std::string ShiftCaption(int32_t earlierMs);
+
+// How long the last line of a lyric stands before the nickname comes back at the lyric's
+// natural end: the lyric's median gap between successive moments (lines due at one moment
+// are one), so that the room sees the last line for as long as it saw a line, within
+// [kMinLastLineHoldMs, kMaxLastLineHoldMs]; dueMs ascending. A lyric of one moment holds
+// the least.
+constexpr int32_t kMinLastLineHoldMs = 3000;
+constexpr int32_t kMaxLastLineHoldMs = 10000;
+int32_t LastLineHoldMs(const std::vector<int32_t>& dueMs);

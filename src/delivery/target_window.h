@@ -25,11 +25,18 @@ class TargetWindow {
   void Set(HWND window) {
     window_ = window == HWND_BROADCAST ? nullptr : window;
     chosen_ = true;
+    goneSaid_ = false;
   }
   void Clear() {
     window_ = nullptr;
     chosen_ = false;
+    goneSaid_ = false;
   }
+  // The window chosen has gone (its program closed it): deliveries can reach it no more.
+  bool Gone() const { return window_ && !IsWindow(window_); }
+  // True once for a window that has gone, so that the tool says so once however many
+  // runs find it gone; a window chosen anew may be said gone again.
+  bool TakeGoneNotice() { return Gone() && !std::exchange(goneSaid_, true); }
 
   // Set by the picker from the press on the crosshair to the pick's end (its question
   // answered): DeliverText then takes nothing, as from a hung target.
@@ -56,4 +63,5 @@ class TargetWindow {
   size_t typedLast_ = 0;
   bool pickUnderWay_ = false;
   bool restoreHeld_ = false;
+  bool goneSaid_ = false;
 };

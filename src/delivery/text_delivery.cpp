@@ -12,6 +12,8 @@
 #include "layout/program_windows.h"
 #include "text/encoding.h"
 #include "text/utf8_text.h"
+#include "win/gui_courier.h"
+#include "win/program.h"
 #include "win/owners.h"
 #include "win/worker_thread.h"
 
@@ -167,4 +169,11 @@ void RestoreNickname(TargetWindow& target) {
   // An empty box is no nickname: writing it would blank the singer's name in the room.
   if (utf8::TypeableText(nickname).empty()) return;
   DeliverText(target, nickname, 0);
+}
+
+bool TargetVanished(TargetWindow& target) {
+  if (target.PickUnderWay() || !target.Gone()) return false;
+  if (target.TakeGoneNotice())
+    RunOnGuiThread([] { ui::ShowMessageBox(kTargetGoneText, kTargetGoneCaption, MB_ICONINFORMATION | MB_OK); });
+  return true;
 }

@@ -48,6 +48,10 @@ constexpr size_t kMaxTypedUnits = 255;
 inline constexpr char kNoTargetText[] = "请把左上角的准星拖到聊天程序的昵称框上";
 inline constexpr char kNoTargetCaption[] = "没有目标";
 
+// What a run says when the window it writes into has gone, which ends it.
+inline constexpr char kTargetGoneText[] = "目标窗口已关闭，请重新选取";
+inline constexpr char kTargetGoneCaption[] = "目标已关闭";
+
 // Gives the window the keyboard focus from a thread of its own, which borrows the
 // target thread's input state only for the SetFocus call: SetFocus sends WM_KILLFOCUS and
 // WM_SETFOCUS with no time-out, and a target that answered the probe may still hang in
@@ -85,3 +89,8 @@ bool DeliverText(TargetWindow& target, std::string_view text, LPARAM charLParam)
 // `选择框1` asks for it and the nickname box holds one; otherwise does nothing. During a
 // pick the restore is held (TargetWindow::HoldRestore) for the picker to run at its end.
 void RestoreNickname(TargetWindow& target);
+// True when the chosen window has gone and no pick is under way (a pick may be choosing
+// its successor): the run that asks ends. The first run to find a window gone has the
+// tool say so (kTargetGoneText) in a box shown from the message loop, after that run has
+// ended, so that the box never holds a run up; the other runs end without a word.
+bool TargetVanished(TargetWindow& target);

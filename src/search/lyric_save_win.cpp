@@ -97,33 +97,34 @@ void LyricSaves::Landed(unsigned save, const std::string& file, const std::strin
   --fetching_;
   const auto newest = running_.find(file);
   // An ended fetch (a newer save of the file, or the program's end) writes nothing.
+  bool saved = false;
   if (newest != running_.end() && newest->second.save == save) {
     running_.erase(newest);
     const std::string why = WhyNothingToSave(fetched);
     if (why.empty()) {
-      WriteSavedLyric(path, fetched.body);
+      saved = WriteSavedLyric(path, fetched.body);
     } else {
       SayNotSaved(why);
     }
   }
   fetched.body = std::string();
   StartWaiting();
-  if (landed) landed();
+  if (landed) landed(path, saved);
 }
 
 // Another song of the same title (two singers' songs share a name) is replaced only
 // when the user says so; a failed save says why and leaves the old file.
-void WriteSavedLyric(const std::string& path, const std::string& bytes) {
+bool WriteSavedLyric(const std::string& path, const std::string& bytes) {
   const std::string name = FileNameOf(path);
   if (name.size() < path.size()) RemoveTemporaryLeftovers(path.substr(0, path.size() - name.size() - 1), kWriteTempPrefix);
   if (FileExists(path)) {
     // What the user is asked about is what gets replaced: a file changed while the box
     // was up is asked about again.
     for (std::string shown = ReadFileBytes(path);;) {
-      if (shown == bytes) return;
+      if (shown == bytes) return true;
       const int answer = ui::ShowMessageBox("“" + name + "”已有另一首歌词，要用下载的歌词替换它吗？\r\n选“否”保留原来的文件。",
                                             "信息：", MB_ICONQUESTION | MB_YESNO);
-      if (answer != IDYES) return;
+      if (answer != IDYES) return false;
       if (!FileExists(path)) break;
       std::string now = ReadFileBytes(path);
       if (now == shown) break;
@@ -134,8 +135,9 @@ void WriteSavedLyric(const std::string& path, const std::string& bytes) {
     const unsigned long error = GetLastError();
     ui::ShowMessageBox("歌词没有保存，原来的文件没有改动：\r\n" + path + "\r\n" + SystemErrorText(error), "保存失败",
                        MB_ICONWARNING | MB_OK);
-    return;
+    return false;
   }
-  if (ReadFileBytes(path) != bytes)
-    ui::ShowMessageBox("歌词已写入，但读回的内容不同：" + path, "保存失败", MB_ICONWARNING | MB_OK);
+  if (ReadFileBytes(path) == bytes) return true;
+  ui::ShowMessageBox("歌词已写入，但读回的内容不同：" + path, "保存失败", MB_ICONWARNING | MB_OK);
+  return false;
 }

@@ -1,4 +1,4 @@
-// Saving a hit's lyric as "<song>.lrc" in the program's folder. The body is written
+// Saving a hit's lyric as "<song>.lrc" in the lyrics folder (lyric_search_win.h). The body is written
 // exactly as fetched, never decoded: a save holds only the bytes (at most
 // kLyricFileMaxBytes). At most kMaxSavesAtOnce fetches run at a time, the others wait in
 // order; a newer save of the same file ends the older one's fetch (or takes its place in
@@ -28,8 +28,9 @@ class LyricSaves {
   LyricSaves(const LyricSaves&) = delete;
   LyricSaves& operator=(const LyricSaves&) = delete;
 
-  // Run on the GUI thread after each save has landed (written or not).
-  std::function<void()> landed;
+  // Run on the GUI thread after each save has landed: the path it was for, and whether
+  // the file now holds the lyric (written, or holding those bytes already).
+  std::function<void(const std::string& path, bool saved)> landed;
 
   // Fetches url and writes it to path (GUI thread).
   void Save(const std::string& url, const std::string& path);
@@ -63,4 +64,5 @@ class LyricSaves {
 
 // Writes bytes to path as a save does: asks before replacing other bytes (again if the
 // file changed while asked), says why when the write fails or reads back different.
-void WriteSavedLyric(const std::string& path, const std::string& bytes);
+// True when the file holds the bytes in the end.
+bool WriteSavedLyric(const std::string& path, const std::string& bytes);

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "text/encoding.h"
 #include "layout/program_windows.h"
@@ -18,6 +20,32 @@
 #include "win/worker_thread.h"
 
 namespace {
+
+constexpr char kSavedNote[] = "已保存到 ";
+
+// Where a saved lyric goes: the folder the path box names, which the list shows once
+// refreshed (at start-up the program's folder).
+std::string SaveFolder() {
+  std::string folder = M<MainCtl::编辑框1>().Text();
+  while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/' || folder.back() == ' ')) folder.pop_back();
+  return folder.empty() ? ui::ProgramFolder() : folder;
+}
+
+bool SameFileName(const std::string& a, const std::string& b) {
+  return CompareStringOrdinal(enc::Wide(a).c_str(), -1, enc::Wide(b).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// The saved file selected in the list, which shows the folder it went to once refreshed.
+void SelectSavedFile(const std::string& path) {
+  const std::string name = path.substr(path.find_last_of('\\') + 1);
+  const auto files = M<MainCtl::文件框1>();
+  const std::vector<std::string> entries = files.Entries();
+  for (size_t i = 0; i < entries.size(); ++i)
+    if (SameFileName(entries[i], name)) {
+      files.SetSelectedEntry(static_cast<int>(i));
+      return;
+    }
+}
 
 constexpr char kCutNotice[] = "（歌词太长，预览只显示前 1000 行）";
 static_assert(kMaxPreviewRows == 1000, "the notice names the bound");
@@ -115,10 +143,14 @@ void LyricSearch::DownloadSelectedLyric(const UiEventData& chosen) {
   if (row < 0) return;
   // The title of the row chosen now: a search that lands before the lyric replaces the rows.
   const std::string name = LyricFileName(M<MainCtl::欲下载列表>().Cell(row, 0));
-  const std::string folder = ui::ProgramFolder();
+  const std::string folder = SaveFolder();
   if (name.empty() || folder.empty()) return;  // a title that names no file is not saved
-  saves_.landed = [] {
-    if (ui::WindowExists(WindowKind::Main)) RefreshLyricFileList();
+  saves_.landed = [this](const std::string& path, bool saved) {
+    if (!ui::WindowExists(WindowKind::Main)) return;
+    RefreshLyricFileList();
+    if (!saved) return;
+    SelectSavedFile(path);
+    ShowResultNote(kSavedNote + path);
   };
   saves_.Save(resultLinks_[static_cast<size_t>(row)], folder + "\\" + name);
 }
@@ -147,6 +179,7 @@ void LyricSearch::ShowSearchFailure(const std::string& why) {
   list.DeleteAllRows();
   resultLinks_.clear();
   list.InsertRow(why, 0);
+  list.SetToolTip(why);  // the whole of a cause its column cuts
   shown_ = FetchedLyric();
   ++newestLyric_;  // a preview still on its way belongs to the old results
   M<MainCtl::歌词预览>().ShowRows(PreviewRows(shown_), 0);
@@ -169,6 +202,7 @@ void LyricSearch::OnSearchPage(unsigned search, ResultPage& page) {
   const HWND view = list.Handle();
   if (view) SendMessageW(view, WM_SETREDRAW, FALSE, 0);
   list.DeleteAllRows();
+  list.SetToolTip("");
   resultLinks_.clear();
   resultLinks_.reserve(hits.size());
   for (const LyricHit& hit : hits) {
@@ -227,4 +261,15 @@ int LyricSearch::SelectedResult() const { return ResultRow(M<MainCtl::欲下载�
 
 int LyricSearch::ResultRow(int row) const {
   return row >= 0 && static_cast<size_t>(row) < resultLinks_.size() ? row : -1;
+}
+
+// A note below the hits (a row with no link, which no click saves or previews), the last
+// one replacing the one before; the list's tip holds its whole text, which the column cuts.
+void LyricSearch::ShowResultNote(const std::string& note) {
+  const auto list = M<MainCtl::欲下载列表>();
+  const int hits = static_cast<int>(resultLinks_.size());
+  for (int row = list.RowCount() - 1; row >= hits; --row)
+    if (list.Cell(row, 0).rfind(kSavedNote, 0) == 0) list.DeleteRow(row);
+  list.InsertRow(note, 0);
+  list.SetToolTip(note);
 }

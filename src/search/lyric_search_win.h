@@ -1,5 +1,8 @@
 // The online lyric search on the second page: search by song title, preview a hit, save
-// it as "<song>.lrc" in the program's folder. One LyricSearch, held by the roof, owns
+// it as "<song>.lrc" in the folder the path box 编辑框1 names (at start-up the program's
+// folder), where the list looks: the list is refreshed, the saved file selected, and a
+// row below the hits says "已保存到 <path>". A failed search's row and the saved note
+// give their whole text in the list's tip. One LyricSearch, held by the roof, owns
 // what the search knows; its handlers are bound in the event table. Every fetch runs on a
 // worker thread and lands on the GUI thread (win/gui_courier.h), which keeps running its
 // message loop meanwhile.
@@ -92,6 +95,7 @@ class LyricSearch {
   void OnLyricFetched(unsigned lyric, FetchedLyric& got);
   void FillPreviewList();
   void ShowSearchFailure(const std::string& why);
+  void ShowResultNote(const std::string& note);
   // The selected result row with its link, or -1 when none is selected; row, when it
   // has a link, or -1.
   int SelectedResult() const;

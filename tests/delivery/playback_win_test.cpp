@@ -183,6 +183,9 @@ TEST_F(Playback, ASingleLineAtZeroIsWrittenAtOnceAndEndsTheSong) {
   M<MainCtl::选择框1>().SetChecked(true);
   Load("[00:00.00]only\r\n");
   Player().OnPlayButton();
+  EXPECT_EQ(Texts(), (Strings{"only"}));  // it stands for its hold time
+  EXPECT_EQ(Caption(), kPlaying);
+  PlayToEnd();
   EXPECT_EQ(Texts(), (Strings{"only", "nick"}));
   EXPECT_EQ(Cursor(), 0);
   EXPECT_EQ(Period(), 0);
@@ -485,8 +488,13 @@ TEST_F(HotKeys, ActOnceTheModifiersAreUp) {
   PumpUntil([] { return false; }, 200);
   EXPECT_EQ(Texts(), (Strings{"one"}));
   held.clear();
+  PumpUntil([&] { return Texts().size() >= 3; }, 500);
+  EXPECT_EQ(received, (Strings{"one", "two", "three"}));
+  EXPECT_EQ(Caption(), kPlaying);  // three, the last line, stands for its hold time
+  Press(MainCtl::热键_播放停止);      // the singer's stop: the nickname back at once
   PumpUntil([&] { return Texts().size() >= 4; }, 500);
-  EXPECT_EQ(received, (Strings{"one", "two", "three", "nick"}));  // three was the last line
+  EXPECT_EQ(received, (Strings{"one", "two", "three", "nick"}));
+  EXPECT_EQ(Caption(), kIdle);
 
   // Keys that never come up: the stop acts after the longest wait all the same.
   Load("[00:00.10]one\r\n[00:20.00]two\r\n");

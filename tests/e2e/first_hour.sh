@@ -6,7 +6,9 @@
 #  3. the crosshair dragged onto the stand-in: the top strip names it ("目标：<title>"),
 #     and so does the crosshair's tip;
 #  4. the scroller run with a period of 0: never more than 5 texts a second reach the
-#     stand-in, and after the stop the box holds the sentence as the user typed it.
+#     stand-in, and after the stop the box holds the sentence as the user typed it;
+#  5. the stand-in closed mid-song: the lyric stops ("播 放" again), and one box says
+#     "目标窗口已关闭，请重新选取".
 # xdotool types ASCII only into the tool under Wine, so the typed texts are ASCII.
 source "$(dirname "$0")/support/lib.sh"
 source "$RAVO_ROOT/scripts/run-settings.sh"
@@ -48,7 +50,7 @@ expected="$(cd "$ravo_run_folder" && ls -1 -- *.lrc | sort | tr '\n' '|')"
 
 # 2. Another folder typed into the path box (编辑框1), then Enter.
 mkdir -p "$work/more lyrics"
-printf '[00:00.00]one\n' > "$work/more lyrics/second song.lrc"
+printf '[00:00.00]one\n[00:30.00]two\n' > "$work/more lyrics/second song.lrc"
 click "$wid" 80 77          # page 1
 replace 228 494 "$(winepath -w "$work/more lyrics")"
 xdotool key Return
@@ -79,11 +81,27 @@ for ((i = 0; i + 5 < n; i++)); do
 done
 probe | grep -qxF "Edit	ab cd" || fail "the scroller's box does not hold 'ab cd' after the stop"
 
+# 5. The stand-in closes while the lyric plays: its next line is 30 s away, yet the run
+# ends at once and says so, once.
+click "$wid" 80 77          # page 1
+click "$wid" 40 122         # second song.lrc
+before=$(logged)
+click "$wid" 76 453         # 播 放
+wait_for_logged $((before + 1))
+[ "$(logged)" -gt "$before" ] || fail "the lyric's first line did not reach the stand-in"
+probe | grep -qP "\t停 止$" || fail "the play button does not read 停 止 while the lyric plays"
+wine taskkill /im "$standin_exe" >/dev/null 2>&1 || true   # as the user closes it
+wait_for_exit "$standin" 20
+standin=""
+box=$(wait_for_window "目标已关闭" 5) || fail "no box said that the target window has gone"
+sleep 1.5
+[ "$(xdotool search --onlyvisible --name "目标已关闭" | wc -l)" = 1 ] || fail "more than one box said the target has gone"
+probe | grep -qP "\t播 放$" || fail "the lyric did not stop when its target window went"
+xdotool windowactivate --sync "$box" key Return 2>/dev/null || xdotool key Return
+sleep 0.5
+
 wine taskkill /im "$tool_exe" >/dev/null 2>&1 || true
 wait_for_exit "$tool" 20
 [ "$EXIT_CODE" = 0 ] || fail "the tool ended with '$EXIT_CODE'"
 tool=""
-wine taskkill /im "$standin_exe" >/dev/null 2>&1 || true
-wait_for_exit "$standin" 20
-standin=""
-echo "PASS: samples listed; Enter lists the typed folder; the pick named; at most 5 texts a second; the typed text back"
+echo "PASS: samples listed; Enter lists the typed folder; the pick named; at most 5 texts a second; the typed text back; a closed stand-in ends the lyric, said once"

@@ -103,14 +103,19 @@ expect M8 "$u" $seek
 expect M9 $((u + 8500 - p)) $late
 nothing_new "after the seek"
 
-# The next track: its lyric by name, not the decoy, with no press.
+# The next track: the nickname back at the last one's end, then its lyric by name, not
+# the decoy, with no press.
 step "track Folk Band|Green Sleeves|60000"
+expect MyNick "$u" $seek
 expect G1 $((u + 500 - p)) $late
 expect G2 $((u + 1500 - p)) $late
 [ "$(media_session_threads)" = 1 ] || fail "following the session, the tool runs $(media_session_threads) media session workers"
 
-# The session closes: following waits for a player, and writes nothing.
+# The session closes: the track has ended, the nickname comes back; following waits for
+# a player, and writes nothing more.
+closed_at=$(now_ms)
 step close
+expect MyNick "$closed_at" 1000
 title_says "[没有找到播放器] "
 sleep 1
 nothing_new "while no session played"

@@ -3,7 +3,7 @@
 # ticked, "播 放" follows the player instead of the song's own clock. Each line must reach
 # the target when the player's position reaches it; a pause writes nothing; a seek
 # forward and a seek back each write the line landed on once and none jumped over; the
-# next track's lyric is found in the folder by name (a decoy "<title>.lrc" beside
+# next track's lyric is found in the folder by name after the nickname has come back (a decoy "<title>.lrc" beside
 # "<artist> - <title>.lrc") and followed with no press; a track without a lyric writes
 # nothing, says so and writes the nickname back; the player closed and started again is
 # followed again; a player hung for 2 s leaves the tool answering, and following goes on
@@ -116,8 +116,10 @@ expect M5 "$u" $seek
 expect M6 $((u + 5500 - p)) $late
 nothing_new "after the seek back"
 
-# The next track: its lyric by name, not the decoy, with no press.
+# The next track: the last one's line stood until its end, and the nickname comes back;
+# then the new track's lyric by name, not the decoy, with no press.
 player "next Folk Band - Green Sleeves"
+expect MyNick "$u" $seek
 expect G1 $((u + 500 - p)) $late
 expect G2 $((u + 1500 - p)) $late
 probe() {
@@ -142,9 +144,12 @@ player "next Folk Band - Green Sleeves"
 expect G1 $((u + 500 - p)) $late
 title_says ""
 
-# The player closed: following waits for one; started again, it is followed again.
+# The player closed: the track has ended, the nickname comes back, and following waits
+# for a player; started again, it is followed again.
+quit_at=$(now_ms)
 player "quit"
 wait_for_exit "$player" 20
+expect MyNick "$quit_at" 2000
 title_says "[没有找到播放器] "
 sleep 1
 nothing_new "while no player ran"

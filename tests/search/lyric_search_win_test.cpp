@@ -14,6 +14,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/features.h"
@@ -368,6 +369,42 @@ TEST_F(LyricSearch, DownloadSavesTheExactBytesUnderTheSongTitleAndListsTheFile) 
   }
   // A save is written as fetched, never decoded: the preview is the focus's alone.
   EXPECT_TRUE(PreviewRows().empty());
+}
+
+// With another lyrics folder in the path box, a save lands there, where the list looks:
+// the list shows that folder with the saved file selected, and a row below the hits says
+// where it went, the list's tip holding its whole text; the next save's note replaces it.
+// A failed search's row, which its column cuts, gives its whole cause in the tip too.
+TEST_F(LyricSearch, ASaveLandsInThePathBoxsFolderAndIsListedSelectedAndSaid) {
+  const ProgramFolderFiles beside({"测试己.lrc", "测试辛.lrc"});
+  TempFolder folder;
+  folder.Write("a.lrc", "[00:01.00]a\r\n");
+  folder.Write("zz.lrc", "[00:01.00]z\r\n");
+  M<MainCtl::文件框1>().SetFolder(ui::ProgramFolder());  // the list still shows another folder
+  M<MainCtl::编辑框1>().SetText(folder.Path());
+  catalogue.Add("g.lrc", "歌手", "测试己", kGbkLyric);
+  catalogue.Add("h.lrc", "歌手", "测试辛", kUtf8Lyric);
+  Search("测试");
+  ASSERT_EQ(ResultRows().size(), 2u);
+  const auto list = M<MainCtl::欲下载列表>();
+  for (const auto& [row, song, bytes] : {std::tuple{0, "测试己", kGbkLyric}, std::tuple{1, "测试辛", kUtf8Lyric}}) {
+    const std::string path = folder.Path() + "\\" + song + ".lrc";
+    list.SetSelectedRow(row);
+    Download();
+    EXPECT_EQ(ReadFileBytes(path), bytes);
+    EXPECT_FALSE(Exists(ProgramFolderFiles::Path(std::string(song) + ".lrc")));
+    const auto files = M<MainCtl::文件框1>();
+    EXPECT_EQ(files.Folder(), folder.Path());
+    EXPECT_EQ(files.SelectedEntry(), std::string(song) + ".lrc");
+    EXPECT_EQ(ResultRows().size(), 3u);  // the two hits and one note
+    EXPECT_EQ(ResultRows().back().song, "已保存到 " + path);
+    EXPECT_EQ(list.ToolTip(), "已保存到 " + path);
+  }
+  EXPECT_TRUE(boxes.All().empty());
+
+  TheSearch().siteHost = "127.0.0.1:" + std::to_string(site.RefusedPort());
+  Search("测试");
+  EXPECT_EQ(list.ToolTip(), "搜索失败：网站拒绝了连接");
 }
 
 // Two singers' songs of one title share a file name: the second replaces the first only
