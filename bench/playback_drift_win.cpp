@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "app/startup.h"
+#include "now_ms.h"
 #include "support/child_process.h"
 #include "layout/program_windows.h"
 #include "delivery/playback.h"
@@ -38,13 +39,6 @@ namespace {
 Program& MeasuredProgram() {
   static Program program;
   return program;
-}
-
-int64_t WallMs() {
-  FILETIME ft;
-  GetSystemTimeAsFileTime(&ft);
-  const int64_t t = (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
-  return t / 10000 - 11644473600000LL;
 }
 
 std::string Folder() { return ui::ProgramFolder(); }

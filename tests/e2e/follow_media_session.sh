@@ -9,6 +9,7 @@
 # the lines on time. The class is removed from the registry at the end.
 source "$(dirname "$0")/support/lib.sh"
 source "$(dirname "$0")/support/media_session.sh"
+source "$(dirname "$0")/support/follow.sh"
 exe="$1"
 build="$2"
 work="$(mktemp -d)"
@@ -26,12 +27,8 @@ late=150   # ms a timed line may come after the session reached it
 seek=250   # ms a seek's line may take
 register_media_session "$work/session.script"
 
-printf '[ti:Morning Song]\n[00:00.50]M1\n[00:01.50]M2\n[00:02.50]M3\n[00:02.50]晨光\n[00:03.50]M4\n[00:04.50]M5\n[00:05.50]M6\n[00:06.50]M7\n[00:07.50]M8\n[00:08.50]M9\n[00:09.50]M10\n' \
-  > "$work/Morning Song.lrc"
-printf '[00:00.50]G1\n[00:01.50]G2\n[00:02.50]G3\n[00:03.50]G4\n' > "$work/Folk Band - Green Sleeves.lrc"
-printf '[00:00.50]DECOY1\n[00:01.50]DECOY2\n' > "$work/Green Sleeves.lrc"
+write_follow_lyrics "$work" 10
 
-now_ms() { date +%s%3N; }
 # step COMMAND: one step of the session's player; u is when it happened and p the
 # position then (the test keeps the player's true position as the stand-in does).
 playing=0
@@ -46,32 +43,6 @@ step() {
     *) [ "$playing" = 1 ] && p=$((p + media_u - was_u)) ;;
   esac
   u=$media_u
-}
-# until_position MS: sleeps until the playing track reaches MS.
-until_position() {
-  local left=$((u + $1 - p - $(now_ms)))
-  [ "$left" -gt 0 ] && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
-  return 0
-}
-# expect TEXT DUE BOUND: the next line of the target's log reads TEXT, and came between
-# DUE - 50 and DUE + BOUND (unix ms).
-seen=0
-expect() {
-  wait_for_logged $((seen + 1))
-  local got text at
-  got=$(sed -n "$((seen + 1))p" "$log" 2>/dev/null || true)
-  text=$(cut -d' ' -f3- <<< "$got")
-  at=$(cut -d' ' -f1 <<< "$got")
-  [ "$text" = "$1" ] || { cat "$log" 2>/dev/null || true; fail "line $((seen + 1)) of the target is '$text', not '$1'"; }
-  echo "$1 at $((at - $2)) ms"
-  [ $((at - $2)) -ge -50 ] && [ $((at - $2)) -le "$3" ] || fail "'$1' came $((at - $2)) ms after it was due (bound $3)"
-  seen=$((seen + 1))
-}
-nothing_new() { [ "$(logged)" -eq "$seen" ] || { cat "$log" 2>/dev/null || true; fail "the target got a line it should not: $1"; }; }
-title_says() {
-  local t=""
-  for _ in $(seq 1 30); do t=$(xdotool getwindowname "$wid"); [ "$t" = "$1$title" ] && return 0; sleep 0.1; done
-  fail "the title reads '$t', not '$1$title'"
 }
 
 start_standin_and_tool "$build/$standin_program" "$exe" "$log" "$work"

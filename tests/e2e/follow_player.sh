@@ -10,6 +10,7 @@
 # when it answers; the hot keys shift the lines against the player and stop following.
 source "$(dirname "$0")/support/lib.sh"
 source "$(dirname "$0")/support/media_session.sh"
+source "$(dirname "$0")/support/follow.sh"
 exe="$1"
 build="$2"
 work="$(mktemp -d)"
@@ -31,14 +32,10 @@ seek=250   # ms a seek's line may take
 : > "$commands"
 : > "$plog"
 
-# The first track's lyric (title only), the second's beside a decoy of its title, a third
+# The lyrics of write_follow_lyrics (support/follow.sh), and a third
 # track with none. A line and its translation share 00:02.50.
-printf '[ti:Morning Song]\n[00:00.50]M1\n[00:01.50]M2\n[00:02.50]M3\n[00:02.50]晨光\n[00:03.50]M4\n[00:04.50]M5\n[00:05.50]M6\n[00:06.50]M7\n[00:07.50]M8\n[00:08.50]M9\n[00:09.50]M10\n[00:10.50]M11\n[00:11.50]M12\n' \
-  > "$work/Morning Song.lrc"
-printf '[00:00.50]G1\n[00:01.50]G2\n[00:02.50]G3\n[00:03.50]G4\n' > "$work/Folk Band - Green Sleeves.lrc"
-printf '[00:00.50]DECOY1\n[00:01.50]DECOY2\n' > "$work/Green Sleeves.lrc"
+write_follow_lyrics "$work" 12
 
-now_ms() { date +%s%3N; }
 start_player() {
   wine "$build/player_standin.exe" "$(winepath -w "$commands")" "$(winepath -w "$plog")" &
   player=$!
@@ -52,33 +49,6 @@ player() {
   echo "$1" >> "$commands"
   for _ in $(seq 1 200); do [ "$(wc -l < "$plog" 2>/dev/null || echo 0)" -gt "$before" ] && break; sleep 0.02; done
   read -r u p _ < <(tail -n 1 "$plog")
-}
-# until_position MS: sleeps until the playing track reaches MS.
-until_position() {
-  local left=$(( u + $1 - p - $(now_ms) ))
-  [ "$left" -gt 0 ] && sleep "$(printf '%d.%03d' $((left / 1000)) $((left % 1000)))"
-  return 0
-}
-# expect TEXT DUE BOUND: the next line of the target's log reads TEXT, and came between
-# DUE and DUE + BOUND (unix ms; DUE - 50 for a timed line, the reading's own rounding).
-seen=0
-expect() {
-  wait_for_logged $((seen + 1))
-  local got text at
-  got=$(sed -n "$((seen + 1))p" "$log")
-  text=$(cut -d' ' -f3- <<< "$got")
-  at=$(cut -d' ' -f1 <<< "$got")
-  [ "$text" = "$1" ] || { cat "$log"; fail "line $((seen + 1)) of the target is '$text', not '$1'"; }
-  echo "$1 at $((at - $2)) ms"
-  [ $((at - $2)) -ge -50 ] && [ $((at - $2)) -le "$3" ] || fail "'$1' came $((at - $2)) ms after it was due (bound $3)"
-  seen=$((seen + 1))
-}
-# nothing_new: the target's log holds no line beyond those expected.
-nothing_new() { [ "$(logged)" -eq "$seen" ] || { cat "$log"; fail "the target got a line it should not: $1"; }; }
-title_says() {
-  local t=""
-  for _ in $(seq 1 30); do t=$(xdotool getwindowname "$wid"); [ "$t" = "$1$title" ] && return 0; sleep 0.1; done
-  fail "the title reads '$t', not '$1$title'"
 }
 
 start_player
